@@ -1,0 +1,87 @@
+// Types shared by the NetWare client operations: integer widths, handles,
+// completion codes and the records the client fills in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using nuint8 = std::uint8_t;
+using nuint16 = std::uint16_t;
+using nuint32 = std::uint32_t;
+using nint32 = std::int32_t;
+
+using NWCCODE = nuint16;            // completion code, 0 = success
+using NWCONN_HANDLE = nuint32;      // an open server connection
+using NWCONN_REF = nuint32;         // a connection the workstation holds
+using NWDIR_HANDLE = nuint8;        // temporary directory handle
+using NWDSContextHandle = nuint32;  // directory-services name context
+
+// Completion codes the system and the emulated client use.
+constexpr NWCCODE SUCCESSFUL = 0x0000;
+constexpr NWCCODE ERR_INVALID_CONNECTION = 0x8801;
+constexpr NWCCODE ERR_NO_CONNECTION_TO_SERVER = 0x880F;
+constexpr NWCCODE ERR_CONNECTION_NOT_FOUND = 0x880D;  // no (further) connection reference
+constexpr NWCCODE ERR_BAD_DIRECTORY_HANDLE = 0x899B;
+constexpr NWCCODE ERR_INVALID_PATH = 0x899C;
+constexpr NWCCODE ERR_NO_MORE_DIR_HANDLES = 0x899D;
+constexpr NWCCODE ERR_VOLUME_DOES_NOT_EXIST = 0x8998;
+constexpr NWCCODE ERR_NO_PURGE_PRIVILEGE = 0x898A;
+constexpr NWCCODE ERR_NO_SUCH_OBJECT = 0x89FC;
+constexpr NWCCODE ERR_NO_FILES_FOUND = 0x89FF;        // end of a search or of the deleted-file list
+constexpr NWCCODE ERR_CLIENT_NOT_STARTED = 0xFFFF;
+
+// Info kinds of ConnInfo / ConnRefInfo.
+constexpr nuint32 NWCC_INFO_TREE_NAME = 4;
+constexpr nuint32 NWCC_INFO_SERVER_NAME = 7;
+
+// Keys of ContextGet / ContextSet.
+constexpr nuint32 DCK_FLAGS = 1;
+constexpr nuint32 DCK_NAME_CONTEXT = 3;
+constexpr nuint32 DCK_TREE_NAME = 11;
+
+// Search attributes of DirSearchNext.
+constexpr nuint8 SA_FILES = 0x06;        // files, hidden and system ones included
+constexpr nuint8 SA_DIRECTORIES = 0x16;  // directories, hidden and system ones included
+
+// Record of one salvageable (deleted) file. The system reads the name, the size,
+// the packed deletion date-time and the deleting user's object id, at the
+// offsets the client lays them out at.
+struct NWDELETED_INFO {
+    nuint32 sequence;
+    nuint32 parent;
+    nuint32 attributes;
+    nuint8 uniqueID;
+    nuint8 flags;
+    nuint8 nameSpace;
+    nuint8 nameLength;
+    char name[256];
+    nuint8 reserved1[24];
+    nuint32 fileSize;
+    nuint8 reserved2[52];
+    nuint32 deletedDateAndTime;  // packed, see UnpackDateTime
+    nuint32 deletorID;
+};
+static_assert(offsetof(NWDELETED_INFO, name) == 16);
+static_assert(offsetof(NWDELETED_INFO, fileSize) == 296);
+static_assert(offsetof(NWDELETED_INFO, deletedDateAndTime) == 352);
+static_assert(offsetof(NWDELETED_INFO, deletorID) == 356);
+
+// One entry of a directory search: the next sequence number, then the name.
+struct NWSEARCH_ENTRY {
+    nuint16 nextSequence;
+    nuint16 reserved;
+    char name[256];
+};
+static_assert(offsetof(NWSEARCH_ENTRY, name) == 4);
+
+struct NW_DATE {
+    nuint8 day;
+    nuint8 month;
+    nuint16 year;
+};
+
+struct NW_TIME {
+    nuint8 seconds;
+    nuint8 minutes;
+    nuint16 hours;
+};

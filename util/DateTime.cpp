@@ -1,0 +1,71 @@
+#include "util/DateTime.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <string>
+
+namespace {
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+// Days from 0001-01-01 to the given date (proleptic Gregorian calendar).
+long DaysFromCivilStart(int year, int month, int day)
+{
+    long y = year - 1;
+    long days = y * 365 + y / 4 - y / 100 + y / 400;
+    for (int m = 1; m < month; ++m)
+        days += DaysInMonth(year, m);
+    return days + day - 1;
+}
+
+TDateTime SystemNow()
+{
+    std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                          local.tm_sec > 59 ? 59 : local.tm_sec, 0);
+}
+
+Clock& Installed()
+{
+    static Clock clock = SystemNow;
+    return clock;
+}
+
+} // namespace
+
+bool IsValidDate(int year, int month, int day)
+{
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
+}
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond)
+{
+    if (!IsValidDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
+        second > 59 || millisecond < 0 || millisecond > 999)
+        throw DateTimeError("Invalid argument to date encode");
+    static const long epoch = DaysFromCivilStart(1899, 12, 30);
+    double days = static_cast<double>(DaysFromCivilStart(year, month, day) - epoch);
+    double time = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond) / 86400000.0;
+    // Before the epoch the fraction counts away from zero, as the date-time type does.
+    return days >= 0 ? days + time : days - time;
+}
+
+Clock SetClock(Clock clock)
+{
+    Clock previous = Installed();
+    Installed() = clock ? std::move(clock) : Clock(SystemNow);
+    return previous;
+}
+
+TDateTime Now() { return Installed()(); }
+
+TDateTime Today() { return std::floor(Now()); }
