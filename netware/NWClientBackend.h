@@ -43,6 +43,10 @@ public:
                                        nuint8 volumeNumber, nuint32 directoryBase, const char* fileName) = 0;
     virtual NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) = 0;
     virtual NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) = 0;
+    // Name of the volume with the given number on the connection's server; fails
+    // for a number the server doesn't use. The folder tree lists a server's
+    // volumes with it.
+    virtual NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) = 0;  // 256 bytes
 
     // clxwin32
     virtual NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) = 0;
