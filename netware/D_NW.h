@@ -1,0 +1,124 @@
+// Unit D_NW: the NetWare access layer over the client operations. Client
+// start-up and the connection list, tree and server names, the name context,
+// user names by object id (with a cache), path splitting, the directory walk,
+// error texts and the text of packed date-times.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "netware/calwin32.h"
+#include "netware/clxwin32.h"
+#include "netware/netwin32.h"
+#include "netware/ntypes.h"
+#include "util/DateTime.h"
+
+// ---- Client start-up and connections -------------------------------------
+
+// Handle of the primary connection; 0xFFFF until it has been opened. Once
+// opened it stays open for the life of the process.
+constexpr NWCONN_HANDLE PrimaryNotOpened = 0xFFFF;
+extern NWCONN_HANDLE PrimaryConnection;
+// Tests start each case with an unopened primary connection.
+void ResetPrimaryConnectionForTesting();
+
+// Opens the primary connection once; failures are shown in the error box.
+NWCCODE InitNetWare();
+NWCCODE OpenPrimaryConnection();
+
+// One item of the connection list: the server's name, with the connection
+// reference attached.
+struct ServerConnectionItem {
+    std::string name;
+    NWCONN_REF reference = 0;
+};
+// Appends one item per connection reference whose server name can be read, in
+// the client's order. Pumps the message queue after each step.
+void ListServerConnections(std::vector<ServerConnectionItem>& list);
+
+// Text outputs are empty whenever the code is not 0.
+NWCCODE ConnInfoText(NWCONN_HANDLE conn, nuint32 infoType, std::string& text);
+NWCCODE ConnRefInfoText(NWCONN_REF connRef, nuint32 infoType, std::string& text);
+// The tree name without the client's "_" padding.
+NWCCODE ConnTreeName(NWCONN_HANDLE conn, std::string& tree);
+NWCCODE ConnServerName(NWCONN_HANDLE conn, std::string& server);
+NWCCODE ConnRefServerName(NWCONN_REF connRef, std::string& server);
+
+// ---- Name context ----------------------------------------------------------
+
+// The context's text value for a key, with every "CN=" removed.
+NWCCODE ContextText(NWDSContextHandle context, nuint32 key, std::string& text);
+NWCCODE ContextTreeName(NWDSContextHandle context, std::string& tree);
+// op '+' sets the mask's bits in the context flags, '-' clears them; codes are ignored.
+void ChangeContextFlags(NWDSContextHandle context, char op, nuint32 mask);
+// "[Root]" stays as it is; ".ORG" becomes "ORG".
+std::string StripLeadingDot(const std::string& nameContext);
+NWCCODE SetContextTreeAndName(NWDSContextHandle context, const std::string& tree, const std::string& nameContext);
+// Points the context at the connection's tree, name context "[Root]".
+NWCCODE AlignContextWithConn(NWDSContextHandle context, NWCONN_HANDLE conn);
+
+// ---- User names by object id ----------------------------------------------
+
+NWCCODE ObjectIdToName(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID, std::string& name);
+// Looks the name up in a context of its own, created and freed for the call.
+NWCCODE LookupObjectName(NWCONN_HANDLE conn, nuint32 objectID, std::string& name);
+
+struct NameCacheEntry {
+    std::string name;
+    nuint32 objectID = 0;
+};
+
+// User names of one connection, most recently used first. A change of
+// connection empties it.
+struct NameCache {
+    static constexpr std::size_t MaxEntries = 1001;
+    static constexpr NWCONN_HANDLE NoConnection = 0xFFFFFFFF;
+
+    NWCONN_HANDLE Connection = NoConnection;
+    std::vector<NameCacheEntry> Entries;
+};
+
+NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name);
+
+// ---- Paths and the directory walk ------------------------------------------
+
+// Splits a workstation path into connection, server, volume and directory. The
+// three texts are written only on success; conn is what the client wrote.
+NWCCODE SplitNetWarePath(const std::string& path, NWCONN_HANDLE& conn, std::string& server, std::string& volume,
+                         std::string& directory);
+// 0 when the directory of the volume path ("VOL:DIR") exists.
+NWCCODE QueryDirectory(NWCONN_HANDLE conn, const std::string& volumePath);
+
+// What the walk hands its callback with each entry path. For the start
+// directory only searchAttributes is filled (SA_DIRECTORIES).
+struct WalkEntry {
+    nuint8 searchAttributes = 0;
+    nuint8 volumeNumber = 0;
+    NWCONN_HANDLE conn = 0;
+    NWSEARCH_ENTRY entry{};
+};
+
+// Walk modes: report each visited directory's files, its directories, or both
+// (files first).
+constexpr nuint8 WalkFiles = 0;
+constexpr nuint8 WalkDirectories = 1;
+constexpr nuint8 WalkFilesAndDirectories = 2;
+
+using WalkCallback = std::function<void(const std::string& path, const WalkEntry& entry, void* userData)>;
+
+void WalkDirectoryTree(NWCONN_HANDLE conn, const std::string& start, const std::string& pattern, nuint8 mode,
+                       const WalkCallback& callback, void* userData, bool recursive);
+void WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::string& pattern, nuint8 mode,
+                   const WalkCallback& callback, void* userData, bool recursive, int depth);
+
+// ---- Error texts and date-times --------------------------------------------
+
+// "0x8801 (client text)", or "0x8801" alone when the error-text library is missing.
+std::string NWErrorText(nuint32 code);
+// Shows "<operation> returned error <NWErrorText>" in an error box; code 0 shows nothing.
+void ReportNWError(nuint32 code, const std::string& operation);
+// "yyyy-mm-dd hh:mm:ss" of the unpacked parts, valid or not.
+std::string PackedDateTimeText(nuint32 packed);
+// Raises DateTimeError when the parts form no valid date and time.
+TDateTime PackedToDateTime(nuint32 packed);
