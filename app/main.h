@@ -1,0 +1,129 @@
+// The program's one window: its controls (each named as the settings file knows
+// it) and the handlers of start-up, start paths, the settings panel and the job.
+// The handlers live in MainForm*.cpp by concern; the layout in MainFormLayout.cpp.
+#pragma once
+
+#include "netware/ntypes.h"
+
+#include <QMainWindow>
+#include <string>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QWidget;
+class CheckListBox;
+class RadioGroup;
+class ResultList;
+class ShellTreeView;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the layout, connects the handlers and runs FormCreate.
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Start-up, tabs and closing.
+    void FormCreate(QObject* sender);
+    void FormShow(QObject* sender);
+    void FormClose(QObject* sender);
+    void PageControl1Change(QObject* sender);
+
+    // Start paths.
+    void ServerListClick(QObject* sender);
+    void ShellTreeViewSetRoot(const std::string& root);
+    void ShellTreeView1Click(QObject* sender);
+    void ShellTreeView1DblClick(QObject* sender);
+    void CheckListBoxQDblClick(QObject* sender);
+    void LabelDirSelectedUpd(QObject* sender);
+
+    // The job.
+    void DoTheJob(const std::string& title, nuint8 walkMode);
+    void BitBtnPurgeSelectedClick(QObject* sender);
+    void StatusBar1Click(QObject* sender);
+
+    // The selection settings panel.
+    void CheckForSettingsChange(QObject* sender);
+    void SpinIncrement(QObject* sender);
+    bool ConditionOR();
+    void PurgeFiles(const std::string& path);
+
+    // True from the start of a job to its end (set by DoTheJob). While it is set
+    // nothing but the job may enable the purge button, and closing the window
+    // aborts the job before the settings are saved.
+    bool JobRunning = false;
+
+    // Set when the automatic run has asked the application to end; the program
+    // entry checks it when the run happened before the event loop started.
+    bool Terminated() const { return terminated_; }
+
+    // Controls, named as the system names them (object names are the same).
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheetInfo = nullptr;
+    QLabel* PanelTitle = nullptr;
+    QPlainTextEdit* MemoReadme = nullptr;
+
+    QWidget* TabSheetSelect = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    RadioGroup* ServerList = nullptr;
+    QFrame* PanelSelectRight = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    QFrame* PanelPathSelect = nullptr;
+    ShellTreeView* ShellTreeView1 = nullptr;
+    QLabel* LabelDirSelected = nullptr;
+    CheckListBox* CheckListBoxQ = nullptr;
+
+    QWidget* TabSheetAction = nullptr;
+    QSplitter* Splitter4 = nullptr;
+    QFrame* PanelConfigLeft = nullptr;
+    QFrame* PanelCBSize1 = nullptr;
+    QCheckBox* CheckBoxSizeUpperLimit = nullptr;
+    QSpinBox* FileSizeUpperLimit = nullptr;
+    QLabel* LabelSizeUpperUnit = nullptr;
+    QFrame* PanelCBSize9 = nullptr;
+    QCheckBox* CheckBoxSizeLowerLimit = nullptr;
+    QSpinBox* FileSizeLowerLimit = nullptr;
+    QLabel* LabelSizeLowerUnit = nullptr;
+    QFrame* PanelCBAge = nullptr;
+    QCheckBox* CheckBoxAge = nullptr;
+    QSpinBox* FileOlderThan = nullptr;
+    QLabel* LabelAgeUnit = nullptr;
+    RadioGroup* RadioGroupLogic = nullptr;
+    QFrame* PanelPattern = nullptr;
+    QPlainTextEdit* MemoExtList = nullptr;
+    QCheckBox* CheckBoxFilePatterns = nullptr;
+
+    QFrame* PanelConfigRight = nullptr;
+    RadioGroup* RadioGroupOptions = nullptr;
+    QPlainTextEdit* MemoFilter = nullptr;
+    QPushButton* BitBtnPurgeSelected = nullptr;
+    QLabel* LabelResults = nullptr;
+    ResultList* ListBoxResults = nullptr;
+
+    QStatusBar* StatusBar1 = nullptr;
+
+    void setVisible(bool visible) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateLayout();        // MainFormLayout.cpp
+    void ConnectHandlers();
+    void AutomaticRun();
+    void PlaceCentred();
+    void SelectTab(QWidget* tab);  // a tab change by the program, not the user
+    void AddSummaryItem(std::string& summary, const std::string& item);
+
+    bool shown_ = false;
+    bool terminated_ = false;
+    bool programTabChange_ = false;
+};
