@@ -7,3 +7,7 @@
 
 void SetProgramArguments(std::vector<std::string> arguments);
 const std::vector<std::string>& ProgramArguments();
+
+// For main(): takes argv as given, but argument 0 becomes the full path of the
+// running program file (argv[0] may be relative or a bare name found on PATH).
+void SetProgramArguments(int argc, char** argv);

@@ -1,0 +1,245 @@
+#include "util/D_Util.h"
+
+#include <clocale>
+
+namespace {
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool InSet(char c, const std::string& set) { return set.find(c) != std::string::npos; }
+
+std::string LocaleDecimalSeparator()
+{
+    const std::lconv* conv = std::localeconv();
+    if (conv && conv->decimal_point && *conv->decimal_point)
+        return conv->decimal_point;
+    return ".";
+}
+
+DecimalSeparatorSource& InstalledSeparator()
+{
+    static DecimalSeparatorSource source = LocaleDecimalSeparator;
+    return source;
+}
+
+// bytes / divisor rounded half away from zero to `decimals` places, as digits,
+// computed exactly: the division of a 64-bit count by a power of two has no
+// error, and wider integers keep the scaled value from overflowing.
+std::string FixedQuotient(std::int64_t bytes, std::int64_t divisor, int decimals)
+{
+    __int128 scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    __int128 scaled = (static_cast<__int128>(bytes) * scale * 2 + divisor) / (static_cast<__int128>(divisor) * 2);
+    __int128 whole = scaled / scale;
+    __int128 fraction = scaled % scale;
+
+    auto digits = [](__int128 v, int minWidth) {
+        std::string text;
+        do {
+            text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
+            v /= 10;
+        } while (v > 0);
+        while (static_cast<int>(text.size()) < minWidth)
+            text.insert(text.begin(), '0');
+        return text;
+    };
+    std::string text = digits(whole, 1);
+    if (decimals > 0)
+        text += DecimalSeparator() + digits(fraction, decimals);
+    return text;
+}
+
+std::string PadLeft(std::string text, std::size_t width)
+{
+    if (text.size() < width)
+        text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
+} // namespace
+
+std::string AsciiUpper(std::string s)
+{
+    for (char& c : s)
+        c = UpperAscii(c);
+    return s;
+}
+
+bool SameTextAscii(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    return true;
+}
+
+std::string IfStr(bool flag, const std::string& a, const std::string& b) { return flag ? a : b; }
+
+int StrListIndex(const std::string& s, const std::vector<std::string>& list, bool caseSensitive)
+{
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (caseSensitive ? list[i] == s : SameTextAscii(list[i], s))
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool StrInList(const std::string& s, const std::vector<std::string>& list, bool caseSensitive)
+{
+    return StrListIndex(s, list, caseSensitive) >= 0;
+}
+
+std::string KeepRight(const std::string& s, int n)
+{
+    if (n <= 0)
+        return {};
+    if (s.size() <= static_cast<std::size_t>(n))
+        return s;
+    return s.substr(s.size() - static_cast<std::size_t>(n));
+}
+
+std::string RemoveChars(const std::string& s, const std::string& set)
+{
+    std::string result;
+    result.reserve(s.size());
+    for (char c : s)
+        if (!InSet(c, set))
+            result += c;
+    return result;
+}
+
+std::string TrimCharsRight(const std::string& s, const std::string& set)
+{
+    std::size_t end = s.size();
+    while (end > 0 && InSet(s[end - 1], set))
+        --end;
+    return s.substr(0, end);
+}
+
+std::string TrimCharsLeft(const std::string& s, const std::string& set)
+{
+    std::size_t start = 0;
+    while (start < s.size() && InSet(s[start], set))
+        ++start;
+    return s.substr(start);
+}
+
+std::string ReplaceChars(const std::string& s, const std::string& set, char c)
+{
+    std::string result = s;
+    for (char& ch : result)
+        if (InSet(ch, set))
+            ch = c;
+    return result;
+}
+
+char* NulTerminated(std::string& s)
+{
+    if (s.empty() || (s.size() < 255 && s.back() != '\0'))
+        s.push_back('\0');
+    return s.data();
+}
+
+const char* StrPtr(const std::string& s) { return s.c_str(); }
+
+std::string EnsurePrefix(const std::string& s, const std::string& prefix)
+{
+    return s.compare(0, prefix.size(), prefix) == 0 ? s : prefix + s;
+}
+
+std::string AddSlash(const std::string& path)
+{
+    if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
+        return path;
+    return path + "\\";
+}
+
+std::string DelSlash(const std::string& path)
+{
+    if (!path.empty() && (path.back() == '/' || path.back() == '\\'))
+        return path.substr(0, path.size() - 1);
+    return path;
+}
+
+void SplitFirst(const std::string& s, const std::string& separator, std::string& head, std::string& tail)
+{
+    // Work on a copy: head or tail may alias s.
+    const std::string source = s;
+    std::size_t at = separator.empty() ? std::string::npos : source.find(separator);
+    if (at == std::string::npos) {
+        head = source;
+        tail.clear();
+        return;
+    }
+    head = source.substr(0, at);
+    tail = source.substr(at + separator.size());
+}
+
+std::string ReplaceText(const std::string& s, const std::string& oldText, const std::string& newText, bool all,
+                        bool caseSensitive)
+{
+    if (oldText.empty() || oldText == newText)
+        return s;
+    const std::string haystack = caseSensitive ? s : AsciiUpper(s);
+    const std::string needle = caseSensitive ? oldText : AsciiUpper(oldText);
+
+    std::string result;
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t at = haystack.find(needle, from);
+        if (at == std::string::npos)
+            break;
+        result.append(s, from, at - from);
+        result += newText;
+        from = at + oldText.size();
+        if (!all)
+            break;
+    }
+    result.append(s, from, std::string::npos);
+    return result;
+}
+
+std::string DoubleQuoted(const std::string& s)
+{
+    std::string result = "\"";
+    for (char c : s) {
+        if (c == '"')
+            result += '"';
+        result += c;
+    }
+    return result + "\"";
+}
+
+std::string JoinNonEmpty(const std::string& a, const std::string& b, const std::string& separator)
+{
+    return !a.empty() && !b.empty() ? a + separator + b : a + b;
+}
+
+std::string ShortPathName(const std::string& path) { return path; }
+
+std::string FormatSize(std::int64_t bytes)
+{
+    if (bytes < 0)
+        bytes = 2147483647;
+    constexpr std::int64_t KB = 1024, MB = KB * 1024, GB = MB * 1024, TB = GB * 1024;
+    if (bytes < KB)
+        return PadLeft(std::to_string(bytes), 4);
+    if (bytes < MB)
+        return PadLeft(FixedQuotient(bytes, KB, 0), 4) + " kB";
+    if (bytes < GB)
+        return PadLeft(FixedQuotient(bytes, MB, 2), 4) + " MB";
+    if (bytes < TB)
+        return PadLeft(FixedQuotient(bytes, GB, 2), 4) + " GB";
+    return PadLeft(FixedQuotient(bytes, TB, 2), 4) + " TB";
+}
+
+DecimalSeparatorSource SetDecimalSeparatorSource(DecimalSeparatorSource source)
+{
+    DecimalSeparatorSource previous = InstalledSeparator();
+    InstalledSeparator() = source ? std::move(source) : DecimalSeparatorSource(LocaleDecimalSeparator);
+    return previous;
+}
+
+std::string DecimalSeparator() { return InstalledSeparator()(); }

@@ -1,0 +1,61 @@
+#include "util/Readme.h"
+
+#include "util/ProgramFiles.h"
+#include "util/QtText.h"
+
+#include <QPlainTextEdit>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace {
+
+// Only regular files are read: a directory counts as missing, and a device or
+// pipe of that name could block the window forever.
+std::optional<std::string> ReadTextFile(const std::string& fileName)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error) || error)
+        return std::nullopt;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return content;
+}
+
+// CR LF, lone LF and lone CR all end a line; a final line break does not start
+// another (empty) line.
+QString AsMemoText(const std::string& content)
+{
+    QString text = QStr(content);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+void LoadMemoFile(QPlainTextEdit* memo, const std::string& fileName)
+{
+    if (!memo)
+        return;
+    const QString notFound = QStringLiteral("Could not find ") + QStr(fileName);
+    if (memo->document()->isEmpty())
+        memo->setPlainText(notFound);
+    else
+        memo->appendPlainText(notFound);
+    try {
+        if (auto content = ReadTextFile(fileName))
+            memo->setPlainText(AsMemoText(*content));
+    } catch (...) {
+        // The not-found line stays: an unreadable read-me is not worth a message.
+    }
+}
+
+void LoadReadme(QPlainTextEdit* memo) { LoadMemoFile(memo, ProgramFileExt("txt")); }
