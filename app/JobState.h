@@ -1,0 +1,71 @@
+// The state that the window, the job driver and the engine share: start-up
+// values, the connection and path being worked on, the job flags, counters and
+// run state, and the controls the engine reads and writes. A plain record; it
+// references the window's controls but owns none of them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "netware/D_NW.h"
+#include "netware/ntypes.h"
+#include "settings/IniFile.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QSpinBox;
+class QStatusBar;
+class RadioGroup;
+class ResultList;
+
+// ConnHandle before any connection has been opened.
+constexpr NWCONN_HANDLE NoConnection = 999;
+
+// Values of JobState::RunState: running, and the answers of the purge
+// confirmation, which stay in force until the next answer or the next job.
+namespace RunState {
+constexpr nuint16 Running = 1;
+constexpr nuint16 Abort = 3;
+constexpr nuint16 Yes = 6;
+constexpr nuint16 No = 7;
+constexpr nuint16 NoToAll = 9;
+constexpr nuint16 YesToAll = 10;
+} // namespace RunState
+
+struct JobState {
+    bool AutoMode = false;
+    std::string IniPath;
+    std::string LogPath;  // empty: no log
+    NWCONN_HANDLE ConnHandle = 0;
+    std::string ServerName;
+    std::string VolumeName;
+    std::string DirPath;
+    std::string SelectedFolder;
+    std::string TreeName;
+    std::int32_t TotalCount = 0;
+    std::int32_t MatchCount = 0;
+    bool UsePatterns = false;
+    bool UseAge = false;
+    bool UseLargerThan = false;
+    bool UseSmallerThan = false;
+    bool ConfirmEach = false;
+    nuint16 RunState = 0;
+    std::unique_ptr<::IniFile> IniFile;
+    NWDSContextHandle NameContext = 0;
+    ::ResultList* ResultList = nullptr;
+    QStatusBar* StatusLine = nullptr;
+    QPlainTextEdit* PatternMemo = nullptr;
+    ::NameCache NameCache;
+    QSpinBox* LargerThanSpin = nullptr;   // FileSizeLowerLimit
+    QSpinBox* SmallerThanSpin = nullptr;  // FileSizeUpperLimit
+    QSpinBox* AgeSpin = nullptr;          // FileOlderThan
+    // Also read by the engine: the Or/And choice, the mode (index 0 lists
+    // only) and the label that shows the running totals.
+    RadioGroup* LogicGroup = nullptr;    // RadioGroupLogic
+    RadioGroup* OptionsGroup = nullptr;  // RadioGroupOptions
+    QLabel* ResultsLabel = nullptr;      // LabelResults
+};
+
+// The program's one instance.
+extern JobState Job;
