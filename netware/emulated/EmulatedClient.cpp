@@ -1,0 +1,578 @@
+// The emulated client's operations: connections, paths, searches, directory
+// handles, the deleted-file iteration and purge, contexts and names.
+#include "netware/emulated/EmulatedClient.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "netware/emulated/EmulatedDatabase.h"
+#include "netware/emulated/EmulatedErrorTexts.h"
+#include "netware/emulated/EmulatedPaths.h"
+#include "netware/emulated/NetworkStore.h"
+
+namespace {
+
+// Connection references live in their own number range, so that a reference
+// handed in where a handle belongs fails instead of working by accident.
+constexpr NWCONN_REF kConnRefBase = 0x10000;
+constexpr size_t kTreeNameWidth = 32;
+constexpr size_t kMaxOpenSearches = 256;
+
+void CopyText(const std::string& text, char* buffer, size_t size)
+{
+    if (!buffer || size == 0)
+        return;
+    size_t n = std::min(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+}
+
+void CopyText256(const std::string& text, char* buffer) { CopyText(text, buffer, 256); }
+
+// Runs one operation, turning a failure of the database into a completion code:
+// the callers of the client expect codes, never exceptions.
+template <typename F>
+NWCCODE Guarded(F&& operation)
+{
+    try {
+        return operation();
+    } catch (const std::exception&) {
+        return ERR_IO_FAILURE;
+    }
+}
+
+}  // namespace
+
+struct EmulatedClient::DirHandleState {
+    NWCONN_HANDLE conn = 0;
+    long long dirId = 0;
+    nuint8 volumeNumber = 0;
+    std::vector<StoredDeletedFile> records;  // by id, the iteration order
+    size_t position = 0;                     // index of the record last returned
+    long long returned = 0;                  // records returned since the iteration started
+    std::vector<StoredFault> purgeFaults;
+    bool hasScanFault = false;
+    StoredFault scanFault;
+};
+
+struct EmulatedClient::SearchState {
+    NWCONN_HANDLE conn = 0;
+    nuint8 volumeNumber = 0;
+    std::vector<StoredEntry> entries;
+};
+
+EmulatedClient::EmulatedClient(std::unique_ptr<EmulatedDatabase> db)
+    : db_(std::move(db)), store_(std::make_unique<NetworkStore>(*db_))
+{
+}
+
+EmulatedClient::~EmulatedClient() = default;
+
+std::unique_ptr<EmulatedClient> EmulatedClient::OpenInMemory()
+{
+    return std::unique_ptr<EmulatedClient>(new EmulatedClient(std::make_unique<EmulatedDatabase>(":memory:")));
+}
+
+std::unique_ptr<EmulatedClient> EmulatedClient::Open(const std::string& dbPath)
+{
+    return std::unique_ptr<EmulatedClient>(new EmulatedClient(std::make_unique<EmulatedDatabase>(dbPath)));
+}
+
+void EmulatedClient::SetDirHandlePoolSize(int size) { dirHandlePoolSize_ = std::clamp(size, 1, 255); }
+
+int EmulatedClient::DirHandlesInUse() const { return static_cast<int>(dirHandles_.size()); }
+
+std::unique_ptr<NWErrorTextLibrary> EmulatedClient::LoadErrorTextLibrary()
+{
+    return MakeEmulatedErrorTextLibrary(errorTextMode_);
+}
+
+// ---- connections ----------------------------------------------------------
+
+std::vector<long long> EmulatedClient::WorkstationConnections()
+{
+    std::vector<long long> servers;
+    for (const auto& [serverId, primary] : store_->Connections())
+        servers.push_back(serverId);
+    for (long long serverId : addedConnections_)
+        if (std::find(servers.begin(), servers.end(), serverId) == servers.end())
+            servers.push_back(serverId);
+    return servers;
+}
+
+long long EmulatedClient::ServerOf(NWCONN_HANDLE conn) const
+{
+    auto it = openConns_.find(conn);
+    return it == openConns_.end() ? 0 : it->second;
+}
+
+NWCONN_HANDLE EmulatedClient::OpenHandle(long long serverId)
+{
+    // 999 and 0xFFFF mean "no connection" to the program; never hand them out.
+    while (nextConnHandle_ == 0 || nextConnHandle_ == 999 || nextConnHandle_ == 0xFFFF ||
+           openConns_.count(nextConnHandle_))
+        ++nextConnHandle_;
+    NWCONN_HANDLE handle = nextConnHandle_++;
+    openConns_[handle] = serverId;
+    return handle;
+}
+
+NWCCODE EmulatedClient::ClientStartup(nuint32, nuint32) { return startupCode_; }
+
+NWCCODE EmulatedClient::NextConnRef(nuint32& iterator, NWCONN_REF& connRef)
+{
+    return Guarded([&]() -> NWCCODE {
+        auto servers = WorkstationConnections();
+        if (iterator >= servers.size())
+            return ERR_CONNECTION_NOT_FOUND;
+        connRef = kConnRefBase + static_cast<NWCONN_REF>(servers[iterator]);
+        ++iterator;
+        return SUCCESSFUL;
+    });
+}
+
+NWCCODE EmulatedClient::PrimaryConnRef(NWCONN_REF& connRef)
+{
+    return Guarded([&]() -> NWCCODE {
+        for (const auto& [serverId, primary] : store_->Connections())
+            if (primary) {
+                connRef = kConnRefBase + static_cast<NWCONN_REF>(serverId);
+                return SUCCESSFUL;
+            }
+        return ERR_CONNECTION_NOT_FOUND;
+    });
+}
+
+NWCCODE EmulatedClient::NWCCOpenConnByRef(NWCONN_REF connRef, nuint32, nuint32, NWCONN_HANDLE& conn)
+{
+    return Guarded([&]() -> NWCCODE {
+        auto servers = WorkstationConnections();
+        long long serverId = static_cast<long long>(connRef) - kConnRefBase;
+        if (connRef < kConnRefBase || std::find(servers.begin(), servers.end(), serverId) == servers.end())
+            return ERR_INVALID_CONNECTION;
+        conn = OpenHandle(serverId);
+        return SUCCESSFUL;
+    });
+}
+
+NWCCODE EmulatedClient::CloseConn(NWCONN_HANDLE conn)
+{
+    if (!openConns_.erase(conn))
+        return ERR_INVALID_CONNECTION;
+    std::erase_if(dirHandles_, [conn](const auto& entry) { return entry.second->conn == conn; });
+    return SUCCESSFUL;
+}
+
+namespace {
+
+NWCCODE ServerInfoText(NetworkStore& store, long long serverId, nuint32 infoType, nuint32 length, char* buffer)
+{
+    StoredServer server;
+    if (!serverId || !store.ServerById(serverId, server))
+        return ERR_INVALID_CONNECTION;
+    std::string text;
+    if (infoType == NWCC_INFO_TREE_NAME) {
+        text = server.tree;
+        if (text.size() < kTreeNameWidth)
+            text.append(kTreeNameWidth - text.size(), '_');
+    } else if (infoType == NWCC_INFO_SERVER_NAME) {
+        text = server.name;
+    } else {
+        return ERR_INVALID_PARAMETER;
+    }
+    CopyText(text, buffer, length);
+    return SUCCESSFUL;
+}
+
+}  // namespace
+
+NWCCODE EmulatedClient::ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer)
+{
+    return Guarded([&] { return ServerInfoText(*store_, ServerOf(conn), infoType, length, buffer); });
+}
+
+NWCCODE EmulatedClient::ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer)
+{
+    return Guarded([&]() -> NWCCODE {
+        auto servers = WorkstationConnections();
+        long long serverId = static_cast<long long>(connRef) - kConnRefBase;
+        if (connRef < kConnRefBase || std::find(servers.begin(), servers.end(), serverId) == servers.end())
+            return ERR_INVALID_CONNECTION;
+        return ServerInfoText(*store_, serverId, infoType, length, buffer);
+    });
+}
+
+// ---- paths and searches -------------------------------------------------------
+
+NWCCODE EmulatedClient::SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
+                                          char* directory)
+{
+    return Guarded([&]() -> NWCCODE {
+        NetWarePathParts parts;
+        if (!path || !ParseUncPath(path, parts))
+            return ERR_INVALID_PATH;
+        StoredServer storedServer;
+        if (!store_->FindServer(parts.server, storedServer))
+            return ERR_NO_CONNECTION_TO_SERVER;
+        StoredVolume storedVolume;
+        if (!store_->FindVolume(storedServer.id, parts.volume, storedVolume))
+            return ERR_VOLUME_DOES_NOT_EXIST;
+
+        // Reuse a handle already open to the server; otherwise attach to it, as
+        // the client does for a server the workstation isn't connected to yet.
+        NWCONN_HANDLE handle = 0;
+        for (const auto& [open, serverId] : openConns_)
+            if (serverId == storedServer.id) {
+                handle = open;
+                break;
+            }
+        if (!handle) {
+            auto servers = WorkstationConnections();
+            if (std::find(servers.begin(), servers.end(), storedServer.id) == servers.end())
+                addedConnections_.push_back(storedServer.id);
+            handle = OpenHandle(storedServer.id);
+        }
+        conn = handle;
+        CopyText256(storedServer.name, server);
+        CopyText256(storedVolume.name, volume);
+        CopyText256(JoinDirectories(parts.directories), directory);
+        return SUCCESSFUL;
+    });
+}
+
+NWCCODE EmulatedClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, ResolvedDir& out)
+{
+    long long serverId = ServerOf(conn);
+    if (!serverId)
+        return ERR_INVALID_CONNECTION;
+    NetWarePathParts parts;
+    if (!path)
+        return ERR_INVALID_PATH;
+    if (ParseUncPath(path, parts)) {
+        StoredServer server;
+        if (!store_->ServerById(serverId, server) || !SameText(server.name, parts.server))
+            return ERR_INVALID_PATH;
+    } else if (!ParseVolumePath(path, parts)) {
+        return ERR_INVALID_PATH;
+    }
+    StoredVolume volume;
+    if (!store_->FindVolume(serverId, parts.volume, volume))
+        return ERR_VOLUME_DOES_NOT_EXIST;
+    long long dirId = store_->FindDirectory(volume.id, parts.directories);
+    if (!dirId)
+        return ERR_INVALID_PATH;
+    out = {serverId, volume.id, volume.number, dirId};
+    return SUCCESSFUL;
+}
+
+NWCCODE EmulatedClient::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* path, const nuint8*, char* name,
+                                      nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID, nuint32)
+{
+    return Guarded([&]() -> NWCCODE {
+        ResolvedDir dir;
+        if (NWCCODE code = ResolveDirectory(conn, path, dir))
+            return code;
+        NetWarePathParts parts;
+        if (!ParseUncPath(path, parts))
+            ParseVolumePath(path, parts);
+        CopyText256(parts.directories.empty() ? parts.volume : parts.directories.back(), name);
+        attributes = 0x10;
+        creationDateTime = 0;
+        ownerID = 0;
+        return SUCCESSFUL;
+    });
+}
+
+NWCCODE EmulatedClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, nuint8& volumeNumber,
+                                       nuint16& directoryID, nuint16&, NWSEARCH_ENTRY&, nuint32)
+{
+    return Guarded([&]() -> NWCCODE {
+        ResolvedDir dir;
+        if (NWCCODE code = ResolveDirectory(conn, path, dir))
+            return code;
+        auto search = std::make_unique<SearchState>();
+        search->conn = conn;
+        search->volumeNumber = static_cast<nuint8>(dir.volumeNumber);
+        search->entries = store_->Children(dir.dirId);
+
+        // Searches are never closed by the caller; keep the most recent ones.
+        if (nextSearchId_ == 0)
+            nextSearchId_ = 1;
+        nuint16 id = nextSearchId_++;
+        searches_[id] = std::move(search);
+        nuint16 stale = static_cast<nuint16>(id - kMaxOpenSearches);
+        if (stale != 0)
+            searches_.erase(stale);
+        volumeNumber = static_cast<nuint8>(dir.volumeNumber);
+        directoryID = id;
+        return SUCCESSFUL;
+    });
+}
+
+NWCCODE EmulatedClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID,
+                                      nuint16 sequence, nuint8 searchAttributes, const char* pattern,
+                                      NWSEARCH_ENTRY& entry, nuint32)
+{
+    auto it = searches_.find(directoryID);
+    if (it == searches_.end() || it->second->conn != conn || it->second->volumeNumber != volumeNumber)
+        return ERR_INVALID_PATH;
+    const auto& entries = it->second->entries;
+    const bool directories = (searchAttributes & 0x10) != 0;
+    const char* wanted = (pattern && *pattern) ? pattern : "*";
+    for (size_t i = sequence == 0xFFFF ? 0 : sequence; i < entries.size(); ++i) {
+        if (entries[i].isDirectory != directories || !WildcardMatch(wanted, entries[i].name.c_str()))
+            continue;
+        entry.nextSequence = static_cast<nuint16>(i + 1);
+        entry.reserved = 0;
+        CopyText256(entries[i].name, entry.name);
+        return SUCCESSFUL;
+    }
+    return ERR_NO_FILES_FOUND;
+}
+
+NWCCODE EmulatedClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
+{
+    return Guarded([&]() -> NWCCODE {
+        long long serverId = ServerOf(conn);
+        if (!serverId)
+            return ERR_INVALID_CONNECTION;
+        StoredVolume volume;
+        if (!store_->VolumeByNumber(serverId, volumeNumber, volume))
+            return ERR_VOLUME_DOES_NOT_EXIST;
+        CopyText256(volume.name, volumeName);
+        return SUCCESSFUL;
+    });
+}
+
+// ---- directory handles, deleted files, purge ------------------------------
+
+NWCCODE EmulatedClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,
+                                                        NWDIR_HANDLE& newDirHandle, nuint8* rightsMask)
+{
+    return Guarded([&]() -> NWCCODE {
+        ResolvedDir dir;
+        if (NWCCODE code = ResolveDirectory(conn, path, dir))
+            return code;
+        auto allocFaults = store_->Faults("alloc", dir.dirId);
+        if (!allocFaults.empty())
+            return allocFaults.front().code;
+
+        int free = 0;
+        for (int h = 1; h <= dirHandlePoolSize_ && !free; ++h)
+            if (!dirHandles_.count(static_cast<NWDIR_HANDLE>(h)))
+                free = h;
+        if (!free)
+            return ERR_NO_MORE_DIR_HANDLES;
+
+        // The directory's deleted records are read once here; the iteration and
+        // purges then work on this list.
+        auto state = std::make_unique<DirHandleState>();
+        state->conn = conn;
+        state->dirId = dir.dirId;
+        state->volumeNumber = static_cast<nuint8>(dir.volumeNumber);
+        state->records = store_->DeletedFiles(dir.dirId);
+        state->purgeFaults = store_->Faults("purge", dir.dirId);
+        auto scanFaults = store_->Faults("scan", dir.dirId);
+        if (!scanFaults.empty()) {
+            state->hasScanFault = true;
+            state->scanFault = scanFaults.front();
+        }
+        dirHandles_[static_cast<NWDIR_HANDLE>(free)] = std::move(state);
+        newDirHandle = static_cast<NWDIR_HANDLE>(free);
+        if (rightsMask)
+            *rightsMask = 0xFF;
+        return SUCCESSFUL;
+    });
+}
+
+NWCCODE EmulatedClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)
+{
+    auto it = dirHandles_.find(dirHandle);
+    if (it == dirHandles_.end() || it->second->conn != conn)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    dirHandles_.erase(it);
+    return SUCCESSFUL;
+}
+
+NWCCODE EmulatedClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
+                                        nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
+{
+    auto it = dirHandles_.find(dirHandle);
+    if (it == dirHandles_.end() || it->second->conn != conn)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    DirHandleState& state = *it->second;
+    const auto& records = state.records;
+
+    // The iteration handle is the id of the record returned last; the next one
+    // is the first with a greater id, which stays right when that record has
+    // been purged meanwhile.
+    size_t next;
+    if (iterHandle == 0xFFFFFFFFu) {
+        next = 0;
+        state.returned = 0;
+    } else if (state.position < records.size() && records[state.position].id == iterHandle) {
+        next = state.position + 1;
+    } else {
+        next = std::upper_bound(records.begin(), records.end(), iterHandle,
+                                [](nuint32 id, const StoredDeletedFile& r) { return id < r.id; }) -
+               records.begin();
+    }
+    if (state.hasScanFault && state.returned >= state.scanFault.after)
+        return state.scanFault.code;
+    if (next >= records.size())
+        return ERR_NO_FILES_FOUND;
+
+    const StoredDeletedFile& record = records[next];
+    std::memset(&entryInfo, 0, sizeof entryInfo);
+    entryInfo.sequence = record.id;
+    entryInfo.parent = static_cast<nuint32>(state.dirId);
+    entryInfo.nameLength = static_cast<nuint8>(std::min<size_t>(record.name.size(), 255));
+    CopyText256(record.name, entryInfo.name);
+    entryInfo.fileSize = record.size;
+    entryInfo.deletedDateAndTime = record.deletedAt;
+    entryInfo.deletorID = record.deletor;
+    iterHandle = record.id;
+    volumeNumber = state.volumeNumber;
+    directoryBase = static_cast<nuint32>(state.dirId);
+    state.position = next;
+    ++state.returned;
+    return SUCCESSFUL;
+}
+
+NWCCODE EmulatedClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
+                                           nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
+{
+    auto it = dirHandles_.find(dirHandle);
+    if (it == dirHandles_.end() || it->second->conn != conn)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    DirHandleState& state = *it->second;
+    if (volumeNumber != state.volumeNumber || directoryBase != static_cast<nuint32>(state.dirId))
+        return ERR_NO_SUCH_DELETED_FILE;
+    auto& records = state.records;
+    auto record = std::lower_bound(records.begin(), records.end(), iterHandle,
+                                   [](const StoredDeletedFile& r, nuint32 id) { return r.id < id; });
+    // Purge only exactly the record the caller names: position and name agree.
+    if (record == records.end() || record->id != iterHandle || !fileName || !SameText(record->name, fileName))
+        return ERR_NO_SUCH_DELETED_FILE;
+    for (const auto& fault : state.purgeFaults)
+        if (fault.fileName.empty() || SameText(fault.fileName, record->name))
+            return fault.code;
+
+    return Guarded([&]() -> NWCCODE {
+        // Auto-committed with synchronous=FULL: on disk before this returns.
+        bool existed = store_->PurgeDeleted(iterHandle);
+        records.erase(record);
+        return existed ? SUCCESSFUL : ERR_NO_SUCH_DELETED_FILE;
+    });
+}
+
+NWCCODE EmulatedClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
+{
+    UnpackDeletedDateTime(packed, date, time);
+    return SUCCESSFUL;
+}
+
+// ---- contexts and names ---------------------------------------------------
+
+NWCCODE EmulatedClient::ContextCreate(NWDSContextHandle& context)
+{
+    if (nextContext_ == 0)
+        nextContext_ = 1;
+    context = nextContext_++;
+    contexts_[context] = Context{};
+    return SUCCESSFUL;
+}
+
+NWCCODE EmulatedClient::ContextFree(NWDSContextHandle context)
+{
+    return contexts_.erase(context) ? SUCCESSFUL : ERR_BAD_CONTEXT;
+}
+
+NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
+{
+    auto it = contexts_.find(context);
+    if (it == contexts_.end())
+        return ERR_BAD_CONTEXT;
+    if (key != DCK_FLAGS)
+        return ERR_BAD_KEY;
+    value = it->second.flags;
+    return SUCCESSFUL;
+}
+
+NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, char* text)
+{
+    auto it = contexts_.find(context);
+    if (it == contexts_.end())
+        return ERR_BAD_CONTEXT;
+    if (key == DCK_NAME_CONTEXT)
+        CopyText256(it->second.nameContext, text);
+    else if (key == DCK_TREE_NAME)
+        CopyText256(it->second.tree, text);
+    else
+        return ERR_BAD_KEY;
+    return SUCCESSFUL;
+}
+
+NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value)
+{
+    auto it = contexts_.find(context);
+    if (it == contexts_.end())
+        return ERR_BAD_CONTEXT;
+    if (key != DCK_FLAGS)
+        return ERR_BAD_KEY;
+    it->second.flags = value;
+    return SUCCESSFUL;
+}
+
+NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, const char* text)
+{
+    auto it = contexts_.find(context);
+    if (it == contexts_.end())
+        return ERR_BAD_CONTEXT;
+    if (!text)
+        return ERR_INVALID_PARAMETER;
+    if (key == DCK_NAME_CONTEXT)
+        it->second.nameContext = text;
+    else if (key == DCK_TREE_NAME)
+        it->second.tree = text;
+    else
+        return ERR_BAD_KEY;
+    return SUCCESSFUL;
+}
+
+namespace {
+
+std::string WithoutPadding(std::string tree)
+{
+    while (!tree.empty() && tree.back() == '_')
+        tree.pop_back();
+    return tree;
+}
+
+}  // namespace
+
+NWCCODE EmulatedClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                               char* name)
+{
+    return Guarded([&]() -> NWCCODE {
+        auto it = contexts_.find(context);
+        if (it == contexts_.end())
+            return ERR_BAD_CONTEXT;
+        StoredServer server;
+        long long serverId = ServerOf(conn);
+        if (!serverId || !store_->ServerById(serverId, server))
+            return ERR_INVALID_CONNECTION;
+        // A context pointed at another tree cannot see this server's objects.
+        if (!it->second.tree.empty() && !SameText(WithoutPadding(it->second.tree), WithoutPadding(server.tree)))
+            return ERR_NO_SUCH_ENTRY;
+        NWCCODE fault = 0;
+        if (store_->UserFault(objectID, fault))
+            return fault;
+        std::string stored;
+        if (!store_->UserName(objectID, stored))
+            return ERR_NO_SUCH_OBJECT;
+        CopyText256(stored, name);
+        return SUCCESSFUL;
+    });
+}

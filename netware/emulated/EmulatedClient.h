@@ -1,0 +1,149 @@
+// The emulated NetWare client: plays the client libraries and the servers behind
+// them over one SQLite database per network (servers, volumes, directories, live
+// and deleted files, users, the workstation's connections, injected faults).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "netware/NWClientBackend.h"
+
+class EmulatedDatabase;
+class NetworkStore;
+
+// Codes only the emulated client gives (directory-services and parameter errors).
+constexpr NWCCODE ERR_INVALID_PARAMETER = 0x8836;
+constexpr NWCCODE ERR_BAD_CONTEXT = 0xFEB8;        // -328
+constexpr NWCCODE ERR_BAD_KEY = 0xFEB5;            // -331
+constexpr NWCCODE ERR_NO_SUCH_ENTRY = 0xFDA7;      // -601, the context's tree differs from the server's
+constexpr NWCCODE ERR_NO_SUCH_DELETED_FILE = 0x89FF;  // purge of a record the iteration isn't at
+constexpr NWCCODE ERR_IO_FAILURE = 0x8983;            // the network database failed
+
+// How much of the error-text library a client offers.
+enum class ErrorTextLibraryMode {
+    Full,         // the library with NWstrerror
+    NoStrerror,   // the library loads but lacks NWstrerror
+    Absent,       // the library cannot be loaded
+};
+
+// Packed deletion date-time of the emulated servers, full seconds and room for
+// invalid parts (month 0, day 31 in February, hour 25...):
+//   bits 31..26 year - 1980 (1980..2043), 25..22 month (0..15), 21..17 day (0..31),
+//   16..12 hour (0..31), 11..6 minute (0..63), 5..0 second (0..63).
+// Parts beyond a field's range are cut to the field's bits.
+nuint32 PackDeletedDateTime(int year, int month, int day, int hour, int minute, int second);
+void UnpackDeletedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time);
+
+class EmulatedClient : public NWClientBackend {
+public:
+    static std::unique_ptr<EmulatedClient> OpenInMemory();                  // empty network
+    static std::unique_ptr<EmulatedClient> Open(const std::string& dbPath);  // creates the schema when new
+    ~EmulatedClient() override;
+
+    // Adds the contents of a line-based text fixture (docs/fixture-format.md) in
+    // one transaction; throws std::runtime_error naming the line on a bad line,
+    // and then adds nothing.
+    void ImportFixture(const std::string& fixtureText);
+
+    // Test and tool settings of the client itself.
+    void SetErrorTextLibraryMode(ErrorTextLibraryMode mode) { errorTextMode_ = mode; }
+    void SetClientStartupCode(NWCCODE code) { startupCode_ = code; }
+    void SetDirHandlePoolSize(int size);  // 1..255; the default is 254
+    int DirHandlesInUse() const;
+
+    EmulatedDatabase& Database() { return *db_; }
+    NetworkStore& Store() { return *store_; }
+
+    // calwin32
+    NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
+    NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
+                              char* directory) override;
+    NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
+                          char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
+                          nuint32 reserved) override;
+    NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
+                           nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer,
+                           nuint32 reserved) override;
+    NWCCODE DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
+                          nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
+                          nuint32 reserved) override;
+    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                            NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) override;
+    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
+                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
+    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
+                               nuint32 directoryBase, const char* fileName) override;
+    NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
+    NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
+    NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
+
+    // clxwin32
+    NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;
+    NWCCODE PrimaryConnRef(NWCONN_REF& connRef) override;
+    NWCCODE NWCCOpenConnByRef(NWCONN_REF connRef, nuint32 openState, nuint32 reserved, NWCONN_HANDLE& conn) override;
+    NWCCODE CloseConn(NWCONN_HANDLE conn) override;
+    NWCCODE ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer) override;
+    NWCCODE ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer) override;
+
+    // netwin32
+    NWCCODE ContextCreate(NWDSContextHandle& context) override;
+    NWCCODE ContextFree(NWDSContextHandle context) override;
+    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value) override;
+    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, char* text) override;
+    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value) override;
+    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, const char* text) override;
+    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                   char* name) override;
+
+    std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+private:
+    explicit EmulatedClient(std::unique_ptr<EmulatedDatabase> db);
+
+    struct DeletedRecord;
+    struct DirHandleState;
+    struct SearchState;
+    struct Context {
+        nuint32 flags = 0;
+        std::string nameContext = "[Root]";
+        std::string tree;
+    };
+    struct ResolvedDir {
+        long long serverId = 0;
+        long long volumeId = 0;
+        int volumeNumber = 0;
+        long long dirId = 0;
+    };
+
+    long long ServerOf(NWCONN_HANDLE conn) const;  // 0 for a handle that isn't open
+    NWCONN_HANDLE OpenHandle(long long serverId);
+    NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, ResolvedDir& out);
+    std::vector<long long> WorkstationConnections();  // server ids, workstation order
+
+    std::unique_ptr<EmulatedDatabase> db_;
+    std::unique_ptr<NetworkStore> store_;
+    ErrorTextLibraryMode errorTextMode_ = ErrorTextLibraryMode::Full;
+    NWCCODE startupCode_ = 0;
+    int dirHandlePoolSize_ = 254;
+
+    std::map<NWCONN_HANDLE, long long> openConns_;       // handle -> server id
+    NWCONN_HANDLE nextConnHandle_ = 1;
+    std::vector<long long> addedConnections_;             // connections opened by SplitPathByClient
+    std::map<NWDIR_HANDLE, std::unique_ptr<DirHandleState>> dirHandles_;
+    std::map<nuint16, std::unique_ptr<SearchState>> searches_;
+    nuint16 nextSearchId_ = 1;
+    std::map<NWDSContextHandle, Context> contexts_;
+    NWDSContextHandle nextContext_ = 1;
+};
+
+// Where the program finds its network: $NWEMU_NETWORK when set, else
+// $XDG_DATA_HOME/morvane/network.db (XDG_DATA_HOME defaults to ~/.local/share).
+std::string DefaultNetworkPath();
+// Opens the default network; a missing file is created (with its folders) and
+// filled with the built-in demo network.
+std::unique_ptr<EmulatedClient> OpenDefaultNetwork();
+// Adds the built-in demo network: servers on two trees, volumes, nested
+// directories, a few hundred deleted files by several users, dated relative to now.
+void CreateDemoNetwork(EmulatedClient& client);
