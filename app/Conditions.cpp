@@ -1,0 +1,189 @@
+// The selection conditions and the name pattern matcher.
+#include "app/Conditions.h"
+
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTextDocument>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "util/D_Util.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
+
+namespace {
+
+void Explain(JobState& job, const std::string& text)
+{
+    if (job.ResultList)
+        job.ResultList->addLine(ExplanationIndent + text);
+}
+
+// The spin edits keep their values at 1 or more, so the division below cannot
+// fail; a missing control reads as that minimum too.
+std::uint32_t LimitOf(const QSpinBox* spin)
+{
+    int value = spin ? spin->value() : 1;
+    return static_cast<std::uint32_t>(value < 1 ? 1 : value);
+}
+
+std::vector<std::string> MemoLines(const QPlainTextEdit* memo)
+{
+    std::vector<std::string> lines;
+    QString text = memo->toPlainText();
+    if (text.isEmpty())
+        return lines;  // an empty memo has no lines, not one empty line
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        lines.push_back(line.toLocal8Bit().toStdString());
+    return lines;
+}
+
+void SplitAtFirstDot(const std::string& text, std::string& base, std::string& extension)
+{
+    std::string::size_type dot = text.find('.');
+    if (dot == std::string::npos) {
+        base = text;
+        extension.clear();
+    } else {
+        base = text.substr(0, dot);
+        extension = text.substr(dot + 1);
+    }
+}
+
+} // namespace
+
+const std::vector<std::string>& PatternLines::Read(const QPlainTextEdit* memo)
+{
+    const QTextDocument* document = memo->document();
+    if (document != document_ || document->revision() != revision_) {
+        lines_ = MemoLines(memo);
+        document_ = document;
+        revision_ = document->revision();
+    }
+    return lines_;
+}
+
+bool ConditionOR(const JobState& job)
+{
+    return job.LogicGroup == nullptr || job.LogicGroup->itemIndex() == 0;
+}
+
+void EvaluateConditions(JobState& job, FileEvaluation& file)
+{
+    const bool orMode = ConditionOR(job);
+    // Under Or the outcome is open while nothing has matched; under And while
+    // everything has.
+    auto open = [&] { return file.Matched != orMode; };
+    if (job.UseAge && open())
+        TestAge(job, file);
+    if (job.UseLargerThan && open())
+        TestLargerThan(job, file);
+    if (job.UseSmallerThan && open())
+        TestSmallerThan(job, file);
+    if (job.UsePatterns && open())
+        TestNamePatterns(job, file);
+}
+
+void TestAge(JobState& job, FileEvaluation& file)
+{
+    TDateTime deleted = PackedToDateTime(file.Record.deletedDateAndTime);
+    long long days = static_cast<long long>(std::trunc(std::fabs(file.Today - deleted)));
+    long long limit = job.AgeSpin ? job.AgeSpin->value() : 0;
+    file.Matched = days > limit;
+    if (file.Matched) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Deleted %lld days ago", days);
+        Explain(job, text);
+    }
+}
+
+void TestLargerThan(JobState& job, FileEvaluation& file)
+{
+    std::uint32_t limit = LimitOf(job.LargerThanSpin);
+    file.Matched = file.Record.fileSize / limit >= 1024;
+    if (file.Matched) {
+        char text[64];
+        std::snprintf(text, sizeof text, "File size >= %u kB", limit);
+        Explain(job, text);
+    }
+}
+
+void TestSmallerThan(JobState& job, FileEvaluation& file)
+{
+    // The division form lets a file up to 1025 x limit - 1 bytes count as
+    // smaller than limit kB.
+    std::uint32_t limit = LimitOf(job.SmallerThanSpin);
+    file.Matched = file.Record.fileSize / limit <= 1024;
+    if (file.Matched) {
+        char text[64];
+        std::snprintf(text, sizeof text, "File size <= %u kB", limit);
+        Explain(job, text);
+    }
+}
+
+void TestNamePatterns(JobState& job, FileEvaluation& file)
+{
+    if (!job.PatternMemo)
+        return;
+    std::vector<std::string> ownLines;
+    const std::vector<std::string>* lines;
+    if (file.Patterns) {
+        lines = &file.Patterns->Read(job.PatternMemo);
+    } else {
+        ownLines = MemoLines(job.PatternMemo);
+        lines = &ownLines;
+    }
+    if (lines->empty())
+        return;
+    for (const std::string& line : *lines) {
+        if (line == "*.*") {
+            file.Matched = true;
+            return;
+        }
+    }
+    const std::string name(file.Record.name, strnlen(file.Record.name, sizeof file.Record.name));
+    for (const std::string& line : *lines) {
+        file.Matched = MatchesPattern(line, name);
+        if (file.Matched) {
+            Explain(job, "Name match with " + line);
+            return;
+        }
+    }
+}
+
+bool MatchesPattern(const std::string& pattern, const std::string& name)
+{
+    std::string patternBase, patternExt, nameBase, nameExt;
+    SplitAtFirstDot(AsciiUpper(pattern), patternBase, patternExt);
+    SplitAtFirstDot(AsciiUpper(name), nameBase, nameExt);
+    return MatchPart(patternBase, nameBase) && MatchPart(patternExt, nameExt);
+}
+
+bool MatchPart(const std::string& p, const std::string& s)
+{
+    if (p == "*")
+        return true;
+    std::string::size_type star = p.find('*');
+    if (star == std::string::npos)
+        return MatchFixed(p, s);
+    // Only the first "*" is a wildcard; head and tail are matched at the two
+    // ends of s and may overlap.
+    const std::string head = p.substr(0, star);
+    const std::string tail = p.substr(star + 1);
+    std::string sHead = s.substr(0, head.size());
+    std::string sTail = tail.size() >= s.size() ? s : s.substr(s.size() - tail.size());
+    return MatchFixed(head, sHead) && MatchFixed(tail, sTail);
+}
+
+bool MatchFixed(const std::string& p, const std::string& s)
+{
+    if (p.size() != s.size())
+        return false;
+    for (std::string::size_type i = 0; i < p.size(); ++i) {
+        if (p[i] != '?' && p[i] != s[i])
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,218 @@
+// The deleted-file scan and purge of one directory, its confirmation box and
+// the running totals in the results label.
+#include "app/PurgeEngine.h"
+
+#include <QLabel>
+#include <QMetaObject>
+#include <QPointer>
+#include <QStatusBar>
+
+#include <cstring>
+
+#include "app/Conditions.h"
+#include "util/D_Util.h"
+#include "util/MessageBox.h"
+#include "util/MessagePump.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
+
+namespace {
+
+const std::string FileLineMark = "     - ";
+const std::string MatchLineMark = "     + ";
+
+// The totals caption changes with every matching file. Setting a label's text
+// relays it out, which costs more than scanning a file, so the newest caption
+// is kept here and handed to the label when events are next processed (a
+// posted call, delivered by the pump) and at the end of each directory. What a
+// user sees is the same: the label only repaints while events are processed.
+struct PendingCaption {
+    QPointer<QLabel> label;
+    QString text;
+    bool posted = false;
+    bool dirty = false;
+};
+
+PendingCaption& Caption()
+{
+    static PendingCaption caption;
+    return caption;
+}
+
+void ShowPendingCaption()
+{
+    PendingCaption& caption = Caption();
+    caption.posted = false;
+    if (caption.dirty && caption.label)
+        caption.label->setText(caption.text);
+    caption.dirty = false;
+}
+
+void SetResultsCaption(QLabel* label, std::int32_t total, std::int32_t match)
+{
+    if (!label)
+        return;
+    PendingCaption& caption = Caption();
+    if (caption.label != label) {
+        ShowPendingCaption();
+        caption.label = label;
+        caption.posted = false;  // a call posted for another label may never come
+    }
+    caption.text = QString::asprintf("Results: Total: %d - Matching: %d", total, match);
+    caption.dirty = true;
+    if (!caption.posted) {
+        caption.posted = true;
+        QMetaObject::invokeMethod(label, [] { ShowPendingCaption(); }, Qt::QueuedConnection);
+    }
+}
+
+// Holds the scan's temporary directory handle and gives it back however the
+// scan ends, an error raised by a condition included; the totals reach the
+// label at the same moment.
+class DirectoryScanGuard {
+public:
+    DirectoryScanGuard(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) : conn_(conn), dirHandle_(dirHandle) {}
+    ~DirectoryScanGuard()
+    {
+        ReleaseDirHandle(conn_, dirHandle_);  // its code tells nothing the scan could act on
+        ShowPendingCaption();
+    }
+    DirectoryScanGuard(const DirectoryScanGuard&) = delete;
+    DirectoryScanGuard& operator=(const DirectoryScanGuard&) = delete;
+
+private:
+    NWCONN_HANDLE conn_;
+    NWDIR_HANDLE dirHandle_;
+};
+
+bool ListModeChosen(const JobState& job)
+{
+    // Without the option group nothing may be purged, as in the list mode.
+    return job.OptionsGroup == nullptr || job.OptionsGroup->itemIndex() == 0;
+}
+
+void AddLine(JobState& job, const std::string& text, int* index = nullptr)
+{
+    if (!job.ResultList)
+        return;
+    int i = job.ResultList->addLine(text);
+    if (index)
+        *index = i;
+}
+
+} // namespace
+
+std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
+                            const std::string& userName)
+{
+    std::string text;
+    text.reserve(name.size() + userName.size() + 48);
+    text += name;
+    text += "  (";
+    text += FormatSize(size);
+    text += ") [ Deleted: ";
+    text += PackedDateTimeText(deletedDateAndTime);
+    text += " by ";
+    text += userName;
+    text += " ]";
+    return text;
+}
+
+nuint16 ConfirmPurge(const std::string& fileText)
+{
+    static const nuint16 answers[] = {RunState::Yes, RunState::No, RunState::Abort, RunState::NoToAll,
+                                      RunState::YesToAll};
+    MessageBoxRequest request;
+    request.kind = MsgDlgType::Confirmation;
+    request.title = "Confirm";
+    request.text = "Purging:   " + fileText;
+    request.buttons = {"&Yes", "&No", "&Abort", "N&o to All", "Yes to &All"};
+    request.safeButton = 2;  // Abort: a box nobody can see never purges
+    int button = ShowMessageBox(request);
+    if (button < 0 || button >= static_cast<int>(std::size(answers)))
+        return RunState::No;  // closed without an answer: keep the file
+    return answers[button];
+}
+
+void PurgeFiles(JobState& job, const std::string& volumePath)
+{
+    if (job.RunState == RunState::Abort)
+        return;
+
+    NWDIR_HANDLE dirHandle = 0;
+    NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
+    ReportNWError(code, "NWAllocTemporaryDirectoryHandle");
+    if (code != 0)
+        return;
+    DirectoryScanGuard guard(job.ConnHandle, dirHandle);
+
+    bool headingWritten = false;
+    nuint32 iterHandle = 0xFFFFFFFF;
+    const TDateTime today = Today();
+    PatternLines patterns;
+    NWDELETED_INFO record{};
+    do {
+        nuint8 volumeNumber = 0;
+        nuint32 directoryBase = 0;
+        code = NextDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase, record);
+        if (code != 0)
+            break;  // the end of the list, or a failure that looks the same
+
+        if (!headingWritten) {
+            AddLine(job, "");
+            AddLine(job, volumePath);
+            headingWritten = true;
+        }
+        FileEvaluation file{record, today, !ConditionOR(job), &patterns};
+
+        std::string userName;
+        if (CachedObjectName(job.ConnHandle, record.deletorID, job.NameCache, userName) != 0)
+            userName = "[n/a]";
+        const std::string fileName(record.name, strnlen(record.name, sizeof record.name));
+        const std::string fileText = DeletedFileText(fileName, record.fileSize, record.deletedDateAndTime, userName);
+        int lineIndex = -1;
+        AddLine(job, FileLineMark + fileText, &lineIndex);
+        PumpMessages();
+        ++job.TotalCount;
+
+        if (job.RunState == RunState::NoToAll)
+            continue;  // listed only: no tests, no mark, no count
+
+        EvaluateConditions(job, file);
+        if (file.Matched) {
+            if (job.ResultList) {
+                job.ResultList->setLine(lineIndex, MatchLineMark + fileText);
+                job.ResultList->setSelected(lineIndex, true);
+            }
+            ++job.MatchCount;
+        }
+        SetResultsCaption(job.ResultsLabel, job.TotalCount, job.MatchCount);
+        PumpMessages();
+
+        if (ListModeChosen(job))
+            file.Matched = false;
+        if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
+            job.RunState = ConfirmPurge(fileText);
+            if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)
+                file.Matched = false;
+        }
+        if (file.Matched) {
+            code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
+                                      fileName.c_str());
+            ReportNWError(code, "NWPurgeDeletedFile");
+        }
+    } while (code == 0 && job.RunState != RunState::Abort);
+}
+
+void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
+{
+    if (job.StatusLine)
+        job.StatusLine->showMessage(QString::fromLocal8Bit(volumePath));
+    PurgeFiles(job, volumePath);
+    PumpMessages();
+}
+
+void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry&, void*)
+{
+    PurgeDirectoryCallback(Job, volumePath);
+}

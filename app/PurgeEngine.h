@@ -1,0 +1,29 @@
+// The deleted-file scan of one directory: lists every salvageable file with its
+// size, deletion time and deleting user, marks and counts the ones the
+// conditions select and, in the purge modes, purges them, asking first when
+// the user chose confirmation.
+#pragma once
+
+#include <string>
+
+#include "app/JobState.h"
+#include "netware/D_NW.h"
+
+// Scans the directory at the volume path ("VOL:DIR"). Errors raised inside the
+// scan (an invalid deletion date) propagate to the caller; the directory handle
+// is released in every case.
+void PurgeFiles(JobState& job, const std::string& volumePath);
+
+// The walk's callback: shows the path in the status bar, scans it, then lets
+// pending window messages be processed. The walk's entry and user data are not
+// used.
+void PurgeDirectoryCallback(JobState& job, const std::string& volumePath);
+void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry& entry, void* userData);  // on Job
+
+// The five-button confirmation before a purge; returns the RunState value of
+// the answer. A box closed without a button counts as No.
+nuint16 ConfirmPurge(const std::string& fileText);
+
+// The text of a file's line after the "     - " or "     + " mark.
+std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
+                            const std::string& userName);
