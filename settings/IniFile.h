@@ -2,6 +2,22 @@
 // with the semantics of the Windows profile functions, but safe: every write is
 // atomic and nothing can inject lines or sections. No copy of the file is kept;
 // every read reads the file and every write rewrites it.
+//
+// Reading: section and key names match without regard to ASCII case and to the
+// blanks (space, tab, VT, FF) around them; the first of duplicate sections and
+// keys counts. A value is the text after the first "=", trimmed, with one pair
+// of enclosing matching quotes removed, and comes back up to 2047 characters.
+// Lines before the first header form the section "". A line without "=" is no
+// key. CR LF, LF and a lone CR all end lines; a UTF-8 byte-order mark is skipped.
+// A missing or unreadable file gives every read its default.
+//
+// Writing: an update rewrites only the key's own line (keeping the spelling of
+// its name and its line ending); every other line keeps its bytes. A new key
+// follows the last key of its section; a new section goes at the end of the
+// file, after a blank line. Written lines end with CR LF. A write that changes
+// nothing, and a delete or erase that finds nothing, leave the file untouched
+// (a missing file is then not created). The first write creates a missing file,
+// and for a bare name its folder too.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +32,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+class IniText;
+
 class IniFile {
 public:
     // A name without a directory part is looked for in $XDG_CONFIG_HOME
@@ -26,21 +44,34 @@ public:
     const std::string& Path() const { return path_; }          // as resolved
 
     std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+    // Refuses (IniFileError naming it) a key that is empty, begins with "[" or
+    // holds "=", a section holding "]", and any name or value holding a line
+    // break or NUL; raises IniFileError naming the file and the reason when the
+    // file cannot be read or replaced, the old file then staying as it was.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Decimal with an optional sign, or hex after "0x" or "$"; a value that is
+    // no 32-bit number gives the default.
     std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const;
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
     bool ReadBool(const std::string& section, const std::string& key, bool def) const;
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
-    std::vector<std::string> ReadSection(const std::string& section) const;        // key names, file order
-    std::vector<std::string> ReadSectionValues(const std::string& section) const;  // key=value lines, file order
+    // Key names in file order, as many whole names as fit in the Windows key
+    // list of 16384 characters (each name and its NUL, and a closing NUL).
+    std::vector<std::string> ReadSection(const std::string& section) const;
+    // Key lines as "name=value" (quotes kept) in file order; a line without "="
+    // comes back trimmed, as it stands.
+    std::vector<std::string> ReadSectionValues(const std::string& section) const;
     std::vector<std::string> ReadSections() const;
     void EraseSection(const std::string& section);
     void DeleteKey(const std::string& section, const std::string& key);
-    bool SectionExists(const std::string& section) const;
+    bool SectionExists(const std::string& section) const;  // a header of that name
     bool ValueExists(const std::string& section, const std::string& key) const;
 
 private:
+    IniText ReadForUpdate() const;   // raises when the file exists but cannot be read
+    void Store(const IniText& text);
+
     std::string fileName_;
     std::string path_;
 };

@@ -1,0 +1,33 @@
+// Where a settings file lives and how its bytes are read and replaced: the
+// replacement is atomic (a temporary file beside it, flushed, renamed over), so
+// the file is always either the old one or the whole new one.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The path of a settings file name: a bare name (no "/") lies in
+// $XDG_CONFIG_HOME (default ~/.config); any other name is used as given.
+std::string ResolveIniPath(const std::string& fileName);
+bool IsBareIniName(const std::string& fileName);
+
+struct IniFileBytes {
+    enum class State { Missing, Read, Unreadable };
+    State state = State::Missing;
+    std::string bytes;
+    int error = 0;  // errno when unreadable
+};
+
+IniFileBytes ReadIniBytes(const std::string& path);
+
+// Replaces the file at path by bytes. With createFolder the missing folders
+// above it are made first. Raises IniFileError naming the file and the reason;
+// on failure the old file is unchanged and no temporary file is left behind.
+void ReplaceIniBytes(const std::string& path, const std::string& bytes, bool createFolder);
+
+// Test seam: the steps of a replacement, and a fault that the writer asks
+// before each; a non-zero answer is taken as the errno with which the step
+// fails. Returns the previous fault; an empty one means no faults.
+enum class IniWriteStep { CreateFolder, CreateTemporary, Write, Sync, Rename };
+using IniWriteFault = std::function<int(IniWriteStep)>;
+IniWriteFault SetIniWriteFault(IniWriteFault fault);
