@@ -2,14 +2,130 @@
 // and the status bar's click.
 #include "app/main.h"
 
+#include "app/JobState.h"
+#include "app/PurgeEngine.h"
+#include "app/ResultLog.h"
+#include "netware/D_NW.h"
+#include "util/D_Util.h"
+#include "util/MessageBox.h"
+#include "util/QtText.h"
+#include "util/ShellLaunch.h"
+#include "widgets/CheckListBox.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
+#include "widgets/ShellTreeView.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QStatusBar>
+#include <cstdio>
+
+namespace {
+
+std::string Format2(const char* format, const std::string& a, const std::string& b)
+{
+    const int size = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str());
+    std::string text(static_cast<std::size_t>(size), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, a.c_str(), b.c_str());
+    return text;
+}
+
+}  // namespace
+
 void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 {
+    // A job never runs inside another (the window processes messages while it runs).
+    if (JobRunning)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    BitBtnPurgeSelected->setEnabled(false);
+    // Until the job ends nothing may change its connection, its folder or its
+    // start paths, nor enable the purge button again.
+    JobRunning = true;
+    ServerList->setEnabled(false);
+    ShellTreeView1->setEnabled(false);
+    CheckListBoxQ->setEnabled(false);
+
+    Job.ResultList = ListBoxResults;
+    Job.StatusLine = StatusBar1;
+    Job.PatternMemo = MemoExtList;
+    Job.LargerThanSpin = FileSizeLowerLimit;
+    Job.SmallerThanSpin = FileSizeUpperLimit;
+    Job.AgeSpin = FileOlderThan;
+    Job.LogicGroup = RadioGroupLogic;
+    Job.OptionsGroup = RadioGroupOptions;
+    Job.ResultsLabel = LabelResults;
+
+    Job.TotalCount = 0;
+    Job.MatchCount = 0;
+    Job.RunState = RunState::Running;
+
+    ListBoxResults->clear();
+
+    const int count = CheckListBoxQ->count();
+    for (int i = 0; i < count; ++i) {
+        if (Job.RunState == RunState::Abort)
+            break;
+        // An error abandons this start path where it occurred; the job goes on.
+        try {
+            if (i >= CheckListBoxQ->count())
+                continue;
+            const std::string entry = StdStr(CheckListBoxQ->itemText(i));
+            const bool recursive = CheckListBoxQ->isChecked(i);
+            const std::string shortPath = ShortPathName(entry);
+            Job.DirPath = shortPath;
+            const NWCCODE split =
+                SplitNetWarePath(shortPath, Job.ConnHandle, Job.ServerName, Job.VolumeName, Job.DirPath);
+
+            ListBoxResults->addLine(Format2("%s under %s", title, entry) + IfStr(recursive, " (sub)", ""));
+            ListBoxResults->addLine("");
+
+            if (split != 0) {
+                // Walking with the connection and volume of an earlier path
+                // would scan (and purge in) the wrong place: say so instead.
+                ListBoxResults->addLine("     Path not resolved: SplitNetWarePath returned error " +
+                                        NWErrorText(split));
+            } else {
+                Job.TreeName.clear();
+                ConnTreeName(Job.ConnHandle, Job.TreeName);
+                SetContextTreeAndName(Job.NameContext, Job.TreeName, "[Root]");
+
+                const std::string walkPath = Format2("%s:%s", Job.VolumeName, Job.DirPath);
+                WalkDirectoryTree(
+                    Job.ConnHandle, walkPath, "*.*", walkMode,
+                    [](const std::string& path, const WalkEntry& entry, void* userData) {
+                        PurgeDirectoryCallback(path, entry, userData);
+                    },
+                    ListBoxResults, recursive);
+            }
+            ListBoxResults->addLine("");
+        } catch (...) {
+        }
+    }
+
+    StatusBar1->showMessage(QStr(Job.SelectedFolder));
+
+    ServerList->setEnabled(true);
+    ShellTreeView1->setEnabled(true);
+    CheckListBoxQ->setEnabled(true);
+    JobRunning = false;
+    BitBtnPurgeSelected->setEnabled(true);
+    QApplication::restoreOverrideCursor();
 }
 
 void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)
 {
+    DoTheJob("Deleted Files ", WalkDirectories);
+    if (Job.LogPath.empty())
+        return;
+    try {
+        SaveResultLog(*ListBoxResults, Job.LogPath);
+    } catch (const std::exception& e) {
+        ShowMessage(std::string("Error saving log: ") + e.what());
+    }
 }
 
 void TMainForm::StatusBar1Click(QObject* sender)
 {
+    ShellOpen(StdStr(StatusBar1->currentMessage()));
 }

@@ -2,6 +2,8 @@
 // the folder.
 #include "app/ResultLog.h"
 
+#include "widgets/ResultList.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -53,6 +55,38 @@ bool WriteAll(int fd, const std::string& data)
     return true;
 }
 
+// The new log while it is written; removed again unless it was renamed into
+// place, so a failure leaves nothing behind. Mode 0666 lets the umask decide,
+// as for any new file the user creates.
+struct TemporaryFile {
+    explicit TemporaryFile(std::string temporaryName)
+        : name(std::move(temporaryName)), fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666))
+    {
+    }
+    ~TemporaryFile()
+    {
+        const int error = errno;  // the caller's reason survives the clean-up
+        if (fd >= 0)
+            ::close(fd);
+        if (!renamed && created())
+            ::unlink(name.c_str());
+        errno = error;
+    }
+    bool created() const { return fd >= 0 || closed; }
+    bool Close()
+    {
+        const int result = ::close(fd);
+        fd = -1;
+        closed = true;
+        return result == 0;
+    }
+
+    std::string name;
+    int fd;
+    bool closed = false;
+    bool renamed = false;
+};
+
 // Makes the rename itself durable; a folder that cannot be opened or synced
 // (some file systems refuse) does not undo a log that is already in place.
 void SyncFolder(const std::string& folder)
@@ -68,40 +102,42 @@ void SyncFolder(const std::string& folder)
 
 void SaveResultLog(const std::vector<std::string>& lines, const std::string& path)
 {
+    SaveResultLog(lines.size(), [&lines](std::size_t i) { return lines[i]; }, path);
+}
+
+void SaveResultLog(const ResultList& list, const std::string& path)
+{
+    SaveResultLog(static_cast<std::size_t>(list.count()),
+                  [&list](std::size_t i) { return list.line(static_cast<int>(i)); }, path);
+}
+
+void SaveResultLog(std::size_t count, const std::function<std::string(std::size_t)>& line, const std::string& path)
+{
     if (path.empty())
         throw ResultLogError("Cannot create file \"\". " + Reason(ENOENT));
 
-    std::string data;
-    std::size_t size = 0;
-    for (const auto& line : lines)
-        size += line.size() + 2;
-    data.reserve(size);
-    for (const auto& line : lines) {
-        data += line;
-        data += "\r\n";
-    }
-
-    const std::string temporary = TemporaryNameFor(path);
-    // Mode 0666 lets the umask decide, as for any new file the user creates.
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
+    TemporaryFile file(TemporaryNameFor(path));
+    if (file.fd < 0)
         Fail("Cannot create file", path, errno);
 
-    if (!WriteAll(fd, data) || ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        Fail("Cannot write file", path, error);
+    // Lines go out in large blocks, so a long log costs neither a copy of the
+    // whole text nor a system call per line.
+    constexpr std::size_t BlockSize = 1 << 16;
+    std::string block;
+    block.reserve(BlockSize * 2);
+    bool written = true;
+    for (std::size_t i = 0; i < count && written; ++i) {
+        block += line(i);
+        block += "\r\n";
+        if (block.size() >= BlockSize) {
+            written = WriteAll(file.fd, block);
+            block.clear();
+        }
     }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        Fail("Cannot write file", path, error);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        Fail("Cannot create file", path, error);
-    }
+    if (!written || !WriteAll(file.fd, block) || ::fsync(file.fd) != 0 || !file.Close())
+        Fail("Cannot write file", path, errno);
+    if (::rename(file.name.c_str(), path.c_str()) != 0)
+        Fail("Cannot create file", path, errno);
+    file.renamed = true;
     SyncFolder(FolderOf(path));
 }

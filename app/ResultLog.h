@@ -2,9 +2,13 @@
 // ended by CR LF, in the program's 8-bit code page.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+class ResultList;
 
 // A log that could not be written; the message names the file and the reason.
 class ResultLogError : public std::runtime_error {
@@ -17,3 +21,8 @@ public:
 // beside the target, flushed to disk and renamed over it, so the file at path is
 // always either the old log or the whole new one. Raises ResultLogError.
 void SaveResultLog(const std::vector<std::string>& lines, const std::string& path);
+// The same for the lines of the result list, streamed without a copy of the
+// whole list (a job can list millions of files).
+void SaveResultLog(const ResultList& list, const std::string& path);
+// The same for count lines handed out one by one, in order.
+void SaveResultLog(std::size_t count, const std::function<std::string(std::size_t)>& line, const std::string& path);
