@@ -227,14 +227,16 @@ long long NetworkStore::EnsureDirectory(long long volumeId, const std::vector<st
         throw std::runtime_error("volume without root directory");
     for (const auto& name : components) {
         long long child = FindChild(volumeId, dir, name);
-        if (!child) {
-            Prepared(kAddDir, "INSERT INTO directories(volume_id, parent_id, name) VALUES (?, ?, ?)")
-                .Bind(1, volumeId).Bind(2, dir).Bind(3, name).Run();
-            child = db_.LastInsertId();
-        }
-        dir = child;
+        dir = child ? child : AddDirectory(volumeId, dir, name);
     }
     return dir;
+}
+
+long long NetworkStore::AddDirectory(long long volumeId, long long parentId, const std::string& name)
+{
+    Prepared(kAddDir, "INSERT INTO directories(volume_id, parent_id, name) VALUES (?, ?, ?)")
+        .Bind(1, volumeId).Bind(2, parentId).Bind(3, name).Run();
+    return db_.LastInsertId();
 }
 
 void NetworkStore::AddFile(long long dirId, const std::string& name, std::uint32_t size)

@@ -73,6 +73,7 @@ public:
     long long AddServer(const std::string& name, const std::string& tree);
     long long AddVolume(long long serverId, const std::string& name, int number);  // number < 0: next free
     long long EnsureDirectory(long long volumeId, const std::vector<std::string>& components);
+    long long AddDirectory(long long volumeId, long long parentId, const std::string& name);
     void AddFile(long long dirId, const std::string& name, std::uint32_t size);
     long long AddDeleted(long long dirId, const std::string& name, std::uint32_t size, std::uint32_t deletedAt,
                          std::uint32_t deletor);

@@ -1,0 +1,21 @@
+// Large networks made from a seed, for benchmarks and load tests.
+#pragma once
+
+#include <cstdint>
+
+class EmulatedClient;
+
+struct GenerateOptions {
+    int servers = 2;
+    int volumesPerServer = 2;
+    long long directories = 10000;
+    long long deletedFiles = 1000000;
+    int users = 50;
+    std::uint32_t seed = 1;
+};
+
+// Adds servers GEN1.. (all on tree GENTREE, the workstation connected to each,
+// the first primary), volumes VOL1.., directories nested ten to a parent and
+// spread over the volumes, deleted files spread evenly over the directories, and
+// users (every tenth id that deletes files has no user object). One transaction.
+void GenerateNetwork(EmulatedClient& client, const GenerateOptions& options);
