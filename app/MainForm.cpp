@@ -1,0 +1,259 @@
+// The main window's life: creation (client start, connection list, start-up
+// values), first show (settings restore, the automatic run), the change of tabs
+// and closing (settings save).
+#include "app/main.h"
+
+#include "app/JobState.h"
+#include "app/ResultLog.h"
+#include "netware/D_NW.h"
+#include "netware/netwin32.h"
+#include "settings/D_Ini.h"
+#include "settings/IniFile.h"
+#include "settings/IniFileName.h"
+#include "util/MessageBox.h"
+#include "util/QtText.h"
+#include "util/Readme.h"
+#include "util/Switches.h"
+#include "widgets/CheckListBox.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
+#include "widgets/ShellTreeView.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QThread>
+#include <QWindow>
+#include <exception>
+#include <vector>
+
+namespace {
+
+constexpr int WindowWidth = 780;
+constexpr int WindowHeight = 489;
+
+// Busy cursor for the life of a scope.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+{
+    CreateLayout();
+    // The engine reads these settings controls directly.
+    Job.LogicGroup = RadioGroupLogic;
+    Job.OptionsGroup = RadioGroupOptions;
+    Job.ResultsLabel = LabelResults;
+    // The window opens centred on the screen: the stored bounds must not move it.
+    SetFormPlacement(this, FormPlacement::ScreenCenter);
+    ConnectHandlers();
+    FormCreate(this);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::ConnectHandlers()
+{
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (!programTabChange_)
+            PageControl1Change(PageControl1);
+    });
+
+    connect(ServerList, &RadioGroup::itemIndexChanged, this, [this] { ServerListClick(ServerList); });
+    connect(ShellTreeView1, &ShellTreeView::clicked, this, [this] { ShellTreeView1Click(ShellTreeView1); });
+    connect(ShellTreeView1, &ShellTreeView::doubleClicked, this,
+            [this] { ShellTreeView1DblClick(ShellTreeView1); });
+    connect(CheckListBoxQ, &CheckListBox::itemDoubleClicked, this, [this] { CheckListBoxQDblClick(CheckListBoxQ); });
+    LabelDirSelected->installEventFilter(this);
+    StatusBar1->installEventFilter(this);
+
+    connect(BitBtnPurgeSelected, &QPushButton::clicked, this,
+            [this] { BitBtnPurgeSelectedClick(BitBtnPurgeSelected); });
+
+    for (RadioGroup* group : {RadioGroupLogic, RadioGroupOptions})
+        connect(group, &RadioGroup::itemIndexChanged, this, [this, group] { CheckForSettingsChange(group); });
+    for (QCheckBox* box : {CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge, CheckBoxFilePatterns})
+        connect(box, &QCheckBox::toggled, this, [this, box] { CheckForSettingsChange(box); });
+    MemoExtList->installEventFilter(this);
+
+    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan}) {
+        // Every change of the value, typed, stepped or set by the program.
+        connect(spin, &QSpinBox::textChanged, this, [this, spin] { SpinIncrement(spin); });
+        // A typed text the box cannot take as a value (empty, 0, too large)
+        // changes no value, but is still a change of the edit's text.
+        if (auto* edit = spin->findChild<QLineEdit*>()) {
+            connect(edit, &QLineEdit::textChanged, this, [this, spin, edit] {
+                bool number = false;
+                const int value = edit->text().trimmed().toInt(&number);
+                if (!number || value < spin->minimum() || value > spin->maximum())
+                    SpinIncrement(spin);
+            });
+        }
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == MemoExtList && event->type() == QEvent::FocusOut) {
+        CheckForSettingsChange(MemoExtList);
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            if (watched == LabelDirSelected)
+                LabelDirSelectedUpd(LabelDirSelected);
+            else if (watched == StatusBar1)
+                StatusBar1Click(StatusBar1);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::SelectTab(QWidget* tab)
+{
+    programTabChange_ = true;
+    PageControl1->setCurrentWidget(tab);
+    programTabChange_ = false;
+}
+
+void TMainForm::FormCreate(QObject* sender)
+{
+    PanelTitle->setText(QStringLiteral("Morvane v2.0a (2007-06-01) - Purge Selected Files"));
+    SelectTab(TabSheetInfo);
+    LoadReadme(MemoReadme);
+    Job.ConnHandle = NoConnection;
+
+    // A client that does not start has reported itself; the window runs on
+    // without connections and without a name context.
+    if (InitNetWare() == 0) {
+        std::vector<ServerConnectionItem> connections;
+        ListServerConnections(connections);
+        for (const ServerConnectionItem& item : connections)
+            ServerList->addItem(QStr(item.name), QVariant::fromValue<quint32>(item.reference));
+        if (ServerList->itemIndex() < 0 && ServerList->count() > 0)
+            ServerList->setItemIndex(0);  // runs ServerListClick
+        ContextCreate(Job.NameContext);
+        ChangeContextFlags(Job.NameContext, '+', 4);
+    }
+
+    Job.IniPath = SwitchValue("ini", 1, IniFileName(true));
+    Job.LogPath = SwitchValue("log", 1, "");
+    Job.AutoMode = SwitchGiven("auto", 2);
+}
+
+void TMainForm::FormShow(QObject* sender)
+{
+    // Restoring a control runs its change handler as a user's change would; a
+    // failure ends the restore silently.
+    try {
+        Job.IniFile = std::make_unique<IniFile>(Job.IniPath);
+        RestoreBounds(Job.IniFile.get(), "Display", this);
+        RestoreControlStates(Job.IniFile.get(), "Config", PanelConfigLeft);
+        RestoreCheckList(Job.IniFile.get(), StdStr(CheckListBoxQ->objectName()), CheckListBoxQ);
+    } catch (...) {
+    }
+
+    if (MemoExtList->toPlainText().isEmpty())
+        MemoExtList->setPlainText(QStringLiteral("*.tmp\n*.bak"));
+    LabelDirSelectedUpd(this);
+    CheckForSettingsChange(this);
+
+    if (Job.AutoMode)
+        AutomaticRun();
+}
+
+void TMainForm::AutomaticRun()
+{
+    try {
+        setWindowState(windowState() | Qt::WindowMinimized);
+        RadioGroupOptions->setItemIndex(2);  // runs CheckForSettingsChange: no confirmation
+        // The click acts even while the button is disabled.
+        BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
+        if (!Job.LogPath.empty())
+            SaveResultLog(ListBoxResults->lines(), Job.LogPath);
+
+        // End without the close-time save. Before the event loop runs there is
+        // no loop to quit; the program entry then looks at Terminated().
+        terminated_ = true;
+        if (QThread::currentThread()->loopLevel() > 0)
+            QCoreApplication::quit();
+    } catch (const std::exception& e) {
+        ShowMessage(std::string("Error: ") + e.what());
+    } catch (...) {
+        ShowMessage("Error: ");
+    }
+}
+
+void TMainForm::setVisible(bool visible)
+{
+    // FormShow runs once, before the window first becomes visible; the window
+    // then appears centred at its design size.
+    if (visible && !shown_) {
+        shown_ = true;
+        FormShow(this);
+        PlaceCentred();
+    }
+    QMainWindow::setVisible(visible);
+}
+
+void TMainForm::PlaceCentred()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    // The design size is the outer size; where the platform already knows the
+    // frame, the client area is that much smaller.
+    QMargins frame;
+    if (windowHandle())
+        frame = windowHandle()->frameMargins();
+    resize(WindowWidth - frame.left() - frame.right(), WindowHeight - frame.top() - frame.bottom());
+    if (!screen)
+        return;
+    QRect outer(QPoint(0, 0), QSize(WindowWidth, WindowHeight));
+    outer.moveCenter(screen->availableGeometry().center());
+    move(outer.topLeft());
+}
+
+void TMainForm::PageControl1Change(QObject* sender)
+{
+    BusyCursor busy;
+    if (PageControl1->currentWidget() == TabSheetAction) {
+        const bool havePaths = CheckListBoxQ->count() > 0;
+        if (!JobRunning)
+            BitBtnPurgeSelected->setEnabled(havePaths);
+        if (!havePaths)
+            ShowMessage("No paths selected");
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // A job in progress ends as an Abort would: nothing more is purged.
+    if (JobRunning)
+        Job.RunState = RunState::Abort;
+    FormClose(this);
+    event->accept();
+}
+
+void TMainForm::FormClose(QObject* sender)
+{
+    try {
+        if (!Job.IniFile)
+            return;
+        SaveBounds(Job.IniFile.get(), "Display", this);
+        SaveControlStates(Job.IniFile.get(), "Config", PanelConfigLeft);
+        SaveCheckList(Job.IniFile.get(), StdStr(CheckListBoxQ->objectName()), CheckListBoxQ);
+        Job.IniFile.reset();
+    } catch (...) {
+    }
+}

@@ -1,0 +1,129 @@
+// The Purge tab's settings: the job flags, the purge button's caption and the
+// plain-language summary follow every change; the three limits stay on a grid
+// whose step grows with the value.
+#include "app/main.h"
+
+#include "app/Conditions.h"
+#include "app/JobState.h"
+#include "app/PurgeEngine.h"
+#include "util/QtText.h"
+#include "widgets/RadioGroup.h"
+
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+// A spin edit's value as its text gives it; a text that is not a number reads
+// as the edit's minimum.
+long long SpinEditValue(const QSpinBox* spin)
+{
+    bool ok = false;
+    const long long value = spin->cleanText().trimmed().toLongLong(&ok);
+    return ok ? value : spin->minimum();
+}
+
+std::string FormatInt(const char* format, long long value)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// The button increment for a value: 5 × 10^(digits - 2), at least 1. Counted
+// in integers, so exact powers of ten fall in the higher row.
+long long GridStep(long long value)
+{
+    if (value < 1)
+        throw std::range_error("value below 1");
+    long long step = 1;
+    for (long long v = value; v >= 100; v /= 10)
+        step *= 10;
+    return value >= 10 ? step * 5 : 1;
+}
+
+}  // namespace
+
+void TMainForm::SpinIncrement(QObject* sender)
+{
+    if (auto* spin = qobject_cast<QSpinBox*>(sender)) {
+        try {
+            if (SpinEditValue(spin) < spin->minimum())
+                spin->setValue(1);
+            // Read again: the value may just have changed, and a nested run
+            // may already have snapped it.
+            const long long value = SpinEditValue(spin);
+            const long long step = GridStep(value);
+            spin->setValue(static_cast<int>((value / step) * step));  // runs this handler again, nested
+            spin->setSingleStep(static_cast<int>(step));
+        } catch (...) {
+        }
+    }
+    CheckForSettingsChange(sender);
+}
+
+void TMainForm::AddSummaryItem(std::string& summary, const std::string& item)
+{
+    if (summary.empty())
+        summary = " * " + item;
+    else if (ConditionOR())
+        summary += "\r\n OR   * " + item;
+    else
+        summary += "\r\n AND  * " + item;
+}
+
+void TMainForm::CheckForSettingsChange(QObject* sender)
+{
+    const int k = RadioGroupOptions->itemIndex();
+    const bool purgeMode = k == 1 || k == 2;
+
+    CheckBoxFilePatterns->setEnabled(purgeMode);
+    MemoExtList->setEnabled(purgeMode);
+    // Without patterns the box cannot stay ticked; unticking it runs this
+    // handler once more, nested, before this run goes on.
+    if (MemoExtList->toPlainText().isEmpty())
+        CheckBoxFilePatterns->setChecked(false);
+
+    Job.ConfirmEach = k == 1;
+    Job.UsePatterns = purgeMode && CheckBoxFilePatterns->isChecked();
+    Job.UseAge = CheckBoxAge->isChecked();
+    Job.UseLargerThan = CheckBoxSizeLowerLimit->isChecked();
+    Job.UseSmallerThan = CheckBoxSizeUpperLimit->isChecked();
+
+    std::string caption = "&List Deleted Files";
+    if (purgeMode)
+        caption += " and " + StdStr(RadioGroupOptions->itemText(k));
+    BitBtnPurgeSelected->setText(QStr(caption));
+
+    std::string summary;
+    if (Job.UsePatterns)
+        AddSummaryItem(summary, "matching the specified patterns");
+    if (Job.UseLargerThan)
+        AddSummaryItem(summary, FormatInt("larger than %lld kb", SpinEditValue(FileSizeLowerLimit)));
+    if (Job.UseSmallerThan)
+        AddSummaryItem(summary, FormatInt("smaller than %lld kb", SpinEditValue(FileSizeUpperLimit)));
+    if (Job.UseAge)
+        AddSummaryItem(summary, FormatInt("deleted more than %lld days ago", SpinEditValue(FileOlderThan)));
+
+    if (k == 0)
+        summary = "List Files ...\r\n" + summary;
+    else if (purgeMode)
+        summary = "Purge Files ...\r\n" + summary;
+
+    // The widget keeps lines apart by LF alone.
+    MemoFilter->setPlainText(QStr(summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+bool TMainForm::ConditionOR()
+{
+    return ::ConditionOR(Job);
+}
+
+void TMainForm::PurgeFiles(const std::string& path)
+{
+    ::PurgeFiles(Job, path);
+}
