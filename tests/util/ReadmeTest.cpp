@@ -1,0 +1,112 @@
+// Loading a text file into a memo, and the read-me beside the program.
+#include "util/Readme.h"
+
+#include "util/ProgramArguments.h"
+
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class ReadmeTest : public testing::Test {
+protected:
+    std::string PathOf(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        std::string path = PathOf(name);
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    static QStringList Lines(QPlainTextEdit& memo)
+    {
+        QStringList lines;
+        for (QTextBlock b = memo.document()->begin(); b.isValid(); b = b.next())
+            lines << b.text();
+        if (memo.document()->isEmpty())
+            lines.clear();
+        return lines;
+    }
+
+    QTemporaryDir dir_;
+    QPlainTextEdit memo_;
+};
+
+} // namespace
+
+TEST_F(ReadmeTest, FileLinesReplaceEverything)
+{
+    memo_.setPlainText("old content");
+    LoadMemoFile(&memo_, Write("a.txt", "first\r\nsecond\nthird\rfourth\r\n"));
+    EXPECT_EQ(Lines(memo_), QStringList({"first", "second", "third", "fourth"}));
+}
+
+TEST_F(ReadmeTest, BlankLinesInsideTheFileSurvive)
+{
+    LoadMemoFile(&memo_, Write("a.txt", "one\r\n\r\n\r\ntwo"));
+    EXPECT_EQ(Lines(memo_), QStringList({"one", "", "", "two"}));
+}
+
+TEST_F(ReadmeTest, MissingFileGivesExactlyTheNotFoundLine)
+{
+    const std::string path = PathOf("missing.txt");
+    LoadMemoFile(&memo_, path);
+    EXPECT_EQ(Lines(memo_), QStringList({QString::fromStdString("Could not find " + path)}));
+}
+
+TEST_F(ReadmeTest, NotFoundLineIsAppendedToWhatTheMemoHolds)
+{
+    memo_.setPlainText("kept");
+    LoadMemoFile(&memo_, PathOf("missing.txt"));
+    ASSERT_EQ(Lines(memo_).size(), 2);
+    EXPECT_EQ(Lines(memo_)[0], "kept");
+}
+
+TEST_F(ReadmeTest, DirectoryOfThatNameCountsAsMissing)
+{
+    const std::string path = PathOf("morvane.txt");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(path)));
+    LoadMemoFile(&memo_, path);
+    EXPECT_EQ(Lines(memo_), QStringList({QString::fromStdString("Could not find " + path)}));
+}
+
+TEST_F(ReadmeTest, EmptyFileGivesAnEmptyMemo)
+{
+    LoadMemoFile(&memo_, Write("empty.txt", ""));
+    EXPECT_TRUE(memo_.toPlainText().isEmpty());
+}
+
+TEST_F(ReadmeTest, UnreadableFileKeepsTheNotFoundLine)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads files regardless of their mode";
+    const std::string path = Write("locked.txt", "secret");
+    ::chmod(path.c_str(), 0);
+    LoadMemoFile(&memo_, path);
+    EXPECT_EQ(Lines(memo_), QStringList({QString::fromStdString("Could not find " + path)}));
+}
+
+TEST_F(ReadmeTest, EightBitTextIsReadInTheLocalCodePage)
+{
+    LoadMemoFile(&memo_, Write("u.txt", QString::fromUtf8("Gr\u00fc\u00dfe").toLocal8Bit().toStdString()));
+    EXPECT_EQ(memo_.toPlainText(), QString::fromUtf8("Gr\u00fc\u00dfe"));
+}
+
+TEST_F(ReadmeTest, LoadReadmeReadsTheProgramsNameWithTxt)
+{
+    auto saved = ProgramArguments();
+    SetProgramArguments({PathOf("tool")});
+    LoadReadme(&memo_);
+    EXPECT_EQ(Lines(memo_), QStringList({QString::fromStdString("Could not find " + PathOf("tool.txt"))}));
+
+    Write("tool.txt", "Read me\n");
+    memo_.clear();
+    LoadReadme(&memo_);
+    EXPECT_EQ(Lines(memo_), QStringList({"Read me"}));
+    SetProgramArguments(saved);
+}
