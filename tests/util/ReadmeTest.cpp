@@ -91,6 +91,14 @@ TEST_F(ReadmeTest, UnreadableFileKeepsTheNotFoundLine)
     EXPECT_EQ(Lines(memo_), QStringList({QString::fromStdString("Could not find " + path)}));
 }
 
+TEST_F(ReadmeTest, PipeOfThatNameCountsAsMissingAndDoesNotBlock)
+{
+    const std::string path = PathOf("fifo.txt");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    LoadMemoFile(&memo_, path);
+    EXPECT_EQ(Lines(memo_), QStringList({QString::fromStdString("Could not find " + path)}));
+}
+
 TEST_F(ReadmeTest, EightBitTextIsReadInTheLocalCodePage)
 {
     LoadMemoFile(&memo_, Write("u.txt", QString::fromUtf8("Gr\u00fc\u00dfe").toLocal8Bit().toStdString()));
