@@ -1,0 +1,190 @@
+// The settings file under attack and under failure: names and values that would
+// inject lines are refused, and a write the file system refuses or that breaks
+// off midway leaves the old file whole and no temporary file behind.
+#include "settings/IniFile.h"
+#include "settings/IniTextFile.h"
+
+#include "IniFileTestSupport.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string Original = "; keep me\r\n[S]\r\nk=old\r\n";
+
+class IniFileSafety : public IniScratch {
+protected:
+    void SetUp() override
+    {
+        IniScratch::SetUp();
+        Put("s.ini", Original);
+    }
+
+    void TearDown() override
+    {
+        SetIniWriteFault({});
+        IniScratch::TearDown();
+    }
+
+    // Expects the call to raise IniFileError whose message holds every part.
+    template <typename Call>
+    void ExpectRefused(Call call, std::initializer_list<std::string> parts)
+    {
+        try {
+            call();
+            ADD_FAILURE() << "no IniFileError";
+        } catch (const IniFileError& error) {
+            for (const auto& part : parts)
+                EXPECT_NE(std::string(error.what()).find(part), std::string::npos)
+                    << "\"" << error.what() << "\" lacks \"" << part << "\"";
+        }
+    }
+
+    void ExpectUntouched()
+    {
+        EXPECT_EQ(Bytes("s.ini"), Original);
+        EXPECT_EQ(Entries(), std::set<std::string>{"s.ini"});
+    }
+};
+
+TEST_F(IniFileSafety, NamesAndValuesThatWouldInjectLinesAreRefused)
+{
+    IniFile ini(PathOf("s.ini"));
+    struct Case {
+        std::string section, key, value, named;
+    };
+    const Case cases[] = {
+        {"S", "a\nb", "v", "a\nb"},
+        {"S", "a\rb", "v", "a\rb"},
+        {"S", "k", "x\r\n[Evil]\r\nk=y", "k"},
+        {"S", "k", "x\rz", "k"},
+        {"S", "[Evil]", "v", "[Evil]"},
+        {"S", " \t[Evil", "v]", "[Evil"},
+        {"S", "a=b", "v", "a=b"},
+        {"S", std::string("a\0b", 3), "v", "a"},
+        {"S", "k", std::string("x\0y", 3), "k"},
+        {"S", " ", "v", "empty key"},
+        {"S]x", "k", "v", "S]x"},
+        {"S\r\n[Evil", "k", "v", "S\r\n[Evil"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        ExpectRefused([&] { ini.WriteString(c.section, c.key, c.value); }, {c.named});
+    }
+    ExpectUntouched();
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"S"});
+}
+
+TEST_F(IniFileSafety, RefusedNameNeverCreatesAFile)
+{
+    IniFile ini(PathOf("fresh.ini"));
+    EXPECT_THROW(ini.WriteString("S", "a\nb", "v"), IniFileError);
+    EXPECT_FALSE(Exists("fresh.ini"));
+}
+
+TEST_F(IniFileSafety, ReadOnlyFileRefusesWritesAndErases)
+{
+    ::chmod(PathOf("s.ini").c_str(), 0444);
+    const int probe = ::open(PathOf("s.ini").c_str(), O_WRONLY);
+    if (probe >= 0) {
+        ::close(probe);
+        GTEST_SKIP() << "permission bits do not stop this user";
+    }
+    IniFile ini(PathOf("s.ini"));
+    ExpectRefused([&] { ini.WriteString("S", "k", "new"); }, {PathOf("s.ini"), std::strerror(EACCES)});
+    ExpectRefused([&] { ini.EraseSection("S"); }, {PathOf("s.ini"), std::strerror(EACCES)});
+    ExpectRefused([&] { ini.DeleteKey("S", "k"); }, {PathOf("s.ini"), std::strerror(EACCES)});
+    ExpectUntouched();
+}
+
+TEST_F(IniFileSafety, ReadOnlyFolderRefusesWritesAndErases)
+{
+    ::chmod(dir_.c_str(), 0555);
+    const std::string probePath = PathOf("probe");
+    const int probe = ::open(probePath.c_str(), O_WRONLY | O_CREAT, 0600);
+    if (probe >= 0) {
+        ::close(probe);
+        ::unlink(probePath.c_str());
+        GTEST_SKIP() << "permission bits do not stop this user";
+    }
+    IniFile ini(PathOf("s.ini"));
+    ExpectRefused([&] { ini.WriteString("S", "k", "new"); }, {PathOf("s.ini"), std::strerror(EACCES)});
+    ExpectRefused([&] { ini.EraseSection("S"); }, {PathOf("s.ini"), std::strerror(EACCES)});
+    ExpectRefused([&] { IniFile(PathOf("new.ini")).WriteString("S", "k", "v"); },
+                  {PathOf("new.ini"), std::strerror(EACCES)});
+    ExpectUntouched();
+}
+
+TEST_F(IniFileSafety, FileThatCannotBeReadIsNeverOverwritten)
+{
+    // A folder where the file should be: unreadable for root as well.
+    std::filesystem::create_directory(dir_ / "dir.ini");
+    IniFile ini(PathOf("dir.ini"));
+    EXPECT_EQ(ini.ReadString("S", "k", "def"), "def");
+    ExpectRefused([&] { ini.WriteString("S", "k", "v"); }, {PathOf("dir.ini"), std::strerror(EISDIR)});
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "dir.ini"));
+}
+
+TEST_F(IniFileSafety, MissingFolderOfAGivenPathIsAnError)
+{
+    IniFile ini(PathOf("no/such/s.ini"));
+    ExpectRefused([&] { ini.WriteString("S", "k", "v"); }, {PathOf("no/such/s.ini"), std::strerror(ENOENT)});
+    EXPECT_FALSE(Exists("no"));
+}
+
+class IniFileFailedStep : public IniFileSafety, public ::testing::WithParamInterface<IniWriteStep> {};
+
+TEST_P(IniFileFailedStep, OldFileStaysWholeAndNoTemporaryFileRemains)
+{
+    const IniWriteStep failing = GetParam();
+    std::vector<IniWriteStep> reached;
+    SetIniWriteFault([&](IniWriteStep step) {
+        reached.push_back(step);
+        return step == failing ? ENOSPC : 0;
+    });
+    IniFile ini(PathOf("s.ini"));
+    ExpectRefused([&] { ini.WriteString("S", "k", std::string(100000, 'n')); },
+                  {PathOf("s.ini"), std::strerror(ENOSPC)});
+    ExpectRefused([&] { ini.EraseSection("S"); }, {PathOf("s.ini"), std::strerror(ENOSPC)});
+    ExpectUntouched();
+    ASSERT_FALSE(reached.empty());
+    EXPECT_EQ(reached.back(), failing);
+
+    // Once the fault is gone the same write goes through.
+    SetIniWriteFault({});
+    ini.WriteString("S", "k", "new");
+    EXPECT_EQ(Bytes("s.ini"), "; keep me\r\n[S]\r\nk=new\r\n");
+    EXPECT_EQ(Entries(), std::set<std::string>{"s.ini"});
+}
+
+INSTANTIATE_TEST_SUITE_P(EachStep, IniFileFailedStep,
+                         ::testing::Values(IniWriteStep::CreateTemporary, IniWriteStep::Write,
+                                           IniWriteStep::Sync, IniWriteStep::Rename));
+
+TEST_F(IniFileSafety, FailedFirstWriteLeavesNoFileAndNoFolder)
+{
+    const std::string config = PathOf("cfg");
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+
+    SetIniWriteFault([](IniWriteStep step) { return step == IniWriteStep::CreateFolder ? EROFS : 0; });
+    IniFile ini("morvane.ini");
+    ExpectRefused([&] { ini.WriteString("S", "k", "v"); }, {config + "/morvane.ini", std::strerror(EROFS)});
+    EXPECT_FALSE(Exists("cfg"));
+
+    SetIniWriteFault([](IniWriteStep step) { return step == IniWriteStep::Rename ? EIO : 0; });
+    EXPECT_THROW(ini.WriteString("S", "k", "v"), IniFileError);
+    EXPECT_FALSE(Exists("cfg/morvane.ini"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir_ / "cfg"));
+
+    if (old)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
