@@ -167,9 +167,7 @@ INSTANTIATE_TEST_SUITE_P(EachStep, IniFileFailedStep,
 TEST_F(IniFileSafety, FailedFirstWriteLeavesNoFileAndNoFolder)
 {
     const std::string config = PathOf("cfg");
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = old ? old : "";
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    ScopedEnv xdg("XDG_CONFIG_HOME", config.c_str());
 
     SetIniWriteFault([](IniWriteStep step) { return step == IniWriteStep::CreateFolder ? EROFS : 0; });
     IniFile ini("morvane.ini");
@@ -180,11 +178,6 @@ TEST_F(IniFileSafety, FailedFirstWriteLeavesNoFileAndNoFolder)
     EXPECT_THROW(ini.WriteString("S", "k", "v"), IniFileError);
     EXPECT_FALSE(Exists("cfg/morvane.ini"));
     EXPECT_TRUE(std::filesystem::is_empty(dir_ / "cfg"));
-
-    if (old)
-        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -226,31 +226,6 @@ TEST_F(IniFileWrite, ReplacedFileKeepsItsModeAndALinkStaysALink)
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST_F(IniFileWrite, BareNameLivesInTheConfigFolderMadeOnFirstWrite)
 {
     const std::string config = PathOf("cfg/nested");
