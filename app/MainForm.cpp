@@ -200,12 +200,17 @@ void TMainForm::setVisible(bool visible)
 {
     // FormShow runs once, before the window first becomes visible; the window
     // then appears centred at its design size.
-    if (visible && !shown_) {
+    const bool first = visible && !shown_;
+    if (first) {
         shown_ = true;
         FormShow(this);
         PlaceCentred();
     }
     QMainWindow::setVisible(visible);
+    // Once the window exists the platform may know its frame: the outer size
+    // is what has to match the design.
+    if (first)
+        PlaceCentred();
 }
 
 void TMainForm::PlaceCentred()

@@ -1,0 +1,206 @@
+// The settings panel: the grid of the three limits (typed, stepped and set by
+// the program), the job flags, the purge button's caption and the summary.
+#include "MainFormFixture.h"
+
+#include "widgets/RadioGroup.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+namespace {
+
+// Replaces the whole text of a spin edit, as typing over a selection does.
+void TypeText(QSpinBox* spin, const QString& text)
+{
+    spin->findChild<QLineEdit*>()->setText(text);
+}
+
+void LoseFocus(QWidget* widget)
+{
+    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+class MainFormSettingsPanelTest : public MainFormFixture {
+protected:
+    void SetUp() override
+    {
+        MainFormFixture::SetUp();
+        f = &Start();
+    }
+    TMainForm* f = nullptr;
+};
+
+TEST_F(MainFormSettingsPanelTest, TypedValuesSnapDownOntoTheGrid)
+{
+    struct Case {
+        const char* typed;
+        int value;
+        int step;
+    };
+    for (const Case& c : {Case{"150", 150, 50}, Case{"175", 150, 50}, Case{"14", 10, 5}, Case{"7", 7, 1},
+                          Case{"99", 95, 5}, Case{"100", 100, 50}, Case{"999", 950, 50}}) {
+        TypeText(f->FileOlderThan, c.typed);
+        EXPECT_EQ(f->FileOlderThan->value(), c.value) << c.typed;
+        EXPECT_EQ(f->FileOlderThan->text(), QString::number(c.value)) << c.typed;
+        EXPECT_EQ(f->FileOlderThan->singleStep(), c.step) << c.typed;
+    }
+    TypeText(f->FileSizeLowerLimit, "1234");
+    EXPECT_EQ(f->FileSizeLowerLimit->value(), 1000);
+    EXPECT_EQ(f->FileSizeLowerLimit->singleStep(), 500);
+    TypeText(f->FileSizeLowerLimit, "123456789");
+    EXPECT_EQ(f->FileSizeLowerLimit->value(), 100000000);
+    f->FileSizeUpperLimit->setValue(1000000000);
+    EXPECT_EQ(f->FileSizeUpperLimit->value(), 1000000000);
+    EXPECT_EQ(f->FileSizeUpperLimit->singleStep(), 500000000);
+}
+
+TEST_F(MainFormSettingsPanelTest, TextsOutsideTheRangeOrNotNumbers)
+{
+    TypeText(f->FileOlderThan, "0");
+    EXPECT_EQ(f->FileOlderThan->value(), 1);
+    EXPECT_EQ(f->FileOlderThan->text(), "1");
+
+    TypeText(f->FileOlderThan, "5000");
+    EXPECT_EQ(f->FileOlderThan->value(), 1000);
+    EXPECT_EQ(f->FileOlderThan->singleStep(), 500);
+
+    // A text that is not a number reads as the minimum.
+    f->FileSizeUpperLimit->setValue(250);
+    TypeText(f->FileSizeUpperLimit, "");
+    EXPECT_EQ(f->FileSizeUpperLimit->value(), 1);
+    EXPECT_EQ(f->FileSizeUpperLimit->singleStep(), 1);
+}
+
+TEST_F(MainFormSettingsPanelTest, ButtonsFollowTheGrowingStep)
+{
+    f->FileOlderThan->setValue(95);
+    EXPECT_EQ(f->FileOlderThan->singleStep(), 5);
+    f->FileOlderThan->stepUp();
+    EXPECT_EQ(f->FileOlderThan->value(), 100);
+    EXPECT_EQ(f->FileOlderThan->singleStep(), 50);
+    f->FileOlderThan->stepUp();
+    EXPECT_EQ(f->FileOlderThan->value(), 150);
+
+    f->FileOlderThan->setValue(100);
+    f->FileOlderThan->stepDown();
+    EXPECT_EQ(f->FileOlderThan->value(), 50);
+    EXPECT_EQ(f->FileOlderThan->singleStep(), 5);
+}
+
+TEST_F(MainFormSettingsPanelTest, DesignStepsLastUntilTheFirstChange)
+{
+    EXPECT_EQ(f->FileSizeUpperLimit->singleStep(), 10);
+    f->FileSizeUpperLimit->stepUp();
+    EXPECT_EQ(f->FileSizeUpperLimit->value(), 20);
+    EXPECT_EQ(f->FileSizeUpperLimit->singleStep(), 5);
+    f->FileSizeUpperLimit->stepUp();
+    EXPECT_EQ(f->FileSizeUpperLimit->value(), 25);
+
+    EXPECT_EQ(f->FileSizeLowerLimit->singleStep(), 100);
+    f->FileSizeLowerLimit->stepUp();
+    EXPECT_EQ(f->FileSizeLowerLimit->value(), 1000);
+    EXPECT_EQ(f->FileSizeLowerLimit->singleStep(), 500);
+    f->FileSizeLowerLimit->stepUp();
+    EXPECT_EQ(f->FileSizeLowerLimit->value(), 1500);
+}
+
+TEST_F(MainFormSettingsPanelTest, ListenersAfterTheSnapEndWithTheSnappedValue)
+{
+    int last = -1;
+    QObject::connect(f->FileOlderThan, &QSpinBox::valueChanged, [&](int v) { last = v; });
+    TypeText(f->FileOlderThan, "175");
+    EXPECT_EQ(f->FileOlderThan->value(), 150);
+    // Whatever order the nested change reaches later listeners in, the last
+    // word is the value on the grid.
+    EXPECT_EQ(last, 150);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "List Files ...\n");
+    f->CheckBoxAge->setChecked(true);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "List Files ...\n * deleted more than 150 days ago");
+}
+
+TEST_F(MainFormSettingsPanelTest, FlagsCaptionAndSummaryFollowTheMode)
+{
+    // List mode: patterns never apply, even with the box ticked.
+    f->CheckBoxSizeLowerLimit->setChecked(true);
+    EXPECT_FALSE(Job.UsePatterns);
+    EXPECT_FALSE(Job.ConfirmEach);
+    EXPECT_TRUE(Job.UseLargerThan);
+    EXPECT_EQ(f->BitBtnPurgeSelected->text(), "&List Deleted Files");
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "List Files ...\n * larger than 1000 kb");
+    f->CheckBoxSizeLowerLimit->setChecked(false);
+
+    f->RadioGroupOptions->setItemIndex(1);
+    f->CheckBoxSizeUpperLimit->setChecked(true);
+    EXPECT_TRUE(f->CheckBoxFilePatterns->isEnabled());
+    EXPECT_TRUE(f->MemoExtList->isEnabled());
+    EXPECT_TRUE(Job.ConfirmEach);
+    EXPECT_TRUE(Job.UsePatterns);
+    EXPECT_TRUE(Job.UseSmallerThan);
+    EXPECT_FALSE(Job.UseLargerThan);
+    EXPECT_EQ(f->BitBtnPurgeSelected->text(), "&List Deleted Files and Purge with &confirmation");
+    EXPECT_EQ(f->MemoFilter->toPlainText(),
+              "Purge Files ...\n * matching the specified patterns\n OR   * smaller than 10 kb");
+
+    f->RadioGroupLogic->setItemIndex(1);
+    f->FileOlderThan->setValue(30);
+    f->CheckBoxAge->setChecked(true);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n * matching the specified patterns\n"
+                                            " AND  * smaller than 10 kb\n AND  * deleted more than 30 days ago");
+
+    f->RadioGroupOptions->setItemIndex(2);
+    EXPECT_FALSE(Job.ConfirmEach);
+    EXPECT_TRUE(Job.UsePatterns);
+    EXPECT_EQ(f->BitBtnPurgeSelected->text(), "&List Deleted Files and &Purge without confirmation");
+
+    // Back to listing: greyed, and the pattern line goes.
+    f->RadioGroupOptions->setItemIndex(0);
+    EXPECT_FALSE(f->CheckBoxFilePatterns->isEnabled());
+    EXPECT_FALSE(f->MemoExtList->isEnabled());
+    EXPECT_TRUE(f->CheckBoxFilePatterns->isChecked());
+    EXPECT_FALSE(Job.UsePatterns);
+    EXPECT_EQ(f->MemoFilter->toPlainText(),
+              "List Files ...\n * smaller than 10 kb\n AND  * deleted more than 30 days ago");
+
+    // No option chosen: no first line, and only the limits count.
+    f->RadioGroupOptions->setItemIndex(-1);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), " * smaller than 10 kb\n AND  * deleted more than 30 days ago");
+    EXPECT_EQ(f->BitBtnPurgeSelected->text(), "&List Deleted Files");
+}
+
+TEST_F(MainFormSettingsPanelTest, EmptiedPatternMemoUnticksTheBoxWhenLeft)
+{
+    f->RadioGroupOptions->setItemIndex(2);
+    ASSERT_TRUE(Job.UsePatterns);
+    f->MemoExtList->clear();
+    // The flags follow an edit of the patterns only when the memo is left.
+    EXPECT_TRUE(f->CheckBoxFilePatterns->isChecked());
+    LoseFocus(f->MemoExtList);
+    EXPECT_FALSE(f->CheckBoxFilePatterns->isChecked());
+    EXPECT_FALSE(Job.UsePatterns);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n");
+
+    // New lines do not tick it again.
+    f->MemoExtList->setPlainText("*.old");
+    LoseFocus(f->MemoExtList);
+    EXPECT_FALSE(f->CheckBoxFilePatterns->isChecked());
+}
+
+TEST_F(MainFormSettingsPanelTest, SwitchingOrAndAndChangesOnlyTheConnectives)
+{
+    f->CheckBoxSizeUpperLimit->setChecked(true);
+    f->CheckBoxSizeLowerLimit->setChecked(true);
+    const QString orText = f->MemoFilter->toPlainText();
+    EXPECT_TRUE(f->ConditionOR());
+    f->RadioGroupLogic->setItemIndex(1);
+    EXPECT_FALSE(f->ConditionOR());
+    EXPECT_EQ(f->MemoFilter->toPlainText(), QString(orText).replace(" OR  ", " AND "));
+}

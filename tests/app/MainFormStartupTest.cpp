@@ -1,0 +1,279 @@
+// The window's life: first start, restore at first show, placement, the
+// close-time save, the automatic run, the tab change and a client that does
+// not start.
+#include "MainFormFixture.h"
+
+#include "widgets/CheckListBox.h"
+#include "widgets/RadioGroup.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+void ClickTab(TMainForm& form, QWidget* tab)
+{
+    auto* bar = form.PageControl1->findChild<QTabBar*>();
+    ASSERT_NE(bar, nullptr);
+    const int index = form.PageControl1->indexOf(tab);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+}  // namespace
+
+using MainFormStartupTest = MainFormFixture;
+
+TEST_F(MainFormStartupTest, FirstStartWithoutSettingsFileShowsTheDesignState)
+{
+    TMainForm& f = Start();
+
+    EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheetInfo);
+    EXPECT_EQ(f.PanelTitle->text(), "Morvane v2.0a (2007-06-01) - Purge Selected Files");
+    EXPECT_EQ(f.windowTitle(), "Purge Selected Deleted Files");
+    EXPECT_EQ(f.MemoExtList->toPlainText(), "*.tmp\n*.bak");
+    EXPECT_EQ(f.RadioGroupLogic->itemIndex(), 0);
+    EXPECT_EQ(f.RadioGroupOptions->itemIndex(), 0);
+    EXPECT_FALSE(f.CheckBoxSizeUpperLimit->isChecked());
+    EXPECT_FALSE(f.CheckBoxSizeLowerLimit->isChecked());
+    EXPECT_FALSE(f.CheckBoxAge->isChecked());
+    EXPECT_TRUE(f.CheckBoxFilePatterns->isChecked());
+    EXPECT_FALSE(f.CheckBoxFilePatterns->isEnabled());
+    EXPECT_FALSE(f.MemoExtList->isEnabled());
+    EXPECT_EQ(f.LabelDirSelected->text(), "#Start Paths Selected: 0");
+    EXPECT_FALSE(f.BitBtnPurgeSelected->isEnabled());
+    EXPECT_EQ(f.BitBtnPurgeSelected->text(), "&List Deleted Files");
+    EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n");
+    EXPECT_EQ(f.FileSizeUpperLimit->value(), 10);
+    EXPECT_EQ(f.FileSizeLowerLimit->value(), 1000);
+    EXPECT_EQ(f.FileOlderThan->value(), 14);
+
+    // The start-up values and the connection list.
+    EXPECT_EQ(Job.IniPath, iniPath);
+    EXPECT_EQ(Job.LogPath, "");
+    EXPECT_FALSE(Job.AutoMode);
+    ASSERT_EQ(f.ServerList->count(), 2);
+    EXPECT_EQ(f.ServerList->itemText(0), "SRV1");
+    EXPECT_EQ(f.ServerList->itemText(1), "SRV2");
+    EXPECT_EQ(f.ServerList->itemIndex(), 0);
+    EXPECT_NE(Job.NameContext, 0u);
+    EXPECT_TRUE(f.MemoReadme->toPlainText().startsWith("Could not find "));
+    EXPECT_TRUE(boxes.Texts().empty());
+    // Showing the window writes nothing.
+    EXPECT_FALSE(IniExists());
+}
+
+TEST_F(MainFormStartupTest, RestoredLimitsOffTheGridComeBackSnapped)
+{
+    WriteIni("[Config]\r\nFileOlderThan=17\r\nFileSizeLowerLimit=1234\r\nFileSizeUpperLimit=10\r\n"
+             "CheckBoxAge=1\r\n");
+    TMainForm& f = Start();
+
+    EXPECT_EQ(f.FileOlderThan->value(), 15);
+    EXPECT_EQ(f.FileOlderThan->singleStep(), 5);
+    EXPECT_EQ(f.FileSizeLowerLimit->value(), 1000);
+    EXPECT_EQ(f.FileSizeLowerLimit->singleStep(), 500);
+    // An unchanged value runs no handler: the design step stays.
+    EXPECT_EQ(f.FileSizeUpperLimit->value(), 10);
+    EXPECT_EQ(f.FileSizeUpperLimit->singleStep(), 10);
+    EXPECT_TRUE(f.CheckBoxAge->isChecked());
+    EXPECT_TRUE(Job.UseAge);
+    EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n * deleted more than 15 days ago");
+}
+
+TEST_F(MainFormStartupTest, DesignAgeStoredUnchangedComesBackUnchanged)
+{
+    WriteIni("[Config]\r\nFileOlderThan=14\r\n");
+    TMainForm& f = Start();
+    EXPECT_EQ(f.FileOlderThan->value(), 14);
+}
+
+TEST_F(MainFormStartupTest, RestoresPatternsStartPathsAndLogic)
+{
+    WriteIni("[Config]\r\nRadioGroupLogic=1\r\nCheckBoxFilePatterns=1\r\n"
+             "[Config MemoExtList]\r\n0=*.old\r\n"
+             "[CheckListBoxQ]\r\n0=\\\\SRV1\\VOL1\\DATA\r\n1=\\\\SRV2\\SYS\r\n"
+             "[CheckListBoxQ Checked]\r\n\\\\SRV1\\VOL1\\DATA=1\r\n");
+    TMainForm& f = Start();
+
+    EXPECT_EQ(f.RadioGroupLogic->itemIndex(), 1);
+    EXPECT_EQ(f.MemoExtList->toPlainText(), "*.old");
+    ASSERT_EQ(f.CheckListBoxQ->count(), 2);
+    EXPECT_TRUE(f.CheckListBoxQ->isChecked(0));
+    EXPECT_FALSE(f.CheckListBoxQ->isChecked(1));
+    EXPECT_EQ(f.LabelDirSelected->text(), "#Start Paths Selected: 2");
+    EXPECT_TRUE(f.BitBtnPurgeSelected->isEnabled());
+}
+
+TEST_F(MainFormStartupTest, OpensCentredAtDesignSizeWhateverDisplayHolds)
+{
+    WriteIni("[Display]\r\nMainForm.Top=3\r\nMainForm.Left=4\r\nMainForm.Width=300\r\nMainForm.Height=200\r\n");
+    TMainForm& f = Start();
+
+    EXPECT_EQ(f.frameGeometry().size(), QSize(780, 489));
+    const QRect screen = f.screen()->availableGeometry();
+    EXPECT_LE((f.frameGeometry().center() - screen.center()).manhattanLength(), 1);
+}
+
+TEST_F(MainFormStartupTest, ClosingWritesDisplayConfigAndStartPaths)
+{
+    TMainForm& f = Start();
+    f.CheckListBoxQ->addItem("\\\\SRV1\\VOL1\\DATA", true);
+    f.RadioGroupLogic->setItemIndex(1);
+    f.close();
+
+    ASSERT_TRUE(IniExists());
+    IniFile ini = Ini();
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Width", 0), f.width());
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Height", 0), f.height());
+    EXPECT_TRUE(ini.ValueExists("Display", "MainForm.Top"));
+    EXPECT_EQ(ini.ReadString("Config", "FileOlderThan", ""), "14");
+    EXPECT_EQ(ini.ReadString("Config", "FileSizeLowerLimit", ""), "1000");
+    EXPECT_EQ(ini.ReadString("Config", "CheckBoxFilePatterns", ""), "1");
+    EXPECT_EQ(ini.ReadString("Config", "RadioGroupLogic", ""), "1");
+    EXPECT_EQ(ini.ReadSectionValues("Config MemoExtList"), (std::vector<std::string>{"0=*.tmp", "1=*.bak"}));
+    EXPECT_EQ(ini.ReadString("CheckListBoxQ", "0", ""), "\\\\SRV1\\VOL1\\DATA");
+    EXPECT_EQ(ini.ReadString("CheckListBoxQ Checked", "\\\\SRV1\\VOL1\\DATA", ""), "1");
+    // Nothing outside the settings panel is stored.
+    EXPECT_FALSE(ini.ValueExists("Config", "RadioGroupOptions"));
+    EXPECT_EQ(Job.IniFile, nullptr);
+}
+
+TEST_F(MainFormStartupTest, SettingsSurviveARestart)
+{
+    {
+        TMainForm& f = Start();
+        f.CheckBoxSizeLowerLimit->setChecked(true);
+        f.FileSizeLowerLimit->setValue(5000);
+        f.MemoExtList->setPlainText("*.old\n*.~??");
+        f.close();
+        form.reset();
+    }
+    Job = JobState{};
+    ResetPrimaryConnectionForTesting();
+    TMainForm& f = Start();
+    EXPECT_TRUE(f.CheckBoxSizeLowerLimit->isChecked());
+    EXPECT_EQ(f.FileSizeLowerLimit->value(), 5000);
+    EXPECT_EQ(f.MemoExtList->toPlainText(), "*.old\n*.~??");
+    // The mode is never stored: every start lists only.
+    EXPECT_EQ(f.RadioGroupOptions->itemIndex(), 0);
+}
+
+TEST_F(MainFormStartupTest, AutomaticRunPurgesWithoutAskingWritesTheLogAndNoSettings)
+{
+    const std::string logPath = dir.filePath("run.log").toStdString();
+    WriteIni("[Config]\r\nCheckBoxAge=1\r\n");
+    const QByteArray before = [&] {
+        QFile file(QString::fromStdString(iniPath));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    SetArguments({"/AUTO", "log=" + logPath});
+    TMainForm& f = Start();
+
+    EXPECT_TRUE(Job.AutoMode);
+    EXPECT_EQ(Job.LogPath, logPath);
+    EXPECT_TRUE(f.Terminated());
+    EXPECT_TRUE(f.windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(f.RadioGroupOptions->itemIndex(), 2);
+    EXPECT_FALSE(Job.ConfirmEach);
+    EXPECT_EQ(f.BitBtnPurgeSelected->text(), "&List Deleted Files and &Purge without confirmation");
+    // No start paths: the log is written empty.
+    QFile log(QString::fromStdString(logPath));
+    ASSERT_TRUE(log.exists());
+    EXPECT_EQ(log.size(), 0);
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    // The run ends without the close-time save: the file is as it was.
+    form.reset();
+    QFile ini(QString::fromStdString(iniPath));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), before);
+}
+
+TEST_F(MainFormStartupTest, AutomaticRunWithoutSettingsFileCreatesNone)
+{
+    SetArguments({"au"});
+    TMainForm& f = Start();
+    EXPECT_TRUE(f.Terminated());
+    form.reset();
+    EXPECT_FALSE(IniExists());
+}
+
+TEST_F(MainFormStartupTest, AutomaticRunWhoseLogCannotBeWrittenStaysRunning)
+{
+    SetArguments({"auto", "log=" + dir.filePath("missing/run.log").toStdString()});
+    TMainForm& f = Start();
+
+    EXPECT_FALSE(f.Terminated());
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts().back().rfind("Error: ", 0), 0u) << boxes.Texts().back();
+    EXPECT_NE(boxes.Texts().back().find("run.log"), std::string::npos);
+    EXPECT_TRUE(f.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainFormStartupTest, SwitchingToThePurgeTabWithoutStartPathsSaysSo)
+{
+    TMainForm& f = Start();
+    ClickTab(f, f.TabSheetAction);
+
+    EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheetAction);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"No paths selected"});
+    EXPECT_FALSE(f.BitBtnPurgeSelected->isEnabled());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainFormStartupTest, SwitchingToThePurgeTabWithStartPathsEnablesThePurge)
+{
+    TMainForm& f = Start();
+    f.CheckListBoxQ->addItem("\\\\SRV1\\VOL1\\DATA");
+    ClickTab(f, f.TabSheetSelect);
+    ClickTab(f, f.TabSheetAction);
+
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_TRUE(f.BitBtnPurgeSelected->isEnabled());
+}
+
+TEST_F(MainFormStartupTest, ARunningJobKeepsThePurgeButtonOffOnTabChange)
+{
+    TMainForm& f = Start();
+    f.CheckListBoxQ->addItem("\\\\SRV1\\VOL1\\DATA");
+    f.BitBtnPurgeSelected->setEnabled(false);
+    f.JobRunning = true;
+    ClickTab(f, f.TabSheetAction);
+    EXPECT_FALSE(f.BitBtnPurgeSelected->isEnabled());
+    f.JobRunning = false;
+}
+
+TEST_F(MainFormStartupTest, ClosingDuringAJobAbortsItAndStillSaves)
+{
+    TMainForm& f = Start();
+    f.JobRunning = true;
+    Job.RunState = RunState::Running;
+    f.close();
+    f.JobRunning = false;
+    EXPECT_EQ(Job.RunState, RunState::Abort);
+    EXPECT_TRUE(IniExists());
+}
+
+TEST_F(MainFormStartupTest, ClientThatDoesNotStartLeavesAnEmptyConnectionList)
+{
+    client->SetClientStartupCode(0x8801);
+    TMainForm& f = Start();
+
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(f.ServerList->count(), 0);
+    EXPECT_EQ(Job.NameContext, 0u);
+    EXPECT_EQ(Job.ConnHandle, NoConnection);
+    // The rest of the window works as usual.
+    EXPECT_EQ(f.MemoExtList->toPlainText(), "*.tmp\n*.bak");
+    EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n");
+}
