@@ -242,11 +242,18 @@ TEST_F(ControlKindsTest, InnerPartsOfControlsAreNotControls)
     auto* group = Add<RadioGroup>("Group");
     group->setItems({"p", "q"});
     new QLineEdit(&form);  // unnamed: stores nothing
+    auto* shown = Add<QPlainTextEdit>("MemoFilter");
+    shown->setPlainText("program output");
+    shown->setReadOnly(true);
     SaveControlStates(ini.get(), "S", &form);
     EXPECT_EQ(Section("S"), Lines({"Spin=3", "Pick=a", "Group=-1"}));
     EXPECT_EQ(Section("S Memo"), Lines({"0=x"}));
     const Lines sections = ini->ReadSections();
     EXPECT_EQ(sections, Lines({"S", "S Memo"}));
+
+    // A read-only memo is the program's, not a setting: restore leaves it too.
+    RestoreControlStates(ini.get(), "S", &form);
+    EXPECT_EQ(shown->toPlainText(), "program output");
 }
 
 TEST_F(ControlKindsTest, FormPassedAsContainerGetsItsOwnSection)
