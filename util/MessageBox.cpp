@@ -4,16 +4,10 @@
 
 namespace {
 
-int DefaultHandler(const MessageBoxRequest& request)
-{
-    std::fprintf(stderr, "%s%s%s\n", request.title.c_str(), request.title.empty() ? "" : ": ",
-                 request.text.c_str());
-    return request.safeButton;
-}
 
 MessageBoxHandler& Installed()
 {
-    static MessageBoxHandler handler = DefaultHandler;
+    static MessageBoxHandler handler = AnswerOnStandardError;
     return handler;
 }
 
@@ -31,10 +25,18 @@ const char* KindTitle(MsgDlgType kind)
 
 } // namespace
 
+int AnswerOnStandardError(const MessageBoxRequest& request)
+{
+    std::fprintf(stderr, "%s%s%s\n", request.title.c_str(), request.title.empty() ? "" : ": ",
+                 request.text.c_str());
+    std::fflush(stderr);
+    return request.safeButton;
+}
+
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 {
     MessageBoxHandler previous = Installed();
-    Installed() = handler ? std::move(handler) : MessageBoxHandler(DefaultHandler);
+    Installed() = handler ? std::move(handler) : MessageBoxHandler(AnswerOnStandardError);
     return previous;
 }
 

@@ -24,6 +24,10 @@ using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 int ShowMessageBox(const MessageBoxRequest& request);
 
+// How a box is answered when nobody can be asked: its title and text go to
+// standard error and the answer is its safe button.
+int AnswerOnStandardError(const MessageBoxRequest& request);
+
 // A modal box of the given kind with the single button "OK".
 void MessageBoxOK(MsgDlgType kind, const std::string& text);
 

@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -27,14 +26,6 @@ QMessageBox::Icon IconFor(MsgDlgType kind)
     case MsgDlgType::Custom: break;
     }
     return QMessageBox::NoIcon;
-}
-
-int HeadlessAnswer(const MessageBoxRequest& request)
-{
-    std::fprintf(stderr, "%s%s%s\n", request.title.c_str(), request.title.empty() ? "" : ": ",
-                 request.text.c_str());
-    std::fflush(stderr);
-    return request.safeButton;
 }
 
 } // namespace
@@ -76,6 +67,6 @@ int RunQtMessageBox(const MessageBoxRequest& request)
 void InstallQtMessageBoxHandler()
 {
     SetMessageBoxHandler([](const MessageBoxRequest& request) {
-        return MessageBoxesHeadless() ? HeadlessAnswer(request) : RunQtMessageBox(request);
+        return MessageBoxesHeadless() ? AnswerOnStandardError(request) : RunQtMessageBox(request);
     });
 }
