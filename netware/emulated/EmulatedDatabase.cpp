@@ -30,7 +30,8 @@ CREATE TABLE IF NOT EXISTS directories (
     parent_id INTEGER REFERENCES directories(id),
     name TEXT NOT NULL COLLATE NOCASE
 );
-CREATE UNIQUE INDEX IF NOT EXISTS directories_by_parent ON directories(volume_id, parent_id, name);
+CREATE UNIQUE INDEX IF NOT EXISTS directories_by_name ON directories(volume_id, parent_id, name);
+CREATE INDEX IF NOT EXISTS directories_by_parent_id ON directories(parent_id, id);
 CREATE TABLE IF NOT EXISTS files (
     id INTEGER PRIMARY KEY,
     dir_id INTEGER NOT NULL REFERENCES directories(id),
