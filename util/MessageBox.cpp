@@ -4,7 +4,6 @@
 
 namespace {
 
-
 MessageBoxHandler& Installed()
 {
     static MessageBoxHandler handler = AnswerOnStandardError;
