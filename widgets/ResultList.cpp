@@ -29,6 +29,8 @@ protected:
     }
 };
 
+} // namespace
+
 // Turns the view's selection commands (clicks, shift and control clicks, drags,
 // keyboard, select all) into changes of the selection bits. A command with the
 // Current flag replaces the previous command's change, as a drag or a shift
@@ -36,6 +38,13 @@ protected:
 // old bits.
 class ResultSelectionModel : public QItemSelectionModel {
 public:
+    // The view decides between selecting and deselecting a control-clicked row
+    // by asking this model, whose own ranges are empty; the next command is
+    // therefore decided again from the row's bit, and a control drag keeps the
+    // decision of its press.
+    enum class Control { None, Press, Drag };
+    void expectControl(Control control) { control_ = control; }
+
     explicit ResultSelectionModel(ResultListModel* model, QObject* parent)
         : QItemSelectionModel(model, parent), lines_(model)
     {
@@ -51,6 +60,13 @@ public:
     {
         if (command == NoUpdate)
             return;
+        if (control_ != Control::None && (command & (Select | Deselect)) && !selection.isEmpty()) {
+            if (control_ == Control::Press)
+                controlDecision_ = lines_->isSelected(selection.first().top()) ? Deselect : Select;
+            command &= ~(Select | Deselect);
+            command |= controlDecision_;
+        }
+        control_ = Control::None;
         if (command & Clear) {
             lines_->clearSelection();
         } else if (command & Current) {
@@ -84,9 +100,9 @@ public:
 private:
     ResultListModel* lines_;
     std::vector<std::pair<int, bool>> current_;
+    Control control_ = Control::None;
+    SelectionFlags controlDecision_ = Select;
 };
-
-} // namespace
 
 // ---- ResultListModel --------------------------------------------------------
 
@@ -198,11 +214,12 @@ void ResultListModel::changed(int first, int last)
 
 // ---- ResultList -------------------------------------------------------------
 
-ResultList::ResultList(QWidget* parent) : QListView(parent), model_(new ResultListModel(this))
+ResultList::ResultList(QWidget* parent) : QListView(parent), model_(new ResultListModel(this)), selection_(nullptr)
 {
     setModel(model_);
     QItemSelectionModel* standard = selectionModel();
-    setSelectionModel(new ResultSelectionModel(model_, this));
+    selection_ = new ResultSelectionModel(model_, this);
+    setSelectionModel(selection_);
     delete standard;
     setItemDelegate(new ResultLineDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -255,6 +272,18 @@ void ResultList::showEvent(QShowEvent* event)
 {
     exposePendingRows();
     QListView::showEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags ResultList::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
+    if (event && (command & QItemSelectionModel::Toggle)) {
+        if (event->type() == QEvent::MouseButtonPress)
+            selection_->expectControl(ResultSelectionModel::Control::Press);
+        else if (event->type() == QEvent::MouseMove)
+            selection_->expectControl(ResultSelectionModel::Control::Drag);
+    }
+    return command;
 }
 
 // Telling the view about every single append would make it lay out again per

@@ -52,6 +52,8 @@ private:
     int exposed_ = 0;
 };
 
+class ResultSelectionModel;
+
 class ResultList : public QListView {
     Q_OBJECT
 public:
@@ -72,11 +74,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
     void schedulePendingRows();
     void exposePendingRows();
 
     ResultListModel* model_;
+    ResultSelectionModel* selection_;
     bool exposePosted_ = false;
 };
