@@ -46,7 +46,7 @@ TEST_F(ResultLogTest, EmptyListGivesEmptyFileAndReplacesLongerLog)
 {
     const std::string path = PathOf("job.log");
     WriteBytes(path, "an older and much longer log\r\nwith two lines\r\n");
-    SaveResultLog({}, path);
+    SaveResultLog(std::vector<std::string>{}, path);
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(path)));
     EXPECT_EQ(ReadBytes(path), "");
     EXPECT_EQ(FolderEntries(), QStringList{"job.log"}) << "no temporary file may stay behind";

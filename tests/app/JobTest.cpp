@@ -1,0 +1,285 @@
+// The purge job over all start paths: the shape of the result list, abort,
+// unresolvable paths, the locks while it runs, closing the window during a job,
+// the log and the status bar.
+#include "tests/app/fixtures/JobFormFixture.h"
+
+#include "settings/IniFile.h"
+#include "util/ShellLaunch.h"
+
+#include <QTabWidget>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class JobTest : public JobFormTest {};
+
+TEST_F(JobTest, TwoStartPathsGiveHeadingsEmptyLinesAndTheEnginesLines)
+{
+    OpenForm();
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    form->BitBtnPurgeSelectedClick(nullptr);
+
+    EXPECT_EQ(Results(), (Lines{
+                             "Deleted Files  under \\\\SRV1\\VOL1\\DATA (sub)",
+                             "",
+                             "",
+                             "VOL1:DATA",
+                             "     - REPORT.BAK  (  12 kB) [ Deleted: 1999-12-31 23:59:07 by ADMIN ]",
+                             "     - notes.txt  ( 100) [ Deleted: 2001-02-03 04:05:06 by JDOE ]",
+                             "",
+                             "VOL1:DATA\\SUB",
+                             "     - x.tmp  (   0) [ Deleted: 2002-03-04 05:06:07 by ADMIN ]",
+                             "",
+                             "VOL1:DATA\\SUB\\DEEP",
+                             "     - deep.tmp  (   2 kB) [ Deleted: 2003-04-05 06:07:08 by [n/a] ]",
+                             "",
+                             "Deleted Files  under \\\\SRV1\\VOL1\\HOME",
+                             "",
+                             "",
+                             "VOL1:HOME",
+                             "     - a.tmp  (   1 kB) [ Deleted: 2004-05-06 07:08:09 by JDOE ]",
+                             "     - b.doc  (   4 kB) [ Deleted: 2005-06-07 08:09:10 by ADMIN ]",
+                             "",
+                         }));
+    EXPECT_EQ(Job.TotalCount, 6);
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(JobTest, NonRecursivePathCoversOneLevelAndEmptyTreeGivesHeadingOnly)
+{
+    OpenForm();
+    AddStartPath("\\\\SRV1\\VOL1\\EMPTY", true);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", false);  // DATA and SUB, not DEEP
+    form->BitBtnPurgeSelectedClick(nullptr);
+
+    const Lines lines = Results();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ((Lines{lines.begin(), lines.begin() + 4}),
+              (Lines{"Deleted Files  under \\\\SRV1\\VOL1\\EMPTY (sub)", "", "", "Deleted Files  under \\\\SRV1\\VOL1\\DATA"}));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "VOL1:DATA\\SUB"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "VOL1:DATA\\SUB\\DEEP"), 0);
+    EXPECT_EQ(lines.back(), "");
+}
+
+TEST_F(JobTest, PurgeWithoutConfirmationPurgesExactlyTheMatchingFiles)
+{
+    OpenForm();
+    ChooseMode(2);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    form->BitBtnPurgeSelectedClick(nullptr);
+
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA"), Lines{"notes.txt"});
+    EXPECT_TRUE(DeletedNames("SRV1", "VOL1:DATA\\SUB").empty());
+    EXPECT_TRUE(DeletedNames("SRV1", "VOL1:DATA\\SUB\\DEEP").empty());
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), Lines{"b.doc"});
+    EXPECT_EQ(Job.MatchCount, 4);
+    EXPECT_EQ(form->ListBoxResults->selectedCount(), 4);
+}
+
+// Yes for HOME's a.tmp, then Abort at DATA's first match: the third path gets
+// no heading and nothing else is purged.
+TEST_F(JobTest, AbortOnSecondOfThreeStartPathsEndsTheJob)
+{
+    OpenForm();
+    ChooseMode(1);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    AddStartPath("\\\\SRV1\\VOL1\\LATER", true);
+    boxes.QueueAnswer(0);  // Yes: a.tmp
+    boxes.QueueAnswer(2);  // Abort: REPORT.BAK
+    form->BitBtnPurgeSelectedClick(nullptr);
+
+    const Lines lines = Results();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("Deleted Files ", 0) == 0; }),
+              2);
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "VOL1:DATA\\SUB"), lines.end());
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.back(), "");
+    EXPECT_EQ(lines[lines.size() - 2], "          Name match with *.bak");
+    EXPECT_EQ(Job.RunState, RunState::Abort);
+    EXPECT_EQ(boxes.Requests().size(), 2u);
+
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), Lines{"b.doc"});
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA"), (Lines{"REPORT.BAK", "notes.txt"}));
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:LATER\\INNER"), Lines{"late.tmp"});
+    EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
+}
+
+TEST_F(JobTest, UnresolvablePathIsReportedInItsBlockAndNotWalked)
+{
+    OpenForm();
+    ChooseMode(2);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);  // leaves a valid connection and volume behind
+    AddStartPath("\\\\SRV1\\NOVOL\\HOME", false);
+    AddStartPath(dir.path().toStdString(), true);  // a local folder
+    form->BitBtnPurgeSelectedClick(nullptr);
+
+    const Lines lines = Results();
+    const auto second = std::find(lines.begin(), lines.end(), "Deleted Files  under \\\\SRV1\\NOVOL\\HOME");
+    ASSERT_NE(second, lines.end());
+    ASSERT_EQ(lines.end() - second, 8);
+    EXPECT_EQ(second[1], "");
+    EXPECT_EQ(second[2], "     Path not resolved: SplitNetWarePath returned error " + NWErrorText(0x8998));
+    EXPECT_EQ(second[3], "");
+    EXPECT_EQ(second[4], "Deleted Files  under " + dir.path().toStdString() + " (sub)");
+    EXPECT_EQ(second[6], "     Path not resolved: SplitNetWarePath returned error " + NWErrorText(0x899C));
+    EXPECT_EQ(second[7], "");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "VOL1:HOME"), 1) << "HOME must not be walked again";
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(JobTest, AfterAJobStatusShowsChosenFolderAndButtonIsEnabled)
+{
+    OpenForm();
+    form->StatusBar1->showMessage("https://example.org");
+    form->BitBtnPurgeSelectedClick(nullptr);  // no start paths at all
+    EXPECT_TRUE(Results().empty());
+    EXPECT_EQ(form->StatusBar1->currentMessage(), "");
+    EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
+
+    ASSERT_TRUE(form->ShellTreeView1->selectPath("\\\\SRV1\\VOL1\\HOME"));
+    form->ShellTreeView1Click(nullptr);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    EXPECT_EQ(form->StatusBar1->currentMessage(), "\\\\SRV1\\VOL1\\HOME");
+    EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// What runs while the job processes window messages cannot change its
+// connection, its folder or its start paths, nor enable the purge button.
+TEST_F(JobTest, WhileAJobRunsStartPathsConnectionAndButtonStayLocked)
+{
+    OpenForm();
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    bool checked = false;
+    previousPump = SetMessagePump([&] {
+        if (checked)
+            return;
+        checked = true;
+        EXPECT_FALSE(form->BitBtnPurgeSelected->isEnabled());
+        EXPECT_FALSE(form->ServerList->isEnabled());
+        EXPECT_FALSE(form->ShellTreeView1->isEnabled());
+        EXPECT_FALSE(form->CheckListBoxQ->isEnabled());
+        const NWCONN_HANDLE conn = Job.ConnHandle;
+        const std::string volume = Job.VolumeName;
+
+        form->LabelDirSelectedUpd(nullptr);
+        form->PageControl1->setCurrentWidget(form->TabSheetAction);
+        form->PageControl1Change(nullptr);
+        EXPECT_FALSE(form->BitBtnPurgeSelected->isEnabled());
+
+        form->ServerList->setItemIndex(1);
+        ASSERT_TRUE(form->ShellTreeView1->selectPath("\\\\SRV1\\VOL1\\HOME"));
+        form->ShellTreeView1Click(nullptr);
+        form->ShellTreeView1DblClick(nullptr);
+        form->CheckListBoxQ->setItemIndex(0);
+        form->CheckListBoxQDblClick(nullptr);
+        EXPECT_EQ(Job.ConnHandle, conn);
+        EXPECT_EQ(Job.VolumeName, volume);
+        EXPECT_EQ(form->CheckListBoxQ->items(), QStringList{"\\\\SRV1\\VOL1\\DATA"});
+    });
+    form->BitBtnPurgeSelectedClick(nullptr);
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
+    EXPECT_TRUE(form->ServerList->isEnabled());
+    EXPECT_TRUE(form->ShellTreeView1->isEnabled());
+    EXPECT_TRUE(form->CheckListBoxQ->isEnabled());
+    const Lines lines = Results();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "VOL1:DATA\\SUB\\DEEP"), 1);
+}
+
+// The window closed while the second start path is walked: nothing more is
+// listed or purged, the third path is not started, the settings are saved.
+TEST_F(JobTest, ClosingTheWindowDuringAJobStopsItAndSavesSettings)
+{
+    OpenForm();
+    ChooseMode(2);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    AddStartPath("\\\\SRV1\\VOL1\\LATER", true);  // no files itself; INNER holds late.tmp
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    bool closed = false;
+    previousPump = SetMessagePump([&] {
+        if (!closed && form->StatusBar1->currentMessage() == "VOL1:LATER") {
+            closed = true;
+            form->close();
+        }
+    });
+    form->BitBtnPurgeSelectedClick(nullptr);
+
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(Job.RunState, RunState::Abort);
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), Lines{"b.doc"});
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:LATER\\INNER"), Lines{"late.tmp"});
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA").size(), 2u);
+    const Lines lines = Results();
+    EXPECT_EQ(lines.back(), "");
+    EXPECT_EQ(lines[lines.size() - 3], "Deleted Files  under \\\\SRV1\\VOL1\\LATER (sub)");
+
+    IniFile ini(PathOf("morvane.ini"));
+    EXPECT_TRUE(ini.SectionExists("CheckListBoxQ"));
+}
+
+TEST_F(JobTest, NoLogWithoutLogSwitch)
+{
+    OpenForm();
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    EXPECT_FALSE(Results().empty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{}) << "nothing may be written";
+}
+
+TEST_F(JobTest, LogHoldsExactlyTheLinesEndedByCrLf)
+{
+    OpenForm({"log=" + PathOf("result.log")});
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    EXPECT_EQ(ReadBytes(PathOf("result.log")),
+              "Deleted Files  under \\\\SRV1\\VOL1\\HOME\r\n\r\n\r\nVOL1:HOME\r\n"
+              "     - a.tmp  (   1 kB) [ Deleted: 2004-05-06 07:08:09 by JDOE ]\r\n"
+              "     - b.doc  (   4 kB) [ Deleted: 2005-06-07 08:09:10 by ADMIN ]\r\n\r\n");
+}
+
+TEST_F(JobTest, UnwritableLogShowsPlainBoxAndKeepsResults)
+{
+    const std::string log = PathOf("no-such-folder/result.log");
+    OpenForm({"log=" + log});
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].kind, MsgDlgType::Custom);
+    EXPECT_EQ(boxes.Requests()[0].text,
+              "Error saving log: Cannot create file \"" + log + "\". No such file or directory");
+    EXPECT_EQ(Results().size(), 7u);
+}
+
+TEST_F(JobTest, StatusBarClickOpensItsText)
+{
+    OpenForm();
+    std::vector<LaunchRequest> launched;
+    const Launcher previous = SetLauncher([&](const LaunchRequest& r) {
+        launched.push_back(r);
+        return LaunchStarted;
+    });
+    form->StatusBar1->showMessage("\\\\SRV1\\VOL1\\HOME");
+    form->StatusBar1Click(nullptr);
+    SetLauncher(previous);
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0].file, "\\\\SRV1\\VOL1\\HOME");
+    EXPECT_EQ(launched[0].showMode, 1);
+}
+
+}  // namespace
