@@ -3,6 +3,7 @@
 // select a million lines without a million selection ranges.
 #include "widgets/ResultList.h"
 
+#include <QEvent>
 #include <QItemSelectionModel>
 #include <QMetaObject>
 #include <QStyledItemDelegate>
