@@ -53,7 +53,8 @@ CREATE TABLE IF NOT EXISTS users (
     name TEXT NOT NULL
 );
 CREATE TABLE IF NOT EXISTS connections (
-    server_id INTEGER PRIMARY KEY REFERENCES servers(id),
+    id INTEGER PRIMARY KEY,
+    server_id INTEGER NOT NULL UNIQUE REFERENCES servers(id),
     is_primary INTEGER NOT NULL DEFAULT 0
 );
 CREATE TABLE IF NOT EXISTS faults (

@@ -153,7 +153,7 @@ bool NetworkStore::UserName(std::uint32_t id, std::string& name)
 
 std::vector<std::pair<long long, bool>> NetworkStore::Connections()
 {
-    auto& s = Prepared(kConnections, "SELECT server_id, is_primary FROM connections ORDER BY rowid");
+    auto& s = Prepared(kConnections, "SELECT server_id, is_primary FROM connections ORDER BY id");
     std::vector<std::pair<long long, bool>> connections;
     while (s.Step())
         connections.emplace_back(s.Int(0), s.Int(1) != 0);
