@@ -1,0 +1,116 @@
+// The built program run as its own process in automatic mode on a fixture
+// network: the log's bytes, what was purged, and the settings left untouched.
+#include "netware/D_NW.h"
+#include "netware/emulated/EmulatedClient.h"
+#include "util/DateTime.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <regex>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path FixtureDir = fs::path(__FILE__).parent_path() / "fixtures";
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The program uses the real clock: "<DAYS yyyy-mm-dd hh:mm:ss>" in the
+// expected log stands for the whole days between today and that time.
+std::string WithDayCounts(const std::string& expected)
+{
+    static const std::regex placeholder(R"(<DAYS (\d+)-(\d+)-(\d+) (\d+):(\d+):(\d+)>)");
+    std::string result;
+    auto last = expected.cbegin();
+    for (std::sregex_iterator it(expected.begin(), expected.end(), placeholder), end; it != end; ++it) {
+        const auto& m = *it;
+        const TDateTime deleted = EncodeDateTime(std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4]),
+                                                 std::stoi(m[5]), std::stoi(m[6]), 0);
+        result.append(last, m[0].first);
+        result += std::to_string(static_cast<long>(std::trunc(std::fabs(Today() - deleted))));
+        last = m[0].second;
+    }
+    result.append(last, expected.cend());
+    return result;
+}
+
+// Names of the salvageable files left in a server directory.
+std::vector<std::string> DeletedNames(const std::string& uncDirectory)
+{
+    NWCONN_HANDLE conn = 0;
+    std::string server, volume, directory;
+    std::vector<std::string> names;
+    if (SplitNetWarePath(uncDirectory, conn, server, volume, directory) != 0)
+        return {"<unresolved>"};
+    const std::string volumePath = volume + ":" + directory;
+    NWDIR_HANDLE handle = 0;
+    if (NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr) != 0)
+        return {"<no handle>"};
+    nuint32 iteration = 0xFFFFFFFF;
+    nuint8 volumeNumber = 0;
+    nuint32 base = 0;
+    NWDELETED_INFO record{};
+    while (NextDeletedFile(conn, handle, iteration, volumeNumber, base, record) == 0)
+        names.emplace_back(record.name);
+    ReleaseDirHandle(conn, handle);
+    return names;
+}
+
+TEST(EndToEndTest, AutomaticRunPurgesSelectionAndWritesExactLog)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built: " << program.toStdString();
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const fs::path scratch = dir.path().toStdString();
+    const fs::path network = scratch / "network.db";
+    const fs::path ini = scratch / "morvane.ini";
+    const fs::path log = scratch / "result.log";
+    {
+        auto client = EmulatedClient::Open(network.string());
+        client->ImportFixture(ReadBytes(FixtureDir / "endtoend.network"));
+    }
+    fs::copy_file(FixtureDir / "endtoend.ini", ini);
+    const std::string iniBefore = ReadBytes(ini);
+
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("NWEMU_NETWORK", QString::fromStdString(network.string()));
+    env.insert("XDG_CONFIG_HOME", dir.path());
+    env.insert("LC_ALL", "C");
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(dir.path());
+    run.start(program, {"/AUTO", QString::fromStdString("ini=" + ini.string()),
+                        QString::fromStdString("log=" + log.string())});
+    ASSERT_TRUE(run.waitForFinished(60000)) << "the automatic run did not end";
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+
+    EXPECT_EQ(ReadBytes(log), WithDayCounts(ReadBytes(FixtureDir / "endtoend.expected.log")));
+    EXPECT_EQ(ReadBytes(ini), iniBefore) << "an automatic run writes no settings";
+
+    auto client = EmulatedClient::Open(network.string());
+    NWClientBackend* previous = SetClientBackend(client.get());
+    EXPECT_EQ(DeletedNames("\\\\SRV1\\VOL1\\DATA"), std::vector<std::string>{"notes.txt"});
+    EXPECT_EQ(DeletedNames("\\\\SRV1\\VOL1\\DATA\\SUB"), std::vector<std::string>{"keep.doc"});
+    EXPECT_EQ(DeletedNames("\\\\SRV1\\VOL1\\BROKEN"), (std::vector<std::string>{"bad.tmp", "after.tmp"}));
+    EXPECT_TRUE(DeletedNames("\\\\SRV2\\APPS\\OLD").empty());
+    SetClientBackend(previous);
+}
+
+}  // namespace
