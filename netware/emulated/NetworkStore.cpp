@@ -8,7 +8,7 @@ namespace {
 enum Slot {
     kFindServer, kServerById, kServers, kFindVolume, kVolumeByNumber, kVolumes, kRoot, kFindChild,
     kChildDirs, kChildFiles, kDeleted, kUserName, kConnections, kFaults, kUserFault, kPurge,
-    kAddTree, kAddServer, kAddVolume, kNextVolumeNumber, kAddDir, kAddFile, kAddDeleted, kAddUser,
+    kAddTree, kTreeSpelling, kAddServer, kAddVolume, kNextVolumeNumber, kAddDir, kAddFile, kAddDeleted, kAddUser,
     kClearPrimary, kAddConnection, kAddFault, kSlotCount
 };
 
@@ -196,9 +196,17 @@ void NetworkStore::AddTree(const std::string& name)
 
 long long NetworkStore::AddServer(const std::string& name, const std::string& tree)
 {
-    if (!tree.empty())
+    // A tree is one tree whatever case a server line writes it in; its servers
+    // report the spelling it was declared with first.
+    std::string spelling = tree;
+    if (!tree.empty()) {
         AddTree(tree);
-    Prepared(kAddServer, "INSERT INTO servers(name, tree) VALUES (?, ?)").Bind(1, name).Bind(2, tree).Run();
+        auto& s = Prepared(kTreeSpelling, "SELECT name FROM trees WHERE name = ?");
+        s.Bind(1, tree);
+        if (s.Step())
+            spelling = s.Text(0);
+    }
+    Prepared(kAddServer, "INSERT INTO servers(name, tree) VALUES (?, ?)").Bind(1, name).Bind(2, spelling).Run();
     return db_.LastInsertId();
 }
 
