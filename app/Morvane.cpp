@@ -4,11 +4,13 @@
 
 #include "netware/NWClientBackend.h"
 #include "netware/emulated/EmulatedClient.h"
+#include "util/MessageBox.h"
 #include "util/ProgramArguments.h"
 #include "util/QtMessageBox.h"
 #include "util/QtMessagePump.h"
 
 #include <QApplication>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +27,14 @@ int main(int argc, char** argv)
 
     InstallQtMessageBoxHandler();
     InstallQtMessagePump();
-    std::unique_ptr<EmulatedClient> network = OpenDefaultNetwork();
+    // Without its network the client cannot start: the window then reports
+    // that as a client start-up failure and runs on without connections.
+    std::unique_ptr<EmulatedClient> network;
+    try {
+        network = OpenDefaultNetwork();
+    } catch (const std::exception& e) {
+        ShowMessage(std::string("Could not open the network ") + DefaultNetworkPath() + ": " + e.what());
+    }
     SetClientBackend(network.get());
 
     int result = 0;
