@@ -121,6 +121,18 @@ TEST_F(MainFormStartupTest, OpensCentredAtDesignSizeWhateverDisplayHolds)
     EXPECT_EQ(f.frameGeometry().size(), QSize(780, 489));
     const QRect screen = f.screen()->availableGeometry();
     EXPECT_LE((f.frameGeometry().center() - screen.center()).manhattanLength(), 1);
+
+    // The design sizes of the panels survive the window's layout.
+    f.PageControl1->setCurrentWidget(f.TabSheetSelect);
+    f.PageControl1->setCurrentWidget(f.TabSheetAction);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.ServerList->width(), 161);
+    EXPECT_EQ(f.PanelPathSelect->height(), 300);
+    EXPECT_EQ(f.PanelConfigLeft->width(), 288);
+    EXPECT_EQ(f.MemoFilter->size(), QSize(255, 101));
+    EXPECT_EQ(f.StatusBar1->height(), 19);
+    EXPECT_EQ(f.StatusBar1->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(f.PanelTitle->height(), 41);
 }
 
 TEST_F(MainFormStartupTest, ClosingWritesDisplayConfigAndStartPaths)
