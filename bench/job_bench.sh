@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The whole job against the raw client scan, in one run, over the generated
+# network of 1,000,000 deleted files in 10,000 directories:
+#   1. the raw scan: `nwemu scan` of each start path (recursive), output discarded;
+#   2. `morvane auto` over the same start paths with a selection that matches no
+#      file, so nothing is purged and every file is listed and tested as in the
+#      list mode (the automatic run always chooses purging without confirmation);
+#   3. JobBench: the window's job in list mode, with the longest time the window
+#      went without processing its events.
+# Usage: bench/job_bench.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+bin="$build/bin"
+data="$build/bench-data"
+mkdir -p "$data"
+export QT_QPA_PLATFORM=offscreen
+
+# The generated network is made once and kept; each run works on a copy.
+if [ ! -f "$data/gen.db" ]; then
+  "$bin/nwemu" create "$data/gen.db.new" >/dev/null
+  "$bin/nwemu" --network "$data/gen.db.new" generate --files 1000000 --dirs 10000 --seed 1
+  mv "$data/gen.db.new" "$data/gen.db"
+fi
+cp "$data/gen.db" "$data/job.db"
+
+paths=('\\GEN1\VOL1' '\\GEN1\VOL2' '\\GEN2\VOL1' '\\GEN2\VOL2')
+
+{
+  printf '%s\r\n' '[Config]' 'CheckBoxSizeUpperLimit=0' 'CheckBoxSizeLowerLimit=0' 'CheckBoxAge=0' \
+    'RadioGroupLogic=0' 'CheckBoxFilePatterns=1' '[Config MemoExtList]' '0=*.zzz' '[CheckListBoxQ]'
+  for i in "${!paths[@]}"; do printf '%s=%s\r\n' "$i" "${paths[$i]}"; done
+  printf '[CheckListBoxQ Checked]\r\n'
+  for p in "${paths[@]}"; do printf '%s=1\r\n' "$p"; done
+} > "$data/job.ini"
+
+seconds() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.2f", (e - s) / 1e9 }'; }
+
+start=$(date +%s%N)
+for p in "${paths[@]}"; do
+  "$bin/nwemu" --network "$data/job.db" scan "$p" --recursive >/dev/null
+done
+scan=$(seconds "$start" "$(date +%s%N)")
+
+start=$(date +%s%N)
+NWEMU_NETWORK="$data/job.db" /usr/bin/time -f '%M' -o "$data/job.mem" \
+  "$bin/morvane" auto "ini=$data/job.ini" 2>/dev/null
+job=$(seconds "$start" "$(date +%s%N)")
+
+start=$(date +%s%N)
+NWEMU_NETWORK="$data/job.db" "$bin/morvane" auto "ini=$data/job.ini" "log=$data/job.log" 2>/dev/null
+joblog=$(seconds "$start" "$(date +%s%N)")
+
+echo "raw scan (nwemu scan, 4 start paths):   $scan s"
+echo "morvane auto, same start paths:        $job s  (ratio $(awk -v a="$job" -v b="$scan" 'BEGIN { printf "%.2f", a / b }'), target <= 2)"
+echo "  peak memory:                         $(( $(cat "$data/job.mem") / 1024 )) MiB"
+echo "  with log= ($(wc -l < "$data/job.log") lines):        $joblog s"
+echo "deleted files left: $("$bin/nwemu" --network "$data/job.db" count)"
+echo
+"$bin/JobBench" "$data/job.db" "${paths[@]}" 2>/dev/null
