@@ -1,0 +1,67 @@
+// The program as a process: an unattended run without a screen ends on its
+// own, also when it fails, and says why on standard error.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString errors;
+};
+
+ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("NWEMU_NETWORK", dir.filePath("network.db"));
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    ProgramRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+}  // namespace
+
+class MainFormProgramEntryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QFile::exists(QCoreApplication::applicationDirPath() + "/morvane"))
+            GTEST_SKIP() << "the program is not built";
+        ASSERT_TRUE(dir.isValid());
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunEndsAndWritesOnlyTheLog)
+{
+    const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("run.log")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("m.ini")));
+}
+
+TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunThatFailsEndsWithTheReason)
+{
+    const ProgramRun run =
+        RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("missing/run.log")});
+    // Without a screen nobody could close the window left open after a failure.
+    EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("Error saving log: ")) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("Error: ")) << run.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("m.ini")));
+}
