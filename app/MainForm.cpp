@@ -190,8 +190,10 @@ void TMainForm::AutomaticRun()
         if (QThread::currentThread()->loopLevel() > 0)
             QCoreApplication::quit();
     } catch (const std::exception& e) {
+        automaticRunFailed_ = true;
         ShowMessage(std::string("Error: ") + e.what());
     } catch (...) {
+        automaticRunFailed_ = true;
         ShowMessage("Error: ");
     }
 }

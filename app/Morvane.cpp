@@ -42,7 +42,13 @@ int main(int argc, char** argv)
         TMainForm mainForm;  // runs FormCreate
         mainForm.show();     // runs FormShow, and with "auto" the automatic run
         // An automatic run that finished has asked to end before the loop began.
-        if (!mainForm.Terminated())
+        // One that failed leaves the window open for the user; without a screen
+        // nobody could ever close it, so the process ends, reporting the failure.
+        if (mainForm.Terminated())
+            result = 0;
+        else if (mainForm.AutomaticRunFailed() && MessageBoxesHeadless())
+            result = 1;
+        else
             result = app.exec();
     }
     SetClientBackend(nullptr);

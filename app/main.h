@@ -63,6 +63,8 @@ public:
     // Set when the automatic run has asked the application to end; the program
     // entry checks it when the run happened before the event loop started.
     bool Terminated() const { return terminated_; }
+    // Set when the automatic run failed; the window then stays open.
+    bool AutomaticRunFailed() const { return automaticRunFailed_; }
 
     // Controls, named as the system names them (object names are the same).
     QTabWidget* PageControl1 = nullptr;
@@ -125,5 +127,6 @@ private:
 
     bool shown_ = false;
     bool terminated_ = false;
+    bool automaticRunFailed_ = false;
     bool programTabChange_ = false;
 };
