@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -83,6 +84,10 @@ int main(int argc, char** argv)
             longest = g;
             longestEnd = now;
         }
+        // Where the window stalled: the directory being scanned and the list's size.
+        if (g > 50'000'000)
+            std::printf("gap %.1f ms at %.2f s: %s, %d lines\n", g / 1e6, now / 1e9,
+                        form.StatusBar1->currentMessage().toLocal8Bit().constData(), form.ListBoxResults->count());
         over50 += g > 50'000'000;
         last = now;
     };

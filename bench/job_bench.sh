@@ -38,7 +38,7 @@ seconds() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.2f", (e - s) / 1e9 }'; }
 
 start=$(date +%s%N)
 for p in "${paths[@]}"; do
-  "$bin/nwemu" --network "$data/job.db" scan "$p" --recursive >/dev/null
+  "$bin/nwemu" --network "$data/job.db" scan "$p" --recursive >/dev/null 2>&1
 done
 scan=$(seconds "$start" "$(date +%s%N)")
 
