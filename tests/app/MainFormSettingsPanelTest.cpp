@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,10 +20,14 @@ void TypeText(QSpinBox* spin, const QString& text)
     spin->findChild<QLineEdit*>()->setText(text);
 }
 
-void LoseFocus(QWidget* widget)
+// Moves the input focus from the widget to the next control, as the Tab key does.
+void LoseFocus(QWidget* widget, QWidget* next)
 {
-    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(widget, &event);
+    QApplication::setActiveWindow(widget->window());
+    widget->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(widget->hasFocus());
+    next->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(next->hasFocus());
 }
 
 }  // namespace
@@ -183,14 +186,14 @@ TEST_F(MainFormSettingsPanelTest, EmptiedPatternMemoUnticksTheBoxWhenLeft)
     f->MemoExtList->clear();
     // The flags follow an edit of the patterns only when the memo is left.
     EXPECT_TRUE(f->CheckBoxFilePatterns->isChecked());
-    LoseFocus(f->MemoExtList);
+    LoseFocus(f->MemoExtList, f->CheckBoxAge);
     EXPECT_FALSE(f->CheckBoxFilePatterns->isChecked());
     EXPECT_FALSE(Job.UsePatterns);
     EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n");
 
     // New lines do not tick it again.
     f->MemoExtList->setPlainText("*.old");
-    LoseFocus(f->MemoExtList);
+    LoseFocus(f->MemoExtList, f->CheckBoxAge);
     EXPECT_FALSE(f->CheckBoxFilePatterns->isChecked());
 }
 
