@@ -6,7 +6,10 @@
 #include "settings/IniFile.h"
 #include "util/ShellLaunch.h"
 
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
+#include <cstdlib>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -280,6 +283,37 @@ TEST_F(JobTest, StatusBarClickOpensItsText)
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_EQ(launched[0].file, "\\\\SRV1\\VOL1\\HOME");
     EXPECT_EQ(launched[0].showMode, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Not a check: writes docs/screenshots/after-job.png when run under a screen
+// with MORVANE_SCREENSHOT_DIR set (see the README).
+TEST_F(JobTest, DISABLED_ScreenshotAfterAnInteractiveJob)
+{
+    const char* outDir = std::getenv("MORVANE_SCREENSHOT_DIR");
+    if (!outDir)
+        GTEST_SKIP() << "MORVANE_SCREENSHOT_DIR is not set";
+    SetClientBackend(nullptr);
+    client = EmulatedClient::OpenInMemory();
+    CreateDemoNetwork(*client);  // dated relative to the real clock
+    SetClientBackend(client.get());
+    SetClock({});
+    OpenForm();
+    form->CheckBoxAge->setChecked(true);
+    form->FileOlderThan->setValue(350);
+    for (const char* path : {"\\\\FS1\\DATA\\PROJECTS\\ATLAS", "\\\\FS1\\DATA\\HOME\\JSMITH"}) {
+        ASSERT_TRUE(form->ShellTreeView1->selectPath(path));
+        form->ShellTreeView1Click(nullptr);
+        form->ShellTreeView1DblClick(nullptr);
+    }
+    form->PageControl1->setCurrentWidget(form->TabSheetAction);
+    QTest::qWait(200);
+    form->BitBtnPurgeSelected->click();
+    QTest::qWait(300);
+    ASSERT_TRUE(form->grab().save(QDir(outDir).filePath("after-job.png")));
 }
 
 }  // namespace
