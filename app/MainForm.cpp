@@ -97,7 +97,7 @@ void TMainForm::ConnectHandlers()
         if (auto* edit = spin->findChild<QLineEdit*>()) {
             connect(edit, &QLineEdit::textChanged, this, [this, spin, edit] {
                 bool number = false;
-                const int value = edit->text().trimmed().toInt(&number);
+                const long long value = edit->text().trimmed().toLongLong(&number);
                 if (!number || value < spin->minimum() || value > spin->maximum())
                     SpinIncrement(spin);
             });

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -58,7 +59,10 @@ void TMainForm::SpinIncrement(QObject* sender)
             // may already have snapped it.
             const long long value = SpinEditValue(spin);
             const long long step = GridStep(value);
-            spin->setValue(static_cast<int>((value / step) * step));  // runs this handler again, nested
+            // The box keeps the value within its range (a text beyond it may
+            // not even fit an int); the change runs this handler again, nested.
+            const long long snapped = (value / step) * step;
+            spin->setValue(static_cast<int>(std::clamp<long long>(snapped, spin->minimum(), spin->maximum())));
             spin->setSingleStep(static_cast<int>(step));
         } catch (...) {
         }

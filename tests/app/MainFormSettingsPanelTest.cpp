@@ -75,6 +75,9 @@ TEST_F(MainFormSettingsPanelTest, TextsOutsideTheRangeOrNotNumbers)
     TypeText(f->FileOlderThan, "5000");
     EXPECT_EQ(f->FileOlderThan->value(), 1000);
     EXPECT_EQ(f->FileOlderThan->singleStep(), 500);
+    // Beyond what an int holds: still the maximum, not a wrapped value.
+    TypeText(f->FileSizeLowerLimit, "3000000000");
+    EXPECT_EQ(f->FileSizeLowerLimit->value(), 1000000000);
 
     // A text that is not a number reads as the minimum.
     f->FileSizeUpperLimit->setValue(250);
