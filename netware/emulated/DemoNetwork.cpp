@@ -33,8 +33,17 @@ std::unique_ptr<EmulatedClient> OpenDefaultNetwork()
             std::filesystem::create_directories(folder);
     }
     auto client = EmulatedClient::Open(path);
-    if (isNew)
-        CreateDemoNetwork(*client);
+    if (isNew) {
+        try {
+            CreateDemoNetwork(*client);
+        } catch (...) {
+            // Leave no empty network behind: the next start tries again.
+            client.reset();
+            for (const char* suffix : {"", "-wal", "-shm"})
+                std::filesystem::remove(path + suffix);
+            throw;
+        }
+    }
     return client;
 }
 
