@@ -133,11 +133,12 @@ bool Statement::IsNull(int column) const { return sqlite3_column_type(stmt_, col
 
 EmulatedDatabase::EmulatedDatabase(const std::string& path)
 {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         throw std::runtime_error("cannot open network " + path + ": " + message);
     }
+    // One connection per client, used by one thread: no SQLite mutexes needed.
     sqlite3_busy_timeout(db_, 5000);
     try {
         // WAL with synchronous=FULL: every committed change (a purge above all)
@@ -148,6 +149,7 @@ EmulatedDatabase::EmulatedDatabase(const std::string& path)
         Exec("PRAGMA synchronous=FULL");
         Exec("PRAGMA foreign_keys=ON");
         Exec("PRAGMA cache_size=-65536");
+        Exec("PRAGMA mmap_size=1073741824");
         Exec(kSchema);
     } catch (...) {
         sqlite3_close(db_);

@@ -183,6 +183,7 @@ TEST_F(EmulatedClientTest, DirectoryInfoKnowsOnlyLiveDirectories)
     EXPECT_STREQ(name, "A");
     EXPECT_EQ(client->DirectoryInfo(conn, 0, "vol1:data/a/", sequence, name, a, c, o, 0), 0);
     EXPECT_EQ(client->DirectoryInfo(conn, 0, "VOL1:", sequence, name, a, c, o, 0), 0);
+    EXPECT_EQ(client->DirectoryInfo(conn, 0, "VOL1:\\DATA\\A", sequence, name, a, c, o, 0), 0);  // as a walk from the root forms it
     EXPECT_EQ(client->DirectoryInfo(conn, 0, "\\\\SRV1\\VOL1\\DATA", sequence, name, a, c, o, 0), 0);
     EXPECT_EQ(client->DirectoryInfo(conn, 0, "VOL1:DATA\\live.txt", sequence, name, a, c, o, 0), ERR_INVALID_PATH);
     EXPECT_EQ(client->DirectoryInfo(conn, 0, "VOL1:DATA\\NOPE", sequence, name, a, c, o, 0), ERR_INVALID_PATH);
