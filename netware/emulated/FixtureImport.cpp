@@ -146,6 +146,8 @@ public:
             std::string name;
             long long dir = FileDirectory(line.words[1], name);
             nuint32 packed = 0;
+            if (line.options.count("packed") && line.options.count("deleted"))
+                throw std::runtime_error("give deleted= or packed=, not both");
             if (line.options.count("packed"))
                 packed = static_cast<nuint32>(NumberInRange(Option(line, "packed"), "packed", 0xFFFFFFFFll));
             else if (line.options.count("deleted"))

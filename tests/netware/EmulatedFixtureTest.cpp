@@ -164,6 +164,7 @@ TEST(EmulatedFixture, BadLinesAreReportedByNumberAndAddNothing)
              {"deleted \\\\SRV1\\VOL1\\A deleted=\"1999-16-01 00:00:00\"", "line 3: date-time part out of range: 1999-16-01 00:00:00"},
              {"deleted \\\\SRV1\\VOL1\\A size=4294967296 packed=1", "line 3: size out of range: 4294967296"},
              {"deleted \\\\SRV1\\VOL1\\A packed=1 colour=red", "line 3: deleted: unknown option: colour"},
+             {"deleted \\\\SRV1\\VOL1\\A packed=1 deleted=\"2000-01-01 00:00:00\"", "line 3: give deleted= or packed=, not both"},
              {"user 0x10", "line 3: user: missing arguments"},
              {"user 0x10 A B", "line 3: user: unexpected word: B"},
              {"connection SRV1 secondary", "line 3: unknown word: secondary"},
