@@ -127,8 +127,9 @@ TEST_F(EmulatedDeletedFilesTest, PurgeMidIterationGoesOnWithTheNextRecord)
     std::vector<std::string> seen;
     while (client->NextDeletedFile(conn, handle, iteration, volume, base, info) == 0) {
         seen.push_back(info.name);
-        if (std::string(info.name).find(".TMP") != std::string::npos)
+        if (std::string(info.name).find(".TMP") != std::string::npos) {
             ASSERT_EQ(client->NWPurgeDeletedFile(conn, handle, iteration, volume, base, info.name), 0);
+        }
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"ONE.TMP", "TWO.BAK", "THREE.TMP", "FOUR.DOC"}));
 
