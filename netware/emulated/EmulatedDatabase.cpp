@@ -151,10 +151,29 @@ EmulatedDatabase::EmulatedDatabase(const std::string& path)
         Exec("PRAGMA cache_size=-65536");
         Exec("PRAGMA mmap_size=1073741824");
         Exec(kSchema);
+        UpgradeConnections();
     } catch (...) {
         sqlite3_close(db_);
         throw;
     }
+}
+
+// Networks made before connections kept their own order had the server id as
+// the key; give them the order column, keeping the rows.
+void EmulatedDatabase::UpgradeConnections()
+{
+    {
+        Statement columns(db_, "SELECT COUNT(*) FROM pragma_table_info('connections') WHERE name = 'id'");
+        if (!columns.Step() || columns.Int(0) > 0)
+            return;
+    }
+    Exec("BEGIN IMMEDIATE;"
+         "ALTER TABLE connections RENAME TO connections_old;"
+         "CREATE TABLE connections (id INTEGER PRIMARY KEY,"
+         " server_id INTEGER NOT NULL UNIQUE REFERENCES servers(id), is_primary INTEGER NOT NULL DEFAULT 0);"
+         "INSERT INTO connections(server_id, is_primary) SELECT server_id, is_primary FROM connections_old ORDER BY rowid;"
+         "DROP TABLE connections_old;"
+         "COMMIT;");
 }
 
 EmulatedDatabase::~EmulatedDatabase() { sqlite3_close(db_); }

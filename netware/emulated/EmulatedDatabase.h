@@ -43,6 +43,8 @@ public:
     int Changes() const;
 
 private:
+    void UpgradeConnections();
+
     sqlite3* db_ = nullptr;
 };
 
