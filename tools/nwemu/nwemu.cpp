@@ -129,13 +129,17 @@ int Create(std::vector<std::string> words, std::string network)
     auto folder = std::filesystem::path(network).parent_path();
     if (!folder.empty())
         std::filesystem::create_directories(folder);
+    bool existed = std::filesystem::exists(network);
     auto client = EmulatedClient::Open(network);
     if (demo) {
         if (!client->Store().Servers().empty())
             throw std::runtime_error("the network at " + network + " already has servers");
         CreateDemoNetwork(*client);
     }
-    std::printf("%s network at %s\n", demo ? "demo" : "empty", network.c_str());
+    if (existed && !demo)
+        std::printf("network at %s exists already (%zu servers)\n", network.c_str(), client->Store().Servers().size());
+    else
+        std::printf("%s network at %s\n", demo ? "demo" : "empty", network.c_str());
     return 0;
 }
 
