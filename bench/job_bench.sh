@@ -35,26 +35,32 @@ paths=('\\GEN1\VOL1' '\\GEN1\VOL2' '\\GEN2\VOL1' '\\GEN2\VOL2')
 } > "$data/job.ini"
 
 seconds() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.2f", (e - s) / 1e9 }'; }
+smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 
-start=$(date +%s%N)
-for p in "${paths[@]}"; do
-  "$bin/nwemu" --network "$data/job.db" scan "$p" --recursive >/dev/null 2>&1
+# The machine may be shared: each figure is the best of three runs.
+scan="" job="" joblog=""
+for round in 1 2 3; do
+  start=$(date +%s%N)
+  for p in "${paths[@]}"; do
+    "$bin/nwemu" --network "$data/job.db" scan "$p" --recursive >/dev/null 2>&1
+  done
+  scan=$(smaller "$(seconds "$start" "$(date +%s%N)")" "$scan")
+
+  start=$(date +%s%N)
+  NWEMU_NETWORK="$data/job.db" /usr/bin/time -f '%M' -o "$data/job.mem" \
+    "$bin/morvane" auto "ini=$data/job.ini" 2>/dev/null
+  job=$(smaller "$(seconds "$start" "$(date +%s%N)")" "$job")
+
+  start=$(date +%s%N)
+  NWEMU_NETWORK="$data/job.db" /usr/bin/time -f '%M' -o "$data/joblog.mem" \
+    "$bin/morvane" auto "ini=$data/job.ini" "log=$data/job.log" 2>/dev/null
+  joblog=$(smaller "$(seconds "$start" "$(date +%s%N)")" "$joblog")
 done
-scan=$(seconds "$start" "$(date +%s%N)")
-
-start=$(date +%s%N)
-NWEMU_NETWORK="$data/job.db" /usr/bin/time -f '%M' -o "$data/job.mem" \
-  "$bin/morvane" auto "ini=$data/job.ini" 2>/dev/null
-job=$(seconds "$start" "$(date +%s%N)")
-
-start=$(date +%s%N)
-NWEMU_NETWORK="$data/job.db" "$bin/morvane" auto "ini=$data/job.ini" "log=$data/job.log" 2>/dev/null
-joblog=$(seconds "$start" "$(date +%s%N)")
 
 echo "raw scan (nwemu scan, 4 start paths):   $scan s"
 echo "morvane auto, same start paths:        $job s  (ratio $(awk -v a="$job" -v b="$scan" 'BEGIN { printf "%.2f", a / b }'), target <= 2)"
 echo "  peak memory:                         $(( $(cat "$data/job.mem") / 1024 )) MiB"
-echo "  with log= ($(wc -l < "$data/job.log") lines):        $joblog s"
+echo "  with log= ($(wc -l < "$data/job.log") lines):        $joblog s, peak memory $(( $(cat "$data/joblog.mem") / 1024 )) MiB"
 echo "deleted files left: $("$bin/nwemu" --network "$data/job.db" count)"
 echo
 "$bin/JobBench" "$data/job.db" "${paths[@]}" 2>/dev/null
