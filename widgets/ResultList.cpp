@@ -1,150 +1,42 @@
-// The result list: compact line storage, the view over it, and a selection
-// model that keeps its state in the lines' selection bits, so that a job can
-// select a million lines without a million selection ranges.
+// The result list: compact line storage and a view that paints only the rows
+// in sight. Appends and selection changes made by the program reach the screen
+// together the next time events are processed, so a job that adds a line per
+// file pays for no layout or repaint per line.
 #include "widgets/ResultList.h"
 
-#include <QEvent>
-#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMetaObject>
-#include <QStyledItemDelegate>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
 
 #include <algorithm>
-#include <utility>
 
-namespace {
+// ---- ResultLines --------------------------------------------------------------
 
-constexpr int SelectedRole = Qt::UserRole + 1;
-
-// The view asks its selection model whether a row is selected, but that model's
-// own ranges stay empty here: the selection bits are the truth, so the rows are
-// painted from them.
-class ResultLineDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->state.setFlag(QStyle::State_Selected, index.data(SelectedRole).toBool());
-    }
-};
-
-} // namespace
-
-// Turns the view's selection commands (clicks, shift and control clicks, drags,
-// keyboard, select all) into changes of the selection bits. A command with the
-// Current flag replaces the previous command's change, as a drag or a shift
-// range does while it grows, so the rows that change are remembered with their
-// old bits.
-class ResultSelectionModel : public QItemSelectionModel {
-public:
-    // The view decides between selecting and deselecting a control-clicked row
-    // by asking this model, whose own ranges are empty; the next command is
-    // therefore decided again from the row's bit, and a control drag keeps the
-    // decision of its press.
-    enum class Control { None, Press, Drag };
-    void expectControl(Control control) { control_ = control; }
-
-    explicit ResultSelectionModel(ResultListModel* model, QObject* parent)
-        : QItemSelectionModel(model, parent), lines_(model)
-    {
-        connect(model, &QAbstractItemModel::modelReset, this, [this] { current_.clear(); });
-    }
-
-    void select(const QModelIndex& index, SelectionFlags command) override
-    {
-        select(QItemSelection(index, index), command);
-    }
-
-    void select(const QItemSelection& selection, SelectionFlags command) override
-    {
-        if (command == NoUpdate)
-            return;
-        if (control_ != Control::None && (command & (Select | Deselect)) && !selection.isEmpty()) {
-            if (control_ == Control::Press)
-                controlDecision_ = lines_->isSelected(selection.first().top()) ? Deselect : Select;
-            command &= ~(Select | Deselect);
-            command |= controlDecision_;
-        }
-        control_ = Control::None;
-        if (command & Clear) {
-            lines_->clearSelection();
-        } else if (command & Current) {
-            for (auto [row, bit] : current_)
-                lines_->setSelected(row, row, bit);
-        }
-        current_.clear();
-        if (!(command & (Select | Deselect | Toggle)))
-            return;
-        for (const QItemSelectionRange& range : selection) {
-            if (!range.isValid())
-                continue;
-            int first = std::max(range.top(), 0);
-            int last = std::min(range.bottom(), lines_->count() - 1);
-            for (int row = first; row <= last; ++row)
-                current_.emplace_back(row, lines_->isSelected(row));
-            if (command & Toggle)
-                lines_->toggleSelected(first, last);
-            else
-                lines_->setSelected(first, last, (command & Select) != 0);
-        }
-    }
-
-    void clear() override
-    {
-        lines_->clearSelection();
-        current_.clear();
-        QItemSelectionModel::clear();
-    }
-
-private:
-    ResultListModel* lines_;
-    std::vector<std::pair<int, bool>> current_;
-    Control control_ = Control::None;
-    SelectionFlags controlDecision_ = Select;
-};
-
-// ---- ResultListModel --------------------------------------------------------
-
-ResultListModel::ResultListModel(QObject* parent) : QAbstractListModel(parent) {}
-
-int ResultListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : exposed_;
-}
-
-QVariant ResultListModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= count())
-        return {};
-    const Span& span = spans_[static_cast<std::size_t>(index.row())];
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return QString::fromLocal8Bit(text_.data() + span.start, static_cast<qsizetype>(span.length));
-    case SelectedRole:
-        return isSelected(index.row());
-    default:
-        return {};
-    }
-}
-
-std::string ResultListModel::line(int index) const
+std::string ResultLines::line(int index) const
 {
     const Span& span = spans_.at(static_cast<std::size_t>(index));
     return text_.substr(span.start, span.length);
 }
 
-int ResultListModel::append(const std::string& text)
+const char* ResultLines::data(int index, std::size_t& length) const
+{
+    const Span& span = spans_[static_cast<std::size_t>(index)];
+    length = span.length;
+    return text_.data() + span.start;
+}
+
+int ResultLines::append(const std::string& text)
 {
     spans_.push_back({text_.size(), static_cast<std::uint32_t>(text.size())});
     text_ += text;
     selected_.push_back(false);
+    longest_ = std::max(longest_, text.size());
     return count() - 1;
 }
 
-void ResultListModel::setLine(int index, const std::string& text)
+void ResultLines::set(int index, const std::string& text)
 {
     Span& span = spans_.at(static_cast<std::size_t>(index));
     if (text.size() == span.length) {
@@ -154,97 +46,68 @@ void ResultListModel::setLine(int index, const std::string& text)
         // characters stay unused until the list is cleared.
         span = {text_.size(), static_cast<std::uint32_t>(text.size())};
         text_ += text;
+        longest_ = std::max(longest_, text.size());
     }
-    changed(index, index);
 }
 
-void ResultListModel::setSelected(int first, int last, bool selected)
+void ResultLines::setSelected(int first, int last, bool selected)
 {
-    for (int row = first; row <= last; ++row)
+    for (int row = std::max(first, 0); row <= last && row < count(); ++row)
         selected_[static_cast<std::size_t>(row)] = selected;
-    changed(first, last);
 }
 
-void ResultListModel::toggleSelected(int first, int last)
+void ResultLines::toggleSelected(int index)
 {
-    for (int row = first; row <= last; ++row)
-        selected_[static_cast<std::size_t>(row)].flip();
-    changed(first, last);
+    selected_[static_cast<std::size_t>(index)].flip();
 }
 
-void ResultListModel::clearSelection()
+void ResultLines::clearSelection()
 {
-    auto firstSet = std::find(selected_.begin(), selected_.end(), true);
-    if (firstSet == selected_.end())
-        return;
     std::fill(selected_.begin(), selected_.end(), false);
-    changed(0, count() - 1);
 }
 
-void ResultListModel::clear()
+void ResultLines::clear()
 {
-    beginResetModel();
     text_ = std::string();  // gives the memory of a big job back
     spans_ = std::vector<Span>();
     selected_ = std::vector<bool>();
-    exposed_ = 0;
-    endResetModel();
+    longest_ = 0;
 }
 
-void ResultListModel::exposePending()
-{
-    if (!hasPending())
-        return;
-    beginInsertRows({}, exposed_, count() - 1);
-    exposed_ = count();
-    endInsertRows();
-}
-
-std::size_t ResultListModel::memoryBytes() const
+std::size_t ResultLines::memoryBytes() const
 {
     return text_.capacity() + spans_.capacity() * sizeof(Span) + selected_.capacity() / 8;
 }
 
-void ResultListModel::changed(int first, int last)
-{
-    if (first >= exposed_)
-        return;  // the view learns of these rows, bits included, when they are announced
-    last = std::min(last, exposed_ - 1);
-    emit dataChanged(index(first), index(last), {SelectedRole, Qt::DisplayRole});
-}
+// ---- ResultList ---------------------------------------------------------------
 
-// ---- ResultList -------------------------------------------------------------
-
-ResultList::ResultList(QWidget* parent) : QListView(parent), model_(new ResultListModel(this)), selection_(nullptr)
+ResultList::ResultList(QWidget* parent) : QAbstractScrollArea(parent)
 {
-    setModel(model_);
-    QItemSelectionModel* standard = selectionModel();
-    selection_ = new ResultSelectionModel(model_, this);
-    setSelectionModel(selection_);
-    delete standard;
-    setItemDelegate(new ResultLineDelegate(this));
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Equal row heights let the view place a million rows without measuring them.
-    setUniformItemSizes(true);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    verticalScrollBar()->setSingleStep(1);
 }
 
 void ResultList::clear()
 {
-    exposePosted_ = false;
-    model_->clear();
+    lines_.clear();
+    current_ = -1;
+    anchor_ = -1;
+    refresh();
 }
 
 int ResultList::addLine(const std::string& text)
 {
-    int index = model_->append(text);
-    schedulePendingRows();
+    int index = lines_.append(text);
+    scheduleRefresh();
     return index;
 }
 
 void ResultList::setLine(int index, const std::string& text)
 {
-    model_->setLine(index, text);
+    lines_.set(index, text);
+    scheduleRefresh();
 }
 
 std::vector<std::string> ResultList::lines() const
@@ -258,7 +121,8 @@ std::vector<std::string> ResultList::lines() const
 
 void ResultList::setSelected(int index, bool selected)
 {
-    model_->setSelected(index, index, selected);
+    lines_.setSelected(index, index, selected);
+    scheduleRefresh();
 }
 
 int ResultList::selectedCount() const
@@ -269,38 +133,221 @@ int ResultList::selectedCount() const
     return n;
 }
 
+void ResultList::selectAll()
+{
+    lines_.setSelected(0, count() - 1, true);
+    viewport()->update();
+}
+
+int ResultList::rowHeight() const
+{
+    return fontMetrics().height() + 2;
+}
+
+int ResultList::visibleRows() const
+{
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+int ResultList::topIndex() const
+{
+    return verticalScrollBar()->value();
+}
+
+QRect ResultList::lineRect(int index) const
+{
+    int row = index - topIndex();
+    if (index < 0 || index >= count() || row < 0 || row > visibleRows())
+        return {};
+    return QRect(0, row * rowHeight(), viewport()->width(), rowHeight());
+}
+
+int ResultList::lineAt(const QPoint& pos) const
+{
+    int index = topIndex() + std::max(pos.y(), 0) / rowHeight();
+    return index < count() ? index : -1;
+}
+
+// The program changes the list far more often than a screen can show; the
+// changes are collected and shown once, when events are next processed.
+void ResultList::scheduleRefresh()
+{
+    if (refreshPosted_ || !isVisible())
+        return;
+    refreshPosted_ = true;
+    QMetaObject::invokeMethod(this, [this] { refresh(); }, Qt::QueuedConnection);
+}
+
+void ResultList::refresh()
+{
+    refreshPosted_ = false;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ResultList::updateScrollBars()
+{
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setRange(0, std::max(0, count() - visibleRows()));
+    vertical->setPageStep(visibleRows());
+    QScrollBar* horizontal = horizontalScrollBar();
+    int width = static_cast<int>(std::min<std::size_t>(lines_.longestLine(), 100000)) *
+                fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    horizontal->setRange(0, std::max(0, width + 4 - viewport()->width()));
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(fontMetrics().horizontalAdvance(QLatin1Char('M')));
+}
+
+void ResultList::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    const int height = rowHeight();
+    const int left = 2 - horizontalScrollBar()->value();
+    const QPalette& pal = palette();
+    const int top = topIndex();
+    const int last = std::min(count() - 1, top + visibleRows());
+    for (int index = top; index <= last; ++index) {
+        QRect rect(0, (index - top) * height, viewport()->width(), height);
+        std::size_t length = 0;
+        const char* text = lines_.data(index, length);
+        const bool selected = lines_.isSelected(index);
+        if (selected)
+            painter.fillRect(rect, pal.brush(QPalette::Highlight));
+        painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(rect.adjusted(left, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QString::fromLocal8Bit(text, static_cast<qsizetype>(length)));
+        if (index == current_ && hasFocus()) {
+            painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
+            painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        }
+    }
+}
+
+void ResultList::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
 void ResultList::showEvent(QShowEvent* event)
 {
-    exposePendingRows();
-    QListView::showEvent(event);
+    QAbstractScrollArea::showEvent(event);
+    refresh();
 }
 
-QItemSelectionModel::SelectionFlags ResultList::selectionCommand(const QModelIndex& index, const QEvent* event) const
+void ResultList::changeEvent(QEvent* event)
 {
-    QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
-    if (event && (command & QItemSelectionModel::Toggle)) {
-        if (event->type() == QEvent::MouseButtonPress)
-            selection_->expectControl(ResultSelectionModel::Control::Press);
-        else if (event->type() == QEvent::MouseMove)
-            selection_->expectControl(ResultSelectionModel::Control::Drag);
-    }
-    return command;
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        refresh();
 }
 
-// Telling the view about every single append would make it lay out again per
-// line; instead the rows appended since the last announcement are announced
-// together the next time events are processed, and not at all while the list is
-// hidden (it catches up when shown).
-void ResultList::schedulePendingRows()
+void ResultList::scrollContentsBy(int, int)
 {
-    if (exposePosted_ || !isVisible())
+    viewport()->update();
+}
+
+// Selects from..to (in either order); without keepOthers every other line is
+// deselected first.
+void ResultList::selectRange(int from, int to, bool keepOthers)
+{
+    if (!keepOthers)
+        lines_.clearSelection();
+    lines_.setSelected(std::min(from, to), std::max(from, to), true);
+    viewport()->update();
+}
+
+void ResultList::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
         return;
-    exposePosted_ = true;
-    QMetaObject::invokeMethod(this, [this] { exposePendingRows(); }, Qt::QueuedConnection);
+    }
+    int index = lineAt(event->position().toPoint());
+    if (index < 0)
+        return;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if ((modifiers & Qt::ShiftModifier) && anchor_ >= 0) {
+        selectRange(anchor_, index, modifiers & Qt::ControlModifier);
+    } else if (modifiers & Qt::ControlModifier) {
+        lines_.toggleSelected(index);
+        anchor_ = index;
+    } else {
+        selectRange(index, index, false);
+        anchor_ = index;
+    }
+    current_ = index;
+    viewport()->update();
 }
 
-void ResultList::exposePendingRows()
+void ResultList::mouseMoveEvent(QMouseEvent* event)
 {
-    exposePosted_ = false;
-    model_->exposePending();
+    if (!(event->buttons() & Qt::LeftButton) || anchor_ < 0)
+        return;
+    QPoint pos = event->position().toPoint();
+    int index = lineAt(pos);
+    if (pos.y() < 0)
+        index = std::max(topIndex() - 1, 0);
+    if (index < 0)
+        index = count() - 1;
+    if (index < 0 || index == current_)
+        return;
+    selectRange(anchor_, index, event->modifiers() & Qt::ControlModifier);
+    current_ = index;
+    ensureVisible(index);
+}
+
+void ResultList::moveCurrent(int index, Qt::KeyboardModifiers modifiers)
+{
+    if (count() == 0)
+        return;
+    index = std::clamp(index, 0, count() - 1);
+    if (modifiers & Qt::ShiftModifier) {
+        if (anchor_ < 0)
+            anchor_ = current_ < 0 ? index : current_;
+        selectRange(anchor_, index, modifiers & Qt::ControlModifier);
+    } else if (!(modifiers & Qt::ControlModifier)) {
+        selectRange(index, index, false);
+        anchor_ = index;
+    }
+    current_ = index;
+    ensureVisible(index);
+    viewport()->update();
+}
+
+void ResultList::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const int from = current_ < 0 ? topIndex() : current_;
+    switch (event->key()) {
+    case Qt::Key_Up: moveCurrent(from - 1, modifiers); break;
+    case Qt::Key_Down: moveCurrent(current_ < 0 ? from : from + 1, modifiers); break;
+    case Qt::Key_PageUp: moveCurrent(from - visibleRows(), modifiers); break;
+    case Qt::Key_PageDown: moveCurrent(from + visibleRows(), modifiers); break;
+    case Qt::Key_Home: moveCurrent(0, modifiers); break;
+    case Qt::Key_End: moveCurrent(count() - 1, modifiers); break;
+    case Qt::Key_Space:
+        if (current_ >= 0 && (modifiers & Qt::ControlModifier)) {
+            lines_.toggleSelected(current_);
+            anchor_ = current_;
+            viewport()->update();
+        }
+        break;
+    default:
+        if (event->matches(QKeySequence::SelectAll)) {
+            selectAll();
+            break;
+        }
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void ResultList::ensureVisible(int index)
+{
+    updateScrollBars();
+    QScrollBar* vertical = verticalScrollBar();
+    if (index < vertical->value())
+        vertical->setValue(index);
+    else if (index >= vertical->value() + visibleRows())
+        vertical->setValue(index - visibleRows() + 1);
 }

@@ -1,11 +1,12 @@
-// The result list: line storage and replacement, selection bits kept in step
-// with what the user does in the view, rows announced to the view in batches,
-// and the memory a line costs.
+// The result list: line storage and replacement, selection by the program and
+// by mouse and keyboard, the scroll range following appends, and the memory a
+// line costs.
 #include "widgets/ResultList.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -29,7 +30,7 @@ protected:
 
     void Click(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QRect rect = list.visualRect(list.model()->index(row, 0));
+        QRect rect = list.lineRect(row);
         ASSERT_TRUE(rect.isValid()) << "row " << row << " is not laid out";
         QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, rect.center());
     }
@@ -78,30 +79,49 @@ TEST_F(ResultListTest, SelectionBitsPerLine)
     EXPECT_FALSE(list.isSelected(0));
 }
 
-TEST_F(ResultListTest, HiddenListAnnouncesRowsWhenShown)
+TEST_F(ResultListTest, ScrollRangeFollowsAppendsWhenEventsAreProcessed)
 {
-    Fill(1000);
-    EXPECT_EQ(0, list.model()->rowCount());
-    EXPECT_EQ(1000, list.count());
     ShowAndSettle();
-    EXPECT_EQ(1000, list.model()->rowCount());
+    const int page = list.verticalScrollBar()->pageStep();
+    ASSERT_GT(page, 1);
+    Fill(1000);
+    EXPECT_EQ(0, list.verticalScrollBar()->maximum());  // nothing redone per append
+    QCoreApplication::processEvents();
+    EXPECT_EQ(1000 - page, list.verticalScrollBar()->maximum());
+    list.verticalScrollBar()->setValue(990 - page);
+    EXPECT_EQ(990 - page, list.topIndex());
+    EXPECT_EQ(Lines{}, SelectedLines());
+    list.clear();
+    EXPECT_EQ(0, list.verticalScrollBar()->maximum());
+    EXPECT_EQ(-1, list.lineAt(QPoint(5, 5)));
 }
 
-TEST_F(ResultListTest, VisibleListAnnouncesAppendsWhenEventsAreProcessed)
+TEST_F(ResultListTest, KeyboardMovesAndExtendsSelection)
 {
+    Fill(10);
     ShowAndSettle();
-    Fill(3);
-    EXPECT_EQ(0, list.model()->rowCount());  // nothing laid out per append
-    QCoreApplication::processEvents();
-    EXPECT_EQ(3, list.model()->rowCount());
-    EXPECT_EQ("line 2", list.model()->index(2, 0).data().toString().toStdString());
-    list.addLine("line 3");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(4, list.model()->rowCount());
-    list.clear();
-    EXPECT_EQ(0, list.model()->rowCount());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(0, list.model()->rowCount());
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Down);  // the first line becomes current
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(Lines{"line 1"}, SelectedLines());
+    QTest::keyClick(&list, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&list, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ((Lines{"line 1", "line 2", "line 3"}), SelectedLines());
+    QTest::keyClick(&list, Qt::Key_End);
+    EXPECT_EQ(Lines{"line 9"}, SelectedLines());
+    EXPECT_EQ(9, list.currentIndex());
+    QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(10, list.selectedCount());
+}
+
+TEST_F(ResultListTest, KeyboardScrollsCurrentLineIntoSight)
+{
+    Fill(500);
+    ShowAndSettle();
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_End);
+    EXPECT_TRUE(list.lineRect(499).isValid());
+    EXPECT_FALSE(list.lineRect(0).isValid());
 }
 
 TEST_F(ResultListTest, ClickReplacesProgramSelection)
@@ -153,7 +173,7 @@ TEST_F(ResultListTest, LineCostsLessThanTwoHundredBytes)
     const std::string text = "     + SOME-FILE-NAME.BAK  ( 123 kB) [ Deleted: 1999-12-31 23:59:07 by ADMINISTRATOR ]";
     for (int i = 0; i < 100000; ++i)
         list.addLine(text);
-    EXPECT_LT(list.lineModel()->memoryBytes() / 100000, 200u);
+    EXPECT_LT(list.store().memoryBytes() / 100000, 200u);
 }
 
 } // namespace

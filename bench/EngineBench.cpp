@@ -1,0 +1,262 @@
+// The engine's work in list mode with all four conditions on, over a generated
+// network of 1,000,000 deleted files in 10,000 directories, beside the raw
+// client scan of the same network in the same run: the walk and the scan of
+// every directory into a shown result list, with the program's throttled pump,
+// on the offscreen platform. Prints the ratio of the two and the result list's
+// memory per line.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/JobState.h"
+#include "app/PurgeEngine.h"
+#include "netware/D_NW.h"
+#include "netware/emulated/EmulatedClient.h"
+#include "netware/emulated/NetworkGenerator.h"
+#include "netware/emulated/RawScan.h"
+#include "util/QtMessagePump.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
+
+namespace {
+
+constexpr long long kFiles = 1000000;
+constexpr long long kDirectories = 10000;
+
+double ResidentMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    return 0;
+}
+
+class GeneratedNetwork {
+public:
+    GeneratedNetwork()
+        : path_((std::filesystem::temp_directory_path() / ("enginebench-" + std::to_string(getpid()) + ".db"))
+                    .string())
+    {
+        GenerateOptions options;
+        options.directories = kDirectories;
+        options.deletedFiles = kFiles;
+        GenerateNetwork(*EmulatedClient::Open(path_), options);
+    }
+    ~GeneratedNetwork()
+    {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(path_ + suffix);
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+const GeneratedNetwork& Network()
+{
+    static GeneratedNetwork network;
+    return network;
+}
+
+// Calls visit(conn, "VOLUME:") for every volume of every connection.
+template <typename Visit>
+void ForEachVolume(Visit visit)
+{
+    nuint32 iterator = 0;
+    NWCONN_REF ref = 0;
+    while (NextConnRef(iterator, ref) == 0) {
+        NWCONN_HANDLE conn = 0;
+        if (NWCCOpenConnByRef(ref, 1, 0, conn) != 0)
+            continue;
+        char volume[256];
+        for (nuint16 number = 0; NWGetVolumeName(conn, number, volume) == 0; ++number)
+            visit(conn, std::string(volume) + ":");
+        CloseConn(conn);
+    }
+}
+
+// The window's part that the engine touches, with the design values.
+struct EngineWindow {
+    EngineWindow()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        logic = new RadioGroup;
+        logic->setItems({"Or", "And"});
+        logic->setItemIndex(1);  // And, so that every test runs for most files
+        options = new RadioGroup;
+        options->setItems({"&List Matching Deleted Files", "Purge with &confirmation", "&Purge without confirmation"});
+        options->setItemIndex(0);
+        larger = new QSpinBox;
+        smaller = new QSpinBox;
+        age = new QSpinBox;
+        for (QSpinBox* spin : {larger, smaller, age})
+            spin->setRange(1, 1000000000);
+        larger->setValue(1);
+        smaller->setValue(1000000);
+        age->setValue(1);
+        patterns = new QPlainTextEdit("*.tmp\n*.bak\n*.*");
+        label = new QLabel("Results ... ");
+        results = new ResultList;
+        status = new QStatusBar;
+        for (QWidget* w : std::initializer_list<QWidget*>{logic, options, larger, smaller, age, patterns, label,
+                                                          results, status})
+            layout->addWidget(w);
+        window.resize(800, 600);
+        window.show();
+        QCoreApplication::processEvents();
+    }
+
+    void Prepare(JobState& job)
+    {
+        job.RunState = RunState::Running;
+        job.TotalCount = 0;
+        job.MatchCount = 0;
+        job.UseAge = job.UseLargerThan = job.UseSmallerThan = job.UsePatterns = true;
+        job.ResultList = results;
+        job.StatusLine = status;
+        job.PatternMemo = patterns;
+        job.LargerThanSpin = larger;
+        job.SmallerThanSpin = smaller;
+        job.AgeSpin = age;
+        job.LogicGroup = logic;
+        job.OptionsGroup = options;
+        job.ResultsLabel = label;
+        results->clear();
+    }
+
+    QWidget window;
+    RadioGroup* logic;
+    RadioGroup* options;
+    QSpinBox* larger;
+    QSpinBox* smaller;
+    QSpinBox* age;
+    QPlainTextEdit* patterns;
+    QLabel* label;
+    ResultList* results;
+    QStatusBar* status;
+};
+
+double rawSeconds = 0;
+double engineSeconds = 0;
+double listBytesPerLine = 0;
+double rssBytesPerLine = 0;
+
+void BM_RawScan(benchmark::State& state)
+{
+    const std::string& path = Network().Path();
+    long long records = 0;
+    for (auto _ : state) {
+        auto client = EmulatedClient::Open(path);
+        NWClientBackend* previous = SetClientBackend(client.get());
+        long long scanned = 0;
+        ForEachVolume([&](NWCONN_HANDLE conn, const std::string& volume) {
+            scanned += RawDeletedFileScan(conn, volume, true, {}).records;
+        });
+        SetClientBackend(previous);
+        records = scanned;
+    }
+    if (records != kFiles)
+        state.SkipWithError("the raw scan did not see every deleted file");
+    state.SetItemsProcessed(state.iterations() * records);
+}
+
+void BM_EngineListMode(benchmark::State& state)
+{
+    const std::string& path = Network().Path();
+    static EngineWindow window;
+    InstallQtMessagePump();
+    JobState job;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Prepare(job);
+        QCoreApplication::processEvents();
+        auto client = EmulatedClient::Open(path);
+        NWClientBackend* previous = SetClientBackend(client.get());
+        state.ResumeTiming();
+
+        ForEachVolume([&](NWCONN_HANDLE conn, const std::string& volume) {
+            job.ConnHandle = conn;
+            WalkDirectoryTree(
+                conn, volume, "*.*", WalkDirectories,
+                [&job](const std::string& dir, const WalkEntry&, void*) { PurgeDirectoryCallback(job, dir); },
+                nullptr, true);
+        });
+
+        state.PauseTiming();
+        SetClientBackend(previous);
+        state.ResumeTiming();
+    }
+    SetMessagePump({});
+    if (job.TotalCount != kFiles)
+        state.SkipWithError("the engine did not list every deleted file");
+    state.SetItemsProcessed(state.iterations() * job.TotalCount);
+    state.counters["listed"] = job.TotalCount;
+    state.counters["matching"] = job.MatchCount;
+    state.counters["lines"] = window.results->count();
+
+    // What the filled list holds, and what the process gives back when it is
+    // cleared (the list's share of the resident memory).
+    const int lines = window.results->count();
+    listBytesPerLine = double(window.results->store().memoryBytes()) / lines;
+    QCoreApplication::processEvents();
+    double before = ResidentMiB();
+    window.results->clear();
+    QCoreApplication::processEvents();
+    rssBytesPerLine = (before - ResidentMiB()) * 1024 * 1024 / lines;
+    state.counters["list_B_per_line"] = listBytesPerLine;
+    state.counters["rss_B_per_line"] = rssBytesPerLine;
+}
+
+// Keeps the mean wall time per run of each benchmark for the ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            double seconds = run.real_accumulated_time / double(run.iterations);
+            if (run.benchmark_name().rfind("BM_RawScan", 0) == 0)
+                rawSeconds = seconds;
+            else if (run.benchmark_name().rfind("BM_EngineListMode", 0) == 0)
+                engineSeconds = seconds;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+} // namespace
+
+BENCHMARK(BM_RawScan)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_EngineListMode)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (rawSeconds > 0 && engineSeconds > 0)
+        std::printf("engine / raw scan: %.2f (target <= 1.5)\n", engineSeconds / rawSeconds);
+    if (listBytesPerLine > 0)
+        std::printf("result list: %.0f bytes per line held, %.0f bytes per line resident (target <= 200)\n",
+                    listBytesPerLine, rssBytesPerLine);
+    benchmark::Shutdown();
+    return 0;
+}
