@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "util/D_Util.h"
 #include "widgets/RadioGroup.h"
@@ -40,29 +41,72 @@ std::vector<std::string> MemoLines(const QPlainTextEdit* memo)
     return lines;
 }
 
-void SplitAtFirstDot(const std::string& text, std::string& base, std::string& extension)
+void SplitAtFirstDot(std::string_view text, std::string_view& base, std::string_view& extension)
 {
-    std::string::size_type dot = text.find('.');
-    if (dot == std::string::npos) {
+    std::string_view::size_type dot = text.find('.');
+    if (dot == std::string_view::npos) {
         base = text;
-        extension.clear();
+        extension = {};
     } else {
         base = text.substr(0, dot);
         extension = text.substr(dot + 1);
     }
 }
 
+bool Fixed(std::string_view p, std::string_view s)
+{
+    if (p.size() != s.size())
+        return false;
+    for (std::string_view::size_type i = 0; i < p.size(); ++i) {
+        if (p[i] != '?' && p[i] != s[i])
+            return false;
+    }
+    return true;
+}
+
+// Only the first "*" is a wildcard; head and tail are matched at the two ends
+// of s and may overlap.
+bool Part(std::string_view p, std::string_view s)
+{
+    if (p == "*")
+        return true;
+    std::string_view::size_type star = p.find('*');
+    if (star == std::string_view::npos)
+        return Fixed(p, s);
+    const std::string_view head = p.substr(0, star);
+    const std::string_view tail = p.substr(star + 1);
+    const std::string_view sTail = tail.size() >= s.size() ? s : s.substr(s.size() - tail.size());
+    return Fixed(head, s.substr(0, head.size())) && Fixed(tail, sTail);
+}
+
+// Both texts already in upper case.
+bool Matches(std::string_view patternBase, std::string_view patternExt, std::string_view name)
+{
+    std::string_view nameBase, nameExt;
+    SplitAtFirstDot(name, nameBase, nameExt);
+    return Part(patternBase, nameBase) && Part(patternExt, nameExt);
+}
+
 } // namespace
 
-const std::vector<std::string>& PatternLines::Read(const QPlainTextEdit* memo)
+const std::vector<PatternLines::Pattern>& PatternLines::Read(const QPlainTextEdit* memo)
 {
     const QTextDocument* document = memo->document();
     if (document != document_ || document->revision() != revision_) {
-        lines_ = MemoLines(memo);
+        patterns_.clear();
+        for (std::string& line : MemoLines(memo)) {
+            Pattern pattern{std::move(line), {}, {}};
+            const std::string upper = AsciiUpper(pattern.line);
+            std::string_view base, extension;
+            SplitAtFirstDot(upper, base, extension);
+            pattern.base = base;
+            pattern.extension = extension;
+            patterns_.push_back(std::move(pattern));
+        }
         document_ = document;
         revision_ = document->revision();
     }
-    return lines_;
+    return patterns_;
 }
 
 bool ConditionOR(const JobState& job)
@@ -127,27 +171,22 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
 {
     if (!job.PatternMemo)
         return;
-    std::vector<std::string> ownLines;
-    const std::vector<std::string>* lines;
-    if (file.Patterns) {
-        lines = &file.Patterns->Read(job.PatternMemo);
-    } else {
-        ownLines = MemoLines(job.PatternMemo);
-        lines = &ownLines;
-    }
-    if (lines->empty())
+    PatternLines ownLines;
+    const std::vector<PatternLines::Pattern>& patterns =
+        (file.Patterns ? file.Patterns : &ownLines)->Read(job.PatternMemo);
+    if (patterns.empty())
         return;
-    for (const std::string& line : *lines) {
-        if (line == "*.*") {
+    for (const PatternLines::Pattern& pattern : patterns) {
+        if (pattern.line == "*.*") {
             file.Matched = true;
             return;
         }
     }
-    const std::string name(file.Record.name, strnlen(file.Record.name, sizeof file.Record.name));
-    for (const std::string& line : *lines) {
-        file.Matched = MatchesPattern(line, name);
+    const std::string name = AsciiUpper(std::string(file.Record.name, strnlen(file.Record.name, sizeof file.Record.name)));
+    for (const PatternLines::Pattern& pattern : patterns) {
+        file.Matched = Matches(pattern.base, pattern.extension, name);
         if (file.Matched) {
-            Explain(job, "Name match with " + line);
+            Explain(job, "Name match with " + pattern.line);
             return;
         }
     }
@@ -155,35 +194,18 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
 
 bool MatchesPattern(const std::string& pattern, const std::string& name)
 {
-    std::string patternBase, patternExt, nameBase, nameExt;
-    SplitAtFirstDot(AsciiUpper(pattern), patternBase, patternExt);
-    SplitAtFirstDot(AsciiUpper(name), nameBase, nameExt);
-    return MatchPart(patternBase, nameBase) && MatchPart(patternExt, nameExt);
+    const std::string upperPattern = AsciiUpper(pattern);
+    std::string_view base, extension;
+    SplitAtFirstDot(upperPattern, base, extension);
+    return Matches(base, extension, AsciiUpper(name));
 }
 
 bool MatchPart(const std::string& p, const std::string& s)
 {
-    if (p == "*")
-        return true;
-    std::string::size_type star = p.find('*');
-    if (star == std::string::npos)
-        return MatchFixed(p, s);
-    // Only the first "*" is a wildcard; head and tail are matched at the two
-    // ends of s and may overlap.
-    const std::string head = p.substr(0, star);
-    const std::string tail = p.substr(star + 1);
-    std::string sHead = s.substr(0, head.size());
-    std::string sTail = tail.size() >= s.size() ? s : s.substr(s.size() - tail.size());
-    return MatchFixed(head, sHead) && MatchFixed(tail, sTail);
+    return Part(p, s);
 }
 
 bool MatchFixed(const std::string& p, const std::string& s)
 {
-    if (p.size() != s.size())
-        return false;
-    for (std::string::size_type i = 0; i < p.size(); ++i) {
-        if (p[i] != '?' && p[i] != s[i])
-            return false;
-    }
-    return true;
+    return Fixed(p, s);
 }

@@ -15,12 +15,18 @@
 // that the conditions follow the memo live without re-reading it per file.
 class PatternLines {
 public:
-    const std::vector<std::string>& Read(const QPlainTextEdit* memo);
+    // A line as typed, and its base and extension in upper case.
+    struct Pattern {
+        std::string line;
+        std::string base;
+        std::string extension;
+    };
+    const std::vector<Pattern>& Read(const QPlainTextEdit* memo);
 
 private:
     const void* document_ = nullptr;
     int revision_ = -1;
-    std::vector<std::string> lines_;
+    std::vector<Pattern> patterns_;
 };
 
 // What the conditions look at for one deleted file. The scan owns it; the

@@ -28,7 +28,8 @@ const std::string MatchLineMark = "     + ";
 // user sees is the same: the label only repaints while events are processed.
 struct PendingCaption {
     QPointer<QLabel> label;
-    QString text;
+    std::int32_t total = 0;
+    std::int32_t match = 0;
     bool posted = false;
     bool dirty = false;
 };
@@ -44,7 +45,7 @@ void ShowPendingCaption()
     PendingCaption& caption = Caption();
     caption.posted = false;
     if (caption.dirty && caption.label)
-        caption.label->setText(caption.text);
+        caption.label->setText(QString::asprintf("Results: Total: %d - Matching: %d", caption.total, caption.match));
     caption.dirty = false;
 }
 
@@ -58,7 +59,8 @@ void SetResultsCaption(QLabel* label, std::int32_t total, std::int32_t match)
         caption.label = label;
         caption.posted = false;  // a call posted for another label may never come
     }
-    caption.text = QString::asprintf("Results: Total: %d - Matching: %d", total, match);
+    caption.total = total;
+    caption.match = match;
     caption.dirty = true;
     if (!caption.posted) {
         caption.posted = true;
