@@ -9,8 +9,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 // ---- ResultLines --------------------------------------------------------------
 
@@ -83,6 +85,7 @@ std::size_t ResultLines::memoryBytes() const
 
 ResultList::ResultList(QWidget* parent) : QAbstractScrollArea(parent)
 {
+    sinceRefresh_.start();
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
@@ -169,18 +172,23 @@ int ResultList::lineAt(const QPoint& pos) const
 }
 
 // The program changes the list far more often than a screen can show; the
-// changes are collected and shown once, when events are next processed.
+// changes are collected and shown together, when events are processed and at
+// most RefreshInterval after the last time, which is still smooth to the eye
+// but keeps a job that pumps events every few milliseconds from repainting the
+// list each time.
 void ResultList::scheduleRefresh()
 {
     if (refreshPosted_ || !isVisible())
         return;
     refreshPosted_ = true;
-    QMetaObject::invokeMethod(this, [this] { refresh(); }, Qt::QueuedConnection);
+    const auto wait = std::max<std::int64_t>(0, RefreshInterval - sinceRefresh_.elapsed());
+    QTimer::singleShot(std::chrono::milliseconds(wait), this, [this] { refresh(); });
 }
 
 void ResultList::refresh()
 {
     refreshPosted_ = false;
+    sinceRefresh_.restart();
     updateScrollBars();
     viewport()->update();
 }

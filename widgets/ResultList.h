@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 
 #include <cstdint>
 #include <string>
@@ -91,4 +92,6 @@ private:
     int current_ = -1;
     int anchor_ = -1;
     bool refreshPosted_ = false;
+    QElapsedTimer sinceRefresh_;
+    static constexpr std::int64_t RefreshInterval = 40;  // ms
 };
