@@ -6,7 +6,6 @@
 #include <QTextDocument>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -136,22 +135,16 @@ void TestAge(JobState& job, FileEvaluation& file)
     long long days = static_cast<long long>(std::trunc(std::fabs(file.Today - deleted)));
     long long limit = job.AgeSpin ? job.AgeSpin->value() : 0;
     file.Matched = days > limit;
-    if (file.Matched) {
-        char text[64];
-        std::snprintf(text, sizeof text, "Deleted %lld days ago", days);
-        Explain(job, text);
-    }
+    if (file.Matched)
+        Explain(job, "Deleted " + std::to_string(days) + " days ago");
 }
 
 void TestLargerThan(JobState& job, FileEvaluation& file)
 {
     std::uint32_t limit = LimitOf(job.LargerThanSpin);
     file.Matched = file.Record.fileSize / limit >= 1024;
-    if (file.Matched) {
-        char text[64];
-        std::snprintf(text, sizeof text, "File size >= %u kB", limit);
-        Explain(job, text);
-    }
+    if (file.Matched)
+        Explain(job, "File size >= " + std::to_string(limit) + " kB");
 }
 
 void TestSmallerThan(JobState& job, FileEvaluation& file)
@@ -160,11 +153,8 @@ void TestSmallerThan(JobState& job, FileEvaluation& file)
     // smaller than limit kB.
     std::uint32_t limit = LimitOf(job.SmallerThanSpin);
     file.Matched = file.Record.fileSize / limit <= 1024;
-    if (file.Matched) {
-        char text[64];
-        std::snprintf(text, sizeof text, "File size <= %u kB", limit);
-        Explain(job, text);
-    }
+    if (file.Matched)
+        Explain(job, "File size <= " + std::to_string(limit) + " kB");
 }
 
 void TestNamePatterns(JobState& job, FileEvaluation& file)

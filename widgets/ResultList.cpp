@@ -305,6 +305,11 @@ void ResultList::mouseMoveEvent(QMouseEvent* event)
     ensureVisible(index);
 }
 
+void ResultList::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
 void ResultList::moveCurrent(int index, Qt::KeyboardModifiers modifiers)
 {
     if (count() == 0)
