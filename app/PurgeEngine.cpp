@@ -193,6 +193,10 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
 
         if (ListModeChosen(job))
             file.Matched = false;
+        // Closing the window while events were processed stops the job as an
+        // Abort does: the file in hand is neither asked for nor purged.
+        if (job.RunState == RunState::Abort)
+            file.Matched = false;
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
             job.RunState = ConfirmPurge(fileText);
             if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)

@@ -139,6 +139,20 @@ TEST_F(PurgeEngineTest, PurgeWithoutConfirmationPurgesExactlyTheMatchingFiles)
     EXPECT_EQ(0, client->DirHandlesInUse());
 }
 
+// The window closed while the engine processed events: the job is stopped as
+// by Abort, and the file in hand is neither purged nor asked for.
+TEST_F(PurgeEngineTest, StopDuringEventProcessingPurgesNothingMore)
+{
+    Network(TwoDirectories);
+    SelectSmallFiles();
+    options.setItemIndex(2);
+    SetMessagePump([this] { job.RunState = RunState::Abort; });
+    Walk();
+    EXPECT_EQ((Lines{"A.BAK", "B.TMP", "C.BAK"}), Salvageable("VOL1:DATA"));
+    EXPECT_EQ(Lines{"E.BAK"}, Salvageable("VOL1:DATA\\SUB"));
+    EXPECT_EQ(0, client->DirHandlesInUse());
+}
+
 class ConfirmationTest : public PurgeEngineTest {
 protected:
     enum Answer { Yes, No, Abort, NoToAll, YesToAll };
@@ -173,6 +187,16 @@ TEST_F(ConfirmationTest, BoxHasTitleTextAndButtonsInOrder)
     EXPECT_EQ("Purging:   A.BAK  (   5 kB)" + Info, box.text);
     EXPECT_EQ((Lines{"&Yes", "&No", "&Abort", "N&o to All", "Yes to &All"}), box.buttons);
     EXPECT_EQ(Abort, box.safeButton);
+}
+
+TEST_F(ConfirmationTest, StopDuringEventProcessingAsksNothing)
+{
+    SetMessagePump([this] { job.RunState = RunState::Abort; });
+    boxes.QueueAnswer(Yes);
+    Walk();
+    EXPECT_TRUE(boxes.Requests().empty());
+    EXPECT_EQ(RunState::Abort, job.RunState);
+    EXPECT_EQ((Lines{"A.BAK", "B.TMP", "C.BAK"}), Salvageable("VOL1:DATA"));
 }
 
 TEST_F(ConfirmationTest, YesAndNoAreAskedPerFile)
