@@ -157,6 +157,7 @@ void TMainForm::FormShow(QObject* sender)
 {
     // Restoring a control runs its change handler as a user's change would; a
     // failure ends the restore silently.
+    restoringSettings_ = true;
     try {
         Job.IniFile = std::make_unique<IniFile>(Job.IniPath);
         RestoreBounds(Job.IniFile.get(), "Display", this);
@@ -164,6 +165,7 @@ void TMainForm::FormShow(QObject* sender)
         RestoreCheckList(Job.IniFile.get(), StdStr(CheckListBoxQ->objectName()), CheckListBoxQ);
     } catch (...) {
     }
+    restoringSettings_ = false;
 
     if (MemoExtList->toPlainText().isEmpty())
         MemoExtList->setPlainText(QStringLiteral("*.tmp\n*.bak"));

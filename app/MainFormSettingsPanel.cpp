@@ -88,8 +88,11 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
     CheckBoxFilePatterns->setEnabled(purgeMode);
     MemoExtList->setEnabled(purgeMode);
     // Without patterns the box cannot stay ticked; unticking it runs this
-    // handler once more, nested, before this run goes on.
-    if (MemoExtList->toPlainText().isEmpty())
+    // handler once more, nested, before this run goes on. Not while the
+    // settings are being restored: the pattern lines come back after the check
+    // boxes, and unticking the box then would widen an "And" selection to
+    // files the patterns were meant to exclude.
+    if (!restoringSettings_ && MemoExtList->toPlainText().isEmpty())
         CheckBoxFilePatterns->setChecked(false);
 
     Job.ConfirmEach = k == 1;

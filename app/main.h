@@ -129,4 +129,5 @@ private:
     bool terminated_ = false;
     bool automaticRunFailed_ = false;
     bool programTabChange_ = false;
+    bool restoringSettings_ = false;  // FormShow is restoring the stored settings
 };

@@ -96,6 +96,18 @@ TEST_F(MainFormStartupTest, DesignAgeStoredUnchangedComesBackUnchanged)
     EXPECT_EQ(f.FileOlderThan->value(), 14);
 }
 
+// A limit box restored before the pattern lines must not untick the pattern
+// box for want of patterns: with "And" the job would then ignore the patterns.
+TEST_F(MainFormStartupTest, RestoringALimitBeforeThePatternsKeepsThePatternBoxTicked)
+{
+    WriteIni("[Config]\r\nCheckBoxAge=1\r\nRadioGroupLogic=1\r\n"
+             "[Config MemoExtList]\r\n0=*.old\r\n");
+    TMainForm& f = Start();
+    EXPECT_TRUE(f.CheckBoxAge->isChecked());
+    EXPECT_EQ(f.MemoExtList->toPlainText(), "*.old");
+    EXPECT_TRUE(f.CheckBoxFilePatterns->isChecked());
+}
+
 TEST_F(MainFormStartupTest, RestoresPatternsStartPathsAndLogic)
 {
     WriteIni("[Config]\r\nRadioGroupLogic=1\r\nCheckBoxFilePatterns=1\r\n"
