@@ -184,7 +184,7 @@ void TMainForm::AutomaticRun()
         // The click acts even while the button is disabled.
         BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
         if (!Job.LogPath.empty())
-            SaveResultLog(ListBoxResults->lines(), Job.LogPath);
+            SaveResultLog(*ListBoxResults, Job.LogPath);
 
         // End without the close-time save. Before the event loop runs there is
         // no loop to quit; the program entry then looks at Terminated().
