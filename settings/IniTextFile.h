@@ -3,7 +3,8 @@
 // the file is always either the old one or the whole new one.
 #pragma once
 
-#include <functional>
+#include "util/AtomicFile.h"
+
 #include <string>
 
 // The path of a settings file name: a bare name (no "/") lies in
@@ -25,9 +26,9 @@ IniFileBytes ReadIniBytes(const std::string& path);
 // on failure the old file is unchanged and no temporary file is left behind.
 void ReplaceIniBytes(const std::string& path, const std::string& bytes, bool createFolder);
 
-// Test seam: the steps of a replacement, and a fault that the writer asks
-// before each; a non-zero answer is taken as the errno with which the step
-// fails. Returns the previous fault; an empty one means no faults.
-enum class IniWriteStep { CreateFolder, CreateTemporary, Write, Sync, Rename };
-using IniWriteFault = std::function<int(IniWriteStep)>;
+// Test seam: the fault that every replacement asks before each of its steps; a
+// non-zero answer is taken as the errno with which the step fails. Returns the
+// previous fault; an empty one means no faults.
+using IniWriteStep = AtomicFileStep;
+using IniWriteFault = AtomicFileFault;
 IniWriteFault SetIniWriteFault(IniWriteFault fault);
