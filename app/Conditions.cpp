@@ -5,7 +5,10 @@
 #include <QSpinBox>
 #include <QTextDocument>
 
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <cstring>
 #include <string_view>
 
@@ -15,11 +18,27 @@
 
 namespace {
 
-void Explain(JobState& job, const std::string& text)
+// One explanation line: the indent, then the pieces. The line is put together
+// in one buffer kept for the next, so that it costs no allocation.
+void Explain(JobState& job, std::initializer_list<std::string_view> pieces)
 {
-    if (job.ResultList)
-        job.ResultList->addLine(ExplanationIndent + text);
+    if (!job.ResultList)
+        return;
+    static std::string line;
+    line.assign(ExplanationIndent);
+    for (std::string_view piece : pieces)
+        line += piece;
+    job.ResultList->addLine(line);
 }
+
+// A number's decimal digits, in a buffer of the caller's.
+std::string_view Decimal(long long value, std::array<char, 24>& buffer)
+{
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
+}
+
+constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // The spin edits keep their values at 1 or more, so the division below cannot
 // fail; a missing control reads as that minimum too.
@@ -52,12 +71,16 @@ void SplitAtFirstDot(std::string_view text, std::string_view& base, std::string_
     }
 }
 
+// Fold compares in ASCII upper case; without it the characters must be equal.
+template <bool Fold>
 bool Fixed(std::string_view p, std::string_view s)
 {
     if (p.size() != s.size())
         return false;
     for (std::string_view::size_type i = 0; i < p.size(); ++i) {
-        if (p[i] != '?' && p[i] != s[i])
+        if (p[i] == '?')
+            continue;
+        if (Fold ? UpperAscii(p[i]) != UpperAscii(s[i]) : p[i] != s[i])
             return false;
     }
     return true;
@@ -65,25 +88,26 @@ bool Fixed(std::string_view p, std::string_view s)
 
 // Only the first "*" is a wildcard; head and tail are matched at the two ends
 // of s and may overlap.
+template <bool Fold>
 bool Part(std::string_view p, std::string_view s)
 {
     if (p == "*")
         return true;
     std::string_view::size_type star = p.find('*');
     if (star == std::string_view::npos)
-        return Fixed(p, s);
+        return Fixed<Fold>(p, s);
     const std::string_view head = p.substr(0, star);
     const std::string_view tail = p.substr(star + 1);
     const std::string_view sTail = tail.size() >= s.size() ? s : s.substr(s.size() - tail.size());
-    return Fixed(head, s.substr(0, head.size())) && Fixed(tail, sTail);
+    return Fixed<Fold>(head, s.substr(0, head.size())) && Fixed<Fold>(tail, sTail);
 }
 
-// Both texts already in upper case.
+// Pattern and name compared in ASCII upper case.
 bool Matches(std::string_view patternBase, std::string_view patternExt, std::string_view name)
 {
     std::string_view nameBase, nameExt;
     SplitAtFirstDot(name, nameBase, nameExt);
-    return Part(patternBase, nameBase) && Part(patternExt, nameExt);
+    return Part<true>(patternBase, nameBase) && Part<true>(patternExt, nameExt);
 }
 
 } // namespace
@@ -135,16 +159,20 @@ void TestAge(JobState& job, FileEvaluation& file)
     long long days = static_cast<long long>(std::trunc(std::fabs(file.Today - deleted)));
     long long limit = job.AgeSpin ? job.AgeSpin->value() : 0;
     file.Matched = days > limit;
-    if (file.Matched)
-        Explain(job, "Deleted " + std::to_string(days) + " days ago");
+    if (file.Matched) {
+        std::array<char, 24> digits;
+        Explain(job, {"Deleted ", Decimal(days, digits), " days ago"});
+    }
 }
 
 void TestLargerThan(JobState& job, FileEvaluation& file)
 {
     std::uint32_t limit = LimitOf(job.LargerThanSpin);
     file.Matched = file.Record.fileSize / limit >= 1024;
-    if (file.Matched)
-        Explain(job, "File size >= " + std::to_string(limit) + " kB");
+    if (file.Matched) {
+        std::array<char, 24> digits;
+        Explain(job, {"File size >= ", Decimal(limit, digits), " kB"});
+    }
 }
 
 void TestSmallerThan(JobState& job, FileEvaluation& file)
@@ -153,8 +181,10 @@ void TestSmallerThan(JobState& job, FileEvaluation& file)
     // smaller than limit kB.
     std::uint32_t limit = LimitOf(job.SmallerThanSpin);
     file.Matched = file.Record.fileSize / limit <= 1024;
-    if (file.Matched)
-        Explain(job, "File size <= " + std::to_string(limit) + " kB");
+    if (file.Matched) {
+        std::array<char, 24> digits;
+        Explain(job, {"File size <= ", Decimal(limit, digits), " kB"});
+    }
 }
 
 void TestNamePatterns(JobState& job, FileEvaluation& file)
@@ -172,11 +202,11 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
             return;
         }
     }
-    const std::string name = AsciiUpper(std::string(file.Record.name, strnlen(file.Record.name, sizeof file.Record.name)));
+    const std::string_view name(file.Record.name, strnlen(file.Record.name, sizeof file.Record.name));
     for (const PatternLines::Pattern& pattern : patterns) {
         file.Matched = Matches(pattern.base, pattern.extension, name);
         if (file.Matched) {
-            Explain(job, "Name match with " + pattern.line);
+            Explain(job, {"Name match with ", pattern.line});
             return;
         }
     }
@@ -184,18 +214,17 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
 
 bool MatchesPattern(const std::string& pattern, const std::string& name)
 {
-    const std::string upperPattern = AsciiUpper(pattern);
     std::string_view base, extension;
-    SplitAtFirstDot(upperPattern, base, extension);
-    return Matches(base, extension, AsciiUpper(name));
+    SplitAtFirstDot(pattern, base, extension);
+    return Matches(base, extension, name);
 }
 
 bool MatchPart(const std::string& p, const std::string& s)
 {
-    return Part(p, s);
+    return Part<false>(p, s);
 }
 
 bool MatchFixed(const std::string& p, const std::string& s)
 {
-    return Fixed(p, s);
+    return Fixed<false>(p, s);
 }

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include <cstring>
+#include <string_view>
 
 #include "app/Conditions.h"
 #include "util/D_Util.h"
@@ -18,8 +19,8 @@
 
 namespace {
 
-const std::string FileLineMark = "     - ";
-const std::string MatchLineMark = "     + ";
+constexpr std::string_view FileLineMark = "     - ";
+constexpr std::string_view MatchLineMark = "     + ";
 
 // The totals caption changes with every matching file. Setting a label's text
 // relays it out, which costs more than scanning a file, so the newest caption
@@ -93,7 +94,7 @@ bool ListModeChosen(const JobState& job)
     return job.OptionsGroup == nullptr || job.OptionsGroup->itemIndex() == 0;
 }
 
-void AddLine(JobState& job, const std::string& text, int* index = nullptr)
+void AddLine(JobState& job, std::string_view text, int* index = nullptr)
 {
     if (!job.ResultList)
         return;
@@ -104,19 +105,25 @@ void AddLine(JobState& job, const std::string& text, int* index = nullptr)
 
 } // namespace
 
+void AppendDeletedFileText(std::string& text, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
+                           std::string_view userName)
+{
+    text += name;
+    text += "  (";
+    text += FormatSize(size);
+    text += ") [ Deleted: ";
+    AppendPackedDateTimeText(text, deletedDateAndTime);
+    text += " by ";
+    text += userName;
+    text += " ]";
+}
+
 std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
                             const std::string& userName)
 {
     std::string text;
     text.reserve(name.size() + userName.size() + 48);
-    text += name;
-    text += "  (";
-    text += FormatSize(size);
-    text += ") [ Deleted: ";
-    text += PackedDateTimeText(deletedDateAndTime);
-    text += " by ";
-    text += userName;
-    text += " ]";
+    AppendDeletedFileText(text, name, size, deletedDateAndTime, userName);
     return text;
 }
 
@@ -153,6 +160,9 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     const TDateTime today = Today();
     PatternLines patterns;
     NWDELETED_INFO record{};
+    // Kept across the files, so that a file's line costs no allocation.
+    std::string userName;
+    std::string line;
     do {
         nuint8 volumeNumber = 0;
         nuint32 directoryBase = 0;
@@ -167,13 +177,13 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         }
         FileEvaluation file{record, today, !ConditionOR(job), &patterns};
 
-        std::string userName;
         if (CachedObjectName(job.ConnHandle, record.deletorID, job.NameCache, userName) != 0)
             userName = "[n/a]";
-        const std::string fileName(record.name, strnlen(record.name, sizeof record.name));
-        const std::string fileText = DeletedFileText(fileName, record.fileSize, record.deletedDateAndTime, userName);
+        const std::string_view fileName(record.name, strnlen(record.name, sizeof record.name));
+        line.assign(FileLineMark);
+        AppendDeletedFileText(line, fileName, record.fileSize, record.deletedDateAndTime, userName);
         int lineIndex = -1;
-        AddLine(job, FileLineMark + fileText, &lineIndex);
+        AddLine(job, line, &lineIndex);
         PumpMessages();
         ++job.TotalCount;
 
@@ -183,7 +193,9 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         EvaluateConditions(job, file);
         if (file.Matched) {
             if (job.ResultList) {
-                job.ResultList->setLine(lineIndex, MatchLineMark + fileText);
+                // The marks are of one length: the line is rewritten where it lies.
+                line.replace(0, MatchLineMark.size(), MatchLineMark);
+                job.ResultList->setLine(lineIndex, line);
                 job.ResultList->setSelected(lineIndex, true);
             }
             ++job.MatchCount;
@@ -198,13 +210,13 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (job.RunState == RunState::Abort)
             file.Matched = false;
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
-            job.RunState = ConfirmPurge(fileText);
+            job.RunState = ConfirmPurge(line.substr(FileLineMark.size()));
             if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)
                 file.Matched = false;
         }
         if (file.Matched) {
             code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
-                                      fileName.c_str());
+                                      std::string(fileName).c_str());
             ReportNWError(code, "NWPurgeDeletedFile");
         }
     } while (code == 0 && job.RunState != RunState::Abort);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app/JobState.h"
 #include "netware/D_NW.h"
@@ -27,3 +28,6 @@ nuint16 ConfirmPurge(const std::string& fileText);
 // The text of a file's line after the "     - " or "     + " mark.
 std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
                             const std::string& userName);
+// The same text appended to text.
+void AppendDeletedFileText(std::string& text, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
+                           std::string_view userName);

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <functional>
+#include <iterator>
+#include <list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "netware/calwin32.h"
@@ -69,6 +72,34 @@ struct NameCacheEntry {
     nuint32 objectID = 0;
 };
 
+// Cached names, most recently used first. Finding an id and moving its entry
+// to the front take constant time and copy no name: a scan asks for a name
+// with every file.
+class NameCacheEntries {
+public:
+    using List = std::list<NameCacheEntry>;
+
+    std::size_t size() const { return list_.size(); }
+    bool empty() const { return list_.empty(); }
+    const NameCacheEntry& front() const { return list_.front(); }
+    const NameCacheEntry& back() const { return list_.back(); }
+    // The index-th most recently used entry (walks the list).
+    const NameCacheEntry& operator[](std::size_t index) const { return *std::next(list_.begin(), index); }
+    List::const_iterator begin() const { return list_.begin(); }
+    List::const_iterator end() const { return list_.end(); }
+    void clear();
+
+    // The entry of objectID, made the most recently used; nullptr when absent.
+    const NameCacheEntry* Use(nuint32 objectID);
+    // Adds the entry as the most recently used, after dropping the least
+    // recently used ones while there are maxEntries or more.
+    const NameCacheEntry& Add(NameCacheEntry entry, std::size_t maxEntries);
+
+private:
+    List list_;
+    std::unordered_map<nuint32, List::iterator> index_;
+};
+
 // User names of one connection, most recently used first. A change of
 // connection empties it.
 struct NameCache {
@@ -76,7 +107,7 @@ struct NameCache {
     static constexpr NWCONN_HANDLE NoConnection = 0xFFFFFFFF;
 
     NWCONN_HANDLE Connection = NoConnection;
-    std::vector<NameCacheEntry> Entries;
+    NameCacheEntries Entries;
 };
 
 NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name);
@@ -120,5 +151,7 @@ std::string NWErrorText(nuint32 code);
 void ReportNWError(nuint32 code, const std::string& operation);
 // "yyyy-mm-dd hh:mm:ss" of the unpacked parts, valid or not.
 std::string PackedDateTimeText(nuint32 packed);
+// The same text appended to text.
+void AppendPackedDateTimeText(std::string& text, nuint32 packed);
 // Raises DateTimeError when the parts form no valid date and time.
 TDateTime PackedToDateTime(nuint32 packed);

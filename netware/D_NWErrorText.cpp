@@ -73,13 +73,47 @@ void Unpack(nuint32 packed, NW_DATE& date, NW_TIME& time)
 }
 }  // namespace
 
-std::string PackedDateTimeText(nuint32 packed)
+namespace {
+// value in decimal, with leading zeros up to minDigits.
+void AppendDecimal(std::string& text, unsigned value, int minDigits)
+{
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (n < minDigits)
+        digits[n++] = '0';
+    while (n > 0)
+        text += digits[--n];
+}
+}  // namespace
+
+void AppendPackedDateTimeText(std::string& text, nuint32 packed)
 {
     NW_DATE date;
     NW_TIME time;
     Unpack(packed, date, time);
-    return Format("%.04d-%.02d-%.02d %.02d:%.02d:%.02d", int(date.year), int(date.month), int(date.day),
-                  int(time.hours), int(time.minutes), int(time.seconds));
+    AppendDecimal(text, date.year, 4);
+    text += '-';
+    AppendDecimal(text, date.month, 2);
+    text += '-';
+    AppendDecimal(text, date.day, 2);
+    text += ' ';
+    AppendDecimal(text, time.hours, 2);
+    text += ':';
+    AppendDecimal(text, time.minutes, 2);
+    text += ':';
+    AppendDecimal(text, time.seconds, 2);
+}
+
+std::string PackedDateTimeText(nuint32 packed)
+{
+    std::string text;
+    text.reserve(19);
+    AppendPackedDateTimeText(text, packed);
+    return text;
 }
 
 TDateTime PackedToDateTime(nuint32 packed)

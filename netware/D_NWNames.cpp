@@ -1,7 +1,5 @@
 // User names by object id: the directory-services lookup and the
 // per-connection, most-recently-used cache in front of it.
-#include <algorithm>
-
 #include "netware/D_NW.h"
 
 NWCCODE ObjectIdToName(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID, std::string& name)
@@ -31,21 +29,44 @@ NWCCODE LookupObjectName(NWCONN_HANDLE conn, nuint32 objectID, std::string& name
     return code;
 }
 
+void NameCacheEntries::clear()
+{
+    list_.clear();
+    index_.clear();
+}
+
+const NameCacheEntry* NameCacheEntries::Use(nuint32 objectID)
+{
+    // The scan asks for the same few deleting users over and over: the front
+    // entry answers without a lookup in the index.
+    if (!list_.empty() && list_.front().objectID == objectID)
+        return &list_.front();
+    const auto found = index_.find(objectID);
+    if (found == index_.end())
+        return nullptr;
+    list_.splice(list_.begin(), list_, found->second);
+    return &list_.front();
+}
+
+const NameCacheEntry& NameCacheEntries::Add(NameCacheEntry entry, std::size_t maxEntries)
+{
+    while (!list_.empty() && list_.size() >= maxEntries) {
+        index_.erase(list_.back().objectID);
+        list_.pop_back();
+    }
+    list_.push_front(std::move(entry));
+    index_[list_.front().objectID] = list_.begin();
+    return list_.front();
+}
+
 NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name)
 {
-    auto& entries = cache.Entries;
     if (cache.Connection != conn) {
-        entries.clear();
+        cache.Entries.clear();
         cache.Connection = conn;
     }
-
-    // The scan asks for the same few deleting users over and over, so the
-    // front of the list answers most calls.
-    const auto found = std::find_if(entries.begin(), entries.end(),
-                                    [objectID](const NameCacheEntry& e) { return e.objectID == objectID; });
-    if (found != entries.end()) {
-        std::rotate(entries.begin(), found, found + 1);
-        name = entries.front().name;
+    if (const NameCacheEntry* entry = cache.Entries.Use(objectID)) {
+        name = entry->name;
         return 0;
     }
 
@@ -55,9 +76,6 @@ NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache,
         name.clear();
         return code;
     }
-    if (entries.size() >= NameCache::MaxEntries)
-        entries.pop_back();
-    entries.insert(entries.begin(), NameCacheEntry{looked, objectID});
-    name = std::move(looked);
+    name = cache.Entries.Add(NameCacheEntry{std::move(looked), objectID}, NameCache::MaxEntries).name;
     return 0;
 }

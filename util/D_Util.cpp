@@ -22,31 +22,45 @@ DecimalSeparatorSource& InstalledSeparator()
     return source;
 }
 
+// v in decimal, with leading zeros up to minDigits.
+void AppendDecimal(std::string& text, std::uint64_t v, int minDigits)
+{
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    while (n < minDigits)
+        digits[n++] = '0';
+    while (n > 0)
+        text += digits[--n];
+}
+
 // bytes / divisor rounded half away from zero to `decimals` places, as digits,
 // computed exactly: the division of a 64-bit count by a power of two has no
-// error, and wider integers keep the scaled value from overflowing.
+// error, and wider integers keep the scaled value from overflowing (64 bits
+// suffice for all but the largest counts).
 std::string FixedQuotient(std::int64_t bytes, std::int64_t divisor, int decimals)
 {
-    __int128 scale = 1;
+    std::uint64_t scale = 1;
     for (int i = 0; i < decimals; ++i)
         scale *= 10;
-    __int128 scaled = (static_cast<__int128>(bytes) * scale * 2 + divisor) / (static_cast<__int128>(divisor) * 2);
-    __int128 whole = scaled / scale;
-    __int128 fraction = scaled % scale;
+    const auto count = static_cast<std::uint64_t>(bytes);
+    const auto halfUp = static_cast<std::uint64_t>(divisor);
+    std::uint64_t scaled;
+    if (count <= (std::uint64_t(1) << 52))
+        scaled = (count * scale * 2 + halfUp) / (halfUp * 2);
+    else
+        scaled = static_cast<std::uint64_t>((static_cast<unsigned __int128>(count) * scale * 2 + halfUp) /
+                                            (static_cast<unsigned __int128>(halfUp) * 2));
 
-    auto digits = [](__int128 v, int minWidth) {
-        std::string text;
-        do {
-            text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
-            v /= 10;
-        } while (v > 0);
-        while (static_cast<int>(text.size()) < minWidth)
-            text.insert(text.begin(), '0');
-        return text;
-    };
-    std::string text = digits(whole, 1);
-    if (decimals > 0)
-        text += DecimalSeparator() + digits(fraction, decimals);
+    std::string text;
+    AppendDecimal(text, scaled / scale, 1);
+    if (decimals > 0) {
+        text += DecimalSeparator();
+        AppendDecimal(text, scaled % scale, decimals);
+    }
     return text;
 }
 

@@ -13,72 +13,109 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <stdexcept>
 
 // ---- ResultLines --------------------------------------------------------------
 
 std::string ResultLines::line(int index) const
 {
-    const Span& span = spans_.at(static_cast<std::size_t>(index));
-    return text_.substr(span.start, span.length);
+    if (index < 0 || index >= count_)
+        throw std::out_of_range("ResultLines::line");
+    return std::string(view(index));
+}
+
+std::string_view ResultLines::view(int index) const
+{
+    const Span& s = span(index);
+    return {blocks_[s.block].chars.get() + s.offset, s.length};
 }
 
 const char* ResultLines::data(int index, std::size_t& length) const
 {
-    const Span& span = spans_[static_cast<std::size_t>(index)];
-    length = span.length;
-    return text_.data() + span.start;
+    const std::string_view text = view(index);
+    length = text.size();
+    return text.data();
 }
 
-int ResultLines::append(const std::string& text)
+char* ResultLines::place(std::size_t length, Span& span)
 {
-    spans_.push_back({text_.size(), static_cast<std::uint32_t>(text.size())});
-    text_ += text;
-    selected_.push_back(false);
-    longest_ = std::max(longest_, text.size());
-    return count() - 1;
+    // A line never straddles two blocks; one longer than a block gets a block
+    // of its own size.
+    if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < length) {
+        const std::size_t capacity = std::max(length, TextBlockSize);
+        blocks_.push_back({std::make_unique_for_overwrite<char[]>(capacity), 0, capacity});
+    }
+    TextBlock& block = blocks_.back();
+    span.block = static_cast<std::uint32_t>(blocks_.size() - 1);
+    span.offset = static_cast<std::uint32_t>(block.used);
+    span.length = static_cast<std::uint32_t>(length);
+    char* room = block.chars.get() + block.used;
+    block.used += length;
+    longest_ = std::max(longest_, length);
+    return room;
 }
 
-void ResultLines::set(int index, const std::string& text)
+int ResultLines::append(std::string_view head, std::string_view tail)
 {
-    Span& span = spans_.at(static_cast<std::size_t>(index));
-    if (text.size() == span.length) {
-        text_.replace(span.start, span.length, text);
+    if ((count_ & (SpanBlockSize - 1)) == 0)
+        spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
+    const int index = count_++;
+    Span& s = span(index);
+    s.selected = 0;
+    char* room = place(head.size() + tail.size(), s);
+    std::memcpy(room, head.data(), head.size());
+    std::memcpy(room + head.size(), tail.data(), tail.size());
+    return index;
+}
+
+void ResultLines::set(int index, std::string_view text)
+{
+    if (index < 0 || index >= count_)
+        throw std::out_of_range("ResultLines::set");
+    Span& s = span(index);
+    if (text.size() == s.length) {
+        std::memmove(blocks_[s.block].chars.get() + s.offset, text.data(), text.size());
     } else {
-        // A line of another length moves to the end of the buffer; the old
-        // characters stay unused until the list is cleared.
-        span = {text_.size(), static_cast<std::uint32_t>(text.size())};
-        text_ += text;
-        longest_ = std::max(longest_, text.size());
+        // A line of another length moves to the end of the store; the old
+        // characters stay unused until the list is cleared. The text may lie
+        // in the store itself, which never moves.
+        std::memcpy(place(text.size(), s), text.data(), text.size());
     }
 }
 
 void ResultLines::setSelected(int first, int last, bool selected)
 {
     for (int row = std::max(first, 0); row <= last && row < count(); ++row)
-        selected_[static_cast<std::size_t>(row)] = selected;
+        span(row).selected = selected ? 1 : 0;
 }
 
 void ResultLines::toggleSelected(int index)
 {
-    selected_[static_cast<std::size_t>(index)].flip();
+    Span& s = span(index);
+    s.selected = s.selected ? 0 : 1;
 }
 
 void ResultLines::clearSelection()
 {
-    std::fill(selected_.begin(), selected_.end(), false);
+    setSelected(0, count_ - 1, false);
 }
 
 void ResultLines::clear()
 {
-    text_ = std::string();  // gives the memory of a big job back
-    spans_ = std::vector<Span>();
-    selected_ = std::vector<bool>();
+    blocks_ = std::vector<TextBlock>();  // gives the memory of a big job back
+    spans_ = std::vector<std::unique_ptr<Span[]>>();
+    count_ = 0;
     longest_ = 0;
 }
 
 std::size_t ResultLines::memoryBytes() const
 {
-    return text_.capacity() + spans_.capacity() * sizeof(Span) + selected_.capacity() / 8;
+    std::size_t bytes = blocks_.capacity() * sizeof(TextBlock) + spans_.capacity() * sizeof(spans_[0]) +
+                        spans_.size() * SpanBlockSize * sizeof(Span);
+    for (const TextBlock& block : blocks_)
+        bytes += block.capacity;
+    return bytes;
 }
 
 // ---- ResultList ---------------------------------------------------------------
@@ -97,20 +134,26 @@ void ResultList::clear()
     lines_.clear();
     current_ = -1;
     anchor_ = -1;
+    firstChange_ = 0;
     refresh();
 }
 
-int ResultList::addLine(const std::string& text)
+int ResultList::addLine(std::string_view text)
 {
-    int index = lines_.append(text);
-    scheduleRefresh();
+    return addLine(text, {});
+}
+
+int ResultList::addLine(std::string_view head, std::string_view tail)
+{
+    int index = lines_.append(head, tail);
+    scheduleRefresh(index);
     return index;
 }
 
-void ResultList::setLine(int index, const std::string& text)
+void ResultList::setLine(int index, std::string_view text)
 {
     lines_.set(index, text);
-    scheduleRefresh();
+    scheduleRefresh(index);
 }
 
 std::vector<std::string> ResultList::lines() const
@@ -125,7 +168,7 @@ std::vector<std::string> ResultList::lines() const
 void ResultList::setSelected(int index, bool selected)
 {
     lines_.setSelected(index, index, selected);
-    scheduleRefresh();
+    scheduleRefresh(index);
 }
 
 int ResultList::selectedCount() const
@@ -175,9 +218,11 @@ int ResultList::lineAt(const QPoint& pos) const
 // changes are collected and shown together, when events are processed and at
 // most RefreshInterval after the last time, which is still smooth to the eye
 // but keeps a job that pumps events every few milliseconds from repainting the
-// list each time.
-void ResultList::scheduleRefresh()
+// list each time. Rows are repainted only when a line in sight has changed:
+// appends below the last visible row only move the scroll bar.
+void ResultList::scheduleRefresh(int changedIndex)
 {
+    firstChange_ = std::min(firstChange_, changedIndex);
     if (refreshPosted_ || !isVisible())
         return;
     refreshPosted_ = true;
@@ -190,7 +235,9 @@ void ResultList::refresh()
     refreshPosted_ = false;
     sinceRefresh_.restart();
     updateScrollBars();
-    viewport()->update();
+    if (firstChange_ <= topIndex() + visibleRows())
+        viewport()->update();
+    firstChange_ = INT_MAX;
 }
 
 void ResultList::updateScrollBars()
@@ -216,14 +263,13 @@ void ResultList::paintEvent(QPaintEvent*)
     const int last = std::min(count() - 1, top + visibleRows());
     for (int index = top; index <= last; ++index) {
         QRect rect(0, (index - top) * height, viewport()->width(), height);
-        std::size_t length = 0;
-        const char* text = lines_.data(index, length);
+        const std::string_view text = lines_.view(index);
         const bool selected = lines_.isSelected(index);
         if (selected)
             painter.fillRect(rect, pal.brush(QPalette::Highlight));
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter.drawText(rect.adjusted(left, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QString::fromLocal8Bit(text, static_cast<qsizetype>(length)));
+                         QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
         if (index == current_ && hasFocus()) {
             painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
             painter.drawRect(rect.adjusted(0, 0, -1, -1));
@@ -240,14 +286,17 @@ void ResultList::resizeEvent(QResizeEvent* event)
 void ResultList::showEvent(QShowEvent* event)
 {
     QAbstractScrollArea::showEvent(event);
+    firstChange_ = 0;
     refresh();
 }
 
 void ResultList::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        firstChange_ = 0;
         refresh();
+    }
 }
 
 void ResultList::scrollContentsBy(int, int)

@@ -1,45 +1,70 @@
 // The result list (ListBoxResults): a multi-select list of text lines that a
 // job fills with up to millions of lines. The lines live in one compact store
-// (a character buffer with offsets and one selection bit per line), and the
-// view paints only the rows in sight, so an append or a selection costs a few
-// bytes and no item object, and nothing is laid out per row.
+// (characters in large fixed-size blocks, one small record per line with its
+// selection bit), and the view paints only the rows in sight, so an append or
+// a selection costs a few bytes and no item object, nothing is laid out per
+// row, and no append ever moves the lines already stored.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 
+#include <climits>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The lines and their selection bits, without any widget.
 class ResultLines {
 public:
-    int count() const { return static_cast<int>(spans_.size()); }
-    std::string line(int index) const;
-    int append(const std::string& text);
-    void set(int index, const std::string& text);
-    bool isSelected(int index) const { return selected_[static_cast<std::size_t>(index)]; }
+    int count() const { return count_; }
+    std::string line(int index) const;  // bounds-checked
+    std::string_view view(int index) const;
+    int append(std::string_view text) { return append(text, {}); }
+    // Appends head and tail as one line.
+    int append(std::string_view head, std::string_view tail);
+    void set(int index, std::string_view text);
+    bool isSelected(int index) const { return span(index).selected != 0; }
     void setSelected(int first, int last, bool selected);
     void toggleSelected(int index);
     void clearSelection();
     void clear();
     std::size_t longestLine() const { return longest_; }
 
-    // Bytes held for the lines (buffer, offsets and bits), for the memory budget.
+    // Bytes held for the lines (text blocks and line records), for the memory budget.
     std::size_t memoryBytes() const;
 
     const char* data(int index, std::size_t& length) const;
 
 private:
     struct Span {
-        std::uint64_t start;
-        std::uint32_t length;
+        std::uint32_t block;
+        std::uint32_t offset;
+        std::uint32_t length : 31;
+        std::uint32_t selected : 1;
     };
+    struct TextBlock {
+        std::unique_ptr<char[]> chars;
+        std::size_t used = 0;
+        std::size_t capacity = 0;
+    };
+    static constexpr std::size_t TextBlockSize = std::size_t(1) << 20;
+    static constexpr int SpanBlockBits = 16;
+    static constexpr int SpanBlockSize = 1 << SpanBlockBits;
 
-    std::string text_;         // every line's characters, back to back
-    std::vector<Span> spans_;  // where each line lies in text_
-    std::vector<bool> selected_;
+    Span& span(int index) { return spans_[static_cast<std::size_t>(index) >> SpanBlockBits][index & (SpanBlockSize - 1)]; }
+    const Span& span(int index) const
+    {
+        return spans_[static_cast<std::size_t>(index) >> SpanBlockBits][index & (SpanBlockSize - 1)];
+    }
+    // Room for length characters, in the last text block or a new one.
+    char* place(std::size_t length, Span& span);
+
+    std::vector<TextBlock> blocks_;
+    std::vector<std::unique_ptr<Span[]>> spans_;  // SpanBlockSize lines each
+    int count_ = 0;
     std::size_t longest_ = 0;
 };
 
@@ -49,8 +74,9 @@ public:
     explicit ResultList(QWidget* parent = nullptr);
 
     void clear();
-    int addLine(const std::string& text);  // returns the new line's index
-    void setLine(int index, const std::string& text);
+    int addLine(std::string_view text);  // returns the new line's index
+    int addLine(std::string_view head, std::string_view tail);  // head and tail as one line
+    void setLine(int index, std::string_view text);
     std::string line(int index) const { return lines_.line(index); }
     int count() const { return lines_.count(); }
     std::vector<std::string> lines() const;
@@ -82,7 +108,7 @@ protected:
 private:
     int rowHeight() const;
     int visibleRows() const;
-    void scheduleRefresh();
+    void scheduleRefresh(int changedIndex);
     void refresh();
     void updateScrollBars();
     void selectRange(int from, int to, bool keepOthers);
@@ -93,6 +119,7 @@ private:
     int current_ = -1;
     int anchor_ = -1;
     bool refreshPosted_ = false;
+    int firstChange_ = INT_MAX;  // the first line changed since the last refresh
     QElapsedTimer sinceRefresh_;
     static constexpr std::int64_t RefreshInterval = 40;  // ms
 };
