@@ -8,7 +8,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <initializer_list>
 #include <cstring>
 #include <string_view>
 
@@ -18,17 +17,26 @@
 
 namespace {
 
-// One explanation line: the indent, then the pieces. The line is put together
-// in one buffer kept for the next, so that it costs no allocation.
-void Explain(JobState& job, std::initializer_list<std::string_view> pieces)
+// One explanation line: the indent, then the pieces. A line of the usual
+// length is put together on the stack and copied into the result list in one
+// piece.
+template <typename... Pieces>
+void Explain(JobState& job, const Pieces&... pieces)
 {
     if (!job.ResultList)
         return;
-    static std::string line;
-    line.assign(ExplanationIndent);
-    for (std::string_view piece : pieces)
-        line += piece;
-    job.ResultList->addLine(line);
+    const std::string_view indent = ExplanationIndent;
+    char buffer[160];
+    if (indent.size() + (std::string_view(pieces).size() + ...) > sizeof buffer) {
+        job.ResultList->addLine({indent, std::string_view(pieces)...});
+        return;
+    }
+    char* end = buffer;
+    for (std::string_view piece : {indent, std::string_view(pieces)...}) {
+        std::memcpy(end, piece.data(), piece.size());
+        end += piece.size();
+    }
+    job.ResultList->addLine(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
 // A number's decimal digits, in a buffer of the caller's.
@@ -161,7 +169,7 @@ void TestAge(JobState& job, FileEvaluation& file)
     file.Matched = days > limit;
     if (file.Matched) {
         std::array<char, 24> digits;
-        Explain(job, {"Deleted ", Decimal(days, digits), " days ago"});
+        Explain(job, "Deleted ", Decimal(days, digits), " days ago");
     }
 }
 
@@ -171,7 +179,7 @@ void TestLargerThan(JobState& job, FileEvaluation& file)
     file.Matched = file.Record.fileSize / limit >= 1024;
     if (file.Matched) {
         std::array<char, 24> digits;
-        Explain(job, {"File size >= ", Decimal(limit, digits), " kB"});
+        Explain(job, "File size >= ", Decimal(limit, digits), " kB");
     }
 }
 
@@ -183,7 +191,7 @@ void TestSmallerThan(JobState& job, FileEvaluation& file)
     file.Matched = file.Record.fileSize / limit <= 1024;
     if (file.Matched) {
         std::array<char, 24> digits;
-        Explain(job, {"File size <= ", Decimal(limit, digits), " kB"});
+        Explain(job, "File size <= ", Decimal(limit, digits), " kB");
     }
 }
 
@@ -206,7 +214,7 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
     for (const PatternLines::Pattern& pattern : patterns) {
         file.Matched = Matches(pattern.base, pattern.extension, name);
         if (file.Matched) {
-            Explain(job, {"Name match with ", pattern.line});
+            Explain(job, "Name match with ", pattern.line);
             return;
         }
     }

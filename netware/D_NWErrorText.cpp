@@ -74,9 +74,14 @@ void Unpack(nuint32 packed, NW_DATE& date, NW_TIME& time)
 }  // namespace
 
 namespace {
-// value in decimal, with leading zeros up to minDigits.
-void AppendDecimal(std::string& text, unsigned value, int minDigits)
+// value in decimal at out, with leading zeros up to minDigits; returns the end.
+char* PutDecimal(char* out, unsigned value, int minDigits)
 {
+    if (minDigits == 2 && value < 100) {  // nearly every part
+        out[0] = static_cast<char>('0' + value / 10);
+        out[1] = static_cast<char>('0' + value % 10);
+        return out + 2;
+    }
     char digits[12];
     int n = 0;
     do {
@@ -86,7 +91,8 @@ void AppendDecimal(std::string& text, unsigned value, int minDigits)
     while (n < minDigits)
         digits[n++] = '0';
     while (n > 0)
-        text += digits[--n];
+        *out++ = digits[--n];
+    return out;
 }
 }  // namespace
 
@@ -95,17 +101,19 @@ void AppendPackedDateTimeText(std::string& text, nuint32 packed)
     NW_DATE date;
     NW_TIME time;
     Unpack(packed, date, time);
-    AppendDecimal(text, date.year, 4);
-    text += '-';
-    AppendDecimal(text, date.month, 2);
-    text += '-';
-    AppendDecimal(text, date.day, 2);
-    text += ' ';
-    AppendDecimal(text, time.hours, 2);
-    text += ':';
-    AppendDecimal(text, time.minutes, 2);
-    text += ':';
-    AppendDecimal(text, time.seconds, 2);
+    char buffer[48];
+    char* out = PutDecimal(buffer, date.year, 4);
+    *out++ = '-';
+    out = PutDecimal(out, date.month, 2);
+    *out++ = '-';
+    out = PutDecimal(out, date.day, 2);
+    *out++ = ' ';
+    out = PutDecimal(out, time.hours, 2);
+    *out++ = ':';
+    out = PutDecimal(out, time.minutes, 2);
+    *out++ = ':';
+    out = PutDecimal(out, time.seconds, 2);
+    text.append(buffer, out);
 }
 
 std::string PackedDateTimeText(nuint32 packed)

@@ -1,6 +1,7 @@
 #include "util/D_Util.h"
 
 #include <clocale>
+#include <iterator>
 
 namespace {
 
@@ -22,8 +23,8 @@ DecimalSeparatorSource& InstalledSeparator()
     return source;
 }
 
-// v in decimal, with leading zeros up to minDigits.
-void AppendDecimal(std::string& text, std::uint64_t v, int minDigits)
+// v in decimal at out, with leading zeros up to minDigits; returns the end.
+char* PutDecimal(char* out, std::uint64_t v, int minDigits)
 {
     char digits[24];
     int n = 0;
@@ -34,14 +35,17 @@ void AppendDecimal(std::string& text, std::uint64_t v, int minDigits)
     while (n < minDigits)
         digits[n++] = '0';
     while (n > 0)
-        text += digits[--n];
+        *out++ = digits[--n];
+    return out;
 }
 
-// bytes / divisor rounded half away from zero to `decimals` places, as digits,
+// bytes / divisor rounded half away from zero to `decimals` places (0 or 2),
 // computed exactly: the division of a 64-bit count by a power of two has no
 // error, and wider integers keep the scaled value from overflowing (64 bits
-// suffice for all but the largest counts).
-std::string FixedQuotient(std::int64_t bytes, std::int64_t divisor, int decimals)
+// suffice for all but the largest counts). The digits are padded with blanks
+// on the left to width characters, then unit follows.
+std::string PaddedQuotient(std::int64_t bytes, std::int64_t divisor, int decimals, std::size_t width,
+                          const char* unit)
 {
     std::uint64_t scale = 1;
     for (int i = 0; i < decimals; ++i)
@@ -55,19 +59,21 @@ std::string FixedQuotient(std::int64_t bytes, std::int64_t divisor, int decimals
         scaled = static_cast<std::uint64_t>((static_cast<unsigned __int128>(count) * scale * 2 + halfUp) /
                                             (static_cast<unsigned __int128>(halfUp) * 2));
 
-    std::string text;
-    AppendDecimal(text, scaled / scale, 1);
+    char whole[24];
+    const std::size_t wholeLength = static_cast<std::size_t>(PutDecimal(whole, scaled / scale, 1) - whole);
+    std::string separator;
+    char fraction[24];
+    std::size_t fractionLength = 0;
     if (decimals > 0) {
-        text += DecimalSeparator();
-        AppendDecimal(text, scaled % scale, decimals);
+        separator = DecimalSeparator();
+        fractionLength = static_cast<std::size_t>(PutDecimal(fraction, scaled % scale, decimals) - fraction);
     }
-    return text;
-}
-
-std::string PadLeft(std::string text, std::size_t width)
-{
-    if (text.size() < width)
-        text.insert(0, width - text.size(), ' ');
+    const std::size_t length = wholeLength + separator.size() + fractionLength;
+    std::string text(length < width ? width - length : 0, ' ');
+    text.append(whole, wholeLength);
+    text += separator;
+    text.append(fraction, fractionLength);
+    text += unit;
     return text;
 }
 
@@ -238,15 +244,18 @@ std::string FormatSize(std::int64_t bytes)
     if (bytes < 0)
         bytes = 2147483647;
     constexpr std::int64_t KB = 1024, MB = KB * 1024, GB = MB * 1024, TB = GB * 1024;
-    if (bytes < KB)
-        return PadLeft(std::to_string(bytes), 4);
-    if (bytes < MB)
-        return PadLeft(FixedQuotient(bytes, KB, 0), 4) + " kB";
-    if (bytes < GB)
-        return PadLeft(FixedQuotient(bytes, MB, 2), 4) + " MB";
-    if (bytes < TB)
-        return PadLeft(FixedQuotient(bytes, GB, 2), 4) + " GB";
-    return PadLeft(FixedQuotient(bytes, TB, 2), 4) + " TB";
+    struct Row {
+        std::int64_t below;  // the first count of the next row
+        std::int64_t divisor;
+        int decimals;
+        const char* unit;
+    };
+    static constexpr Row rows[] = {
+        {KB, 1, 0, ""}, {MB, KB, 0, " kB"}, {GB, MB, 2, " MB"}, {TB, GB, 2, " GB"}, {0, TB, 2, " TB"}};
+    const Row* row = rows;
+    while (row != std::end(rows) - 1 && bytes >= row->below)
+        ++row;
+    return PaddedQuotient(bytes, row->divisor, row->decimals, 4, row->unit);
 }
 
 DecimalSeparatorSource SetDecimalSeparatorSource(DecimalSeparatorSource source)

@@ -38,34 +38,44 @@ const char* ResultLines::data(int index, std::size_t& length) const
     return text.data();
 }
 
-char* ResultLines::place(std::size_t length, Span& span)
+ResultLines::TextBlock& ResultLines::newBlock(std::size_t length)
 {
     // A line never straddles two blocks; one longer than a block gets a block
     // of its own size.
-    if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < length) {
-        const std::size_t capacity = std::max(length, TextBlockSize);
-        blocks_.push_back({std::make_unique_for_overwrite<char[]>(capacity), 0, capacity});
-    }
-    TextBlock& block = blocks_.back();
+    const std::size_t capacity = std::max(length, TextBlockSize);
+    return blocks_.emplace_back(TextBlock{std::make_unique_for_overwrite<char[]>(capacity), 0, capacity});
+}
+
+char* ResultLines::place(std::size_t length, Span& span)
+{
+    TextBlock* block = blocks_.empty() ? nullptr : &blocks_.back();
+    if (!block || block->capacity - block->used < length)
+        block = &newBlock(length);
     span.block = static_cast<std::uint32_t>(blocks_.size() - 1);
-    span.offset = static_cast<std::uint32_t>(block.used);
+    span.offset = static_cast<std::uint32_t>(block->used);
     span.length = static_cast<std::uint32_t>(length);
-    char* room = block.chars.get() + block.used;
-    block.used += length;
-    longest_ = std::max(longest_, length);
+    char* room = block->chars.get() + block->used;
+    block->used += length;
+    if (length > longest_)
+        longest_ = length;
     return room;
 }
 
-int ResultLines::append(std::string_view head, std::string_view tail)
+int ResultLines::append(std::initializer_list<std::string_view> pieces)
 {
     if ((count_ & (SpanBlockSize - 1)) == 0)
         spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
+    std::size_t length = 0;
+    for (std::string_view piece : pieces)
+        length += piece.size();
     const int index = count_++;
     Span& s = span(index);
     s.selected = 0;
-    char* room = place(head.size() + tail.size(), s);
-    std::memcpy(room, head.data(), head.size());
-    std::memcpy(room + head.size(), tail.data(), tail.size());
+    char* room = place(length, s);
+    for (std::string_view piece : pieces) {
+        std::memcpy(room, piece.data(), piece.size());
+        room += piece.size();
+    }
     return index;
 }
 
@@ -138,14 +148,9 @@ void ResultList::clear()
     refresh();
 }
 
-int ResultList::addLine(std::string_view text)
+int ResultList::addLine(std::initializer_list<std::string_view> pieces)
 {
-    return addLine(text, {});
-}
-
-int ResultList::addLine(std::string_view head, std::string_view tail)
-{
-    int index = lines_.append(head, tail);
+    int index = lines_.append(pieces);
     scheduleRefresh(index);
     return index;
 }
@@ -220,11 +225,8 @@ int ResultList::lineAt(const QPoint& pos) const
 // but keeps a job that pumps events every few milliseconds from repainting the
 // list each time. Rows are repainted only when a line in sight has changed:
 // appends below the last visible row only move the scroll bar.
-void ResultList::scheduleRefresh(int changedIndex)
+void ResultList::postRefresh()
 {
-    firstChange_ = std::min(firstChange_, changedIndex);
-    if (refreshPosted_ || !isVisible())
-        return;
     refreshPosted_ = true;
     const auto wait = std::max<std::int64_t>(0, RefreshInterval - sinceRefresh_.elapsed());
     QTimer::singleShot(std::chrono::milliseconds(wait), this, [this] { refresh(); });

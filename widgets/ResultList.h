@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,9 +23,9 @@ public:
     int count() const { return count_; }
     std::string line(int index) const;  // bounds-checked
     std::string_view view(int index) const;
-    int append(std::string_view text) { return append(text, {}); }
-    // Appends head and tail as one line.
-    int append(std::string_view head, std::string_view tail);
+    int append(std::string_view text) { return append({text}); }
+    // Appends the pieces as one line.
+    int append(std::initializer_list<std::string_view> pieces);
     void set(int index, std::string_view text);
     bool isSelected(int index) const { return span(index).selected != 0; }
     void setSelected(int first, int last, bool selected);
@@ -61,6 +62,7 @@ private:
     }
     // Room for length characters, in the last text block or a new one.
     char* place(std::size_t length, Span& span);
+    TextBlock& newBlock(std::size_t length);
 
     std::vector<TextBlock> blocks_;
     std::vector<std::unique_ptr<Span[]>> spans_;  // SpanBlockSize lines each
@@ -74,8 +76,8 @@ public:
     explicit ResultList(QWidget* parent = nullptr);
 
     void clear();
-    int addLine(std::string_view text);  // returns the new line's index
-    int addLine(std::string_view head, std::string_view tail);  // head and tail as one line
+    int addLine(std::string_view text) { return addLine({text}); }  // returns the new line's index
+    int addLine(std::initializer_list<std::string_view> pieces);     // the pieces as one line
     void setLine(int index, std::string_view text);
     std::string line(int index) const { return lines_.line(index); }
     int count() const { return lines_.count(); }
@@ -108,7 +110,14 @@ protected:
 private:
     int rowHeight() const;
     int visibleRows() const;
-    void scheduleRefresh(int changedIndex);
+    void scheduleRefresh(int changedIndex)
+    {
+        if (changedIndex < firstChange_)
+            firstChange_ = changedIndex;
+        if (!refreshPosted_ && isVisible())
+            postRefresh();
+    }
+    void postRefresh();
     void refresh();
     void updateScrollBars();
     void selectRange(int from, int to, bool keepOthers);
