@@ -8,7 +8,10 @@
 #include <chrono>
 #include <functional>
 
-inline constexpr std::chrono::milliseconds PumpInterval{5};
+// Input is answered within a few hundredths of a second while the scan pays
+// for a round of event processing only every so often; the result list
+// repaints at most every 40 ms anyway.
+inline constexpr std::chrono::milliseconds PumpInterval{12};
 
 using SteadyNow = std::function<std::chrono::steady_clock::time_point()>;
 

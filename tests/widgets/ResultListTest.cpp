@@ -168,6 +168,46 @@ TEST_F(ResultListTest, SelectAllAndProgramSelectionAfterUserSelection)
     EXPECT_EQ((Lines{"line 0", "line 3"}), SelectedLines());
 }
 
+// The store keeps lines in blocks of fixed size: lines on both sides of a
+// block's end, a line longer than a block and selections past the first block
+// of line records must come back unchanged.
+TEST(ResultLines, LinesAcrossBlockBoundariesKeepTextAndSelection)
+{
+    ResultLines lines;
+    const std::string longLine(3'000'000, 'x');
+    auto text = [](int i) { return std::string(static_cast<std::size_t>(i % 97), 'a' + i % 26) + std::to_string(i); };
+    const int count = 150'000;  // more than two blocks of line records, several text blocks
+    for (int i = 0; i < count; ++i) {
+        if (i == 70'000)
+            EXPECT_EQ(i, lines.append(longLine));
+        else
+            EXPECT_EQ(i, lines.append({"     - ", text(i)}));
+    }
+    lines.setSelected(65'535, 65'537, true);
+    lines.set(65'536, "replaced by a line of another length");
+    lines.set(149'999, lines.view(10));  // a text taken from the store itself
+    lines.toggleSelected(140'000);
+
+    ASSERT_EQ(count, lines.count());
+    for (int i = 0; i < count; ++i) {
+        std::string expected = i == 70'000 ? longLine : "     - " + text(i);
+        if (i == 65'536)
+            expected = "replaced by a line of another length";
+        if (i == 149'999)
+            expected = "     - " + text(10);
+        ASSERT_EQ(expected, lines.line(i)) << i;
+        ASSERT_EQ(i == 65'535 || i == 65'536 || i == 65'537 || i == 140'000, lines.isSelected(i)) << i;
+    }
+    EXPECT_EQ(longLine.size(), lines.longestLine());
+    EXPECT_THROW(lines.line(count), std::out_of_range);
+
+    lines.clear();
+    EXPECT_EQ(0, lines.count());
+    EXPECT_EQ(0, lines.append("again"));
+    EXPECT_FALSE(lines.isSelected(0));
+    EXPECT_EQ("again", lines.line(0));
+}
+
 TEST_F(ResultListTest, LineCostsLessThanTwoHundredBytes)
 {
     const std::string text = "     + SOME-FILE-NAME.BAK  ( 123 kB) [ Deleted: 1999-12-31 23:59:07 by ADMINISTRATOR ]";
