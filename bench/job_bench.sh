@@ -38,29 +38,34 @@ seconds() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.2f", (e - s) / 1e9 }'; }
 smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 
 # The machine may be shared: each figure is the best of three runs.
-scan="" job="" joblog=""
+scan="" job="" joblog="" rounds=""
 for round in 1 2 3; do
   start=$(date +%s%N)
   for p in "${paths[@]}"; do
     "$bin/nwemu" --network "$data/job.db" scan "$p" --recursive >/dev/null 2>&1
   done
-  scan=$(smaller "$(seconds "$start" "$(date +%s%N)")" "$scan")
+  s1=$(seconds "$start" "$(date +%s%N)")
+  scan=$(smaller "$s1" "$scan")
 
   start=$(date +%s%N)
   NWEMU_NETWORK="$data/job.db" /usr/bin/time -f '%M' -o "$data/job.mem" \
     "$bin/morvane" auto "ini=$data/job.ini" 2>/dev/null
-  job=$(smaller "$(seconds "$start" "$(date +%s%N)")" "$job")
+  s2=$(seconds "$start" "$(date +%s%N)")
+  job=$(smaller "$s2" "$job")
 
   start=$(date +%s%N)
   NWEMU_NETWORK="$data/job.db" /usr/bin/time -f '%M' -o "$data/joblog.mem" \
     "$bin/morvane" auto "ini=$data/job.ini" "log=$data/job.log" 2>/dev/null
-  joblog=$(smaller "$(seconds "$start" "$(date +%s%N)")" "$joblog")
+  s3=$(seconds "$start" "$(date +%s%N)")
+  joblog=$(smaller "$s3" "$joblog")
+  rounds+="$(printf '  round %d: raw %s s, auto %s s, with log %s s' "$round" "$s1" "$s2" "$s3")"$'\n'
 done
 
 echo "raw scan (nwemu scan, 4 start paths):   $scan s"
 echo "morvane auto, same start paths:        $job s  (ratio $(awk -v a="$job" -v b="$scan" 'BEGIN { printf "%.2f", a / b }'), target <= 2)"
 echo "  peak memory:                         $(( $(cat "$data/job.mem") / 1024 )) MiB"
 echo "  with log= ($(wc -l < "$data/job.log") lines):        $joblog s, peak memory $(( $(cat "$data/joblog.mem") / 1024 )) MiB"
+printf '%s' "$rounds"
 echo "deleted files left: $("$bin/nwemu" --network "$data/job.db" count)"
 echo
 "$bin/JobBench" "$data/job.db" "${paths[@]}" 2>/dev/null
