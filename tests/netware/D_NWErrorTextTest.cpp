@@ -86,6 +86,7 @@ protected:
         client.dates[3] = {{1, 2, 5}, {0, 0, 0}};
         client.dates[4] = {{29, 2, 2023}, {0, 0, 0}};
         client.dates[5] = {{1, 1, 2000}, {0, 0, 24}};
+        client.dates[6] = {{255, 100, 65535}, {255, 60, 999}};
     }
     FakeClient client;
 };
@@ -95,6 +96,10 @@ TEST_F(PackedDateTimeTest, PartsPrintWithLeadingZerosValidOrNot)
     EXPECT_EQ(PackedDateTimeText(1), "1999-12-31 23:59:07");
     EXPECT_EQ(PackedDateTimeText(2), "1999-00-31 23:59:07");
     EXPECT_EQ(PackedDateTimeText(3), "0005-02-01 00:00:00");
+    EXPECT_EQ(PackedDateTimeText(6), "65535-100-255 999:60:255");  // wider parts keep every digit
+    std::string text = "by ";
+    AppendPackedDateTimeText(text, 1);
+    EXPECT_EQ(text, "by 1999-12-31 23:59:07");
 }
 
 TEST_F(PackedDateTimeTest, ValidPartsBecomeADateTimeInvalidOnesRaise)
