@@ -33,6 +33,8 @@
 #include "widgets/RadioGroup.h"
 #include "widgets/ResultList.h"
 
+#include "BenchSupport.h"
+
 namespace {
 
 // ENGINEBENCH_FILES=N scans a network of N files instead (N / 100 directories),
@@ -45,41 +47,9 @@ long long EnvCount(const char* name, long long fallback)
 const long long kFiles = EnvCount("ENGINEBENCH_FILES", 1000000);
 const long long kDirectories = std::max(1LL, kFiles / 100);
 
-double ResidentMiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
-    return 0;
-}
-
-class GeneratedNetwork {
-public:
-    GeneratedNetwork()
-        : path_((std::filesystem::temp_directory_path() / ("enginebench-" + std::to_string(getpid()) + ".db"))
-                    .string())
-    {
-        GenerateOptions options;
-        options.directories = kDirectories;
-        options.deletedFiles = kFiles;
-        GenerateNetwork(*EmulatedClient::Open(path_), options);
-    }
-    ~GeneratedNetwork()
-    {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(path_ + suffix);
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 const GeneratedNetwork& Network()
 {
-    static GeneratedNetwork network;
+    static GeneratedNetwork network("enginebench", kFiles, kDirectories);
     return network;
 }
 
@@ -232,10 +202,10 @@ void BM_EngineListMode(benchmark::State& state)
     const int lines = window.results->count();
     listBytesPerLine = double(window.results->store().memoryBytes()) / lines;
     QCoreApplication::processEvents();
-    double before = ResidentMiB();
+    double before = ProcessMemoryMiB("VmRSS");
     window.results->clear();
     QCoreApplication::processEvents();
-    rssBytesPerLine = (before - ResidentMiB()) * 1024 * 1024 / lines;
+    rssBytesPerLine = (before - ProcessMemoryMiB("VmRSS")) * 1024 * 1024 / lines;
     state.counters["list_B_per_line"] = listBytesPerLine;
     state.counters["rss_B_per_line"] = rssBytesPerLine;
 }

@@ -18,56 +18,16 @@
 #include "netware/emulated/NetworkGenerator.h"
 #include "netware/emulated/RawScan.h"
 
+#include "BenchSupport.h"
+
 namespace {
 
 constexpr long long kFiles = 1000000;
 constexpr long long kDirectories = 10000;
 
-// Peak resident memory of the process (VmHWM) in MiB.
-double PeakMemoryMiB()
+const GeneratedNetwork& Network()
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
-    return 0;
-}
-
-std::string TempNetworkPath(const char* name)
-{
-    return (std::filesystem::temp_directory_path() / (std::string(name) + "-" + std::to_string(getpid()) + ".db"))
-        .string();
-}
-
-void RemoveNetwork(const std::string& path)
-{
-    for (const char* suffix : {"", "-wal", "-shm"})
-        std::filesystem::remove(path + suffix);
-}
-
-GenerateOptions BenchOptions()
-{
-    GenerateOptions options;
-    options.directories = kDirectories;
-    options.deletedFiles = kFiles;
-    return options;
-}
-
-// The network every scan run reads, generated once per process.
-class ScanNetwork {
-public:
-    ScanNetwork() : path_(TempNetworkPath("rawscan")) { GenerateNetwork(*EmulatedClient::Open(path_), BenchOptions()); }
-    ~ScanNetwork() { RemoveNetwork(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-const ScanNetwork& Network()
-{
-    static ScanNetwork network;
+    static GeneratedNetwork network("rawscan", kFiles, kDirectories);
     return network;
 }
 
@@ -77,7 +37,7 @@ void BM_GenerateNetwork(benchmark::State& state)
         std::string path = TempNetworkPath("generate");
         {
             auto client = EmulatedClient::Open(path);
-            GenerateNetwork(*client, BenchOptions());
+            GenerateNetwork(*client, BenchNetworkOptions(kFiles, kDirectories));
         }
         state.PauseTiming();
         RemoveNetwork(path);
@@ -115,7 +75,7 @@ void BM_RawDeletedFileScan(benchmark::State& state)
         state.SkipWithError("the scan did not see every deleted file");
     state.SetItemsProcessed(state.iterations() * records);
     state.counters["records"] = static_cast<double>(records);
-    state.counters["peak_MiB"] = PeakMemoryMiB();
+    state.counters["peak_MiB"] = ProcessMemoryMiB("VmHWM");
 }
 
 }  // namespace

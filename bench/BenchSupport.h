@@ -1,0 +1,60 @@
+// What the benchmarks share: a generated network in a temporary file, made once
+// per process and removed at its end, and the process's memory figures.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "netware/emulated/EmulatedClient.h"
+#include "netware/emulated/NetworkGenerator.h"
+
+// A field of /proc/self/status in MiB: "VmRSS" (resident now), "VmHWM" (peak).
+inline double ProcessMemoryMiB(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = field + ":";
+    while (std::getline(status, line))
+        if (line.rfind(prefix, 0) == 0)
+            return std::strtod(line.c_str() + prefix.size(), nullptr) / 1024.0;
+    return 0;
+}
+
+inline std::string TempNetworkPath(const std::string& name)
+{
+    return (std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()) + ".db")).string();
+}
+
+inline void RemoveNetwork(const std::string& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(path + suffix);
+}
+
+inline GenerateOptions BenchNetworkOptions(long long files, long long directories)
+{
+    GenerateOptions options;
+    options.directories = directories;
+    options.deletedFiles = files;
+    return options;
+}
+
+// A network of the given size, generated into a temporary file on construction.
+class GeneratedNetwork {
+public:
+    GeneratedNetwork(const std::string& name, long long files, long long directories) : path_(TempNetworkPath(name))
+    {
+        GenerateNetwork(*EmulatedClient::Open(path_), BenchNetworkOptions(files, directories));
+    }
+    ~GeneratedNetwork() { RemoveNetwork(path_); }
+    GeneratedNetwork(const GeneratedNetwork&) = delete;
+    GeneratedNetwork& operator=(const GeneratedNetwork&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
