@@ -2,3 +2,19 @@
 #include "app/JobState.h"
 
 JobState Job;
+
+void StartJob(JobState& job, const JobControls& controls)
+{
+    job.ResultList = controls.ResultList;
+    job.StatusLine = controls.StatusLine;
+    job.PatternMemo = controls.PatternMemo;
+    job.LargerThanSpin = controls.LargerThanSpin;
+    job.SmallerThanSpin = controls.SmallerThanSpin;
+    job.AgeSpin = controls.AgeSpin;
+    job.LogicGroup = controls.LogicGroup;
+    job.OptionsGroup = controls.OptionsGroup;
+    job.ResultsLabel = controls.ResultsLabel;
+    job.TotalCount = 0;
+    job.MatchCount = 0;
+    job.RunState = RunState::Running;
+}

@@ -69,3 +69,21 @@ struct JobState {
 
 // The program's one instance.
 extern JobState Job;
+
+// The controls a job reads and writes, as the job driver hands them over.
+struct JobControls {
+    ::ResultList* ResultList = nullptr;
+    QStatusBar* StatusLine = nullptr;
+    QPlainTextEdit* PatternMemo = nullptr;
+    QSpinBox* LargerThanSpin = nullptr;
+    QSpinBox* SmallerThanSpin = nullptr;
+    QSpinBox* AgeSpin = nullptr;
+    RadioGroup* LogicGroup = nullptr;
+    RadioGroup* OptionsGroup = nullptr;
+    QLabel* ResultsLabel = nullptr;
+};
+
+// The start of every job: the control references are set, the counters go
+// back to 0 and RunState to running (an earlier job's Yes to All or No to All
+// no longer applies).
+void StartJob(JobState& job, const JobControls& controls);

@@ -46,19 +46,8 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     ShellTreeView1->setEnabled(false);
     CheckListBoxQ->setEnabled(false);
 
-    Job.ResultList = ListBoxResults;
-    Job.StatusLine = StatusBar1;
-    Job.PatternMemo = MemoExtList;
-    Job.LargerThanSpin = FileSizeLowerLimit;
-    Job.SmallerThanSpin = FileSizeUpperLimit;
-    Job.AgeSpin = FileOlderThan;
-    Job.LogicGroup = RadioGroupLogic;
-    Job.OptionsGroup = RadioGroupOptions;
-    Job.ResultsLabel = LabelResults;
-
-    Job.TotalCount = 0;
-    Job.MatchCount = 0;
-    Job.RunState = RunState::Running;
+    StartJob(Job, {ListBoxResults, StatusBar1, MemoExtList, FileSizeLowerLimit, FileSizeUpperLimit, FileOlderThan,
+                   RadioGroupLogic, RadioGroupOptions, LabelResults});
 
     ListBoxResults->clear();
 

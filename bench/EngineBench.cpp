@@ -106,19 +106,8 @@ struct EngineWindow {
 
     void Prepare(JobState& job)
     {
-        job.RunState = RunState::Running;
-        job.TotalCount = 0;
-        job.MatchCount = 0;
+        StartJob(job, {results, status, patterns, larger, smaller, age, logic, options, label});
         job.UseAge = job.UseLargerThan = job.UseSmallerThan = job.UsePatterns = true;
-        job.ResultList = results;
-        job.StatusLine = status;
-        job.PatternMemo = patterns;
-        job.LargerThanSpin = larger;
-        job.SmallerThanSpin = smaller;
-        job.AgeSpin = age;
-        job.LogicGroup = logic;
-        job.OptionsGroup = options;
-        job.ResultsLabel = label;
         results->clear();
     }
 

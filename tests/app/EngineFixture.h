@@ -45,16 +45,7 @@ protected:
         smallerThan.setValue(10);
         age.setValue(14);
 
-        job.RunState = RunState::Running;
-        job.ResultList = &results;
-        job.StatusLine = &status;
-        job.PatternMemo = &patterns;
-        job.LargerThanSpin = &largerThan;
-        job.SmallerThanSpin = &smallerThan;
-        job.AgeSpin = &age;
-        job.LogicGroup = &logic;
-        job.OptionsGroup = &options;
-        job.ResultsLabel = &label;
+        StartJob(job, {&results, &status, &patterns, &largerThan, &smallerThan, &age, &logic, &options, &label});
     }
 
     void TearDown() override
