@@ -23,6 +23,7 @@ public:
     long long Int(int column) const;
     std::string Text(int column) const;
     bool IsNull(int column) const;
+    bool IsInteger(int column) const;
 
 private:
     sqlite3* db_;

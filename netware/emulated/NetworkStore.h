@@ -1,11 +1,15 @@
 // Reads and writes the contents of an emulated network: the queries the client
 // answers from, and the additions that fixtures, the generator and the demo
-// network make. Statements are prepared once and reused.
+// network make. Statements are prepared once and reused; the read-mostly tables
+// are answered from memory.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "netware/emulated/EmulatedDatabase.h"
@@ -83,8 +87,30 @@ public:
                   std::uint16_t code, long long after);
 
 private:
+    struct Tables;
+
     Statement& Prepared(int slot, const char* sql);
+    // The in-memory copy of servers, volumes, directories, connections, users
+    // and faults (not the files, live or deleted), or nullptr when it cannot be trusted now (see the
+    // definition) and the database must answer.
+    const Tables* Memory();
+    void Load(Tables& tables);
+
+    bool FindServerSql(const std::string& name, StoredServer& server);
+    bool ServerByIdSql(long long id, StoredServer& server);
+    std::vector<StoredServer> ServersSql();
+    bool FindVolumeSql(long long serverId, const std::string& name, StoredVolume& volume);
+    bool VolumeByNumberSql(long long serverId, int number, StoredVolume& volume);
+    std::vector<StoredVolume> VolumesSql(long long serverId);
+    long long RootDirectorySql(long long volumeId);
+    long long FindChildSql(long long volumeId, long long parentId, const std::string& name);
+    bool UserNameSql(std::uint32_t id, std::string& name);
+    std::vector<std::pair<long long, bool>> ConnectionsSql();
+    std::vector<StoredFault> FaultsSql(const char* operation, long long dirId);
+    bool UserFaultSql(std::uint32_t userId, std::uint16_t& code);
 
     EmulatedDatabase& db_;
     std::vector<std::unique_ptr<Statement>> statements_;
+    std::unique_ptr<Tables> tables_;
+    long long tablesChangeCount_ = -1;  // the connection's change count the copy was loaded at
 };

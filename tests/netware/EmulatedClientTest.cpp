@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "netware/emulated/EmulatedClient.h"
+#include "netware/emulated/EmulatedDatabase.h"
 
 namespace {
 
@@ -280,6 +281,48 @@ TEST_F(EmulatedClientTest, ObjectNamesByIdWithUnknownEmptyAndFaultedUsers)
     ASSERT_EQ(client->ContextSet(context, DCK_TREE_NAME, "tree1___"), 0);
     EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, 0x1001, name), 0);
     EXPECT_EQ(client->ObjectIdToNameByClient(context + 100, conn, 0x1001, name), ERR_BAD_CONTEXT);
+}
+
+// Servers, directories, users and faults are answered from memory once read:
+// whatever changes them afterwards must show at once, and an import that fails
+// must leave nothing behind, there or in the database.
+TEST_F(EmulatedClientTest, ChangesAfterTheFirstAnswersShowAndAFailedImportLeavesNothing)
+{
+    NWDSContextHandle context = 0;
+    ASSERT_EQ(client->ContextCreate(context), 0);
+    NWCONN_HANDLE conn = Open("SRV1");
+    char name[256];
+    ASSERT_EQ(client->ObjectIdToNameByClient(context, conn, 0x2001, name), ERR_NO_SUCH_OBJECT);
+    ASSERT_EQ(Search(conn, "VOL1:DATA", SA_DIRECTORIES, "*"), (std::vector<std::string>{"A", "B", "notes"}));
+
+    client->ImportFixture("user 0x2001 LATE\ndir \\\\SRV1\\VOL1\\DATA\\C\nfault name 0x1001 code=0x89FC\n"
+                          "server NEW tree=TREE1\nvolume NEW SYS\nconnection NEW\n");
+    EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, 0x2001, name), 0);
+    EXPECT_STREQ(name, "LATE");
+    EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, 0x1001, name), 0x89FC);
+    EXPECT_EQ(Search(conn, "VOL1:DATA", SA_DIRECTORIES, "*"), (std::vector<std::string>{"A", "B", "notes", "C"}));
+    EXPECT_EQ(Search(conn, "vol1:data\\c", SA_DIRECTORIES, "*"), std::vector<std::string>{});
+    NWCONN_REF ref = 0;
+    nuint32 iterator = 3;
+    EXPECT_EQ(client->NextConnRef(iterator, ref), 0);
+    NWCONN_HANDLE fresh = 0;
+    ASSERT_EQ(client->NWCCOpenConnByRef(ref, 1, 0, fresh), 0);
+    char text[64];
+    ASSERT_EQ(client->ConnInfo(fresh, NWCC_INFO_SERVER_NAME, sizeof text, text), 0);
+    EXPECT_STREQ(text, "NEW");
+
+    // Written straight into the database, not through the client.
+    client->Database().Exec("DELETE FROM users WHERE id = 8194");  // 0x2002 has no user yet: nothing changes
+    client->Database().Exec("DELETE FROM users WHERE id = 8193");
+    EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, 0x2001, name), ERR_NO_SUCH_OBJECT);
+
+    // The second dir line reads what the first one wrote before the failure.
+    EXPECT_THROW(client->ImportFixture("user 0x3001 ROLLED\ndir \\\\SRV1\\VOL1\\DATA\\D\n"
+                                       "dir \\\\SRV1\\VOL1\\DATA\\D\nbogus line\n"),
+                 std::runtime_error);
+    EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, 0x3001, name), ERR_NO_SUCH_OBJECT);
+    EXPECT_EQ(Search(conn, "VOL1:DATA", SA_DIRECTORIES, "*"), (std::vector<std::string>{"A", "B", "notes", "C"}));
+    EXPECT_EQ(Search(conn, "VOL1:DATA\\D", SA_DIRECTORIES, "*"), std::vector<std::string>{"<start failed>"});
 }
 
 TEST_F(EmulatedClientTest, ErrorTextLibraryPresentWithoutStrerrorOrAbsent)
