@@ -50,7 +50,10 @@ void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 at
     nuint16 sequence = 0xFFFF;
     NWSEARCH_ENTRY buffer{};
     NWCCODE code = DirSearchStart(conn, 0, directory.c_str(), volumeNumber, directoryID, sequence, buffer, 0);
-    const std::string prefix = AddSlash(directory);
+    // One path buffer for the whole search: each entry only replaces the name
+    // after the directory's prefix.
+    std::string path = AddSlash(directory);
+    const size_t prefixLength = path.size();
     while (code == 0) {
         WalkEntry walkEntry;
         code = DirSearchNext(conn, volumeNumber, directoryID, sequence, attributes, pattern.c_str(), walkEntry.entry,
@@ -63,7 +66,9 @@ void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 at
         walkEntry.conn = conn;
         PumpMessages();
         sequence = walkEntry.entry.nextSequence;
-        sink(prefix + walkEntry.entry.name, walkEntry);
+        path.resize(prefixLength);
+        path += walkEntry.entry.name;
+        sink(path, walkEntry);
     }
 }
 }  // namespace
@@ -94,8 +99,9 @@ void WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::
         return;
     // Collected first and walked after the search has ended, so no search is
     // held open on the server across the recursion.
+    static const std::string all = "*";
     std::vector<std::string> subdirectories;
-    SearchDirectory(conn, dir, SA_DIRECTORIES, "*",
+    SearchDirectory(conn, dir, SA_DIRECTORIES, all,
                     [&](const std::string& path, const WalkEntry&) { subdirectories.push_back(path); });
     for (const std::string& sub : subdirectories)
         WalkDirectory(conn, sub, searchPattern, mode, callback, userData, recursive, depth);

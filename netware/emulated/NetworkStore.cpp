@@ -13,7 +13,7 @@ enum Slot {
     kFindServer, kServerById, kServers, kFindVolume, kVolumeByNumber, kVolumes, kRoot, kFindChild,
     kChildDirs, kChildFiles, kDeleted, kUserName, kConnections, kFaults, kUserFault, kPurge,
     kAddTree, kTreeSpelling, kAddServer, kAddVolume, kNextVolumeNumber, kAddDir, kAddFile, kAddDeleted, kAddUser,
-    kClearPrimary, kAddConnection, kAddFault, kLoadDirectories, kLoadUsers, kLoadFaults, kSlotCount
+    kClearPrimary, kAddConnection, kAddFault, kLoadDirectories, kLoadFiles, kLoadUsers, kLoadFaults, kSlotCount
 };
 
 StoredServer ServerRow(Statement& s) { return {s.Int(0), s.Text(1), s.Text(2)}; }
@@ -54,6 +54,7 @@ struct NetworkStore::Tables {
     std::unordered_map<long long, long long> roots;              // volume id -> root directory id
     std::unordered_map<ChildKey, long long, ChildKeyHash> childByName;  // -> directory id
     std::unordered_map<long long, std::vector<std::string>> childNames;  // parent id -> names, by id
+    std::unordered_map<long long, std::vector<std::string>> fileNames;   // directory id -> live files, by id
     std::vector<std::pair<long long, bool>> connections;         // workstation order
     std::unordered_map<std::uint32_t, std::string> users;
     std::unordered_map<std::uint32_t, std::uint16_t> nameFaults;  // the first fault per user id
@@ -114,6 +115,9 @@ void NetworkStore::Load(Tables& tables)
         tables.childByName.emplace(ChildKey{volumeId, parentId, FoldedName(name)}, id);
         tables.childNames[parentId].push_back(std::move(name));
     }
+    auto& files = Prepared(kLoadFiles, "SELECT dir_id, name FROM files ORDER BY id");
+    while (files.Step())
+        tables.fileNames[files.Int(0)].push_back(files.Text(1));
     tables.connections = ConnectionsSql();
 
     constexpr long long kMaxId = std::numeric_limits<std::uint32_t>::max();
@@ -357,16 +361,22 @@ std::vector<StoredEntry> NetworkStore::Children(long long dirId)
 {
     std::vector<StoredEntry> entries;
     if (const Tables* memory = Memory()) {
-        const auto found = memory->childNames.find(dirId);
-        if (found != memory->childNames.end())
-            for (const std::string& name : found->second)
+        const auto dirs = memory->childNames.find(dirId);
+        const auto files = memory->fileNames.find(dirId);
+        entries.reserve((dirs == memory->childNames.end() ? 0 : dirs->second.size()) +
+                        (files == memory->fileNames.end() ? 0 : files->second.size()));
+        if (dirs != memory->childNames.end())
+            for (const std::string& name : dirs->second)
                 entries.push_back({name, true});
-    } else {
-        auto& dirs = Prepared(kChildDirs, "SELECT name FROM directories WHERE parent_id = ? ORDER BY id");
-        dirs.Bind(1, dirId);
-        while (dirs.Step())
-            entries.push_back({dirs.Text(0), true});
+        if (files != memory->fileNames.end())
+            for (const std::string& name : files->second)
+                entries.push_back({name, false});
+        return entries;
     }
+    auto& dirs = Prepared(kChildDirs, "SELECT name FROM directories WHERE parent_id = ? ORDER BY id");
+    dirs.Bind(1, dirId);
+    while (dirs.Step())
+        entries.push_back({dirs.Text(0), true});
     auto& files = Prepared(kChildFiles, "SELECT name FROM files WHERE dir_id = ? ORDER BY id");
     files.Bind(1, dirId);
     while (files.Step())

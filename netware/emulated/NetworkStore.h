@@ -90,8 +90,8 @@ private:
     struct Tables;
 
     Statement& Prepared(int slot, const char* sql);
-    // The in-memory copy of servers, volumes, directories, connections, users
-    // and faults (not the files, live or deleted), or nullptr when it cannot be trusted now (see the
+    // The in-memory copy of servers, volumes, directories, live file names,
+    // connections, users and faults (not the deleted files), or nullptr when it cannot be trusted now (see the
     // definition) and the database must answer.
     const Tables* Memory();
     void Load(Tables& tables);

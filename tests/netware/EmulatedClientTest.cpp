@@ -295,8 +295,13 @@ TEST_F(EmulatedClientTest, ChangesAfterTheFirstAnswersShowAndAFailedImportLeaves
     ASSERT_EQ(client->ObjectIdToNameByClient(context, conn, 0x2001, name), ERR_NO_SUCH_OBJECT);
     ASSERT_EQ(Search(conn, "VOL1:DATA", SA_DIRECTORIES, "*"), (std::vector<std::string>{"A", "B", "notes"}));
 
+    ASSERT_EQ(Search(conn, "VOL1:DATA", SA_FILES, "*"), (std::vector<std::string>{"live.txt", "other.doc"}));
+
     client->ImportFixture("user 0x2001 LATE\ndir \\\\SRV1\\VOL1\\DATA\\C\nfault name 0x1001 code=0x89FC\n"
-                          "server NEW tree=TREE1\nvolume NEW SYS\nconnection NEW\n");
+                          "server NEW tree=TREE1\nvolume NEW SYS\nconnection NEW\n"
+                          "file \\\\SRV1\\VOL1\\DATA\\late.txt\n");
+    EXPECT_EQ(Search(conn, "VOL1:DATA", SA_FILES, "*"),
+              (std::vector<std::string>{"live.txt", "other.doc", "late.txt"}));
     EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, 0x2001, name), 0);
     EXPECT_STREQ(name, "LATE");
     EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, 0x1001, name), 0x89FC);
