@@ -66,7 +66,7 @@ void GenerateNetwork(EmulatedClient& client, const GenerateOptions& options)
 
     static const char* const stems[] = {"REPORT", "BUDGET", "LETTER", "NOTES", "DATA", "SETUP", "DRAFT", "SCAN"};
     static const char* const extensions[] = {"TMP", "BAK", "DOC", "XLS", "TXT", "LOG", "ZIP", "DAT"};
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = options.now != 0 ? options.now : std::time(nullptr);
     long long perDirectory = options.deletedFiles / options.directories;
     long long remainder = options.deletedFiles % options.directories;
     char name[64];

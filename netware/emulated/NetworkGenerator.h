@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 class EmulatedClient;
 
@@ -12,6 +13,9 @@ struct GenerateOptions {
     long long deletedFiles = 1000000;
     int users = 50;
     std::uint32_t seed = 1;
+    // Deletion dates lie up to 2000 days before this moment; 0 means now. A
+    // fixed moment makes two generations with one seed identical.
+    std::time_t now = 0;
 };
 
 // Adds servers GEN1.. (all on tree GENTREE, the workstation connected to each,

@@ -138,6 +138,7 @@ TEST(EmulatedNetwork, GenerationIsSeededAndSpreadsFilesOverDirectories)
     options.directories = 250;
     options.deletedFiles = 2003;
     options.users = 20;
+    options.now = 1700000000;  // both generations date their files from one moment
     auto a = EmulatedClient::OpenInMemory();
     auto b = EmulatedClient::OpenInMemory();
     GenerateNetwork(*a, options);
