@@ -17,26 +17,13 @@
 
 namespace {
 
-// One explanation line: the indent, then the pieces. A line of the usual
-// length is put together on the stack and copied into the result list in one
-// piece.
+// One explanation line: the indent, then the pieces, copied by the result
+// list straight into its store.
 template <typename... Pieces>
 void Explain(JobState& job, const Pieces&... pieces)
 {
-    if (!job.ResultList)
-        return;
-    const std::string_view indent = ExplanationIndent;
-    char buffer[160];
-    if (indent.size() + (std::string_view(pieces).size() + ...) > sizeof buffer) {
-        job.ResultList->addLine({indent, std::string_view(pieces)...});
-        return;
-    }
-    char* end = buffer;
-    for (std::string_view piece : {indent, std::string_view(pieces)...}) {
-        std::memcpy(end, piece.data(), piece.size());
-        end += piece.size();
-    }
-    job.ResultList->addLine(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+    if (job.ResultList)
+        job.ResultList->addLine({std::string_view(ExplanationIndent), std::string_view(pieces)...});
 }
 
 // A number's decimal digits, in a buffer of the caller's.

@@ -99,7 +99,7 @@ NWCCODE ConnTreeName(NWCONN_HANDLE conn, std::string& tree)
         // trailing underscores cannot be told apart and go too.
         if (tree.size() > 32)
             tree.resize(32);
-        tree = TrimCharsRight(tree, "_");
+        tree.erase(tree.find_last_not_of('_') + 1);
     }
     return code;
 }

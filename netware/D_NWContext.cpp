@@ -7,7 +7,18 @@ NWCCODE ContextText(NWDSContextHandle context, nuint32 key, std::string& text)
 {
     char buffer[257] = {};
     const NWCCODE code = ContextGet(context, key, buffer);
-    text = code == 0 ? ReplaceText(buffer, "CN=", "", true, false) : std::string();
+    // Every "CN=" goes, in any letter case, as ReplaceText would drop it, but
+    // without its copies: a context is read for every name looked up.
+    text.clear();
+    if (code != 0)
+        return code;
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    for (const char* p = buffer; *p != '\0';) {
+        if (upper(p[0]) == 'C' && upper(p[1]) == 'N' && p[2] == '=')
+            p += 3;
+        else
+            text += *p++;
+    }
     return code;
 }
 
@@ -45,7 +56,10 @@ NWCCODE SetContextTreeAndName(NWDSContextHandle context, const std::string& tree
                 return code;
         }
     }
-    return ContextSet(context, DCK_NAME_CONTEXT, StripLeadingDot(nameContext).c_str());
+    const char* name = nameContext.c_str();
+    if (*name == '.')
+        ++name;  // as StripLeadingDot, without a copy
+    return ContextSet(context, DCK_NAME_CONTEXT, name);
 }
 
 NWCCODE AlignContextWithConn(NWDSContextHandle context, NWCONN_HANDLE conn)

@@ -18,10 +18,12 @@ int DaysInMonth(int year, int month)
 // Days from 0001-01-01 to the given date (proleptic Gregorian calendar).
 long DaysFromCivilStart(int year, int month, int day)
 {
+    // Days before each month in a common year; a leap day counts from March on.
+    static const int daysBeforeMonth[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
     long y = year - 1;
-    long days = y * 365 + y / 4 - y / 100 + y / 400;
-    for (int m = 1; m < month; ++m)
-        days += DaysInMonth(year, m);
+    long days = y * 365 + y / 4 - y / 100 + y / 400 + daysBeforeMonth[month - 1];
+    if (month > 2 && IsLeapYear(year))
+        ++days;
     return days + day - 1;
 }
 

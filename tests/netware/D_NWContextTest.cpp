@@ -62,6 +62,10 @@ TEST_F(ContextTest, ContextTextDropsCnInAnyCase)
     std::string text;
     EXPECT_EQ(ContextTreeName(context, text), 0);
     EXPECT_EQ(text, "Admin.x.Y");
+    // What is left after a "CN=" is not searched again.
+    client.SetContextTree(context, "OU=A.cCN=N=B.CN");
+    EXPECT_EQ(ContextTreeName(context, text), 0);
+    EXPECT_EQ(text, "OU=A.cN=B.CN");
     EXPECT_NE(ContextTreeName(context + 50, text), 0);
     EXPECT_EQ(text, "");
 }

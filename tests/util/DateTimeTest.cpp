@@ -15,6 +15,22 @@ TEST(EncodeDateTime, KnownDaysAndTimes)
     EXPECT_NEAR(EncodeDateTime(1999, 12, 31, 23, 59, 7, 0), 36525 + (23 * 3600 + 59 * 60 + 7) / 86400.0, 1e-9);
 }
 
+TEST(EncodeDateTime, EveryValidDateIsOneDayAfterTheDayBefore)
+{
+    double previous = EncodeDateTime(1, 1, 1, 0, 0, 0, 0);
+    EXPECT_DOUBLE_EQ(previous, -693593.0);
+    for (int year = 1; year <= 9999; ++year)
+        for (int month = 1; month <= 12; ++month)
+            for (int day = 1; day <= 31 && IsValidDate(year, month, day); ++day) {
+                if (year == 1 && month == 1 && day == 1)
+                    continue;
+                const double days = EncodeDateTime(year, month, day, 0, 0, 0, 0);
+                ASSERT_EQ(days, previous + 1) << year << '-' << month << '-' << day;
+                previous = days;
+            }
+    EXPECT_DOUBLE_EQ(previous, 2958465.0);  // 9999-12-31
+}
+
 TEST(EncodeDateTime, InvalidPartsRaise)
 {
     EXPECT_THROW(EncodeDateTime(1900, 2, 29, 0, 0, 0, 0), DateTimeError);
