@@ -18,12 +18,12 @@
 namespace {
 
 // One explanation line: the indent, then the pieces, copied by the result
-// list straight into its store.
-template <typename... Pieces>
-void Explain(JobState& job, const Pieces&... pieces)
+// list straight into its store. The pieces are views made where the texts are
+// written, so a literal's length is known there.
+void Explain(JobState& job, std::string_view a, std::string_view b = "", std::string_view c = "")
 {
     if (job.ResultList)
-        job.ResultList->addLine({std::string_view(ExplanationIndent), std::string_view(pieces)...});
+        job.ResultList->addLine({std::string_view(ExplanationIndent), a, b, c});
 }
 
 // A number's decimal digits, in a buffer of the caller's.
@@ -197,9 +197,12 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
             return;
         }
     }
+    // The name is split once for all the patterns.
     const std::string_view name(file.Record.name, strnlen(file.Record.name, sizeof file.Record.name));
+    std::string_view nameBase, nameExt;
+    SplitAtFirstDot(name, nameBase, nameExt);
     for (const PatternLines::Pattern& pattern : patterns) {
-        file.Matched = Matches(pattern.base, pattern.extension, name);
+        file.Matched = Part<true>(pattern.base, nameBase) && Part<true>(pattern.extension, nameExt);
         if (file.Matched) {
             Explain(job, "Name match with ", pattern.line);
             return;
