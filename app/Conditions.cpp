@@ -26,12 +26,25 @@ void Explain(JobState& job, std::string_view a, std::string_view b = "", std::st
         job.ResultList->addLine({std::string_view(ExplanationIndent), a, b, c});
 }
 
-// A number's decimal digits, in a buffer of the caller's.
-std::string_view Decimal(long long value, std::array<char, 24>& buffer)
-{
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
-}
+// A number's decimal digits. The limits, and often the ages, are the same
+// number file after file, so the last number's digits are kept and reused.
+class DecimalText {
+public:
+    std::string_view operator()(long long value)
+    {
+        if (value != value_ || length_ == 0) {
+            const auto result = std::to_chars(buffer_.data(), buffer_.data() + buffer_.size(), value);
+            length_ = static_cast<std::size_t>(result.ptr - buffer_.data());
+            value_ = value;
+        }
+        return {buffer_.data(), length_};
+    }
+
+private:
+    long long value_ = 0;
+    std::size_t length_ = 0;
+    std::array<char, 24> buffer_{};
+};
 
 constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -155,8 +168,8 @@ void TestAge(JobState& job, FileEvaluation& file)
     long long limit = job.AgeSpin ? job.AgeSpin->value() : 0;
     file.Matched = days > limit;
     if (file.Matched) {
-        std::array<char, 24> digits;
-        Explain(job, "Deleted ", Decimal(days, digits), " days ago");
+        thread_local DecimalText ageDigits;
+        Explain(job, "Deleted ", ageDigits(days), " days ago");
     }
 }
 
@@ -165,8 +178,8 @@ void TestLargerThan(JobState& job, FileEvaluation& file)
     std::uint32_t limit = LimitOf(job.LargerThanSpin);
     file.Matched = file.Record.fileSize / limit >= 1024;
     if (file.Matched) {
-        std::array<char, 24> digits;
-        Explain(job, "File size >= ", Decimal(limit, digits), " kB");
+        thread_local DecimalText largerDigits;
+        Explain(job, "File size >= ", largerDigits(limit), " kB");
     }
 }
 
@@ -177,8 +190,8 @@ void TestSmallerThan(JobState& job, FileEvaluation& file)
     std::uint32_t limit = LimitOf(job.SmallerThanSpin);
     file.Matched = file.Record.fileSize / limit <= 1024;
     if (file.Matched) {
-        std::array<char, 24> digits;
-        Explain(job, "File size <= ", Decimal(limit, digits), " kB");
+        thread_local DecimalText smallerDigits;
+        Explain(job, "File size <= ", smallerDigits(limit), " kB");
     }
 }
 
