@@ -71,12 +71,22 @@ namespace {
 // The client writes at most 255 bytes; the extra byte keeps the text
 // terminated whatever it wrote.
 template <typename Info, typename Id>
+NWCCODE InfoChars(Info info, Id id, nuint32 infoType, char (&buffer)[256])
+{
+    const NWCCODE code = info(id, infoType, 255, buffer);
+    buffer[255] = '\0';
+    return code;
+}
+
+template <typename Info, typename Id>
 NWCCODE InfoText(Info info, Id id, nuint32 infoType, std::string& text)
 {
     char buffer[256] = {};
-    const NWCCODE code = info(id, infoType, 255, buffer);
-    buffer[255] = '\0';
-    text = code == 0 ? std::string(buffer) : std::string();
+    const NWCCODE code = InfoChars(info, id, infoType, buffer);
+    if (code == 0)
+        text.assign(buffer);
+    else
+        text.clear();
     return code;
 }
 }  // namespace
@@ -93,14 +103,20 @@ NWCCODE ConnRefInfoText(NWCONN_REF connRef, nuint32 infoType, std::string& text)
 
 NWCCODE ConnTreeName(NWCONN_HANDLE conn, std::string& tree)
 {
-    const NWCCODE code = ConnInfoText(conn, NWCC_INFO_TREE_NAME, tree);
-    if (code == 0) {
-        // The client pads tree names with "_" to 32 characters; a name's own
-        // trailing underscores cannot be told apart and go too.
-        if (tree.size() > 32)
-            tree.resize(32);
-        tree.erase(tree.find_last_not_of('_') + 1);
+    // Trimmed in the buffer, so that only the name itself is copied: names
+    // are aligned with their connection's tree for every user looked up.
+    char buffer[256] = {};
+    const NWCCODE code = InfoChars(ConnInfo, conn, NWCC_INFO_TREE_NAME, buffer);
+    if (code != 0) {
+        tree.clear();
+        return code;
     }
+    // The client pads tree names with "_" to 32 characters; a name's own
+    // trailing underscores cannot be told apart and go too.
+    std::size_t length = strnlen(buffer, 32);
+    while (length > 0 && buffer[length - 1] == '_')
+        --length;
+    tree.assign(buffer, length);
     return code;
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+constexpr bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month)
 {
@@ -15,13 +15,14 @@ int DaysInMonth(int year, int month)
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
+// Days before each month in a common year; a leap day counts from March on.
+constexpr int DaysBeforeMonth[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
 // Days from 0001-01-01 to the given date (proleptic Gregorian calendar).
-long DaysFromCivilStart(int year, int month, int day)
+constexpr long DaysFromCivilStart(int year, int month, int day)
 {
-    // Days before each month in a common year; a leap day counts from March on.
-    static const int daysBeforeMonth[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
     long y = year - 1;
-    long days = y * 365 + y / 4 - y / 100 + y / 400 + daysBeforeMonth[month - 1];
+    long days = y * 365 + y / 4 - y / 100 + y / 400 + DaysBeforeMonth[month - 1];
     if (month > 2 && IsLeapYear(year))
         ++days;
     return days + day - 1;
@@ -54,7 +55,7 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
     if (!IsValidDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
         second > 59 || millisecond < 0 || millisecond > 999)
         throw DateTimeError("Invalid argument to date encode");
-    static const long epoch = DaysFromCivilStart(1899, 12, 30);
+    constexpr long epoch = DaysFromCivilStart(1899, 12, 30);
     double days = static_cast<double>(DaysFromCivilStart(year, month, day) - epoch);
     double time = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond) / 86400000.0;
     // Before the epoch the fraction counts away from zero, as the date-time type does.
