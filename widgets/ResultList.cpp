@@ -46,7 +46,8 @@ ResultLines::TextBlock& ResultLines::newBlock(std::size_t length)
     return blocks_.emplace_back(TextBlock{std::make_unique_for_overwrite<char[]>(capacity), 0, capacity});
 }
 
-char* ResultLines::place(std::size_t length, Span& span)
+// Inline: it runs for every line added, more often than anything else here.
+inline char* ResultLines::place(std::size_t length, Span& span)
 {
     TextBlock* block = blocks_.empty() ? nullptr : &blocks_.back();
     if (!block || block->capacity - block->used < length)
