@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include "netware/calwin32.h"
+#include "netware/clxwin32.h"
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/emulated/NetworkGenerator.h"
 
@@ -58,3 +60,21 @@ public:
 private:
     std::string path_;
 };
+
+// Calls visit(conn, "VOLUME:") for every volume of every connection the
+// workstation holds.
+template <typename Visit>
+void ForEachVolume(Visit visit)
+{
+    nuint32 iterator = 0;
+    NWCONN_REF ref = 0;
+    while (NextConnRef(iterator, ref) == 0) {
+        NWCONN_HANDLE conn = 0;
+        if (NWCCOpenConnByRef(ref, 1, 0, conn) != 0)
+            continue;
+        char volume[256];
+        for (nuint16 number = 0; NWGetVolumeName(conn, number, volume) == 0; ++number)
+            visit(conn, std::string(volume) + ":");
+        CloseConn(conn);
+    }
+}

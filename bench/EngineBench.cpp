@@ -53,23 +53,6 @@ const GeneratedNetwork& Network()
     return network;
 }
 
-// Calls visit(conn, "VOLUME:") for every volume of every connection.
-template <typename Visit>
-void ForEachVolume(Visit visit)
-{
-    nuint32 iterator = 0;
-    NWCONN_REF ref = 0;
-    while (NextConnRef(iterator, ref) == 0) {
-        NWCONN_HANDLE conn = 0;
-        if (NWCCOpenConnByRef(ref, 1, 0, conn) != 0)
-            continue;
-        char volume[256];
-        for (nuint16 number = 0; NWGetVolumeName(conn, number, volume) == 0; ++number)
-            visit(conn, std::string(volume) + ":");
-        CloseConn(conn);
-    }
-}
-
 // The window's part that the engine touches, with the design values.
 struct EngineWindow {
     EngineWindow()

@@ -57,17 +57,9 @@ void BM_RawDeletedFileScan(benchmark::State& state)
         auto client = EmulatedClient::Open(path);
         NWClientBackend* previous = SetClientBackend(client.get());
         long long scanned = 0;
-        nuint32 iterator = 0;
-        NWCONN_REF ref = 0;
-        while (NextConnRef(iterator, ref) == 0) {
-            NWCONN_HANDLE conn = 0;
-            if (NWCCOpenConnByRef(ref, 1, 0, conn) != 0)
-                continue;
-            char volume[256];
-            for (nuint16 number = 0; NWGetVolumeName(conn, number, volume) == 0; ++number)
-                scanned += RawDeletedFileScan(conn, std::string(volume) + ":", true, {}).records;
-            CloseConn(conn);
-        }
+        ForEachVolume([&](NWCONN_HANDLE conn, const std::string& volume) {
+            scanned += RawDeletedFileScan(conn, volume, true, {}).records;
+        });
         SetClientBackend(previous);
         records = scanned;
     }
