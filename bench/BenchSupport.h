@@ -12,6 +12,7 @@
 #include "netware/calwin32.h"
 #include "netware/clxwin32.h"
 #include "netware/emulated/EmulatedClient.h"
+#include "netware/emulated/RawScan.h"
 #include "netware/emulated/NetworkGenerator.h"
 
 // A field of /proc/self/status in MiB: "VmRSS" (resident now), "VmHWM" (peak).
@@ -77,4 +78,19 @@ void ForEachVolume(Visit visit)
             visit(conn, std::string(volume) + ":");
         CloseConn(conn);
     }
+}
+
+// The raw deleted-file scan of every connected volume, recursively, through a
+// fresh client on the network file (so every directory's records are loaded
+// from the database each time); returns the number of records seen.
+inline long long RawScanEveryVolume(const std::string& networkPath)
+{
+    auto client = EmulatedClient::Open(networkPath);
+    NWClientBackend* previous = SetClientBackend(client.get());
+    long long scanned = 0;
+    ForEachVolume([&](NWCONN_HANDLE conn, const std::string& volume) {
+        scanned += RawDeletedFileScan(conn, volume, true, {}).records;
+    });
+    SetClientBackend(previous);
+    return scanned;
 }

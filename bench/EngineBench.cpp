@@ -119,14 +119,7 @@ void BM_RawScan(benchmark::State& state)
     const std::string& path = Network().Path();
     long long records = 0;
     for (auto _ : state) {
-        auto client = EmulatedClient::Open(path);
-        NWClientBackend* previous = SetClientBackend(client.get());
-        long long scanned = 0;
-        ForEachVolume([&](NWCONN_HANDLE conn, const std::string& volume) {
-            scanned += RawDeletedFileScan(conn, volume, true, {}).records;
-        });
-        SetClientBackend(previous);
-        records = scanned;
+        records = RawScanEveryVolume(path);
     }
     if (records != kFiles)
         state.SkipWithError("the raw scan did not see every deleted file");
