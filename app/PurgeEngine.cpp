@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -105,25 +106,73 @@ void AddLine(JobState& job, std::string_view text, int* index = nullptr)
 
 } // namespace
 
-void AppendDeletedFileText(std::string& text, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
-                           std::string_view userName)
+namespace {
+
+constexpr std::string_view SizeOpen = "  (";
+constexpr std::string_view DeletedOpen = ") [ Deleted: ";
+constexpr std::string_view UserOpen = " by ";
+constexpr std::string_view LineClose = " ]";
+
+char* Put(char* out, std::string_view text)
 {
-    text += name;
-    text += "  (";
-    text += FormatSize(size);
-    text += ") [ Deleted: ";
-    AppendPackedDateTimeText(text, deletedDateAndTime);
-    text += " by ";
-    text += userName;
-    text += " ]";
+    return std::copy(text.begin(), text.end(), out);
+}
+
+// A file's line, built in a buffer kept across the files of a scan, so that a
+// line costs no allocation: the mark, then the file text.
+class FileLine {
+public:
+    std::string_view Build(std::string_view name, nuint32 size, nuint32 deletedDateAndTime, std::string_view user)
+    {
+        const std::size_t room = FileLineMark.size() + DeletedFileTextMaxLength(name.size(), user.size());
+        if (buffer_.size() < room)
+            buffer_.resize(room);
+        char* out = Put(buffer_.data(), FileLineMark);
+        out = PutDeletedFileText(out, name, size, deletedDateAndTime, user);
+        length_ = static_cast<std::size_t>(out - buffer_.data());
+        return Text();
+    }
+    // The line of a matching file: the same text behind the other mark.
+    std::string_view MarkMatching()
+    {
+        Put(buffer_.data(), MatchLineMark);
+        return Text();
+    }
+    std::string_view Text() const { return {buffer_.data(), length_}; }
+    std::string FileText() const { return std::string(Text().substr(FileLineMark.size())); }
+
+private:
+    std::string buffer_;
+    std::size_t length_ = 0;
+};
+
+} // namespace
+
+std::size_t DeletedFileTextMaxLength(std::size_t nameLength, std::size_t userNameLength)
+{
+    return nameLength + SizeOpen.size() + FormattedSizeMaxLength + DeletedOpen.size() + PackedDateTimeTextMaxLength +
+           UserOpen.size() + userNameLength + LineClose.size();
+}
+
+char* PutDeletedFileText(char* out, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
+                         std::string_view userName)
+{
+    out = Put(out, name);
+    out = Put(out, SizeOpen);
+    out = PutFormattedSize(out, size);
+    out = Put(out, DeletedOpen);
+    out = PutPackedDateTimeText(out, deletedDateAndTime);
+    out = Put(out, UserOpen);
+    out = Put(out, userName);
+    return Put(out, LineClose);
 }
 
 std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
                             const std::string& userName)
 {
-    std::string text;
-    text.reserve(name.size() + userName.size() + 48);
-    AppendDeletedFileText(text, name, size, deletedDateAndTime, userName);
+    std::string text(DeletedFileTextMaxLength(name.size(), userName.size()), '\0');
+    text.resize(static_cast<std::size_t>(PutDeletedFileText(text.data(), name, size, deletedDateAndTime, userName) -
+                                         text.data()));
     return text;
 }
 
@@ -162,7 +211,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     NWDELETED_INFO record{};
     // Kept across the files, so that a file's line costs no allocation.
     std::string userName;
-    std::string line;
+    FileLine line;
     do {
         nuint8 volumeNumber = 0;
         nuint32 directoryBase = 0;
@@ -180,10 +229,8 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (CachedObjectName(job.ConnHandle, record.deletorID, job.NameCache, userName) != 0)
             userName = "[n/a]";
         const std::string_view fileName(record.name, strnlen(record.name, sizeof record.name));
-        line.assign(FileLineMark);
-        AppendDeletedFileText(line, fileName, record.fileSize, record.deletedDateAndTime, userName);
         int lineIndex = -1;
-        AddLine(job, line, &lineIndex);
+        AddLine(job, line.Build(fileName, record.fileSize, record.deletedDateAndTime, userName), &lineIndex);
         PumpMessages();
         ++job.TotalCount;
 
@@ -194,8 +241,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (file.Matched) {
             if (job.ResultList) {
                 // The marks are of one length: the line is rewritten where it lies.
-                line.replace(0, MatchLineMark.size(), MatchLineMark);
-                job.ResultList->setLine(lineIndex, line);
+                job.ResultList->setLine(lineIndex, line.MarkMatching());
                 job.ResultList->setSelected(lineIndex, true);
             }
             ++job.MatchCount;
@@ -210,7 +256,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (job.RunState == RunState::Abort)
             file.Matched = false;
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
-            job.RunState = ConfirmPurge(line.substr(FileLineMark.size()));
+            job.RunState = ConfirmPurge(line.FileText());
             if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)
                 file.Matched = false;
         }

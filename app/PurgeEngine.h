@@ -28,6 +28,8 @@ nuint16 ConfirmPurge(const std::string& fileText);
 // The text of a file's line after the "     - " or "     + " mark.
 std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
                             const std::string& userName);
-// The same text appended to text.
-void AppendDeletedFileText(std::string& text, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
-                           std::string_view userName);
+// The same text written at out, which has room for
+// DeletedFileTextMaxLength(name.size(), userName.size()) characters; returns the end.
+char* PutDeletedFileText(char* out, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
+                         std::string_view userName);
+std::size_t DeletedFileTextMaxLength(std::size_t nameLength, std::size_t userNameLength);

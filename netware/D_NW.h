@@ -151,7 +151,9 @@ std::string NWErrorText(nuint32 code);
 void ReportNWError(nuint32 code, const std::string& operation);
 // "yyyy-mm-dd hh:mm:ss" of the unpacked parts, valid or not.
 std::string PackedDateTimeText(nuint32 packed);
-// The same text appended to text.
-void AppendPackedDateTimeText(std::string& text, nuint32 packed);
+// The same text written at out, which has room for PackedDateTimeTextMaxLength
+// characters; returns the end.
+inline constexpr std::size_t PackedDateTimeTextMaxLength = 32;
+char* PutPackedDateTimeText(char* out, nuint32 packed);
 // Raises DateTimeError when the parts form no valid date and time.
 TDateTime PackedToDateTime(nuint32 packed);

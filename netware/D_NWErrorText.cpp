@@ -78,8 +78,11 @@ namespace {
 char* PutDecimal(char* out, unsigned value, int minDigits)
 {
     if (minDigits == 2 && value < 100) {  // nearly every part
-        out[0] = static_cast<char>('0' + value / 10);
-        out[1] = static_cast<char>('0' + value % 10);
+        static constexpr char pairs[] =
+            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+            "8081828384858687888990919293949596979899";
+        std::memcpy(out, pairs + 2 * value, 2);
         return out + 2;
     }
     char digits[12];
@@ -96,13 +99,12 @@ char* PutDecimal(char* out, unsigned value, int minDigits)
 }
 }  // namespace
 
-void AppendPackedDateTimeText(std::string& text, nuint32 packed)
+char* PutPackedDateTimeText(char* out, nuint32 packed)
 {
     NW_DATE date;
     NW_TIME time;
     Unpack(packed, date, time);
-    char buffer[48];
-    char* out = PutDecimal(buffer, date.year, 4);
+    out = PutDecimal(out, date.year, 4);
     *out++ = '-';
     out = PutDecimal(out, date.month, 2);
     *out++ = '-';
@@ -112,16 +114,13 @@ void AppendPackedDateTimeText(std::string& text, nuint32 packed)
     *out++ = ':';
     out = PutDecimal(out, time.minutes, 2);
     *out++ = ':';
-    out = PutDecimal(out, time.seconds, 2);
-    text.append(buffer, out);
+    return PutDecimal(out, time.seconds, 2);
 }
 
 std::string PackedDateTimeText(nuint32 packed)
 {
-    std::string text;
-    text.reserve(19);
-    AppendPackedDateTimeText(text, packed);
-    return text;
+    char text[PackedDateTimeTextMaxLength];
+    return std::string(text, PutPackedDateTimeText(text, packed));
 }
 
 TDateTime PackedToDateTime(nuint32 packed)

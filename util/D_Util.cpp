@@ -1,5 +1,6 @@
 #include "util/D_Util.h"
 
+#include <algorithm>
 #include <clocale>
 #include <iterator>
 
@@ -43,9 +44,10 @@ char* PutDecimal(char* out, std::uint64_t v, int minDigits)
 // computed exactly: the division of a 64-bit count by a power of two has no
 // error, and wider integers keep the scaled value from overflowing (64 bits
 // suffice for all but the largest counts). The digits are padded with blanks
-// on the left to width characters, then unit follows.
-std::string PaddedQuotient(std::int64_t bytes, std::int64_t divisor, int decimals, std::size_t width,
-                          const char* unit)
+// on the left to width characters, then unit follows. Written at out; returns
+// the end.
+char* PutPaddedQuotient(char* out, std::int64_t bytes, std::int64_t divisor, int decimals, std::size_t width,
+                        std::string_view unit)
 {
     std::uint64_t scale = 1;
     for (int i = 0; i < decimals; ++i)
@@ -59,22 +61,20 @@ std::string PaddedQuotient(std::int64_t bytes, std::int64_t divisor, int decimal
         scaled = static_cast<std::uint64_t>((static_cast<unsigned __int128>(count) * scale * 2 + halfUp) /
                                             (static_cast<unsigned __int128>(halfUp) * 2));
 
-    char whole[24];
-    const std::size_t wholeLength = static_cast<std::size_t>(PutDecimal(whole, scaled / scale, 1) - whole);
-    std::string separator;
-    char fraction[24];
-    std::size_t fractionLength = 0;
+    // The number first, then moved right behind its padding.
+    char number[24 + MaxDecimalSeparatorLength + 24];
+    char* end = PutDecimal(number, scaled / scale, 1);
     if (decimals > 0) {
-        separator = DecimalSeparator();
-        fractionLength = static_cast<std::size_t>(PutDecimal(fraction, scaled % scale, decimals) - fraction);
+        const std::string separator = DecimalSeparator();
+        const std::size_t kept = std::min(separator.size(), MaxDecimalSeparatorLength);
+        end = std::copy_n(separator.data(), kept, end);
+        end = PutDecimal(end, scaled % scale, decimals);
     }
-    const std::size_t length = wholeLength + separator.size() + fractionLength;
-    std::string text(length < width ? width - length : 0, ' ');
-    text.append(whole, wholeLength);
-    text += separator;
-    text.append(fraction, fractionLength);
-    text += unit;
-    return text;
+    const auto length = static_cast<std::size_t>(end - number);
+    if (length < width)
+        out = std::fill_n(out, width - length, ' ');
+    out = std::copy(number, end, out);
+    return std::copy(unit.begin(), unit.end(), out);
 }
 
 } // namespace
@@ -239,23 +239,30 @@ std::string JoinNonEmpty(const std::string& a, const std::string& b, const std::
 
 std::string ShortPathName(const std::string& path) { return path; }
 
-std::string FormatSize(std::int64_t bytes)
+char* PutFormattedSize(char* out, std::int64_t bytes)
 {
     if (bytes < 0)
         bytes = 2147483647;
     constexpr std::int64_t KB = 1024, MB = KB * 1024, GB = MB * 1024, TB = GB * 1024;
+    if (bytes < KB)  // the bytes row, the commonest: no division, no separator
+        return PutPaddedQuotient(out, bytes, 1, 0, 4, "");
     struct Row {
         std::int64_t below;  // the first count of the next row
         std::int64_t divisor;
         int decimals;
-        const char* unit;
+        std::string_view unit;
     };
-    static constexpr Row rows[] = {
-        {KB, 1, 0, ""}, {MB, KB, 0, " kB"}, {GB, MB, 2, " MB"}, {TB, GB, 2, " GB"}, {0, TB, 2, " TB"}};
+    static constexpr Row rows[] = {{MB, KB, 0, " kB"}, {GB, MB, 2, " MB"}, {TB, GB, 2, " GB"}, {0, TB, 2, " TB"}};
     const Row* row = rows;
     while (row != std::end(rows) - 1 && bytes >= row->below)
         ++row;
-    return PaddedQuotient(bytes, row->divisor, row->decimals, 4, row->unit);
+    return PutPaddedQuotient(out, bytes, row->divisor, row->decimals, 4, row->unit);
+}
+
+std::string FormatSize(std::int64_t bytes)
+{
+    char text[FormattedSizeMaxLength];
+    return std::string(text, PutFormattedSize(text, bytes));
 }
 
 DecimalSeparatorSource SetDecimalSeparatorSource(DecimalSeparatorSource source)

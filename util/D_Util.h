@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // ASCII case folding: only the letters a to z are changed.
@@ -53,6 +54,13 @@ std::string ShortPathName(const std::string& path);
 // A byte count as the result lines show it, e.g. "   0", "1023", "   1 kB",
 // "1.00 MB", with the user's decimal separator.
 std::string FormatSize(std::int64_t bytes);
+
+// FormatSize's text written at out, which has room for FormattedSizeMaxLength
+// characters; returns the end. A decimal separator longer than
+// MaxDecimalSeparatorLength is cut to that length.
+inline constexpr std::size_t MaxDecimalSeparatorLength = 16;
+inline constexpr std::size_t FormattedSizeMaxLength = 24 + MaxDecimalSeparatorLength + 24 + 8;
+char* PutFormattedSize(char* out, std::int64_t bytes);
 
 // Where FormatSize takes its decimal separator from. The default reads the
 // C library's numeric locale (the program sets it from the user's environment);

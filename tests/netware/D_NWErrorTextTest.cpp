@@ -97,9 +97,8 @@ TEST_F(PackedDateTimeTest, PartsPrintWithLeadingZerosValidOrNot)
     EXPECT_EQ(PackedDateTimeText(2), "1999-00-31 23:59:07");
     EXPECT_EQ(PackedDateTimeText(3), "0005-02-01 00:00:00");
     EXPECT_EQ(PackedDateTimeText(6), "65535-100-255 999:60:255");  // wider parts keep every digit
-    std::string text = "by ";
-    AppendPackedDateTimeText(text, 1);
-    EXPECT_EQ(text, "by 1999-12-31 23:59:07");
+    char text[PackedDateTimeTextMaxLength] = "by ";
+    EXPECT_EQ(std::string(text, PutPackedDateTimeText(text + 3, 1)), "by 1999-12-31 23:59:07");
 }
 
 TEST_F(PackedDateTimeTest, ValidPartsBecomeADateTimeInvalidOnesRaise)
