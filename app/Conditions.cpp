@@ -5,7 +5,7 @@
 #include <QSpinBox>
 #include <QTextDocument>
 
-#include <array>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,34 +17,48 @@
 
 namespace {
 
-// One explanation line: the indent, then the pieces, copied by the result
-// list straight into its store. The pieces are views made where the texts are
-// written, so a literal's length is known there.
-void Explain(JobState& job, std::string_view a, std::string_view b = "", std::string_view c = "")
+// The explanation lines are kept in the result list as records (written out
+// when read): a number line holds its number, a name match its pattern line.
+constexpr std::string_view AgeBefore = "Deleted ", AgeAfter = " days ago";
+constexpr std::string_view LargerBefore = "File size >= ", SmallerBefore = "File size <= ", SizeAfter = " kB";
+constexpr std::string_view NameMatchBefore = "Name match with ";
+constexpr std::size_t MaxDigits = 20;
+
+template <const std::string_view& Before, const std::string_view& After>
+void WriteNumberLine(std::string_view record, std::string& text)
 {
-    if (job.ResultList)
-        job.ResultList->addLine({std::string_view(ExplanationIndent), a, b, c});
+    long long value = 0;
+    std::memcpy(&value, record.data(), std::min(record.size(), sizeof value));
+    char digits[MaxDigits + 4];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    text += ExplanationIndent;
+    text += Before;
+    text.append(digits, written.ptr);
+    text += After;
 }
 
-// A number's decimal digits. The limits, and often the ages, are the same
-// number file after file, so the last number's digits are kept and reused.
-class DecimalText {
-public:
-    std::string_view operator()(long long value)
-    {
-        if (value != value_ || length_ == 0) {
-            const auto result = std::to_chars(buffer_.data(), buffer_.data() + buffer_.size(), value);
-            length_ = static_cast<std::size_t>(result.ptr - buffer_.data());
-            value_ = value;
-        }
-        return {buffer_.data(), length_};
-    }
+template <const std::string_view& Before, const std::string_view& After>
+void ExplainNumber(JobState& job, long long value)
+{
+    if (job.ResultList)
+        job.ResultList->addRecordLine(WriteNumberLine<Before, After>,
+                                      {reinterpret_cast<const char*>(&value), sizeof value},
+                                      ExplanationIndent.size() + Before.size() + MaxDigits + After.size());
+}
 
-private:
-    long long value_ = 0;
-    std::size_t length_ = 0;
-    std::array<char, 24> buffer_{};
-};
+void WriteNameMatchLine(std::string_view record, std::string& text)
+{
+    text += ExplanationIndent;
+    text += NameMatchBefore;
+    text += record;
+}
+
+void ExplainNameMatch(JobState& job, std::string_view patternLine)
+{
+    if (job.ResultList)
+        job.ResultList->addRecordLine(WriteNameMatchLine, patternLine,
+                                      ExplanationIndent.size() + NameMatchBefore.size() + patternLine.size());
+}
 
 constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -167,20 +181,16 @@ void TestAge(JobState& job, FileEvaluation& file)
     long long days = static_cast<long long>(std::trunc(std::fabs(file.Today - deleted)));
     long long limit = job.AgeSpin ? job.AgeSpin->value() : 0;
     file.Matched = days > limit;
-    if (file.Matched) {
-        thread_local DecimalText ageDigits;
-        Explain(job, "Deleted ", ageDigits(days), " days ago");
-    }
+    if (file.Matched)
+        ExplainNumber<AgeBefore, AgeAfter>(job, days);
 }
 
 void TestLargerThan(JobState& job, FileEvaluation& file)
 {
     std::uint32_t limit = LimitOf(job.LargerThanSpin);
     file.Matched = file.Record.fileSize / limit >= 1024;
-    if (file.Matched) {
-        thread_local DecimalText largerDigits;
-        Explain(job, "File size >= ", largerDigits(limit), " kB");
-    }
+    if (file.Matched)
+        ExplainNumber<LargerBefore, SizeAfter>(job, limit);
 }
 
 void TestSmallerThan(JobState& job, FileEvaluation& file)
@@ -189,10 +199,8 @@ void TestSmallerThan(JobState& job, FileEvaluation& file)
     // smaller than limit kB.
     std::uint32_t limit = LimitOf(job.SmallerThanSpin);
     file.Matched = file.Record.fileSize / limit <= 1024;
-    if (file.Matched) {
-        thread_local DecimalText smallerDigits;
-        Explain(job, "File size <= ", smallerDigits(limit), " kB");
-    }
+    if (file.Matched)
+        ExplainNumber<SmallerBefore, SizeAfter>(job, limit);
 }
 
 void TestNamePatterns(JobState& job, FileEvaluation& file)
@@ -217,7 +225,7 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
     for (const PatternLines::Pattern& pattern : patterns) {
         file.Matched = Part<true>(pattern.base, nameBase) && Part<true>(pattern.extension, nameExt);
         if (file.Matched) {
-            Explain(job, "Name match with ", pattern.line);
+            ExplainNameMatch(job, pattern.line);
             return;
         }
     }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/Conditions.h"
+#include "app/FileLine.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/MessagePump.h"
@@ -19,9 +20,6 @@
 #include "widgets/ResultList.h"
 
 namespace {
-
-constexpr std::string_view FileLineMark = "     - ";
-constexpr std::string_view MatchLineMark = "     + ";
 
 // The totals caption changes with every matching file. Setting a label's text
 // relays it out, which costs more than scanning a file, so the newest caption
@@ -95,86 +93,13 @@ bool ListModeChosen(const JobState& job)
     return job.OptionsGroup == nullptr || job.OptionsGroup->itemIndex() == 0;
 }
 
-void AddLine(JobState& job, std::string_view text, int* index = nullptr)
+void AddLine(JobState& job, std::string_view text)
 {
-    if (!job.ResultList)
-        return;
-    int i = job.ResultList->addLine(text);
-    if (index)
-        *index = i;
+    if (job.ResultList)
+        job.ResultList->addLine(text);
 }
 
 } // namespace
-
-namespace {
-
-constexpr std::string_view SizeOpen = "  (";
-constexpr std::string_view DeletedOpen = ") [ Deleted: ";
-constexpr std::string_view UserOpen = " by ";
-constexpr std::string_view LineClose = " ]";
-
-char* Put(char* out, std::string_view text)
-{
-    return std::copy(text.begin(), text.end(), out);
-}
-
-// A file's line, built in a buffer kept across the files of a scan, so that a
-// line costs no allocation: the mark, then the file text.
-class FileLine {
-public:
-    std::string_view Build(std::string_view name, nuint32 size, nuint32 deletedDateAndTime, std::string_view user)
-    {
-        const std::size_t room = FileLineMark.size() + DeletedFileTextMaxLength(name.size(), user.size());
-        if (buffer_.size() < room)
-            buffer_.resize(room);
-        char* out = Put(buffer_.data(), FileLineMark);
-        out = PutDeletedFileText(out, name, size, deletedDateAndTime, user);
-        length_ = static_cast<std::size_t>(out - buffer_.data());
-        return Text();
-    }
-    // The line of a matching file: the same text behind the other mark.
-    std::string_view MarkMatching()
-    {
-        Put(buffer_.data(), MatchLineMark);
-        return Text();
-    }
-    std::string_view Text() const { return {buffer_.data(), length_}; }
-    std::string FileText() const { return std::string(Text().substr(FileLineMark.size())); }
-
-private:
-    std::string buffer_;
-    std::size_t length_ = 0;
-};
-
-} // namespace
-
-std::size_t DeletedFileTextMaxLength(std::size_t nameLength, std::size_t userNameLength)
-{
-    return nameLength + SizeOpen.size() + FormattedSizeMaxLength + DeletedOpen.size() + PackedDateTimeTextMaxLength +
-           UserOpen.size() + userNameLength + LineClose.size();
-}
-
-char* PutDeletedFileText(char* out, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
-                         std::string_view userName)
-{
-    out = Put(out, name);
-    out = Put(out, SizeOpen);
-    out = PutFormattedSize(out, size);
-    out = Put(out, DeletedOpen);
-    out = PutPackedDateTimeText(out, deletedDateAndTime);
-    out = Put(out, UserOpen);
-    out = Put(out, userName);
-    return Put(out, LineClose);
-}
-
-std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
-                            const std::string& userName)
-{
-    std::string text(DeletedFileTextMaxLength(name.size(), userName.size()), '\0');
-    text.resize(static_cast<std::size_t>(PutDeletedFileText(text.data(), name, size, deletedDateAndTime, userName) -
-                                         text.data()));
-    return text;
-}
 
 nuint16 ConfirmPurge(const std::string& fileText)
 {
@@ -211,7 +136,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     NWDELETED_INFO record{};
     // Kept across the files, so that a file's line costs no allocation.
     std::string userName;
-    FileLine line;
+    FileLineRecord line;
     do {
         nuint8 volumeNumber = 0;
         nuint32 directoryBase = 0;
@@ -229,8 +154,10 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (CachedObjectName(job.ConnHandle, record.deletorID, job.NameCache, userName) != 0)
             userName = "[n/a]";
         const std::string_view fileName(record.name, strnlen(record.name, sizeof record.name));
+        line.Set(fileName, record.fileSize, record.deletedDateAndTime, userName);
         int lineIndex = -1;
-        AddLine(job, line.Build(fileName, record.fileSize, record.deletedDateAndTime, userName), &lineIndex);
+        if (job.ResultList)
+            lineIndex = job.ResultList->addRecordLine(FileLineRecord::Write, line.Record(), line.TextLength());
         PumpMessages();
         ++job.TotalCount;
 
@@ -240,8 +167,9 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         EvaluateConditions(job, file);
         if (file.Matched) {
             if (job.ResultList) {
-                // The marks are of one length: the line is rewritten where it lies.
-                job.ResultList->setLine(lineIndex, line.MarkMatching());
+                // The record keeps its size: the line is rewritten where it lies.
+                line.MarkMatching();
+                job.ResultList->setRecordLine(lineIndex, FileLineRecord::Write, line.Record(), line.TextLength());
                 job.ResultList->setSelected(lineIndex, true);
             }
             ++job.MatchCount;

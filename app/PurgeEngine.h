@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/FileLine.h"
 #include "app/JobState.h"
 #include "netware/D_NW.h"
 
@@ -24,12 +25,3 @@ void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry& entr
 // The five-button confirmation before a purge; returns the RunState value of
 // the answer. A box closed without a button counts as No.
 nuint16 ConfirmPurge(const std::string& fileText);
-
-// The text of a file's line after the "     - " or "     + " mark.
-std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
-                            const std::string& userName);
-// The same text written at out, which has room for
-// DeletedFileTextMaxLength(name.size(), userName.size()) characters; returns the end.
-char* PutDeletedFileText(char* out, std::string_view name, nuint32 size, nuint32 deletedDateAndTime,
-                         std::string_view userName);
-std::size_t DeletedFileTextMaxLength(std::size_t nameLength, std::size_t userNameLength);

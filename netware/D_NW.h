@@ -155,5 +155,9 @@ std::string PackedDateTimeText(nuint32 packed);
 // characters; returns the end.
 inline constexpr std::size_t PackedDateTimeTextMaxLength = 32;
 char* PutPackedDateTimeText(char* out, nuint32 packed);
+// The client's unpacking of a packed date-time; parts it leaves out are 0.
+void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time);
+// The text of unpacked parts, written at out as PutPackedDateTimeText does.
+char* PutDateTimeText(char* out, const NW_DATE& date, const NW_TIME& time);
 // Raises DateTimeError when the parts form no valid date and time.
 TDateTime PackedToDateTime(nuint32 packed);

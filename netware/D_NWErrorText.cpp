@@ -64,14 +64,12 @@ void ReportNWError(nuint32 code, const std::string& operation)
     MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code));
 }
 
-namespace {
-void Unpack(nuint32 packed, NW_DATE& date, NW_TIME& time)
+void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
 {
     date = {};
     time = {};
     UnpackDateTime(packed, date, time);
 }
-}  // namespace
 
 namespace {
 // value in decimal at out, with leading zeros up to minDigits; returns the end.
@@ -103,7 +101,12 @@ char* PutPackedDateTimeText(char* out, nuint32 packed)
 {
     NW_DATE date;
     NW_TIME time;
-    Unpack(packed, date, time);
+    UnpackPackedDateTime(packed, date, time);
+    return PutDateTimeText(out, date, time);
+}
+
+char* PutDateTimeText(char* out, const NW_DATE& date, const NW_TIME& time)
+{
     out = PutDecimal(out, date.year, 4);
     *out++ = '-';
     out = PutDecimal(out, date.month, 2);
@@ -127,6 +130,6 @@ TDateTime PackedToDateTime(nuint32 packed)
 {
     NW_DATE date;
     NW_TIME time;
-    Unpack(packed, date, time);
+    UnpackPackedDateTime(packed, date, time);
     return EncodeDateTime(date.year, date.month, date.day, time.hours, time.minutes, time.seconds, 0);
 }

@@ -21,14 +21,22 @@ std::chrono::steady_clock::time_point CoarseNow()
 
 }  // namespace
 
-MessagePump MakeThrottledPump(MessagePump inner, std::chrono::steady_clock::duration interval, SteadyNow now)
+MessagePump MakeThrottledPump(MessagePump inner, std::chrono::steady_clock::duration interval, SteadyNow now,
+                              int clockEvery)
 {
-    auto last = std::make_shared<std::optional<std::chrono::steady_clock::time_point>>();
-    return [inner = std::move(inner), interval, now = std::move(now), last] {
-        const auto t = now();
-        if (*last && t - **last < interval)
+    struct State {
+        std::optional<std::chrono::steady_clock::time_point> last;
+        int uncheckedCalls = 0;
+    };
+    auto state = std::make_shared<State>();
+    return [inner = std::move(inner), interval, now = std::move(now), clockEvery, state] {
+        if (state->last && ++state->uncheckedCalls < clockEvery)
             return;
-        *last = t;
+        state->uncheckedCalls = 0;
+        const auto t = now();
+        if (state->last && t - *state->last < interval)
+            return;
+        state->last = t;
         if (inner)
             inner();
     };
@@ -36,5 +44,6 @@ MessagePump MakeThrottledPump(MessagePump inner, std::chrono::steady_clock::dura
 
 void InstallQtMessagePump()
 {
-    SetMessagePump(MakeThrottledPump([] { QCoreApplication::processEvents(); }, PumpInterval, CoarseNow));
+    SetMessagePump(
+        MakeThrottledPump([] { QCoreApplication::processEvents(); }, PumpInterval, CoarseNow, PumpClockEvery));
 }

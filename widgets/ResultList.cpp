@@ -28,7 +28,13 @@ std::string ResultLines::line(int index) const
 std::string_view ResultLines::view(int index) const
 {
     const Span& s = span(index);
-    return {blocks_[s.block].chars.get() + s.offset, s.length};
+    if (!s.record)
+        return {chars(s), s.length};
+    LineWriter writer;
+    std::memcpy(&writer, chars(s), sizeof writer);
+    written_.clear();
+    writer({chars(s) + sizeof writer, s.length - sizeof writer}, written_);
+    return written_;
 }
 
 const char* ResultLines::data(int index, std::size_t& length) const
@@ -49,6 +55,8 @@ ResultLines::TextBlock& ResultLines::newBlock(std::size_t length)
 // Inline: it runs for every line added, more often than anything else here.
 inline char* ResultLines::place(std::size_t length, Span& span)
 {
+    if (length >= (std::size_t(1) << 30))
+        throw std::length_error("ResultLines: line too long");
     TextBlock* block = blocks_.empty() ? nullptr : &blocks_.back();
     if (!block || block->capacity - block->used < length)
         block = &newBlock(length);
@@ -57,27 +65,41 @@ inline char* ResultLines::place(std::size_t length, Span& span)
     span.length = static_cast<std::uint32_t>(length);
     char* room = block->chars.get() + block->used;
     block->used += length;
-    if (length > longest_)
-        longest_ = length;
+    span.record = 0;
     return room;
+}
+
+inline ResultLines::Span& ResultLines::newSpan()
+{
+    if ((count_ & (SpanBlockSize - 1)) == 0)
+        spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
+    Span& s = span(count_++);
+    s.selected = 0;
+    return s;
 }
 
 int ResultLines::append(std::initializer_list<std::string_view> pieces)
 {
-    if ((count_ & (SpanBlockSize - 1)) == 0)
-        spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
     std::size_t length = 0;
     for (std::string_view piece : pieces)
         length += piece.size();
-    const int index = count_++;
-    Span& s = span(index);
-    s.selected = 0;
+    Span& s = newSpan();
     char* room = place(length, s);
     for (std::string_view piece : pieces) {
         std::memcpy(room, piece.data(), piece.size());
         room += piece.size();
     }
-    return index;
+    longest_ = std::max(longest_, length);
+    return count_ - 1;
+}
+
+int ResultLines::appendRecordInNewBlock(LineWriter writer, std::string_view record, std::size_t textLength)
+{
+    Span& s = newSpan();
+    putRecord(place(sizeof writer + record.size(), s), writer, record);
+    s.record = 1;
+    longest_ = std::max(longest_, textLength);
+    return count_ - 1;
 }
 
 void ResultLines::set(int index, std::string_view text)
@@ -85,14 +107,32 @@ void ResultLines::set(int index, std::string_view text)
     if (index < 0 || index >= count_)
         throw std::out_of_range("ResultLines::set");
     Span& s = span(index);
-    if (text.size() == s.length) {
-        std::memmove(blocks_[s.block].chars.get() + s.offset, text.data(), text.size());
+    if (text.size() == s.length && !s.record) {
+        std::memmove(chars(s), text.data(), text.size());
     } else {
         // A line of another length moves to the end of the store; the old
         // characters stay unused until the list is cleared. The text may lie
         // in the store itself, which never moves.
         std::memcpy(place(text.size(), s), text.data(), text.size());
     }
+    longest_ = std::max(longest_, text.size());
+}
+
+void ResultLines::setRecord(int index, LineWriter writer, std::string_view record, std::size_t textLength)
+{
+    if (index < 0 || index >= count_)
+        throw std::out_of_range("ResultLines::setRecord");
+    Span& s = span(index);
+    const std::size_t length = sizeof writer + record.size();
+    if (s.record && s.length == length) {
+        // The record may lie in the store itself.
+        std::memcpy(chars(s), &writer, sizeof writer);
+        std::memmove(chars(s) + sizeof writer, record.data(), record.size());
+    } else {
+        putRecord(place(length, s), writer, record);
+        s.record = 1;
+    }
+    longest_ = std::max(longest_, textLength);
 }
 
 void ResultLines::setSelected(int first, int last, bool selected)
@@ -159,6 +199,12 @@ int ResultList::addLine(std::initializer_list<std::string_view> pieces)
 void ResultList::setLine(int index, std::string_view text)
 {
     lines_.set(index, text);
+    scheduleRefresh(index);
+}
+
+void ResultList::setRecordLine(int index, LineWriter writer, std::string_view record, std::size_t textLength)
+{
+    lines_.setRecord(index, writer, record, textLength);
     scheduleRefresh(index);
 }
 

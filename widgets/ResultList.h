@@ -11,22 +11,54 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+// A line can also be kept as a record: the values it shows and the function
+// that writes its text from them. The text is written each time the line is
+// read (painted, copied, saved), so a job that lists millions of files formats
+// only the lines somebody reads. The writer appends the line's text to text and
+// must give the same text for the same record every time.
+using LineWriter = void (*)(std::string_view record, std::string& text);
+
 // The lines and their selection bits, without any widget.
 class ResultLines {
 public:
     int count() const { return count_; }
     std::string line(int index) const;  // bounds-checked
+    // The line's text; for a record line it lies in a buffer of the store that
+    // stays valid until the next record line is read.
     std::string_view view(int index) const;
     int append(std::string_view text) { return append({text}); }
     // Appends the pieces as one line.
     int append(std::initializer_list<std::string_view> pieces);
+    // Appends a record line. textLength is the length of the text the writer
+    // gives, or more (it only sets how far the list can scroll sideways).
+    int appendRecord(LineWriter writer, std::string_view record, std::size_t textLength)
+    {
+        // A job adds several lines per file: the common case, room in the
+        // last block and in the last block of line records, stays inline.
+        const std::size_t length = sizeof writer + record.size();
+        if ((count_ & (SpanBlockSize - 1)) == 0 || blocks_.empty() || blocks_.back().capacity - blocks_.back().used < length)
+            return appendRecordInNewBlock(writer, record, textLength);
+        TextBlock& block = blocks_.back();
+        Span& s = span(count_);
+        s = Span{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.used),
+                 static_cast<std::uint32_t>(length), 1, 0};
+        putRecord(block.chars.get() + block.used, writer, record);
+        block.used += length;
+        if (textLength > longest_)
+            longest_ = textLength;
+        return count_++;
+    }
     void set(int index, std::string_view text);
+    // Makes line index a record line; a record of the old size is rewritten
+    // where it lies.
+    void setRecord(int index, LineWriter writer, std::string_view record, std::size_t textLength);
     bool isSelected(int index) const { return span(index).selected != 0; }
     void setSelected(int first, int last, bool selected);
     void toggleSelected(int index);
@@ -40,10 +72,12 @@ public:
     const char* data(int index, std::size_t& length) const;
 
 private:
+    // A record line's characters are its writer's address and then the record.
     struct Span {
         std::uint32_t block;
         std::uint32_t offset;
-        std::uint32_t length : 31;
+        std::uint32_t length : 30;
+        std::uint32_t record : 1;
         std::uint32_t selected : 1;
     };
     struct TextBlock {
@@ -63,11 +97,20 @@ private:
     // Room for length characters, in the last text block or a new one.
     char* place(std::size_t length, Span& span);
     TextBlock& newBlock(std::size_t length);
+    Span& newSpan();
+    char* chars(const Span& s) const { return blocks_[s.block].chars.get() + s.offset; }
+    static void putRecord(char* room, LineWriter writer, std::string_view record)
+    {
+        std::memcpy(room, &writer, sizeof writer);
+        std::memcpy(room + sizeof writer, record.data(), record.size());
+    }
+    int appendRecordInNewBlock(LineWriter writer, std::string_view record, std::size_t textLength);
 
     std::vector<TextBlock> blocks_;
     std::vector<std::unique_ptr<Span[]>> spans_;  // SpanBlockSize lines each
     int count_ = 0;
     std::size_t longest_ = 0;
+    mutable std::string written_;  // the text of the record line read last
 };
 
 class ResultList : public QAbstractScrollArea {
@@ -78,7 +121,14 @@ public:
     void clear();
     int addLine(std::string_view text) { return addLine({text}); }  // returns the new line's index
     int addLine(std::initializer_list<std::string_view> pieces);     // the pieces as one line
+    int addRecordLine(LineWriter writer, std::string_view record, std::size_t textLength)
+    {
+        const int index = lines_.appendRecord(writer, record, textLength);
+        scheduleRefresh(index);
+        return index;
+    }
     void setLine(int index, std::string_view text);
+    void setRecordLine(int index, LineWriter writer, std::string_view record, std::size_t textLength);
     std::string line(int index) const { return lines_.line(index); }
     int count() const { return lines_.count(); }
     std::vector<std::string> lines() const;

@@ -44,6 +44,29 @@ TEST(ThrottledPump, IntervalCountsFromTheLastRealPump)
     EXPECT_EQ(pumped, 11);
 }
 
+TEST(ThrottledPump, ReadsTheClockOnEveryNthCallOnly)
+{
+    steady_clock::time_point t{};
+    int pumped = 0;
+    int clockReads = 0;
+    MessagePump pump = MakeThrottledPump([&] { ++pumped; }, milliseconds(5), [&] { ++clockReads; return t; }, 4);
+    pump();
+    EXPECT_EQ(clockReads, 1);
+    EXPECT_EQ(pumped, 1);
+    t += milliseconds(10);  // due, but noticed only at the fourth call after the first
+    for (int i = 0; i < 3; ++i)
+        pump();
+    EXPECT_EQ(clockReads, 1);
+    EXPECT_EQ(pumped, 1);
+    pump();
+    EXPECT_EQ(clockReads, 2);
+    EXPECT_EQ(pumped, 2);
+    for (int i = 0; i < 8; ++i)  // not due: two more readings, no pump
+        pump();
+    EXPECT_EQ(clockReads, 4);
+    EXPECT_EQ(pumped, 2);
+}
+
 TEST(QtMessagePump, InstalledPumpProcessesPendingEvents)
 {
     MessagePump previous = SetMessagePump(nullptr);

@@ -1,0 +1,138 @@
+// A deleted file's line kept as a record and written out as text.
+#include "app/FileLine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "netware/D_NW.h"
+#include "util/D_Util.h"
+
+namespace {
+
+constexpr std::string_view ListedMark = "     - ";
+constexpr std::string_view MatchingMark = "     + ";
+constexpr std::string_view SizeOpen = "  (";
+constexpr std::string_view DeletedOpen = ") [ Deleted: ";
+constexpr std::string_view UserOpen = " by ";
+constexpr std::string_view LineClose = " ]";
+
+// The record: the mark's sign, the size, the unpacked deletion date and time,
+// the name's length, the name, then the user's name to the end.
+struct FixedPart {
+    char sign;
+    nuint32 size;
+    NW_DATE date;
+    NW_TIME time;
+    nuint16 nameLength;
+};
+constexpr std::size_t SignAt = offsetof(FixedPart, sign);
+
+char* Put(char* out, std::string_view text)
+{
+    return std::copy(text.begin(), text.end(), out);
+}
+
+std::size_t FileTextMaxLength(std::size_t nameLength, std::size_t userNameLength)
+{
+    return nameLength + SizeOpen.size() + FormattedSizeMaxLength + DeletedOpen.size() + PackedDateTimeTextMaxLength +
+           UserOpen.size() + userNameLength + LineClose.size();
+}
+
+// The file text of a record's values at out; returns the end.
+char* PutFileText(char* out, std::string_view name, nuint32 size, const NW_DATE& date, const NW_TIME& time,
+                  std::string_view userName)
+{
+    out = Put(out, name);
+    out = Put(out, SizeOpen);
+    out = PutFormattedSize(out, size);
+    out = Put(out, DeletedOpen);
+    out = PutDateTimeText(out, date, time);
+    out = Put(out, UserOpen);
+    out = Put(out, userName);
+    return Put(out, LineClose);
+}
+
+struct RecordValues {
+    FixedPart fixed;
+    std::string_view name;
+    std::string_view userName;
+};
+
+RecordValues Read(std::string_view record)
+{
+    RecordValues values;
+    std::memcpy(&values.fixed, record.data(), sizeof values.fixed);
+    values.name = record.substr(sizeof values.fixed, values.fixed.nameLength);
+    values.userName = record.substr(sizeof values.fixed + values.fixed.nameLength);
+    return values;
+}
+
+// The text of a record, with or without the mark, appended to text.
+void AppendText(std::string_view record, bool withMark, std::string& text)
+{
+    const RecordValues values = Read(record);
+    const std::size_t start = text.size();
+    const std::size_t markLength = withMark ? ListedMark.size() : 0;
+    text.resize(start + markLength + FileTextMaxLength(values.name.size(), values.userName.size()));
+    char* out = text.data() + start;
+    if (withMark)
+        out = Put(out, values.fixed.sign == '+' ? MatchingMark : ListedMark);
+    out = PutFileText(out, values.name, values.fixed.size, values.fixed.date, values.fixed.time, values.userName);
+    text.resize(static_cast<std::size_t>(out - text.data()));
+}
+
+} // namespace
+
+std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
+                            const std::string& userName)
+{
+    FileLineRecord line;
+    line.Set(name, size, deletedDateAndTime, userName);
+    return line.FileText();
+}
+
+void FileLineRecord::Set(std::string_view name, nuint32 size, nuint32 deletedDateAndTime, std::string_view userName)
+{
+    FixedPart fixed{};
+    fixed.sign = '-';
+    fixed.size = size;
+    UnpackPackedDateTime(deletedDateAndTime, fixed.date, fixed.time);
+    // A name is at most a few hundred characters; the 16-bit length cannot
+    // overflow, but a longer one would only lose its end.
+    name = name.substr(0, 0xFFFF);
+    fixed.nameLength = static_cast<nuint16>(name.size());
+    record_.resize(sizeof fixed + name.size() + userName.size());
+    char* out = record_.data();
+    std::memcpy(out, &fixed, sizeof fixed);
+    out = Put(out + sizeof fixed, name);
+    Put(out, userName);
+}
+
+void FileLineRecord::MarkMatching()
+{
+    record_[SignAt] = '+';
+}
+
+std::size_t FileLineRecord::TextLength() const
+{
+    return ListedMark.size() + FileTextMaxLength(record_.size(), 0);
+}
+
+std::string FileLineRecord::FileText() const
+{
+    std::string text;
+    AppendText(record_, false, text);
+    return text;
+}
+
+std::string FileLineRecord::LineText() const
+{
+    std::string text;
+    Write(record_, text);
+    return text;
+}
+
+void FileLineRecord::Write(std::string_view record, std::string& text)
+{
+    AppendText(record, true, text);
+}
