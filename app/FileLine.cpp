@@ -93,10 +93,20 @@ std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 delet
 
 void FileLineRecord::Set(std::string_view name, nuint32 size, nuint32 deletedDateAndTime, std::string_view userName)
 {
+    NW_DATE date;
+    NW_TIME time;
+    UnpackPackedDateTime(deletedDateAndTime, date, time);
+    Set(name, size, date, time, userName);
+}
+
+void FileLineRecord::Set(std::string_view name, nuint32 size, const NW_DATE& deletedDate, const NW_TIME& deletedTime,
+                         std::string_view userName)
+{
     FixedPart fixed{};
     fixed.sign = '-';
     fixed.size = size;
-    UnpackPackedDateTime(deletedDateAndTime, fixed.date, fixed.time);
+    fixed.date = deletedDate;
+    fixed.time = deletedTime;
     // A name is at most a few hundred characters; the 16-bit length cannot
     // overflow, but a longer one would only lose its end.
     name = name.substr(0, 0xFFFF);

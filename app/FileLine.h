@@ -21,6 +21,9 @@ public:
     // The line of a listed file. The deletion date-time is unpacked here, so
     // the text does not depend on the client when it is written later.
     void Set(std::string_view name, nuint32 size, nuint32 deletedDateAndTime, std::string_view userName);
+    // The same with the date-time unpacked already.
+    void Set(std::string_view name, nuint32 size, const NW_DATE& deletedDate, const NW_TIME& deletedTime,
+             std::string_view userName);
     // Turns the line into that of a matching file.
     void MarkMatching();
 

@@ -17,4 +17,5 @@ void StartJob(JobState& job, const JobControls& controls)
     job.TotalCount = 0;
     job.MatchCount = 0;
     job.RunState = RunState::Running;
+    job.Patterns = PatternLines();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/NamePatterns.h"
 #include "netware/D_NW.h"
 #include "netware/ntypes.h"
 #include "settings/IniFile.h"
@@ -65,6 +66,9 @@ struct JobState {
     RadioGroup* LogicGroup = nullptr;    // RadioGroupLogic
     RadioGroup* OptionsGroup = nullptr;  // RadioGroupOptions
     QLabel* ResultsLabel = nullptr;      // LabelResults
+    // The pattern memo's lines as the conditions last read them; emptied at
+    // the start of every job.
+    PatternLines Patterns;
 };
 
 // The program's one instance.

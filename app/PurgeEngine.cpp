@@ -132,7 +132,6 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     bool headingWritten = false;
     nuint32 iterHandle = 0xFFFFFFFF;
     const TDateTime today = Today();
-    PatternLines patterns;
     NWDELETED_INFO record{};
     // Kept across the files, so that a file's line costs no allocation.
     std::string userName;
@@ -149,12 +148,12 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
             AddLine(job, volumePath);
             headingWritten = true;
         }
-        FileEvaluation file{record, today, !ConditionOR(job), &patterns};
+        FileEvaluation file{record, today, !ConditionOR(job), &job.Patterns};
 
         if (CachedObjectName(job.ConnHandle, record.deletorID, job.NameCache, userName) != 0)
             userName = "[n/a]";
         const std::string_view fileName(record.name, strnlen(record.name, sizeof record.name));
-        line.Set(fileName, record.fileSize, record.deletedDateAndTime, userName);
+        line.Set(fileName, record.fileSize, file.DeletedDate, file.DeletedTime, userName);
         int lineIndex = -1;
         if (job.ResultList)
             lineIndex = job.ResultList->addRecordLine(FileLineRecord::Write, line.Record(), line.TextLength());

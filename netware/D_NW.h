@@ -161,3 +161,5 @@ void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time);
 char* PutDateTimeText(char* out, const NW_DATE& date, const NW_TIME& time);
 // Raises DateTimeError when the parts form no valid date and time.
 TDateTime PackedToDateTime(nuint32 packed);
+// The same for parts already unpacked.
+TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time);

@@ -131,5 +131,10 @@ TDateTime PackedToDateTime(nuint32 packed)
     NW_DATE date;
     NW_TIME time;
     UnpackPackedDateTime(packed, date, time);
+    return DateTimeOfParts(date, time);
+}
+
+TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time)
+{
     return EncodeDateTime(date.year, date.month, date.day, time.hours, time.minutes, time.seconds, 0);
 }

@@ -1,0 +1,140 @@
+// The name pattern matcher and the prepared lines of the pattern memo.
+#include "app/NamePatterns.h"
+
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include "util/D_Util.h"
+
+namespace {
+
+constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+void SplitAtFirstDot(std::string_view text, std::string_view& base, std::string_view& extension)
+{
+    std::string_view::size_type dot = text.find('.');
+    if (dot == std::string_view::npos) {
+        base = text;
+        extension = {};
+    } else {
+        base = text.substr(0, dot);
+        extension = text.substr(dot + 1);
+    }
+}
+
+// Fold compares in ASCII upper case; without it the characters must be equal.
+// A pattern already in upper case needs only the text folded.
+enum class Fold { None, Text, Both };
+
+template <Fold F>
+bool Fixed(std::string_view p, std::string_view s)
+{
+    if (p.size() != s.size())
+        return false;
+    for (std::string_view::size_type i = 0; i < p.size(); ++i) {
+        if (p[i] == '?')
+            continue;
+        const char pc = F == Fold::Both ? UpperAscii(p[i]) : p[i];
+        const char sc = F == Fold::None ? s[i] : UpperAscii(s[i]);
+        if (pc != sc)
+            return false;
+    }
+    return true;
+}
+
+// Only the first "*" (at star) is a wildcard; head and tail are matched at the
+// two ends of s and may overlap.
+template <Fold F>
+bool PartAt(std::string_view p, std::string_view::size_type star, std::string_view s)
+{
+    if (star == std::string_view::npos)
+        return Fixed<F>(p, s);
+    if (p.size() == 1)
+        return true;  // "*" alone
+    const std::string_view head = p.substr(0, star);
+    const std::string_view tail = p.substr(star + 1);
+    const std::string_view sTail = tail.size() >= s.size() ? s : s.substr(s.size() - tail.size());
+    return Fixed<F>(head, s.substr(0, head.size())) && Fixed<F>(tail, sTail);
+}
+
+template <Fold F>
+bool Part(std::string_view p, std::string_view s)
+{
+    return PartAt<F>(p, p.find('*'), s);
+}
+
+PatternLines::Part Prepared(std::string_view side)
+{
+    PatternLines::Part part;
+    part.upper = AsciiUpper(std::string(side));
+    part.star = part.upper.find('*');
+    return part;
+}
+
+std::vector<std::string> MemoLines(const QPlainTextEdit* memo)
+{
+    std::vector<std::string> lines;
+    QString text = memo->toPlainText();
+    if (text.isEmpty())
+        return lines;  // an empty memo has no lines, not one empty line
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        lines.push_back(line.toLocal8Bit().toStdString());
+    return lines;
+}
+
+} // namespace
+
+bool MatchesPattern(const std::string& pattern, const std::string& name)
+{
+    std::string_view patternBase, patternExt, nameBase, nameExt;
+    SplitAtFirstDot(pattern, patternBase, patternExt);
+    SplitAtFirstDot(name, nameBase, nameExt);
+    return Part<Fold::Both>(patternBase, nameBase) && Part<Fold::Both>(patternExt, nameExt);
+}
+
+bool MatchPart(const std::string& p, const std::string& s)
+{
+    return Part<Fold::None>(p, s);
+}
+
+bool MatchFixed(const std::string& p, const std::string& s)
+{
+    return Fixed<Fold::None>(p, s);
+}
+
+bool PatternLines::Part::Matches(std::string_view s) const
+{
+    return PartAt<Fold::Text>(upper, star, s);
+}
+
+const PatternLines& PatternLines::Read(const QPlainTextEdit* memo)
+{
+    const QTextDocument* document = memo->document();
+    if (memo == memo_ && document == document_ && document->revision() == revision_)
+        return *this;
+    patterns_.clear();
+    everyName_ = false;
+    for (std::string& line : MemoLines(memo)) {
+        std::string_view base, extension;
+        SplitAtFirstDot(line, base, extension);
+        Pattern pattern{{}, Prepared(base), Prepared(extension)};
+        everyName_ = everyName_ || line == "*.*";
+        pattern.line = std::move(line);
+        patterns_.push_back(std::move(pattern));
+    }
+    memo_ = memo;
+    document_ = document;
+    revision_ = document->revision();
+    return *this;
+}
+
+const PatternLines::Pattern* PatternLines::FirstMatch(std::string_view name) const
+{
+    // The name is split once for all the patterns.
+    std::string_view base, extension;
+    SplitAtFirstDot(name, base, extension);
+    for (const Pattern& pattern : patterns_)
+        if (pattern.base.Matches(base) && pattern.extension.Matches(extension))
+            return &pattern;
+    return nullptr;
+}
