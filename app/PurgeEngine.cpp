@@ -87,6 +87,18 @@ private:
     NWDIR_HANDLE dirHandle_;
 };
 
+// A status bar repaints itself at once when its message changes, and the walk
+// changes it for every directory: thousands of repaints a second that nobody
+// sees. The message is set with repainting held back; the bar is then marked
+// for an ordinary repaint, which happens when events are next processed.
+void ShowStatusText(QStatusBar* bar, const QString& text)
+{
+    const bool updates = bar->updatesEnabled();
+    bar->setUpdatesEnabled(false);
+    bar->showMessage(text);
+    bar->setUpdatesEnabled(updates);
+}
+
 bool ListModeChosen(const JobState& job)
 {
     // Without the option group nothing may be purged, as in the list mode.
@@ -198,7 +210,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
 void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
 {
     if (job.StatusLine)
-        job.StatusLine->showMessage(QString::fromLocal8Bit(volumePath));
+        ShowStatusText(job.StatusLine, QString::fromLocal8Bit(volumePath));
     PurgeFiles(job, volumePath);
     PumpMessages();
 }

@@ -4,9 +4,9 @@
 // error texts and the text of packed date-times.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iterator>
-#include <list>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -72,21 +72,20 @@ struct NameCacheEntry {
     nuint32 objectID = 0;
 };
 
-// Cached names, most recently used first. Finding an id and moving its entry
-// to the front take constant time and copy no name: a scan asks for a name
-// with every file.
+// Cached names in the order of their last use. Finding an id and marking it
+// used take constant time and copy no name: a scan asks for a name with every
+// file. Each entry carries the time of its last use, so the order is kept
+// without moving entries; dropping the least recently used one searches for
+// it, which happens only when the cache is full and a new name comes in.
 class NameCacheEntries {
 public:
-    using List = std::list<NameCacheEntry>;
-
-    std::size_t size() const { return list_.size(); }
-    bool empty() const { return list_.empty(); }
-    const NameCacheEntry& front() const { return list_.front(); }
-    const NameCacheEntry& back() const { return list_.back(); }
-    // The index-th most recently used entry (walks the list).
-    const NameCacheEntry& operator[](std::size_t index) const { return *std::next(list_.begin(), index); }
-    List::const_iterator begin() const { return list_.begin(); }
-    List::const_iterator end() const { return list_.end(); }
+    std::size_t size() const { return slots_.size(); }
+    bool empty() const { return slots_.empty(); }
+    // The most and the least recently used entry.
+    const NameCacheEntry& front() const;
+    const NameCacheEntry& back() const;
+    // The index-th most recently used entry (sorts the entries).
+    const NameCacheEntry& operator[](std::size_t index) const;
     void clear();
 
     // The entry of objectID, made the most recently used; nullptr when absent.
@@ -96,8 +95,16 @@ public:
     const NameCacheEntry& Add(NameCacheEntry entry, std::size_t maxEntries);
 
 private:
-    List list_;
-    std::unordered_map<nuint32, List::iterator> index_;
+    struct Slot {
+        NameCacheEntry entry;
+        std::uint64_t lastUse;
+    };
+    std::size_t LeastRecent() const;
+
+    std::vector<Slot> slots_;
+    std::unordered_map<nuint32, std::size_t> index_;  // id -> slot
+    std::uint64_t clock_ = 0;
+    std::size_t mostRecent_ = 0;  // the slot used last, when there are slots
 };
 
 // User names of one connection, most recently used first. A change of

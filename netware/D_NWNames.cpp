@@ -2,6 +2,8 @@
 // per-connection, most-recently-used cache in front of it.
 #include "netware/D_NW.h"
 
+#include <algorithm>
+
 NWCCODE ObjectIdToName(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID, std::string& name)
 {
     char buffer[257] = {};
@@ -31,32 +33,71 @@ NWCCODE LookupObjectName(NWCONN_HANDLE conn, nuint32 objectID, std::string& name
 
 void NameCacheEntries::clear()
 {
-    list_.clear();
+    slots_.clear();
     index_.clear();
+}
+
+std::size_t NameCacheEntries::LeastRecent() const
+{
+    const auto oldest = std::min_element(slots_.begin(), slots_.end(),
+                                         [](const Slot& a, const Slot& b) { return a.lastUse < b.lastUse; });
+    return static_cast<std::size_t>(oldest - slots_.begin());
+}
+
+const NameCacheEntry& NameCacheEntries::front() const
+{
+    return slots_[mostRecent_].entry;
+}
+
+const NameCacheEntry& NameCacheEntries::back() const
+{
+    return slots_[LeastRecent()].entry;
+}
+
+const NameCacheEntry& NameCacheEntries::operator[](std::size_t index) const
+{
+    std::vector<const Slot*> order;
+    for (const Slot& slot : slots_)
+        order.push_back(&slot);
+    std::sort(order.begin(), order.end(), [](const Slot* a, const Slot* b) { return a->lastUse > b->lastUse; });
+    return order.at(index)->entry;
 }
 
 const NameCacheEntry* NameCacheEntries::Use(nuint32 objectID)
 {
-    // The scan asks for the same few deleting users over and over: the front
-    // entry answers without a lookup in the index.
-    if (!list_.empty() && list_.front().objectID == objectID)
-        return &list_.front();
-    const auto found = index_.find(objectID);
-    if (found == index_.end())
+    if (slots_.empty())
         return nullptr;
-    list_.splice(list_.begin(), list_, found->second);
-    return &list_.front();
+    // The scan asks for the same few deleting users over and over: the entry
+    // used last answers without a lookup in the index.
+    std::size_t slot = mostRecent_;
+    if (slots_[slot].entry.objectID != objectID) {
+        const auto found = index_.find(objectID);
+        if (found == index_.end())
+            return nullptr;
+        slot = found->second;
+    }
+    slots_[slot].lastUse = ++clock_;
+    mostRecent_ = slot;
+    return &slots_[slot].entry;
 }
 
 const NameCacheEntry& NameCacheEntries::Add(NameCacheEntry entry, std::size_t maxEntries)
 {
-    while (!list_.empty() && list_.size() >= maxEntries) {
-        index_.erase(list_.back().objectID);
-        list_.pop_back();
+    while (!slots_.empty() && slots_.size() >= maxEntries) {
+        // The last slot moves into the dropped one's place.
+        const std::size_t dropped = LeastRecent();
+        index_.erase(slots_[dropped].entry.objectID);
+        if (dropped != slots_.size() - 1) {
+            slots_[dropped] = std::move(slots_.back());
+            index_[slots_[dropped].entry.objectID] = dropped;
+        }
+        slots_.pop_back();
     }
-    list_.push_front(std::move(entry));
-    index_[list_.front().objectID] = list_.begin();
-    return list_.front();
+    const nuint32 id = entry.objectID;
+    slots_.push_back(Slot{std::move(entry), ++clock_});
+    mostRecent_ = slots_.size() - 1;
+    index_[id] = mostRecent_;
+    return slots_.back().entry;
 }
 
 NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name)

@@ -1,10 +1,12 @@
 #include "util/MessagePump.h"
 
 namespace {
+// Called twice for every file of a scan: a plain variable, without the guard
+// of a function-local one.
+MessagePump installedPump;
 MessagePump& Installed()
 {
-    static MessagePump pump;
-    return pump;
+    return installedPump;
 }
 } // namespace
 

@@ -2,6 +2,9 @@
 // most-recently-used cache per connection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <list>
+
 #include "netware/D_NW.h"
 #include "tests/netware/FakeClient.h"
 
@@ -103,3 +106,34 @@ TEST_F(NamesTest, FailedLookupIsNotCachedButAnEmptyNameIs)
 }
 
 }  // namespace
+
+// The entries against a plain most-recently-used list over a long run of uses
+// and additions with a small limit: same contents, same order, same drops.
+TEST(NameCacheEntriesTest, KeepsTheOrderOfAMostRecentlyUsedList)
+{
+    NameCacheEntries entries;
+    std::list<nuint32> model;  // most recent first
+    constexpr std::size_t Max = 5;
+    std::uint32_t seed = 12345;
+    for (int step = 0; step < 2000; ++step) {
+        seed = seed * 1103515245u + 12345u;
+        const nuint32 id = (seed >> 16) % 9;
+        const NameCacheEntry* hit = entries.Use(id);
+        const auto inModel = std::find(model.begin(), model.end(), id);
+        ASSERT_EQ(hit != nullptr, inModel != model.end()) << "step " << step;
+        if (hit) {
+            EXPECT_EQ(hit->name, "N" + std::to_string(id));
+            model.splice(model.begin(), model, inModel);
+        } else {
+            entries.Add(NameCacheEntry{"N" + std::to_string(id), id}, Max);
+            if (model.size() >= Max)
+                model.pop_back();
+            model.push_front(id);
+        }
+        ASSERT_EQ(entries.size(), model.size());
+        std::size_t i = 0;
+        for (nuint32 expected : model)
+            ASSERT_EQ(entries[i++].objectID, expected) << "step " << step;
+        EXPECT_EQ(entries.back().objectID, model.back());
+    }
+}
