@@ -92,6 +92,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
         }
     }
 
+    ShowResultsCaption();
     StatusBar1->showMessage(QStr(Job.SelectedFolder));
 
     ServerList->setEnabled(true);

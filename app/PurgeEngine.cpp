@@ -21,11 +21,12 @@
 
 namespace {
 
-// The totals caption changes with every matching file. Setting a label's text
-// relays it out, which costs more than scanning a file, so the newest caption
-// is kept here and handed to the label when events are next processed (a
-// posted call, delivered by the pump) and at the end of each directory. What a
-// user sees is the same: the label only repaints while events are processed.
+// The totals caption changes with every listed file. Setting a label's text
+// relays it out, which costs more than scanning a directory's worth of files,
+// so the newest caption is kept here and handed to the label when events are
+// next processed (a posted call, delivered by the pump) and when the job ends
+// (ShowResultsCaption). What a user sees is the same: the label only repaints
+// while events are processed.
 struct PendingCaption {
     QPointer<QLabel> label;
     std::int32_t total = 0;
@@ -69,15 +70,13 @@ void SetResultsCaption(QLabel* label, std::int32_t total, std::int32_t match)
 }
 
 // Holds the scan's temporary directory handle and gives it back however the
-// scan ends, an error raised by a condition included; the totals reach the
-// label at the same moment.
+// scan ends, an error raised by a condition included.
 class DirectoryScanGuard {
 public:
     DirectoryScanGuard(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) : conn_(conn), dirHandle_(dirHandle) {}
     ~DirectoryScanGuard()
     {
         ReleaseDirHandle(conn_, dirHandle_);  // its code tells nothing the scan could act on
-        ShowPendingCaption();
     }
     DirectoryScanGuard(const DirectoryScanGuard&) = delete;
     DirectoryScanGuard& operator=(const DirectoryScanGuard&) = delete;
@@ -112,6 +111,11 @@ void AddLine(JobState& job, std::string_view text)
 }
 
 } // namespace
+
+void ShowResultsCaption()
+{
+    ShowPendingCaption();
+}
 
 nuint16 ConfirmPurge(const std::string& fileText)
 {
@@ -195,6 +199,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (job.RunState == RunState::Abort)
             file.Matched = false;
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
+            ShowPendingCaption();  // the totals as they stand while the user decides
             job.RunState = ConfirmPurge(line.FileText());
             if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)
                 file.Matched = false;

@@ -54,7 +54,12 @@ protected:
         return selected;
     }
 
-    std::string Caption() const { return label.text().toStdString(); }
+    // The totals reach the label when events are next processed.
+    std::string Caption()
+    {
+        QCoreApplication::processEvents();
+        return label.text().toStdString();
+    }
 };
 
 TEST_F(PurgeEngineTest, WritesHeadingAndFileLine)
@@ -187,6 +192,20 @@ TEST_F(ConfirmationTest, BoxHasTitleTextAndButtonsInOrder)
     EXPECT_EQ("Purging:   A.BAK  (   5 kB)" + Info, box.text);
     EXPECT_EQ((Lines{"&Yes", "&No", "&Abort", "N&o to All", "Yes to &All"}), box.buttons);
     EXPECT_EQ(Abort, box.safeButton);
+}
+
+// No events are processed between the files here, yet the box must not stand
+// beside totals that lag behind the file it asks about.
+TEST_F(ConfirmationTest, TotalsAreShownWhileTheBoxAsks)
+{
+    std::vector<std::string> captions;
+    MessageBoxHandler previous = SetMessageBoxHandler([&](const MessageBoxRequest&) {
+        captions.push_back(label.text().toStdString());
+        return static_cast<int>(No);
+    });
+    PurgeFiles(job, "VOL1:DATA");
+    SetMessageBoxHandler(previous);
+    EXPECT_EQ((Lines{"Results: Total: 1 - Matching: 1", "Results: Total: 3 - Matching: 2"}), captions);
 }
 
 TEST_F(ConfirmationTest, StopDuringEventProcessingAsksNothing)
