@@ -19,7 +19,7 @@ constexpr NWCONN_REF kConnRefBase = 0x10000;
 constexpr size_t kTreeNameWidth = 32;
 constexpr size_t kMaxOpenSearches = 256;
 
-void CopyText(const std::string& text, char* buffer, size_t size)
+void CopyText(std::string_view text, char* buffer, size_t size)
 {
     if (!buffer || size == 0)
         return;
@@ -168,20 +168,24 @@ namespace {
 
 NWCCODE ServerInfoText(NetworkStore& store, long long serverId, nuint32 infoType, nuint32 length, char* buffer)
 {
-    StoredServer server;
-    if (!serverId || !store.ServerById(serverId, server))
+    const StoredServer* server = serverId ? store.ServerRecord(serverId) : nullptr;
+    if (!server)
         return ERR_INVALID_CONNECTION;
-    std::string text;
     if (infoType == NWCC_INFO_TREE_NAME) {
-        text = server.tree;
-        if (text.size() < kTreeNameWidth)
-            text.append(kTreeNameWidth - text.size(), '_');
+        // Names are aligned with their connection's tree for every user
+        // looked up: the padded name is written without a copy.
+        char padded[kTreeNameWidth + 1];
+        const std::size_t own = std::min(server->tree.size(), sizeof padded - 1);
+        std::memcpy(padded, server->tree.data(), own);
+        std::memset(padded + own, '_', sizeof padded - 1 - own);
+        padded[sizeof padded - 1] = '\0';
+        CopyText(server->tree.size() > kTreeNameWidth ? std::string_view(server->tree) : std::string_view(padded),
+                 buffer, length);
     } else if (infoType == NWCC_INFO_SERVER_NAME) {
-        text = server.name;
+        CopyText(server->name, buffer, length);
     } else {
         return ERR_INVALID_PARAMETER;
     }
-    CopyText(text, buffer, length);
     return SUCCESSFUL;
 }
 
@@ -480,13 +484,25 @@ NWCCODE EmulatedClient::ContextCreate(NWDSContextHandle& context)
     if (nextContext_ == 0)
         nextContext_ = 1;
     context = nextContext_++;
-    contexts_[context] = Context{};
+    // The scan creates and frees a context for every name it looks up: the
+    // entry of the context freed last is used again.
+    if (spareContext_) {
+        spareContext_.key() = context;
+        spareContext_.mapped() = Context{};
+        contexts_.insert(std::move(spareContext_));
+    } else {
+        contexts_[context] = Context{};
+    }
     return SUCCESSFUL;
 }
 
 NWCCODE EmulatedClient::ContextFree(NWDSContextHandle context)
 {
-    return contexts_.erase(context) ? SUCCESSFUL : ERR_BAD_CONTEXT;
+    auto it = contexts_.find(context);
+    if (it == contexts_.end())
+        return ERR_BAD_CONTEXT;
+    spareContext_ = contexts_.extract(it);
+    return SUCCESSFUL;
 }
 
 NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
@@ -543,11 +559,20 @@ NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, const
 
 namespace {
 
-std::string WithoutPadding(std::string tree)
+std::string_view WithoutPadding(std::string_view tree)
 {
     while (!tree.empty() && tree.back() == '_')
-        tree.pop_back();
+        tree.remove_suffix(1);
     return tree;
+}
+
+bool SameTree(std::string_view a, std::string_view b)
+{
+    a = WithoutPadding(a);
+    b = WithoutPadding(b);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return (x >= 'a' && x <= 'z' ? x - 'a' + 'A' : x) == (y >= 'a' && y <= 'z' ? y - 'a' + 'A' : y);
+           });
 }
 
 }  // namespace
@@ -559,12 +584,12 @@ NWCCODE EmulatedClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN
         auto it = contexts_.find(context);
         if (it == contexts_.end())
             return ERR_BAD_CONTEXT;
-        StoredServer server;
-        long long serverId = ServerOf(conn);
-        if (!serverId || !store_->ServerById(serverId, server))
+        const long long serverId = ServerOf(conn);
+        const StoredServer* server = serverId ? store_->ServerRecord(serverId) : nullptr;
+        if (!server)
             return ERR_INVALID_CONNECTION;
         // A context pointed at another tree cannot see this server's objects.
-        if (!it->second.tree.empty() && !SameText(WithoutPadding(it->second.tree), WithoutPadding(server.tree)))
+        if (!it->second.tree.empty() && !SameTree(it->second.tree, server->tree))
             return ERR_NO_SUCH_ENTRY;
         NWCCODE fault = 0;
         if (store_->UserFault(objectID, fault))

@@ -135,6 +135,7 @@ private:
     std::map<nuint16, std::unique_ptr<SearchState>> searches_;
     nuint16 nextSearchId_ = 1;
     std::map<NWDSContextHandle, Context> contexts_;
+    std::map<NWDSContextHandle, Context>::node_type spareContext_;
     NWDSContextHandle nextContext_ = 1;
 };
 

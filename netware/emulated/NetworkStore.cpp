@@ -166,6 +166,15 @@ bool NetworkStore::ServerById(long long id, StoredServer& server)
     return true;
 }
 
+const StoredServer* NetworkStore::ServerRecord(long long id)
+{
+    const Tables* memory = Memory();
+    if (!memory)
+        return ServerByIdSql(id, serverRead_) ? &serverRead_ : nullptr;
+    const auto found = memory->servers.find(id);
+    return found == memory->servers.end() ? nullptr : &found->second;
+}
+
 std::vector<StoredServer> NetworkStore::Servers()
 {
     const Tables* memory = Memory();

@@ -55,6 +55,9 @@ public:
     // Look-ups; 0 / false when absent. Names compare case-insensitively.
     bool FindServer(const std::string& name, StoredServer& server);
     bool ServerById(long long id, StoredServer& server);
+    // The same record without a copy, or nullptr: it lies in the store's
+    // tables and stays valid until the store is next read or changed.
+    const StoredServer* ServerRecord(long long id);
     std::vector<StoredServer> Servers();
     bool FindVolume(long long serverId, const std::string& name, StoredVolume& volume);
     bool VolumeByNumber(long long serverId, int number, StoredVolume& volume);
@@ -98,6 +101,7 @@ private:
 
     bool FindServerSql(const std::string& name, StoredServer& server);
     bool ServerByIdSql(long long id, StoredServer& server);
+    StoredServer serverRead_;  // ServerRecord's answer when no tables are loaded
     std::vector<StoredServer> ServersSql();
     bool FindVolumeSql(long long serverId, const std::string& name, StoredVolume& volume);
     bool VolumeByNumberSql(long long serverId, int number, StoredVolume& volume);
