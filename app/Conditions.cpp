@@ -20,14 +20,14 @@ namespace {
 constexpr std::string_view AgeBefore = "Deleted ", AgeAfter = " days ago";
 constexpr std::string_view LargerBefore = "File size >= ", SmallerBefore = "File size <= ", SizeAfter = " kB";
 constexpr std::string_view NameMatchBefore = "Name match with ";
-constexpr std::size_t MaxDigits = 20;
+constexpr std::size_t MaxDigits = 10;  // of a 32-bit number
 
+// A number line keeps its number in the list's own slot for the line: an age
+// in days or a limit in kB, both far below 2^32.
 template <const std::string_view& Before, const std::string_view& After>
-void WriteNumberLine(std::string_view record, std::string& text)
+void WriteNumberLine(std::uint32_t value, std::string& text)
 {
-    long long value = 0;
-    std::memcpy(&value, record.data(), std::min(record.size(), sizeof value));
-    char digits[MaxDigits + 4];
+    char digits[MaxDigits];
     const auto written = std::to_chars(digits, digits + sizeof digits, value);
     text += ExplanationIndent;
     text += Before;
@@ -38,10 +38,17 @@ void WriteNumberLine(std::string_view record, std::string& text)
 template <const std::string_view& Before, const std::string_view& After>
 void ExplainNumber(JobState& job, long long value)
 {
-    if (job.ResultList)
-        job.ResultList->addRecordLine(WriteNumberLine<Before, After>,
-                                      {reinterpret_cast<const char*>(&value), sizeof value},
-                                      ExplanationIndent.size() + Before.size() + MaxDigits + After.size());
+    if (!job.ResultList)
+        return;
+    if (value >= 0 && value <= 0xFFFFFFFFLL) {
+        job.ResultList->addValueLine(WriteNumberLine<Before, After>, static_cast<std::uint32_t>(value),
+                                     ExplanationIndent.size() + Before.size() + MaxDigits + After.size());
+        return;
+    }
+    // Beyond 32 bits only with a clock set far from any real date: as text.
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    job.ResultList->addLine({std::string_view(ExplanationIndent), Before, std::string_view(digits, written.ptr), After});
 }
 
 void WriteNameMatchLine(std::string_view record, std::string& text)

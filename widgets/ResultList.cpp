@@ -28,11 +28,15 @@ std::string ResultLines::line(int index) const
 std::string_view ResultLines::view(int index) const
 {
     const Span& s = span(index);
-    if (!s.record)
+    if (s.kind == Span::Text)
         return {chars(s), s.length};
+    written_.clear();
+    if (s.kind == Span::Value) {
+        valueWriters_[s.offset](s.block, written_);
+        return written_;
+    }
     LineWriter writer;
     std::memcpy(&writer, chars(s), sizeof writer);
-    written_.clear();
     writer({chars(s) + sizeof writer, s.length - sizeof writer}, written_);
     return written_;
 }
@@ -55,7 +59,7 @@ ResultLines::TextBlock& ResultLines::newBlock(std::size_t length)
 // Inline: it runs for every line added, more often than anything else here.
 inline char* ResultLines::place(std::size_t length, Span& span)
 {
-    if (length >= (std::size_t(1) << 30))
+    if (length >= (std::size_t(1) << 29))
         throw std::length_error("ResultLines: line too long");
     TextBlock* block = blocks_.empty() ? nullptr : &blocks_.back();
     if (!block || block->capacity - block->used < length)
@@ -65,7 +69,7 @@ inline char* ResultLines::place(std::size_t length, Span& span)
     span.length = static_cast<std::uint32_t>(length);
     char* room = block->chars.get() + block->used;
     block->used += length;
-    span.record = 0;
+    span.kind = Span::Text;
     return room;
 }
 
@@ -97,7 +101,7 @@ int ResultLines::appendRecordInNewBlock(LineWriter writer, std::string_view reco
 {
     Span& s = newSpan();
     putRecord(place(sizeof writer + record.size(), s), writer, record);
-    s.record = 1;
+    s.kind = Span::Record;
     longest_ = std::max(longest_, textLength);
     return count_ - 1;
 }
@@ -107,7 +111,7 @@ void ResultLines::set(int index, std::string_view text)
     if (index < 0 || index >= count_)
         throw std::out_of_range("ResultLines::set");
     Span& s = span(index);
-    if (text.size() == s.length && !s.record) {
+    if (s.kind == Span::Text && text.size() == s.length) {
         std::memmove(chars(s), text.data(), text.size());
     } else {
         // A line of another length moves to the end of the store; the old
@@ -124,13 +128,13 @@ void ResultLines::setRecord(int index, LineWriter writer, std::string_view recor
         throw std::out_of_range("ResultLines::setRecord");
     Span& s = span(index);
     const std::size_t length = sizeof writer + record.size();
-    if (s.record && s.length == length) {
+    if (s.kind == Span::Record && s.length == length) {
         // The record may lie in the store itself.
         std::memcpy(chars(s), &writer, sizeof writer);
         std::memmove(chars(s) + sizeof writer, record.data(), record.size());
     } else {
         putRecord(place(length, s), writer, record);
-        s.record = 1;
+        s.kind = Span::Record;
     }
     longest_ = std::max(longest_, textLength);
 }

@@ -24,6 +24,9 @@
 // only the lines somebody reads. The writer appends the line's text to text and
 // must give the same text for the same record every time.
 using LineWriter = void (*)(std::string_view record, std::string& text);
+// The smallest record: one 32-bit value, kept in the line's own slot, so the
+// line takes no room in the text blocks at all.
+using ValueLineWriter = void (*)(std::uint32_t value, std::string& text);
 
 // The lines and their selection bits, without any widget.
 class ResultLines {
@@ -48,9 +51,18 @@ public:
         TextBlock& block = blocks_.back();
         Span& s = span(count_);
         s = Span{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.used),
-                 static_cast<std::uint32_t>(length), 1, 0};
+                 static_cast<std::uint32_t>(length), Span::Record, 0};
         putRecord(block.chars.get() + block.used, writer, record);
         block.used += length;
+        if (textLength > longest_)
+            longest_ = textLength;
+        return count_++;
+    }
+    int appendValue(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
+    {
+        if ((count_ & (SpanBlockSize - 1)) == 0)
+            spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
+        span(count_) = Span{value, valueWriterIndex(writer), 0, Span::Value, 0};
         if (textLength > longest_)
             longest_ = textLength;
         return count_++;
@@ -72,12 +84,15 @@ public:
     const char* data(int index, std::size_t& length) const;
 
 private:
-    // A record line's characters are its writer's address and then the record.
+    // Where a line lies and what it is. A record line's characters are its
+    // writer's address and then the record; a value line has no characters:
+    // block holds the value and offset the number of its writer.
     struct Span {
+        enum Kind { Text, Record, Value };
         std::uint32_t block;
         std::uint32_t offset;
-        std::uint32_t length : 30;
-        std::uint32_t record : 1;
+        std::uint32_t length : 29;
+        std::uint32_t kind : 2;
         std::uint32_t selected : 1;
     };
     struct TextBlock {
@@ -105,12 +120,23 @@ private:
         std::memcpy(room + sizeof writer, record.data(), record.size());
     }
     int appendRecordInNewBlock(LineWriter writer, std::string_view record, std::size_t textLength);
+    std::uint32_t valueWriterIndex(ValueLineWriter writer)
+    {
+        // A job uses a handful of writers.
+        const auto count = static_cast<std::uint32_t>(valueWriters_.size());
+        for (std::uint32_t i = 0; i < count; ++i)
+            if (valueWriters_[i] == writer)
+                return i;
+        valueWriters_.push_back(writer);
+        return count;
+    }
 
     std::vector<TextBlock> blocks_;
     std::vector<std::unique_ptr<Span[]>> spans_;  // SpanBlockSize lines each
     int count_ = 0;
     std::size_t longest_ = 0;
     mutable std::string written_;  // the text of the record line read last
+    std::vector<ValueLineWriter> valueWriters_;  // the writers of the value lines, by number
 };
 
 class ResultList : public QAbstractScrollArea {
@@ -124,6 +150,12 @@ public:
     int addRecordLine(LineWriter writer, std::string_view record, std::size_t textLength)
     {
         const int index = lines_.appendRecord(writer, record, textLength);
+        scheduleRefresh(index);
+        return index;
+    }
+    int addValueLine(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
+    {
+        const int index = lines_.appendValue(writer, value, textLength);
         scheduleRefresh(index);
         return index;
     }

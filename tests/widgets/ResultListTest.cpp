@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <map>
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -206,6 +208,78 @@ TEST(ResultLines, LinesAcrossBlockBoundariesKeepTextAndSelection)
     EXPECT_EQ(0, lines.append("again"));
     EXPECT_FALSE(lines.isSelected(0));
     EXPECT_EQ("again", lines.line(0));
+}
+
+// Record lines keep values and are written out when read; value lines keep
+// one number in their slot. Mixed with text lines across block boundaries,
+// rewritten in place or moved, replaced by text and back, each line must read
+// as the text its writer gives for its own values.
+void WritePair(std::string_view record, std::string& text)
+{
+    text += "pair ";
+    text += record;
+}
+
+void WriteCount(std::uint32_t value, std::string& text)
+{
+    text += "count " + std::to_string(value);
+}
+
+void WriteSquare(std::uint32_t value, std::string& text)
+{
+    text += "square " + std::to_string(std::uint64_t(value) * value);
+}
+
+TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
+{
+    ResultLines lines;
+    auto expected = [](int i) -> std::string {
+        switch (i % 4) {
+        case 0: return "pair " + std::to_string(i) + "/x";
+        case 1: return "count " + std::to_string(i);
+        case 2: return "square " + std::to_string(std::uint64_t(i) * i);
+        default: return "text " + std::to_string(i);
+        }
+    };
+    const int count = 200'000;  // several blocks of both kinds
+    for (int i = 0; i < count; ++i) {
+        const std::string record = std::to_string(i) + "/x";
+        switch (i % 4) {
+        case 0: EXPECT_EQ(i, lines.appendRecord(WritePair, record, 5 + record.size())); break;
+        case 1: EXPECT_EQ(i, lines.appendValue(WriteCount, static_cast<std::uint32_t>(i), 16)); break;
+        case 2: EXPECT_EQ(i, lines.appendValue(WriteSquare, static_cast<std::uint32_t>(i), 27)); break;
+        default: EXPECT_EQ(i, lines.append(expected(i))); break;
+        }
+    }
+    std::map<int, std::string> changed;
+    lines.setRecord(4, WritePair, "4/y", 8);  // same size: rewritten where it lies
+    changed[4] = "pair 4/y";
+    lines.setRecord(8, WritePair, "a longer record", 20);  // moved to the end
+    changed[8] = "pair a longer record";
+    lines.setRecord(7, WritePair, "was text", 13);
+    changed[7] = "pair was text";
+    lines.set(12, "was a record");  // a text line of the record's own size must not be read as one
+    changed[12] = "was a record";
+    lines.set(13, "was a value");
+    changed[13] = "was a value";
+    lines.setRecord(14, WritePair, "was a value", 16);
+    changed[14] = "pair was a value";
+    lines.setSelected(5, 6, true);
+
+    ASSERT_EQ(count, lines.count());
+    for (int i = 0; i < count; ++i) {
+        const auto found = changed.find(i);
+        ASSERT_EQ(found == changed.end() ? expected(i) : found->second, lines.line(i)) << i;
+        ASSERT_EQ(i == 5 || i == 6, lines.isSelected(i)) << i;
+    }
+    // The text of one record line stays put while another kind is read.
+    const std::string_view text = lines.view(3);
+    lines.view(1);
+    EXPECT_EQ("text 3", text);
+
+    lines.clear();
+    EXPECT_EQ(0, lines.appendValue(WriteCount, 7, 16));
+    EXPECT_EQ("count 7", lines.line(0));
 }
 
 TEST_F(ResultListTest, LineCostsLessThanTwoHundredBytes)
