@@ -67,9 +67,9 @@ void ExplainNameMatch(JobState& job, std::string_view patternLine)
 
 // The spin edits keep their values at 1 or more, so the division below cannot
 // fail; a missing control reads as that minimum too.
-std::uint32_t LimitOf(const QSpinBox* spin)
+std::uint32_t LimitOf(const JobState& job, const QSpinBox* spin)
 {
-    int value = spin ? spin->value() : 1;
+    int value = spin ? job.Limits.Value(spin) : 1;
     return static_cast<std::uint32_t>(value < 1 ? 1 : value);
 }
 
@@ -106,7 +106,7 @@ void TestAge(JobState& job, FileEvaluation& file)
 {
     TDateTime deleted = DateTimeOfParts(file.DeletedDate, file.DeletedTime);
     long long days = static_cast<long long>(std::trunc(std::fabs(file.Today - deleted)));
-    long long limit = job.AgeSpin ? job.AgeSpin->value() : 0;
+    long long limit = job.AgeSpin ? job.Limits.Value(job.AgeSpin) : 0;
     file.Matched = days > limit;
     if (file.Matched)
         ExplainNumber<AgeBefore, AgeAfter>(job, days);
@@ -114,7 +114,7 @@ void TestAge(JobState& job, FileEvaluation& file)
 
 void TestLargerThan(JobState& job, FileEvaluation& file)
 {
-    std::uint32_t limit = LimitOf(job.LargerThanSpin);
+    std::uint32_t limit = LimitOf(job, job.LargerThanSpin);
     file.Matched = file.Record.fileSize / limit >= 1024;
     if (file.Matched)
         ExplainNumber<LargerBefore, SizeAfter>(job, limit);
@@ -124,7 +124,7 @@ void TestSmallerThan(JobState& job, FileEvaluation& file)
 {
     // The division form lets a file up to 1025 x limit - 1 bytes count as
     // smaller than limit kB.
-    std::uint32_t limit = LimitOf(job.SmallerThanSpin);
+    std::uint32_t limit = LimitOf(job, job.SmallerThanSpin);
     file.Matched = file.Record.fileSize / limit <= 1024;
     if (file.Matched)
         ExplainNumber<SmallerBefore, SizeAfter>(job, limit);

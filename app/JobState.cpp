@@ -18,4 +18,5 @@ void StartJob(JobState& job, const JobControls& controls)
     job.MatchCount = 0;
     job.RunState = RunState::Running;
     job.Patterns = PatternLines();
+    job.Limits.Watch(job.AgeSpin, job.LargerThanSpin, job.SmallerThanSpin);
 }

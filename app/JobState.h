@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/NamePatterns.h"
+#include "app/SpinValues.h"
 #include "netware/D_NW.h"
 #include "netware/ntypes.h"
 #include "settings/IniFile.h"
@@ -69,6 +70,8 @@ struct JobState {
     // The pattern memo's lines as the conditions last read them; emptied at
     // the start of every job.
     PatternLines Patterns;
+    // The limit spin edits' values, followed from the start of every job.
+    SpinValues Limits;
 };
 
 // The program's one instance.

@@ -354,6 +354,28 @@ TEST_F(PurgeEngineTest, PurgeFailureEndsTheDirectoryAndWalkGoesOn)
     EXPECT_EQ(0, client->DirHandlesInUse());
 }
 
+// A limit changed while the job runs (the user edits it while events are
+// processed) counts from the next file on.
+TEST_F(PurgeEngineTest, LimitChangedDuringTheScanCountsFromTheNextFile)
+{
+    Network(TwoDirectories);
+    SelectSmallFiles();
+    SetMessagePump([this] {
+        if (job.TotalCount == 1)
+            smallerThan.setValue(100);
+    });
+    PurgeFiles(job, "VOL1:DATA");
+    EXPECT_EQ((Lines{"",
+                     "VOL1:DATA",
+                     "     + A.BAK  (   5 kB)" + Info,
+                     "          File size <= 10 kB",
+                     "     + B.TMP  (  49 kB)" + Info,
+                     "          File size <= 100 kB",
+                     "     + C.BAK  ( 100)" + Info,
+                     "          File size <= 100 kB"}),
+              results.lines());
+}
+
 TEST_F(PurgeEngineTest, CaptionReachesLabelWhenEventsAreProcessed)
 {
     Network(TwoDirectories);
