@@ -22,17 +22,22 @@ constexpr std::string_view LargerBefore = "File size >= ", SmallerBefore = "File
 constexpr std::string_view NameMatchBefore = "Name match with ";
 constexpr std::size_t MaxDigits = 10;  // of a 32-bit number
 
+void AppendNumberLine(std::string& text, std::string_view before, long long value, std::string_view after)
+{
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    text += ExplanationIndent;
+    text += before;
+    text.append(digits, written.ptr);
+    text += after;
+}
+
 // A number line keeps its number in the list's own slot for the line: an age
 // in days or a limit in kB, both far below 2^32.
 template <const std::string_view& Before, const std::string_view& After>
 void WriteNumberLine(std::uint32_t value, std::string& text)
 {
-    char digits[MaxDigits];
-    const auto written = std::to_chars(digits, digits + sizeof digits, value);
-    text += ExplanationIndent;
-    text += Before;
-    text.append(digits, written.ptr);
-    text += After;
+    AppendNumberLine(text, Before, value, After);
 }
 
 template <const std::string_view& Before, const std::string_view& After>
@@ -46,9 +51,9 @@ void ExplainNumber(JobState& job, long long value)
         return;
     }
     // Beyond 32 bits only with a clock set far from any real date: as text.
-    char digits[24];
-    const auto written = std::to_chars(digits, digits + sizeof digits, value);
-    job.ResultList->addLine({std::string_view(ExplanationIndent), Before, std::string_view(digits, written.ptr), After});
+    std::string text;
+    AppendNumberLine(text, Before, value, After);
+    job.ResultList->addLine(text);
 }
 
 void WriteNameMatchLine(std::string_view record, std::string& text)

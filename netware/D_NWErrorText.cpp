@@ -6,6 +6,7 @@
 
 #include "netware/D_NW.h"
 #include "netware/NWClientBackend.h"
+#include "util/DecimalDigits.h"
 #include "util/MessageBox.h"
 
 namespace {
@@ -70,32 +71,6 @@ void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
     time = {};
     UnpackDateTime(packed, date, time);
 }
-
-namespace {
-// value in decimal at out, with leading zeros up to minDigits; returns the end.
-char* PutDecimal(char* out, unsigned value, int minDigits)
-{
-    if (minDigits == 2 && value < 100) {  // nearly every part
-        static constexpr char pairs[] =
-            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-            "8081828384858687888990919293949596979899";
-        std::memcpy(out, pairs + 2 * value, 2);
-        return out + 2;
-    }
-    char digits[12];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    while (n < minDigits)
-        digits[n++] = '0';
-    while (n > 0)
-        *out++ = digits[--n];
-    return out;
-}
-}  // namespace
 
 char* PutPackedDateTimeText(char* out, nuint32 packed)
 {

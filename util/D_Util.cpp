@@ -4,6 +4,8 @@
 #include <clocale>
 #include <iterator>
 
+#include "util/DecimalDigits.h"
+
 namespace {
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -22,22 +24,6 @@ DecimalSeparatorSource& InstalledSeparator()
 {
     static DecimalSeparatorSource source = LocaleDecimalSeparator;
     return source;
-}
-
-// v in decimal at out, with leading zeros up to minDigits; returns the end.
-char* PutDecimal(char* out, std::uint64_t v, int minDigits)
-{
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v > 0);
-    while (n < minDigits)
-        digits[n++] = '0';
-    while (n > 0)
-        *out++ = digits[--n];
-    return out;
 }
 
 // bytes / divisor rounded half away from zero to `decimals` places (0 or 2),

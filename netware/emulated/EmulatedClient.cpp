@@ -568,11 +568,7 @@ std::string_view WithoutPadding(std::string_view tree)
 
 bool SameTree(std::string_view a, std::string_view b)
 {
-    a = WithoutPadding(a);
-    b = WithoutPadding(b);
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return (x >= 'a' && x <= 'z' ? x - 'a' + 'A' : x) == (y >= 'a' && y <= 'z' ? y - 'a' + 'A' : y);
-           });
+    return SameText(WithoutPadding(a), WithoutPadding(b));
 }
 
 }  // namespace

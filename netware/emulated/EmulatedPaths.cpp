@@ -96,7 +96,7 @@ bool WildcardMatch(const char* pattern, const char* name)
     return *pattern == '\0';
 }
 
-bool SameText(const std::string& a, const std::string& b)
+bool SameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct NetWarePathParts {
@@ -25,5 +26,5 @@ std::string JoinDirectories(const std::vector<std::string>& directories);
 // dot, so callers wanting every name pass "*".
 bool WildcardMatch(const char* pattern, const char* name);
 
-bool SameText(const std::string& a, const std::string& b);  // ASCII case-insensitive
+bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive
 std::string UpperCase(std::string text);

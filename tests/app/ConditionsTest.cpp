@@ -142,6 +142,18 @@ TEST_F(ConditionsTest, AgeCountsWholeDaysFromTodayAtMidnight)
     EXPECT_EQ("          Deleted 17 days ago", results.line(1));
 }
 
+// The number of an explanation line is kept in 32 bits; an age beyond that
+// (only with a clock far from any real date) must still read in full.
+TEST_F(ConditionsTest, AgeBeyondThirtyTwoBitsKeepsEveryDigit)
+{
+    UseOnly(true, false, false, false);
+    SetClock([] { return 5e9 + 0.5; });
+    record.deletedDateAndTime = PackDeletedDateTime(1999, 12, 30, 0, 0, 0);  // day 36524
+    EXPECT_TRUE(Evaluate());
+    SetClock(FixedNow);
+    EXPECT_EQ(std::vector<std::string>{"          Deleted 4999963476 days ago"}, results.lines());
+}
+
 TEST_F(ConditionsTest, InvalidDeletionDateRaises)
 {
     UseOnly(true, false, false, false);
