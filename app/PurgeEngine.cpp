@@ -2,9 +2,6 @@
 // the running totals in the results label.
 #include "app/PurgeEngine.h"
 
-#include <QLabel>
-#include <QMetaObject>
-#include <QPointer>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -13,6 +10,7 @@
 
 #include "app/Conditions.h"
 #include "app/FileLine.h"
+#include "app/JobDisplay.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/MessagePump.h"
@@ -20,54 +18,6 @@
 #include "widgets/ResultList.h"
 
 namespace {
-
-// The totals caption changes with every listed file. Setting a label's text
-// relays it out, which costs more than scanning a directory's worth of files,
-// so the newest caption is kept here and handed to the label when events are
-// next processed (a posted call, delivered by the pump) and when the job ends
-// (ShowResultsCaption). What a user sees is the same: the label only repaints
-// while events are processed.
-struct PendingCaption {
-    QPointer<QLabel> label;
-    std::int32_t total = 0;
-    std::int32_t match = 0;
-    bool posted = false;
-    bool dirty = false;
-};
-
-PendingCaption& Caption()
-{
-    static PendingCaption caption;
-    return caption;
-}
-
-void ShowPendingCaption()
-{
-    PendingCaption& caption = Caption();
-    caption.posted = false;
-    if (caption.dirty && caption.label)
-        caption.label->setText(QString::asprintf("Results: Total: %d - Matching: %d", caption.total, caption.match));
-    caption.dirty = false;
-}
-
-void SetResultsCaption(QLabel* label, std::int32_t total, std::int32_t match)
-{
-    if (!label)
-        return;
-    PendingCaption& caption = Caption();
-    if (caption.label != label) {
-        ShowPendingCaption();
-        caption.label = label;
-        caption.posted = false;  // a call posted for another label may never come
-    }
-    caption.total = total;
-    caption.match = match;
-    caption.dirty = true;
-    if (!caption.posted) {
-        caption.posted = true;
-        QMetaObject::invokeMethod(label, [] { ShowPendingCaption(); }, Qt::QueuedConnection);
-    }
-}
 
 // Holds the scan's temporary directory handle and gives it back however the
 // scan ends, an error raised by a condition included.
@@ -86,18 +36,6 @@ private:
     NWDIR_HANDLE dirHandle_;
 };
 
-// A status bar repaints itself at once when its message changes, and the walk
-// changes it for every directory: thousands of repaints a second that nobody
-// sees. The message is set with repainting held back; the bar is then marked
-// for an ordinary repaint, which happens when events are next processed.
-void ShowStatusText(QStatusBar* bar, const QString& text)
-{
-    const bool updates = bar->updatesEnabled();
-    bar->setUpdatesEnabled(false);
-    bar->showMessage(text);
-    bar->setUpdatesEnabled(updates);
-}
-
 bool ListModeChosen(const JobState& job)
 {
     // Without the option group nothing may be purged, as in the list mode.
@@ -111,11 +49,6 @@ void AddLine(JobState& job, std::string_view text)
 }
 
 } // namespace
-
-void ShowResultsCaption()
-{
-    ShowPendingCaption();
-}
 
 nuint16 ConfirmPurge(const std::string& fileText)
 {
@@ -199,7 +132,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (job.RunState == RunState::Abort)
             file.Matched = false;
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
-            ShowPendingCaption();  // the totals as they stand while the user decides
+            ShowResultsCaption();  // the totals as they stand while the user decides
             job.RunState = ConfirmPurge(line.FileText());
             if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)
                 file.Matched = false;

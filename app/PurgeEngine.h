@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/FileLine.h"
+#include "app/JobDisplay.h"
 #include "app/JobState.h"
 #include "netware/D_NW.h"
 
@@ -21,10 +22,6 @@ void PurgeFiles(JobState& job, const std::string& volumePath);
 // used.
 void PurgeDirectoryCallback(JobState& job, const std::string& volumePath);
 void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry& entry, void* userData);  // on Job
-
-// Hands the newest totals to the results label at once; otherwise they reach
-// it when events are next processed. The job driver calls it when a job ends.
-void ShowResultsCaption();
 
 // The five-button confirmation before a purge; returns the RunState value of
 // the answer. A box closed without a button counts as No.

@@ -5,6 +5,8 @@
 
 #include "EngineFixture.h"
 
+#include <QTest>
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -380,14 +382,18 @@ TEST_F(PurgeEngineTest, CaptionReachesLabelWhenEventsAreProcessed)
 {
     Network(TwoDirectories);
     label.setText("before");
-    QString seen;
+    std::vector<std::string> seen;
     SetMessagePump([&] {
         QCoreApplication::processEvents();
-        seen = label.text();
+        seen.push_back(label.text().toStdString());
     });
     PurgeFiles(job, "VOL1:DATA");
-    // Each pump after a file's caption update shows that file's counts.
-    EXPECT_EQ("Results: Total: 3 - Matching: 0", seen.toStdString());
+    // The first file's counts reach the label with the events that follow it;
+    // the later ones wait for the end of the display interval.
+    EXPECT_EQ("before", seen.at(0));  // the first pump comes before the first count
+    EXPECT_EQ("Results: Total: 1 - Matching: 0", seen.at(1));
+    QTest::qWait(static_cast<int>(DisplayInterval.count()) + 20);
+    EXPECT_EQ("Results: Total: 3 - Matching: 0", label.text().toStdString());
 }
 
 } // namespace
