@@ -81,7 +81,8 @@ std::uint32_t LimitOf(const JobState& job, const QSpinBox* spin)
 } // namespace
 
 FileEvaluation::FileEvaluation(const NWDELETED_INFO& record, TDateTime today, bool matched, PatternLines* patterns)
-    : Record(record), Today(today), Matched(matched), Patterns(patterns)
+    : Record(record), Today(today), Matched(matched), Patterns(patterns),
+      Name(record.name, strnlen(record.name, sizeof record.name))
 {
     UnpackPackedDateTime(record.deletedDateAndTime, DeletedDate, DeletedTime);
 }
@@ -147,8 +148,7 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
         file.Matched = true;
         return;
     }
-    const std::string_view name(file.Record.name, strnlen(file.Record.name, sizeof file.Record.name));
-    const PatternLines::Pattern* match = patterns.FirstMatch(name);
+    const PatternLines::Pattern* match = patterns.FirstMatch(file.Name);
     file.Matched = match != nullptr;
     if (match)
         ExplainNameMatch(job, match->line);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/JobState.h"
@@ -26,6 +27,7 @@ struct FileEvaluation {
     // line and its age.
     NW_DATE DeletedDate{};
     NW_TIME DeletedTime{};
+    std::string_view Name;  // the record's name, up to its end
 };
 
 // True when "Or" is chosen in the logic group (item 0), false for "And".

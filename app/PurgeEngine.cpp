@@ -101,7 +101,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
 
         if (CachedObjectName(job.ConnHandle, record.deletorID, job.NameCache, userName) != 0)
             userName = "[n/a]";
-        const std::string_view fileName(record.name, strnlen(record.name, sizeof record.name));
+        const std::string_view fileName = file.Name;
         line.Set(fileName, record.fileSize, file.DeletedDate, file.DeletedTime, userName);
         int lineIndex = -1;
         if (job.ResultList)

@@ -4,6 +4,7 @@
 // error texts and the text of packed date-times.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iterator>
@@ -101,8 +102,18 @@ private:
     };
     std::size_t LeastRecent() const;
 
+    // A small table in front of the index: the slot of an id found lately,
+    // by the id's low bits (slot + 1; 0 is empty).
+    struct Recent {
+        nuint32 objectID = 0;
+        std::uint32_t slotPlusOne = 0;
+    };
+    static constexpr std::size_t RecentSize = 256;
+    Recent& RecentOf(nuint32 objectID) { return recent_[objectID & (RecentSize - 1)]; }
+
     std::vector<Slot> slots_;
     std::unordered_map<nuint32, std::size_t> index_;  // id -> slot
+    std::array<Recent, RecentSize> recent_{};
     std::uint64_t clock_ = 0;
     std::size_t mostRecent_ = 0;  // the slot used last, when there are slots
 };

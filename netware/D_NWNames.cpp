@@ -35,6 +35,7 @@ void NameCacheEntries::clear()
 {
     slots_.clear();
     index_.clear();
+    recent_.fill(Recent{});
 }
 
 std::size_t NameCacheEntries::LeastRecent() const
@@ -71,10 +72,16 @@ const NameCacheEntry* NameCacheEntries::Use(nuint32 objectID)
     // used last answers without a lookup in the index.
     std::size_t slot = mostRecent_;
     if (slots_[slot].entry.objectID != objectID) {
-        const auto found = index_.find(objectID);
-        if (found == index_.end())
-            return nullptr;
-        slot = found->second;
+        Recent& recent = RecentOf(objectID);
+        if (recent.slotPlusOne != 0 && recent.objectID == objectID) {
+            slot = recent.slotPlusOne - 1;
+        } else {
+            const auto found = index_.find(objectID);
+            if (found == index_.end())
+                return nullptr;
+            slot = found->second;
+            recent = Recent{objectID, static_cast<std::uint32_t>(slot + 1)};
+        }
     }
     slots_[slot].lastUse = ++clock_;
     mostRecent_ = slot;
@@ -86,10 +93,16 @@ const NameCacheEntry& NameCacheEntries::Add(NameCacheEntry entry, std::size_t ma
     while (!slots_.empty() && slots_.size() >= maxEntries) {
         // The last slot moves into the dropped one's place.
         const std::size_t dropped = LeastRecent();
-        index_.erase(slots_[dropped].entry.objectID);
+        const nuint32 droppedID = slots_[dropped].entry.objectID;
+        index_.erase(droppedID);
+        if (RecentOf(droppedID).objectID == droppedID)
+            RecentOf(droppedID) = Recent{};
         if (dropped != slots_.size() - 1) {
             slots_[dropped] = std::move(slots_.back());
-            index_[slots_[dropped].entry.objectID] = dropped;
+            const nuint32 movedID = slots_[dropped].entry.objectID;
+            index_[movedID] = dropped;
+            if (RecentOf(movedID).objectID == movedID && RecentOf(movedID).slotPlusOne != 0)
+                RecentOf(movedID).slotPlusOne = static_cast<std::uint32_t>(dropped + 1);
         }
         slots_.pop_back();
     }
@@ -97,6 +110,7 @@ const NameCacheEntry& NameCacheEntries::Add(NameCacheEntry entry, std::size_t ma
     slots_.push_back(Slot{std::move(entry), ++clock_});
     mostRecent_ = slots_.size() - 1;
     index_[id] = mostRecent_;
+    RecentOf(id) = Recent{id, static_cast<std::uint32_t>(mostRecent_ + 1)};
     return slots_.back().entry;
 }
 
