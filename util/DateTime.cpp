@@ -52,12 +52,24 @@ bool IsValidDate(int year, int month, int day)
 
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond)
 {
-    if (!IsValidDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
-        second > 59 || millisecond < 0 || millisecond > 999)
+    // The scan converts a deletion date for every file it tests, so the
+    // checks are plain comparisons and the leap year is worked out once.
+    if (static_cast<unsigned>(year - 1) > 9998u || static_cast<unsigned>(month - 1) > 11u || day < 1 ||
+        static_cast<unsigned>(hour) > 23u || static_cast<unsigned>(minute) > 59u ||
+        static_cast<unsigned>(second) > 59u || static_cast<unsigned>(millisecond) > 999u)
         throw DateTimeError("Invalid argument to date encode");
+    static constexpr int daysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = IsLeapYear(year);
+    if (day > daysInMonth[month - 1] + (leap && month == 2 ? 1 : 0))
+        throw DateTimeError("Invalid argument to date encode");
+    // Days from 0001-01-01; y is positive here, so the divisions need no sign fix.
+    const auto y = static_cast<unsigned long>(year - 1);
+    const long fromStart = static_cast<long>(y * 365 + y / 4 - y / 100 + y / 400) + DaysBeforeMonth[month - 1] +
+                           (leap && month > 2 ? 1 : 0) + day - 1;
     constexpr long epoch = DaysFromCivilStart(1899, 12, 30);
-    double days = static_cast<double>(DaysFromCivilStart(year, month, day) - epoch);
-    double time = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond) / 86400000.0;
+    double days = static_cast<double>(fromStart - epoch);
+    // The sum is a whole number of milliseconds, exact as an integer and as a double.
+    double time = static_cast<double>(hour * 3600000 + minute * 60000 + second * 1000 + millisecond) / 86400000.0;
     // Before the epoch the fraction counts away from zero, as the date-time type does.
     return days >= 0 ? days + time : days - time;
 }
