@@ -83,7 +83,6 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     const TDateTime today = Today();
     NWDELETED_INFO record{};
     // Kept across the files, so that a file's line costs no allocation.
-    std::string userName;
     FileLineRecord line;
     do {
         nuint8 volumeNumber = 0;
@@ -99,8 +98,11 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         }
         FileEvaluation file{record, today, !ConditionOR(job), &job.Patterns};
 
-        if (CachedObjectName(job.ConnHandle, record.deletorID, job.NameCache, userName) != 0)
-            userName = "[n/a]";
+        // The deleting user's name (CachedObjectName), read where the cache keeps it.
+        NWCCODE nameCode = 0;
+        const std::string* cachedName =
+            CachedObjectNameRef(job.ConnHandle, record.deletorID, job.NameCache, nameCode);
+        const std::string_view userName = cachedName ? std::string_view(*cachedName) : std::string_view("[n/a]");
         const std::string_view fileName = file.Name;
         line.Set(fileName, record.fileSize, file.DeletedDate, file.DeletedTime, userName);
         int lineIndex = -1;

@@ -7,6 +7,7 @@ void SpinValues::Watch(QSpinBox* age, QSpinBox* larger, QSpinBox* smaller)
     for (int i = 0; i < 3; ++i) {
         Followed& followed = followed_[i];
         followed.spin = spins[i];
+        followed.address = spins[i];
         if (!spins[i])
             continue;
         followed.value = std::make_shared<int>(spins[i]->value());

@@ -34,13 +34,14 @@ public:
     int Value(const QSpinBox* spin) const
     {
         for (const Followed& followed : followed_)
-            if (followed.spin == spin && spin)
+            if (followed.address == spin && followed.spin)  // the address first: it is cheaper to test
                 return *followed.value;
         return spin->value();
     }
 
 private:
     struct Followed {
+        const QSpinBox* address = nullptr;
         QPointer<QSpinBox> spin;  // cleared when the spin edit goes
         std::shared_ptr<int> value;
         QMetaObject::Connection connection;

@@ -129,6 +129,9 @@ struct NameCache {
 };
 
 NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name);
+// The same without copying the name: the cached name, valid until the cache is
+// next used, or nullptr with the lookup's code in code.
+const std::string* CachedObjectNameRef(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code);
 
 // ---- Paths and the directory walk ------------------------------------------
 

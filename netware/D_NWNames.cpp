@@ -114,23 +114,30 @@ const NameCacheEntry& NameCacheEntries::Add(NameCacheEntry entry, std::size_t ma
     return slots_.back().entry;
 }
 
-NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name)
+const std::string* CachedObjectNameRef(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code)
 {
+    code = 0;
     if (cache.Connection != conn) {
         cache.Entries.clear();
         cache.Connection = conn;
     }
-    if (const NameCacheEntry* entry = cache.Entries.Use(objectID)) {
-        name = entry->name;
-        return 0;
-    }
+    if (const NameCacheEntry* entry = cache.Entries.Use(objectID))
+        return &entry->name;
 
     std::string looked;
-    const NWCCODE code = LookupObjectName(conn, objectID, looked);
-    if (code != 0) {
+    code = LookupObjectName(conn, objectID, looked);
+    if (code != 0)
+        return nullptr;
+    return &cache.Entries.Add(NameCacheEntry{std::move(looked), objectID}, NameCache::MaxEntries).name;
+}
+
+NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name)
+{
+    NWCCODE code = 0;
+    const std::string* found = CachedObjectNameRef(conn, objectID, cache, code);
+    if (found)
+        name = *found;
+    else
         name.clear();
-        return code;
-    }
-    name = cache.Entries.Add(NameCacheEntry{std::move(looked), objectID}, NameCache::MaxEntries).name;
-    return 0;
+    return code;
 }
