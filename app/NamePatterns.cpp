@@ -10,16 +10,14 @@ namespace {
 
 constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-void SplitAtFirstDot(std::string_view text, std::string_view& base, std::string_view& extension)
+// Names are short: a plain loop finds the dot sooner than a library search.
+inline void SplitAtFirstDot(std::string_view text, std::string_view& base, std::string_view& extension)
 {
-    std::string_view::size_type dot = text.find('.');
-    if (dot == std::string_view::npos) {
-        base = text;
-        extension = {};
-    } else {
-        base = text.substr(0, dot);
-        extension = text.substr(dot + 1);
-    }
+    std::size_t dot = 0;
+    while (dot < text.size() && text[dot] != '.')
+        ++dot;
+    base = std::string_view(text.data(), dot);
+    extension = dot < text.size() ? std::string_view(text.data() + dot + 1, text.size() - dot - 1) : std::string_view();
 }
 
 // Fold compares in ASCII upper case; without it the characters must be equal.
@@ -102,7 +100,12 @@ bool MatchFixed(const std::string& p, const std::string& s)
     return Fixed<Fold::None>(p, s);
 }
 
-bool PatternLines::Part::Matches(std::string_view s) const
+bool PatternLines::Part::MatchesWithoutStar(std::string_view s) const
+{
+    return Fixed<Fold::Text>(upper, s);
+}
+
+bool PatternLines::Part::MatchesAroundStar(std::string_view s) const
 {
     return PartAt<Fold::Text>(upper, star, s);
 }

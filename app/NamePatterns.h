@@ -25,7 +25,14 @@ public:
     struct Part {
         std::string upper;
         std::size_t star = std::string::npos;
-        bool Matches(std::string_view s) const;
+        bool Matches(std::string_view s) const
+        {
+            if (star == std::string::npos)
+                return MatchesWithoutStar(s);
+            return (star == 0 && upper.size() == 1) || MatchesAroundStar(s);  // "*" alone matches anything
+        }
+        bool MatchesWithoutStar(std::string_view s) const;
+        bool MatchesAroundStar(std::string_view s) const;
     };
     // A line as typed, and its two sides.
     struct Pattern {
