@@ -1,9 +1,8 @@
-// The selection conditions and the name pattern matcher.
+// The selection conditions and their explanation lines.
 #include "app/Conditions.h"
 
 #include <QSpinBox>
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>

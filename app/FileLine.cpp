@@ -83,22 +83,6 @@ void AppendText(std::string_view record, bool withMark, std::string& text)
 
 } // namespace
 
-std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
-                            const std::string& userName)
-{
-    FileLineRecord line;
-    line.Set(name, size, deletedDateAndTime, userName);
-    return line.FileText();
-}
-
-void FileLineRecord::Set(std::string_view name, nuint32 size, nuint32 deletedDateAndTime, std::string_view userName)
-{
-    NW_DATE date;
-    NW_TIME time;
-    UnpackPackedDateTime(deletedDateAndTime, date, time);
-    Set(name, size, date, time, userName);
-}
-
 void FileLineRecord::Set(std::string_view name, nuint32 size, const NW_DATE& deletedDate, const NW_TIME& deletedTime,
                          std::string_view userName)
 {
@@ -132,13 +116,6 @@ std::string FileLineRecord::FileText() const
 {
     std::string text;
     AppendText(record_, false, text);
-    return text;
-}
-
-std::string FileLineRecord::LineText() const
-{
-    std::string text;
-    Write(record_, text);
     return text;
 }
 

@@ -10,18 +10,12 @@
 
 #include "netware/ntypes.h"
 
-// The file text: name  (size) [ Deleted: yyyy-mm-dd hh:mm:ss by user ].
-std::string DeletedFileText(const std::string& name, nuint32 size, nuint32 deletedDateAndTime,
-                            const std::string& userName);
-
 // One file's line as a record, built in a buffer kept across the files of a
 // scan, so that a line costs no allocation.
 class FileLineRecord {
 public:
-    // The line of a listed file. The deletion date-time is unpacked here, so
-    // the text does not depend on the client when it is written later.
-    void Set(std::string_view name, nuint32 size, nuint32 deletedDateAndTime, std::string_view userName);
-    // The same with the date-time unpacked already.
+    // The line of a listed file. The deletion date-time comes unpacked, so the
+    // text does not depend on the client when it is written later.
     void Set(std::string_view name, nuint32 size, const NW_DATE& deletedDate, const NW_TIME& deletedTime,
              std::string_view userName);
     // Turns the line into that of a matching file.
@@ -30,7 +24,6 @@ public:
     std::string_view Record() const { return record_; }
     std::size_t TextLength() const;  // the most the text can take
     std::string FileText() const;    // without the mark
-    std::string LineText() const;
 
     // The result list's writer of such records.
     static void Write(std::string_view record, std::string& text);

@@ -4,14 +4,11 @@
 
 #include <QStatusBar>
 
-#include <algorithm>
-#include <cstring>
 #include <string_view>
 
 #include "app/Conditions.h"
 #include "app/FileLine.h"
 #include "app/JobDisplay.h"
-#include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/MessagePump.h"
 #include "widgets/RadioGroup.h"

@@ -230,15 +230,14 @@ char* PutFormattedSize(char* out, std::int64_t bytes)
     if (bytes < 0)
         bytes = 2147483647;
     constexpr std::int64_t KB = 1024, MB = KB * 1024, GB = MB * 1024, TB = GB * 1024;
-    if (bytes < KB)  // the bytes row, the commonest: no division, no separator
-        return PutPaddedQuotient(out, bytes, 1, 0, 4, "");
     struct Row {
         std::int64_t below;  // the first count of the next row
         std::int64_t divisor;
         int decimals;
         std::string_view unit;
     };
-    static constexpr Row rows[] = {{MB, KB, 0, " kB"}, {GB, MB, 2, " MB"}, {TB, GB, 2, " GB"}, {0, TB, 2, " TB"}};
+    static constexpr Row rows[] = {
+        {KB, 1, 0, ""}, {MB, KB, 0, " kB"}, {GB, MB, 2, " MB"}, {TB, GB, 2, " GB"}, {0, TB, 2, " TB"}};
     const Row* row = rows;
     while (row != std::end(rows) - 1 && bytes >= row->below)
         ++row;

@@ -73,15 +73,6 @@ inline char* ResultLines::place(std::size_t length, Span& span)
     return room;
 }
 
-inline ResultLines::Span& ResultLines::newSpan()
-{
-    if ((count_ & (SpanBlockSize - 1)) == 0)
-        spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
-    Span& s = span(count_++);
-    s.selected = 0;
-    return s;
-}
-
 int ResultLines::append(std::initializer_list<std::string_view> pieces)
 {
     std::size_t length = 0;

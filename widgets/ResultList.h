@@ -60,12 +60,10 @@ public:
     }
     int appendValue(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
     {
-        if ((count_ & (SpanBlockSize - 1)) == 0)
-            spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
-        span(count_) = Span{value, valueWriterIndex(writer), 0, Span::Value, 0};
+        newSpan() = Span{value, valueWriterIndex(writer), 0, Span::Value, 0};
         if (textLength > longest_)
             longest_ = textLength;
-        return count_++;
+        return count_ - 1;
     }
     void set(int index, std::string_view text);
     // Makes line index a record line; a record of the old size is rewritten
@@ -112,7 +110,15 @@ private:
     // Room for length characters, in the last text block or a new one.
     char* place(std::size_t length, Span& span);
     TextBlock& newBlock(std::size_t length);
-    Span& newSpan();
+    // The record of a new line at the end (selection cleared).
+    Span& newSpan()
+    {
+        if ((count_ & (SpanBlockSize - 1)) == 0)
+            spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
+        Span& s = span(count_++);
+        s.selected = 0;
+        return s;
+    }
     char* chars(const Span& s) const { return blocks_[s.block].chars.get() + s.offset; }
     static void putRecord(char* room, LineWriter writer, std::string_view record)
     {

@@ -156,14 +156,10 @@ bool NetworkStore::FindServer(const std::string& name, StoredServer& server)
 
 bool NetworkStore::ServerById(long long id, StoredServer& server)
 {
-    const Tables* memory = Memory();
-    if (!memory)
-        return ServerByIdSql(id, server);
-    const auto found = memory->servers.find(id);
-    if (found == memory->servers.end())
-        return false;
-    server = found->second;
-    return true;
+    const StoredServer* record = ServerRecord(id);
+    if (record)
+        server = *record;
+    return record != nullptr;
 }
 
 const StoredServer* NetworkStore::ServerRecord(long long id)
