@@ -16,8 +16,9 @@ constexpr std::string_view DeletedOpen = ") [ Deleted: ";
 constexpr std::string_view UserOpen = " by ";
 constexpr std::string_view LineClose = " ]";
 
-// The record: the mark's sign, the size, the unpacked deletion date and time,
-// the name's length, the name, then the user's name to the end.
+// The record, packed byte by byte, for a million files can be held: the
+// mark's sign, the size, the unpacked deletion date and time, the name's
+// length, the name, then the user's name to the end.
 struct FixedPart {
     char sign;
     nuint32 size;
@@ -25,7 +26,12 @@ struct FixedPart {
     NW_TIME time;
     nuint16 nameLength;
 };
-constexpr std::size_t SignAt = offsetof(FixedPart, sign);
+constexpr std::size_t SignAt = 0;
+constexpr std::size_t SizeAt = SignAt + sizeof(FixedPart::sign);
+constexpr std::size_t DateAt = SizeAt + sizeof(FixedPart::size);
+constexpr std::size_t TimeAt = DateAt + sizeof(FixedPart::date);
+constexpr std::size_t NameLengthAt = TimeAt + sizeof(FixedPart::time);
+constexpr std::size_t FixedLength = NameLengthAt + sizeof(FixedPart::nameLength);
 
 char* Put(char* out, std::string_view text)
 {
@@ -61,9 +67,14 @@ struct RecordValues {
 RecordValues Read(std::string_view record)
 {
     RecordValues values;
-    std::memcpy(&values.fixed, record.data(), sizeof values.fixed);
-    values.name = record.substr(sizeof values.fixed, values.fixed.nameLength);
-    values.userName = record.substr(sizeof values.fixed + values.fixed.nameLength);
+    const char* in = record.data();
+    values.fixed.sign = in[SignAt];
+    std::memcpy(&values.fixed.size, in + SizeAt, sizeof values.fixed.size);
+    std::memcpy(&values.fixed.date, in + DateAt, sizeof values.fixed.date);
+    std::memcpy(&values.fixed.time, in + TimeAt, sizeof values.fixed.time);
+    std::memcpy(&values.fixed.nameLength, in + NameLengthAt, sizeof values.fixed.nameLength);
+    values.name = record.substr(FixedLength, values.fixed.nameLength);
+    values.userName = record.substr(FixedLength + values.fixed.nameLength);
     return values;
 }
 
@@ -86,20 +97,18 @@ void AppendText(std::string_view record, bool withMark, std::string& text)
 void FileLineRecord::Set(std::string_view name, nuint32 size, const NW_DATE& deletedDate, const NW_TIME& deletedTime,
                          std::string_view userName)
 {
-    FixedPart fixed{};
-    fixed.sign = '-';
-    fixed.size = size;
-    fixed.date = deletedDate;
-    fixed.time = deletedTime;
     // A name is at most a few hundred characters; the 16-bit length cannot
     // overflow, but a longer one would only lose its end.
     name = name.substr(0, 0xFFFF);
-    fixed.nameLength = static_cast<nuint16>(name.size());
-    record_.resize(sizeof fixed + name.size() + userName.size());
+    const auto nameLength = static_cast<nuint16>(name.size());
+    record_.resize(FixedLength + name.size() + userName.size());
     char* out = record_.data();
-    std::memcpy(out, &fixed, sizeof fixed);
-    out = Put(out + sizeof fixed, name);
-    Put(out, userName);
+    out[SignAt] = '-';
+    std::memcpy(out + SizeAt, &size, sizeof size);
+    std::memcpy(out + DateAt, &deletedDate, sizeof deletedDate);
+    std::memcpy(out + TimeAt, &deletedTime, sizeof deletedTime);
+    std::memcpy(out + NameLengthAt, &nameLength, sizeof nameLength);
+    Put(Put(out + FixedLength, name), userName);
 }
 
 void FileLineRecord::MarkMatching()

@@ -31,45 +31,50 @@ std::string_view ResultLines::view(int index) const
     if (s.kind == Span::Text)
         return {chars(s), s.length};
     written_.clear();
-    if (s.kind == Span::Value) {
-        valueWriters_[s.offset](s.block, written_);
+    if (s.kind == Span::ValueLine) {
+        valueWriters_[s.length](s.value(), written_);
         return written_;
     }
-    LineWriter writer;
-    std::memcpy(&writer, chars(s), sizeof writer);
-    writer({chars(s) + sizeof writer, s.length - sizeof writer}, written_);
+    const char* record = chars(s);
+    recordWriters_[static_cast<std::uint8_t>(*record)]({record + 1, static_cast<std::size_t>(s.length) - 1}, written_);
     return written_;
 }
 
-const char* ResultLines::data(int index, std::size_t& length) const
+template <typename Writer>
+std::uint8_t ResultLines::AddWriter(std::vector<Writer>& writers, Writer writer)
 {
-    const std::string_view text = view(index);
-    length = text.size();
-    return text.data();
+    // Writers are the functions of the program's line kinds, a handful.
+    if (writers.size() > UINT8_MAX)
+        throw std::length_error("ResultLines: too many line writers");
+    writers.push_back(writer);
+    return static_cast<std::uint8_t>(writers.size() - 1);
 }
+
+template std::uint8_t ResultLines::AddWriter(std::vector<LineWriter>&, LineWriter);
+template std::uint8_t ResultLines::AddWriter(std::vector<ValueLineWriter>&, ValueLineWriter);
 
 ResultLines::TextBlock& ResultLines::newBlock(std::size_t length)
 {
+    if (blocks_.size() >= MaxBlocks)
+        throw std::length_error("ResultLines: too many lines");
     // A line never straddles two blocks; one longer than a block gets a block
-    // of its own size.
+    // of its own size, which it fills, so that every offset stays within
+    // the size of a block.
     const std::size_t capacity = std::max(length, TextBlockSize);
     return blocks_.emplace_back(TextBlock{std::make_unique_for_overwrite<char[]>(capacity), 0, capacity});
 }
 
 // Inline: it runs for every line added, more often than anything else here.
-inline char* ResultLines::place(std::size_t length, Span& span)
+inline char* ResultLines::place(std::size_t length, Span::Kind kind, Span& span)
 {
-    if (length >= (std::size_t(1) << 29))
+    if (length > MaxLineLength)
         throw std::length_error("ResultLines: line too long");
     TextBlock* block = blocks_.empty() ? nullptr : &blocks_.back();
     if (!block || block->capacity - block->used < length)
         block = &newBlock(length);
-    span.block = static_cast<std::uint32_t>(blocks_.size() - 1);
-    span.offset = static_cast<std::uint32_t>(block->used);
-    span.length = static_cast<std::uint32_t>(length);
+    span = Span::Chars(kind, blocks_.size() - 1, block->used, length);
     char* room = block->chars.get() + block->used;
     block->used += length;
-    span.kind = Span::Text;
     return room;
 }
 
@@ -78,22 +83,26 @@ int ResultLines::append(std::initializer_list<std::string_view> pieces)
     std::size_t length = 0;
     for (std::string_view piece : pieces)
         length += piece.size();
-    Span& s = newSpan();
-    char* room = place(length, s);
+    // The line is counted only once it has its room: a line refused as too
+    // long leaves the list as it was.
+    Span s;
+    char* room = place(length, Span::Text, s);
     for (std::string_view piece : pieces) {
         std::memcpy(room, piece.data(), piece.size());
         room += piece.size();
     }
-    longest_ = std::max(longest_, length);
+    newSpan() = s;
+    noteLength(length);
     return count_ - 1;
 }
 
 int ResultLines::appendRecordInNewBlock(LineWriter writer, std::string_view record, std::size_t textLength)
 {
-    Span& s = newSpan();
-    putRecord(place(sizeof writer + record.size(), s), writer, record);
-    s.kind = Span::Record;
-    longest_ = std::max(longest_, textLength);
+    const std::uint8_t writerIndex = recordWriterIndex(writer);
+    Span s;
+    putRecord(place(1 + record.size(), Span::Record, s), writerIndex, record);
+    newSpan() = s;
+    noteLength(textLength);
     return count_ - 1;
 }
 
@@ -102,32 +111,37 @@ void ResultLines::set(int index, std::string_view text)
     if (index < 0 || index >= count_)
         throw std::out_of_range("ResultLines::set");
     Span& s = span(index);
+    const bool selected = s.selected;
     if (s.kind == Span::Text && text.size() == s.length) {
         std::memmove(chars(s), text.data(), text.size());
     } else {
         // A line of another length moves to the end of the store; the old
         // characters stay unused until the list is cleared. The text may lie
         // in the store itself, which never moves.
-        std::memcpy(place(text.size(), s), text.data(), text.size());
+        std::memcpy(place(text.size(), Span::Text, s), text.data(), text.size());
+        s.selected = selected;
     }
-    longest_ = std::max(longest_, text.size());
+    noteLength(text.size());
 }
 
 void ResultLines::setRecord(int index, LineWriter writer, std::string_view record, std::size_t textLength)
 {
     if (index < 0 || index >= count_)
         throw std::out_of_range("ResultLines::setRecord");
+    const std::uint8_t writerIndex = recordWriterIndex(writer);
     Span& s = span(index);
-    const std::size_t length = sizeof writer + record.size();
+    const std::size_t length = 1 + record.size();
     if (s.kind == Span::Record && s.length == length) {
         // The record may lie in the store itself.
-        std::memcpy(chars(s), &writer, sizeof writer);
-        std::memmove(chars(s) + sizeof writer, record.data(), record.size());
+        char* room = chars(s);
+        *room = static_cast<char>(writerIndex);
+        std::memmove(room + 1, record.data(), record.size());
     } else {
-        putRecord(place(length, s), writer, record);
-        s.kind = Span::Record;
+        const bool selected = s.selected;
+        putRecord(place(length, Span::Record, s), writerIndex, record);
+        s.selected = selected;
     }
-    longest_ = std::max(longest_, textLength);
+    noteLength(textLength);
 }
 
 void ResultLines::setSelected(int first, int last, bool selected)

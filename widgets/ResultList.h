@@ -45,24 +45,22 @@ public:
     {
         // A job adds several lines per file: the common case, room in the
         // last block and in the last block of line records, stays inline.
-        const std::size_t length = sizeof writer + record.size();
-        if ((count_ & (SpanBlockSize - 1)) == 0 || blocks_.empty() || blocks_.back().capacity - blocks_.back().used < length)
+        const std::size_t length = 1 + record.size();
+        if ((count_ & (SpanBlockSize - 1)) == 0 || blocks_.empty() ||
+            blocks_.back().capacity - blocks_.back().used < length)
             return appendRecordInNewBlock(writer, record, textLength);
         TextBlock& block = blocks_.back();
-        Span& s = span(count_);
-        s = Span{static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.used),
-                 static_cast<std::uint32_t>(length), Span::Record, 0};
-        putRecord(block.chars.get() + block.used, writer, record);
+        span(count_) = Span::Chars(Span::Record, blocks_.size() - 1, block.used, length);
+        putRecord(block.chars.get() + block.used, recordWriterIndex(writer), record);
         block.used += length;
-        if (textLength > longest_)
-            longest_ = textLength;
+        noteLength(textLength);
         return count_++;
     }
     int appendValue(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
     {
-        newSpan() = Span{value, valueWriterIndex(writer), 0, Span::Value, 0};
-        if (textLength > longest_)
-            longest_ = textLength;
+        const std::uint8_t writerIndex = valueWriterIndex(writer);
+        newSpan() = Span::Value(writerIndex, value);
+        noteLength(textLength);
         return count_ - 1;
     }
     void set(int index, std::string_view text);
@@ -79,26 +77,39 @@ public:
     // Bytes held for the lines (text blocks and line records), for the memory budget.
     std::size_t memoryBytes() const;
 
-    const char* data(int index, std::size_t& length) const;
-
 private:
-    // Where a line lies and what it is. A record line's characters are its
-    // writer's address and then the record; a value line has no characters:
-    // block holds the value and offset the number of its writer.
+    // Where a line lies and what it is, in eight bytes. A text or record line
+    // lies at offset in text block block and takes length characters; a
+    // record line's characters are the number of its writer and then the
+    // record. A value line has no characters: it keeps its value and the
+    // number of its writer here.
     struct Span {
-        enum Kind { Text, Record, Value };
-        std::uint32_t block;
-        std::uint32_t offset;
-        std::uint32_t length : 29;
-        std::uint32_t kind : 2;
-        std::uint32_t selected : 1;
+        enum Kind { Text, Record, ValueLine };
+        static constexpr int BlockBits = 16, OffsetBits = 20, LengthBits = 25;
+        std::uint64_t kind : 2;
+        std::uint64_t selected : 1;
+        std::uint64_t length : LengthBits;            // a value line's writer number
+        std::uint64_t position : BlockBits + OffsetBits;  // block, offset; a value line's value
+
+        static Span Chars(Kind kind, std::size_t block, std::size_t offset, std::size_t length)
+        {
+            return Span{static_cast<std::uint64_t>(kind), 0, length, (std::uint64_t(block) << OffsetBits) | offset};
+        }
+        static Span Value(std::uint8_t writer, std::uint32_t value) { return Span{ValueLine, 0, writer, value}; }
+        std::size_t block() const { return static_cast<std::size_t>(position >> OffsetBits); }
+        std::size_t offset() const { return static_cast<std::size_t>(position & ((1u << OffsetBits) - 1)); }
+        std::uint32_t value() const { return static_cast<std::uint32_t>(position); }
     };
+    static_assert(sizeof(Span) == 8);
     struct TextBlock {
         std::unique_ptr<char[]> chars;
         std::size_t used = 0;
         std::size_t capacity = 0;
     };
-    static constexpr std::size_t TextBlockSize = std::size_t(1) << 20;
+    // Offsets within a block must fit the span's offset field.
+    static constexpr std::size_t TextBlockSize = std::size_t(1) << Span::OffsetBits;
+    static constexpr std::size_t MaxLineLength = (std::size_t(1) << Span::LengthBits) - 1;
+    static constexpr std::size_t MaxBlocks = std::size_t(1) << Span::BlockBits;
     static constexpr int SpanBlockBits = 16;
     static constexpr int SpanBlockSize = 1 << SpanBlockBits;
 
@@ -108,40 +119,48 @@ private:
         return spans_[static_cast<std::size_t>(index) >> SpanBlockBits][index & (SpanBlockSize - 1)];
     }
     // Room for length characters, in the last text block or a new one.
-    char* place(std::size_t length, Span& span);
+    char* place(std::size_t length, Span::Kind kind, Span& span);
     TextBlock& newBlock(std::size_t length);
     // The record of a new line at the end (selection cleared).
     Span& newSpan()
     {
         if ((count_ & (SpanBlockSize - 1)) == 0)
             spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
-        Span& s = span(count_++);
-        s.selected = 0;
-        return s;
+        return span(count_++);
     }
-    char* chars(const Span& s) const { return blocks_[s.block].chars.get() + s.offset; }
-    static void putRecord(char* room, LineWriter writer, std::string_view record)
+    void noteLength(std::size_t textLength)
     {
-        std::memcpy(room, &writer, sizeof writer);
-        std::memcpy(room + sizeof writer, record.data(), record.size());
+        if (textLength > longest_)
+            longest_ = textLength;
+    }
+    char* chars(const Span& s) const { return blocks_[s.block()].chars.get() + s.offset(); }
+    static void putRecord(char* room, std::uint8_t writerIndex, std::string_view record)
+    {
+        *room = static_cast<char>(writerIndex);
+        std::memcpy(room + 1, record.data(), record.size());
     }
     int appendRecordInNewBlock(LineWriter writer, std::string_view record, std::size_t textLength);
-    std::uint32_t valueWriterIndex(ValueLineWriter writer)
+    // The number of a writer in its table; a job uses a handful of writers.
+    template <typename Writer>
+    static std::uint8_t WriterIndex(std::vector<Writer>& writers, Writer writer)
     {
-        // A job uses a handful of writers.
-        const auto count = static_cast<std::uint32_t>(valueWriters_.size());
-        for (std::uint32_t i = 0; i < count; ++i)
-            if (valueWriters_[i] == writer)
-                return i;
-        valueWriters_.push_back(writer);
-        return count;
+        const std::size_t count = writers.size();
+        for (std::size_t i = 0; i < count; ++i)
+            if (writers[i] == writer)
+                return static_cast<std::uint8_t>(i);
+        return AddWriter(writers, writer);
     }
+    template <typename Writer>
+    static std::uint8_t AddWriter(std::vector<Writer>& writers, Writer writer);
+    std::uint8_t recordWriterIndex(LineWriter writer) { return WriterIndex(recordWriters_, writer); }
+    std::uint8_t valueWriterIndex(ValueLineWriter writer) { return WriterIndex(valueWriters_, writer); }
 
     std::vector<TextBlock> blocks_;
     std::vector<std::unique_ptr<Span[]>> spans_;  // SpanBlockSize lines each
     int count_ = 0;
     std::size_t longest_ = 0;
     mutable std::string written_;  // the text of the record line read last
+    std::vector<LineWriter> recordWriters_;      // the writers of the record lines, by number
     std::vector<ValueLineWriter> valueWriters_;  // the writers of the value lines, by number
 };
 

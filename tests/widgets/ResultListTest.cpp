@@ -265,12 +265,15 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     lines.setRecord(14, WritePair, "was a value", 16);
     changed[14] = "pair was a value";
     lines.setSelected(5, 6, true);
+    lines.setSelected(9, 9, true);
+    lines.setRecord(9, WritePair, "selected and moved", 23);  // keeps its selection
+    changed[9] = "pair selected and moved";
 
     ASSERT_EQ(count, lines.count());
     for (int i = 0; i < count; ++i) {
         const auto found = changed.find(i);
         ASSERT_EQ(found == changed.end() ? expected(i) : found->second, lines.line(i)) << i;
-        ASSERT_EQ(i == 5 || i == 6, lines.isSelected(i)) << i;
+        ASSERT_EQ(i == 5 || i == 6 || i == 9, lines.isSelected(i)) << i;
     }
     // The text of one record line stays put while another kind is read.
     const std::string_view text = lines.view(3);
@@ -280,6 +283,30 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     lines.clear();
     EXPECT_EQ(0, lines.appendValue(WriteCount, 7, 16));
     EXPECT_EQ("count 7", lines.line(0));
+}
+
+// A line too long for the store, or a line kind too many, is refused with an
+// exception and leaves every line as it was.
+void WriteNothing(std::string_view, std::string&) {}
+
+TEST(ResultLines, RefusedLineLeavesTheListAsItWas)
+{
+    ResultLines lines;
+    lines.append("first");
+    const std::string tooLong(std::size_t(1) << 25, 'x');
+    EXPECT_THROW(lines.append(tooLong), std::length_error);
+    EXPECT_THROW(lines.appendRecord(WritePair, tooLong, 10), std::length_error);
+    EXPECT_THROW(lines.set(0, tooLong), std::length_error);
+    ASSERT_EQ(1, lines.count());
+    EXPECT_EQ("first", lines.line(0));
+    EXPECT_EQ(1, lines.append(std::string_view(tooLong).substr(1)));  // the longest line that fits
+    EXPECT_EQ(tooLong.size() - 1, lines.view(1).size());
+
+    // Record lines of two writers each read as their own writer's text.
+    EXPECT_EQ(2, lines.appendRecord(WriteNothing, "", 0));
+    EXPECT_EQ(3, lines.appendRecord(WritePair, "b", 6));
+    EXPECT_EQ("", lines.line(2));
+    EXPECT_EQ("pair b", lines.line(3));
 }
 
 TEST_F(ResultListTest, LineCostsLessThanTwoHundredBytes)
