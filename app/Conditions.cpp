@@ -86,11 +86,6 @@ FileEvaluation::FileEvaluation(const NWDELETED_INFO& record, TDateTime today, bo
     UnpackPackedDateTime(record.deletedDateAndTime, DeletedDate, DeletedTime);
 }
 
-bool ConditionOR(const JobState& job)
-{
-    return job.LogicGroup == nullptr || job.LogicGroup->itemIndex() == 0;
-}
-
 void EvaluateConditions(JobState& job, FileEvaluation& file)
 {
     const bool orMode = ConditionOR(job);

@@ -12,6 +12,7 @@
 #include "app/NamePatterns.h"
 #include "netware/ntypes.h"
 #include "util/DateTime.h"
+#include "widgets/RadioGroup.h"
 
 // What the conditions look at for one deleted file. The scan owns it; the
 // tests overwrite Matched.
@@ -31,7 +32,10 @@ struct FileEvaluation {
 };
 
 // True when "Or" is chosen in the logic group (item 0), false for "And".
-bool ConditionOR(const JobState& job);
+inline bool ConditionOR(const JobState& job)
+{
+    return job.LogicGroup == nullptr || job.LogicGroup->itemIndex() == 0;
+}
 
 // Runs the tests that are switched on, in the fixed order age, larger than,
 // smaller than, patterns, while the outcome is open: under Or until one holds,

@@ -19,19 +19,11 @@ std::chrono::milliseconds Remaining(const QElapsedTimer& last)
     return std::max(std::chrono::milliseconds(0), DisplayInterval - std::chrono::milliseconds(last.elapsed()));
 }
 
-struct PendingCaption {
-    QPointer<QLabel> label;
-    std::int32_t total = 0;
-    std::int32_t match = 0;
-    bool posted = false;
-    bool dirty = false;
-    QElapsedTimer shown;
-};
+using jobdisplaydetail::PendingCaption;
 
 PendingCaption& Caption()
 {
-    static PendingCaption caption;
-    return caption;
+    return jobdisplaydetail::caption;
 }
 
 struct PacedStatus {
@@ -71,7 +63,7 @@ void ShowResultsCaption()
     caption.dirty = false;
 }
 
-void SetResultsCaption(QLabel* label, std::int32_t total, std::int32_t match)
+void jobdisplaydetail::SetResultsCaptionAndPost(QLabel* label, std::int32_t total, std::int32_t match)
 {
     if (!label)
         return;

@@ -6,20 +6,47 @@
 // bar's text itself is always current.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
 
-class QLabel;
 class QStatusBar;
 
 inline constexpr std::chrono::milliseconds DisplayInterval{40};
 
+namespace jobdisplaydetail {
+// The newest totals for the label, waiting for the next showing.
+struct PendingCaption {
+    QPointer<QLabel> label;
+    std::int32_t total = 0;
+    std::int32_t match = 0;
+    bool posted = false;  // a showing is on its way
+    bool dirty = false;
+    QElapsedTimer shown;
+};
+inline PendingCaption caption;
+void SetResultsCaptionAndPost(QLabel* label, std::int32_t total, std::int32_t match);
+}  // namespace jobdisplaydetail
+
 // Sets the label to "Results: Total: %d - Matching: %d"; the text reaches it
 // when events are processed, at most once per interval, or at once with
-// ShowResultsCaption.
-void SetResultsCaption(QLabel* label, std::int32_t total, std::int32_t match);
+// ShowResultsCaption. Inline: the scan calls it for every file, and while a
+// showing is on its way the call only keeps the numbers.
+inline void SetResultsCaption(QLabel* label, std::int32_t total, std::int32_t match)
+{
+    jobdisplaydetail::PendingCaption& caption = jobdisplaydetail::caption;
+    if (caption.posted && label && caption.label.data() == label) {
+        caption.total = total;
+        caption.match = match;
+        caption.dirty = true;
+        return;
+    }
+    jobdisplaydetail::SetResultsCaptionAndPost(label, total, match);
+}
 // Hands the newest totals to the label now.
 void ShowResultsCaption();
 

@@ -1,24 +1,22 @@
 #include "util/MessagePump.h"
 
 namespace {
-// Called twice for every file of a scan: a plain variable, without the guard
-// of a function-local one.
 MessagePump installedPump;
-MessagePump& Installed()
-{
-    return installedPump;
-}
+int installedCallsPerPump = 1;
 } // namespace
 
-MessagePump SetMessagePump(MessagePump pump)
+MessagePump SetMessagePump(MessagePump pump, int callsPerPump)
 {
-    MessagePump previous = std::move(Installed());
-    Installed() = std::move(pump);
+    MessagePump previous = std::move(installedPump);
+    installedPump = std::move(pump);
+    installedCallsPerPump = callsPerPump < 1 ? 1 : callsPerPump;
+    messagepumpdetail::callsUntilPump = 1;
     return previous;
 }
 
-void PumpMessages()
+void messagepumpdetail::CallInstalledPump()
 {
-    if (Installed())
-        Installed()();
+    callsUntilPump = installedCallsPerPump;
+    if (installedPump)
+        installedPump();
 }

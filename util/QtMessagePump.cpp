@@ -21,22 +21,14 @@ std::chrono::steady_clock::time_point CoarseNow()
 
 }  // namespace
 
-MessagePump MakeThrottledPump(MessagePump inner, std::chrono::steady_clock::duration interval, SteadyNow now,
-                              int clockEvery)
+MessagePump MakeThrottledPump(MessagePump inner, std::chrono::steady_clock::duration interval, SteadyNow now)
 {
-    struct State {
-        std::optional<std::chrono::steady_clock::time_point> last;
-        int uncheckedCalls = 0;
-    };
-    auto state = std::make_shared<State>();
-    return [inner = std::move(inner), interval, now = std::move(now), clockEvery, state] {
-        if (state->last && ++state->uncheckedCalls < clockEvery)
-            return;
-        state->uncheckedCalls = 0;
+    auto last = std::make_shared<std::optional<std::chrono::steady_clock::time_point>>();
+    return [inner = std::move(inner), interval, now = std::move(now), last] {
         const auto t = now();
-        if (state->last && t - *state->last < interval)
+        if (*last && t - **last < interval)
             return;
-        state->last = t;
+        *last = t;
         if (inner)
             inner();
     };
@@ -44,6 +36,6 @@ MessagePump MakeThrottledPump(MessagePump inner, std::chrono::steady_clock::dura
 
 void InstallQtMessagePump()
 {
-    SetMessagePump(
-        MakeThrottledPump([] { QCoreApplication::processEvents(); }, PumpInterval, CoarseNow, PumpClockEvery));
+    SetMessagePump(MakeThrottledPump([] { QCoreApplication::processEvents(); }, PumpInterval, CoarseNow),
+                   PumpClockEvery);
 }

@@ -15,18 +15,16 @@ inline constexpr std::chrono::milliseconds PumpInterval{12};
 
 using SteadyNow = std::function<std::chrono::steady_clock::time_point()>;
 
-// The program's pump reads the clock on every 8th call only: a scan calls it
-// twice per file, a few microseconds apart, so even the cheapest clock reading
-// would cost more than the rest of the call, and the interval stays exact to
-// a few microseconds.
+// The program's pump is reached by every 8th call only: a scan calls it twice
+// per file, a few microseconds apart, so even the cheapest clock reading would
+// cost more than the rest of the call, and the interval stays exact to a few
+// microseconds.
 inline constexpr int PumpClockEvery = 8;
 
 // A pump that calls inner on its first call and then only when interval has
-// passed since the last time it did; other calls return at once. The clock is
-// read on the first call and then on every clockEvery-th call; the calls in
-// between return at once.
+// passed since the last time it did; other calls return at once.
 MessagePump MakeThrottledPump(MessagePump inner, std::chrono::steady_clock::duration interval,
-                              SteadyNow now = std::chrono::steady_clock::now, int clockEvery = 1);
+                              SteadyNow now = std::chrono::steady_clock::now);
 
 // Installs the throttled QCoreApplication::processEvents().
 void InstallQtMessagePump();

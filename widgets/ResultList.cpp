@@ -40,6 +40,11 @@ std::string_view ResultLines::view(int index) const
     return written_;
 }
 
+void ResultLines::addSpanBlock()
+{
+    spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
+}
+
 template <typename Writer>
 std::uint8_t ResultLines::AddWriter(std::vector<Writer>& writers, Writer writer)
 {

@@ -56,7 +56,8 @@ public:
         noteLength(textLength);
         return count_++;
     }
-    int appendValue(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
+    // Inline wherever it is called: the scan adds up to four value lines per file.
+    [[gnu::always_inline]] int appendValue(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
     {
         const std::uint8_t writerIndex = valueWriterIndex(writer);
         newSpan() = Span::Value(writerIndex, value);
@@ -122,12 +123,13 @@ private:
     char* place(std::size_t length, Span::Kind kind, Span& span);
     TextBlock& newBlock(std::size_t length);
     // The record of a new line at the end (selection cleared).
-    Span& newSpan()
+    [[gnu::always_inline]] Span& newSpan()
     {
         if ((count_ & (SpanBlockSize - 1)) == 0)
-            spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
+            addSpanBlock();
         return span(count_++);
     }
+    void addSpanBlock();
     void noteLength(std::size_t textLength)
     {
         if (textLength > longest_)
@@ -178,7 +180,7 @@ public:
         scheduleRefresh(index);
         return index;
     }
-    int addValueLine(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
+    [[gnu::always_inline]] int addValueLine(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
     {
         const int index = lines_.appendValue(writer, value, textLength);
         scheduleRefresh(index);

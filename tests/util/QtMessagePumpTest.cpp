@@ -44,27 +44,30 @@ TEST(ThrottledPump, IntervalCountsFromTheLastRealPump)
     EXPECT_EQ(pumped, 11);
 }
 
-TEST(ThrottledPump, ReadsTheClockOnEveryNthCallOnly)
+// Installed to be reached by every n-th call, a pump sees the first call after
+// its installation and then every n-th; a new installation starts the count
+// again.
+TEST(MessagePumpGate, EveryNthCallReachesThePump)
 {
-    steady_clock::time_point t{};
     int pumped = 0;
-    int clockReads = 0;
-    MessagePump pump = MakeThrottledPump([&] { ++pumped; }, milliseconds(5), [&] { ++clockReads; return t; }, 4);
-    pump();
-    EXPECT_EQ(clockReads, 1);
+    MessagePump previous = SetMessagePump([&] { ++pumped; }, 4);
+    PumpMessages();
     EXPECT_EQ(pumped, 1);
-    t += milliseconds(10);  // due, but noticed only at the fourth call after the first
     for (int i = 0; i < 3; ++i)
-        pump();
-    EXPECT_EQ(clockReads, 1);
+        PumpMessages();
     EXPECT_EQ(pumped, 1);
-    pump();
-    EXPECT_EQ(clockReads, 2);
+    PumpMessages();
     EXPECT_EQ(pumped, 2);
-    for (int i = 0; i < 8; ++i)  // not due: two more readings, no pump
-        pump();
-    EXPECT_EQ(clockReads, 4);
-    EXPECT_EQ(pumped, 2);
+    for (int i = 0; i < 8; ++i)
+        PumpMessages();
+    EXPECT_EQ(pumped, 4);
+
+    PumpMessages();  // one call into the next round of four
+    SetMessagePump([&] { pumped += 10; });
+    PumpMessages();
+    PumpMessages();
+    EXPECT_EQ(pumped, 24);
+    SetMessagePump(previous);
 }
 
 TEST(QtMessagePump, InstalledPumpProcessesPendingEvents)
