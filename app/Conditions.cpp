@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "util/D_Util.h"
@@ -134,8 +135,8 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
 {
     if (!job.PatternMemo)
         return;
-    PatternLines ownLines;
-    const PatternLines& patterns = (file.Patterns ? file.Patterns : &ownLines)->Read(job.PatternMemo);
+    std::optional<PatternLines> ownLines;  // made only when the scan keeps none
+    const PatternLines& patterns = (file.Patterns ? file.Patterns : &ownLines.emplace())->Read(job.PatternMemo);
     if (patterns.Empty())
         return;
     if (patterns.MatchesEveryName()) {

@@ -4,20 +4,24 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
+#include <cstring>
+
 #include "util/D_Util.h"
 
 namespace {
 
 constexpr char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// Names are short: a plain loop finds the dot sooner than a library search.
 inline void SplitAtFirstDot(std::string_view text, std::string_view& base, std::string_view& extension)
 {
-    std::size_t dot = 0;
-    while (dot < text.size() && text[dot] != '.')
-        ++dot;
-    base = std::string_view(text.data(), dot);
-    extension = dot < text.size() ? std::string_view(text.data() + dot + 1, text.size() - dot - 1) : std::string_view();
+    const auto* dot = static_cast<const char*>(std::memchr(text.data(), '.', text.size()));
+    if (!dot) {
+        base = text;
+        extension = {};
+        return;
+    }
+    base = std::string_view(text.data(), static_cast<std::size_t>(dot - text.data()));
+    extension = std::string_view(dot + 1, static_cast<std::size_t>(text.data() + text.size() - dot - 1));
 }
 
 // Fold compares in ASCII upper case; without it the characters must be equal.
@@ -63,9 +67,14 @@ bool Part(std::string_view p, std::string_view s)
 
 PatternLines::Part Prepared(std::string_view side)
 {
-    PatternLines::Part part;
+    using Part = PatternLines::Part;
+    Part part;
     part.upper = AsciiUpper(std::string(side));
     part.star = part.upper.find('*');
+    if (part.star != std::string::npos)
+        part.kind = part.upper.size() == 1 ? Part::Anything : Part::AroundStar;
+    else
+        part.kind = part.upper.find('?') == std::string::npos ? Part::Exact : Part::Fixed;
     return part;
 }
 
@@ -102,7 +111,7 @@ bool MatchFixed(const std::string& p, const std::string& s)
 
 bool PatternLines::Part::MatchesWithoutStar(std::string_view s) const
 {
-    return Fixed<Fold::Text>(upper, s);
+    return ::Fixed<Fold::Text>(upper, s);
 }
 
 bool PatternLines::Part::MatchesAroundStar(std::string_view s) const

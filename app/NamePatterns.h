@@ -21,15 +21,36 @@ bool MatchFixed(const std::string& p, const std::string& s);
 class PatternLines {
 public:
     // One side of a pattern (base or extension) in upper case, with its first
-    // "*" found in advance.
+    // "*" found in advance and the kind of test it needs.
     struct Part {
+        enum Kind : unsigned char {
+            Anything,    // "*" alone
+            Exact,       // neither "*" nor "?": the text folded must equal it
+            Fixed,       // "?" but no "*"
+            AroundStar,  // head and tail around the first "*"
+        };
         std::string upper;
         std::size_t star = std::string::npos;
+        Kind kind = Exact;
+
+        // The kinds most patterns are, such as "*.TMP", are tested inline.
         bool Matches(std::string_view s) const
         {
-            if (star == std::string::npos)
-                return MatchesWithoutStar(s);
-            return (star == 0 && upper.size() == 1) || MatchesAroundStar(s);  // "*" alone matches anything
+            switch (kind) {
+            case Anything: return true;
+            case Exact: return s.size() == upper.size() && EqualsFolded(s);
+            case Fixed: return MatchesWithoutStar(s);
+            default: return MatchesAroundStar(s);
+            }
+        }
+        bool EqualsFolded(std::string_view s) const
+        {
+            for (std::size_t i = 0; i < s.size(); ++i) {
+                const char c = s[i] >= 'a' && s[i] <= 'z' ? static_cast<char>(s[i] - 'a' + 'A') : s[i];
+                if (c != upper[i])
+                    return false;
+            }
+            return true;
         }
         bool MatchesWithoutStar(std::string_view s) const;
         bool MatchesAroundStar(std::string_view s) const;

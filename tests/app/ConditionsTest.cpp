@@ -5,6 +5,7 @@
 
 #include "EngineFixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -15,9 +16,7 @@ struct PatternCase {
     bool matches;
 };
 
-TEST(MatchesPattern, FollowsBaseAndExtensionRules)
-{
-    const PatternCase cases[] = {
+const PatternCase patternCases[] = {
         {"*.bak", "REPORT.BAK", true},
         {"*.bak", "report.bak", true},
         {"*.bak", "REPORT.BAK.OLD", false},  // the extension is BAK.OLD
@@ -43,8 +42,15 @@ TEST(MatchesPattern, FollowsBaseAndExtensionRules)
         {"r?port.b*", "REPORT.BAK.OLD", true},
         {"caf\xe9.txt", "CAF\xe9.TXT", true},  // only ASCII letters fold
         {"caf\xe9.txt", "CAF\xc9.TXT", false},
-    };
-    for (const PatternCase& c : cases)
+        {"report.bak", "Report.Bak", true},
+        {"report.bak", "REPORTS.BAK", false},
+        {"*.b?k", "X.BAK", true},
+        {"*.b?k", "X.BAKE", false},
+};
+
+TEST(MatchesPattern, FollowsBaseAndExtensionRules)
+{
+    for (const PatternCase& c : patternCases)
         EXPECT_EQ(c.matches, MatchesPattern(c.pattern, c.name)) << c.pattern << " against " << c.name;
 }
 
@@ -236,6 +242,21 @@ TEST_F(ConditionsTest, EmptyMemoLeavesOutcomeUnchanged)
     EXPECT_FALSE(Evaluate());  // Or starts from false
     logic.setItemIndex(1);
     EXPECT_TRUE(Evaluate());  // And starts from true
+}
+
+// The memo's lines are prepared once per job, each side sorted by the test it
+// needs; every kind must answer as the matcher itself does.
+TEST_F(ConditionsTest, PreparedPatternLinesAnswerAsTheMatcher)
+{
+    for (const PatternCase& c : patternCases) {
+        const std::string_view pattern = c.pattern;
+        if (pattern.empty() || std::any_of(pattern.begin(), pattern.end(), [](char ch) { return ch & 0x80; }))
+            continue;  // an empty memo has no lines; the memo holds other characters in the local encoding
+
+        patterns.setPlainText(c.pattern);
+        PatternLines lines;
+        EXPECT_EQ(c.matches, lines.Read(&patterns).FirstMatch(c.name) != nullptr) << c.pattern << " against " << c.name;
+    }
 }
 
 TEST_F(ConditionsTest, CachedPatternLinesFollowMemoEdits)
