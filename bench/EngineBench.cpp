@@ -6,6 +6,7 @@
 // memory per line.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -23,6 +24,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/JobState.h"
 #include "app/PurgeEngine.h"
@@ -203,38 +206,63 @@ void BM_EngineListMode(benchmark::State& state)
     state.counters["rss_B_per_line"] = rssBytesPerLine;
 }
 
-double Seconds(std::chrono::steady_clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
-
 // Pairs of runs, the raw scan and the engine's job one right after the other
 // (taking turns at going first), so that both meet the same load from the rest
 // of the machine; the median of the pairs' ratios is the figure.
+// The wall time of a run and the processor time it took in the program and in
+// the system (mostly giving the list its memory, page by page).
+struct RunTimes {
+    double wall = 0, user = 0, system = 0;
+};
+
 struct PairedRatios {
     double median = 0, lowest = 0, highest = 0;
+    RunTimes raw, engine;  // the medians of each part
 };
+
+double Seconds(const timeval& t)
+{
+    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+}
+
+template <typename Run>
+RunTimes Timed(Run run)
+{
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    const auto wall = std::chrono::steady_clock::now() - start;
+    getrusage(RUSAGE_SELF, &after);
+    return {std::chrono::duration<double>(wall).count(), Seconds(after.ru_utime) - Seconds(before.ru_utime),
+            Seconds(after.ru_stime) - Seconds(before.ru_stime)};
+}
+
+RunTimes Medians(std::vector<RunTimes> runs)
+{
+    auto median = [&](double RunTimes::*part) {
+        std::vector<double> values;
+        for (const RunTimes& run : runs)
+            values.push_back(run.*part);
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+    return {median(&RunTimes::wall), median(&RunTimes::user), median(&RunTimes::system)};
+}
 
 PairedRatios MeasurePairs(int pairs)
 {
-    using Clock = std::chrono::steady_clock;
     const std::string& path = Network().Path();
     EngineWindow& window = Window();
     InstallQtMessagePump();
     JobState job;
     std::vector<double> ratios;
+    std::vector<RunTimes> raws, engines;
     for (int i = 0; i < pairs; ++i) {
-        double raw = 0, engine = 0;
-        auto runRaw = [&] {
-            const auto start = Clock::now();
-            RawScanEveryVolume(path);
-            raw = Seconds(Clock::now() - start);
-        };
+        auto runRaw = [&] { raws.push_back(Timed([&] { RawScanEveryVolume(path); })); };
         auto runEngine = [&] {
             EngineJob run(window, job, path);
-            const auto start = Clock::now();
-            run.Walk();
-            engine = Seconds(Clock::now() - start);
+            engines.push_back(Timed([&] { run.Walk(); }));
         };
         if (i % 2 == 0) {
             runRaw();
@@ -243,12 +271,12 @@ PairedRatios MeasurePairs(int pairs)
             runEngine();
             runRaw();
         }
-        ratios.push_back(engine / raw);
+        ratios.push_back(engines.back().wall / raws.back().wall);
     }
     SetMessagePump({});
     window.results->clear();
     std::sort(ratios.begin(), ratios.end());
-    return {ratios[ratios.size() / 2], ratios.front(), ratios.back()};
+    return {ratios[ratios.size() / 2], ratios.front(), ratios.back(), Medians(raws), Medians(engines)};
 }
 
 // Keeps the best repetition's mean wall time per run of each benchmark for
@@ -296,6 +324,9 @@ int main(int argc, char** argv)
         const PairedRatios paired = MeasurePairs(kPairs);
         std::printf("engine / raw scan: %.2f, median of %d pairs (%.2f-%.2f) (target <= 1.5)\n", paired.median,
                     kPairs, paired.lowest, paired.highest);
+        for (const auto& [name, times] : {std::pair{"raw scan", paired.raw}, std::pair{"engine", paired.engine}})
+            std::printf("  %-8s median %.0f ms: %.0f ms in the program, %.0f ms in the system\n", name,
+                        times.wall * 1000, times.user * 1000, times.system * 1000);
     }
     if (listBytesPerLine > 0)
         std::printf("result list: %.0f bytes per line held, %.0f bytes per line resident (target <= 200)\n",
