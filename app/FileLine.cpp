@@ -1,4 +1,4 @@
-// A deleted file's line kept as a record and written out as text.
+// A deleted file's line kept as a record in the result list and written out as text.
 #include "app/FileLine.h"
 
 #include <algorithm>
@@ -16,7 +16,7 @@ constexpr std::string_view DeletedOpen = ") [ Deleted: ";
 constexpr std::string_view UserOpen = " by ";
 constexpr std::string_view LineClose = " ]";
 
-// The record, packed byte by byte, for a million files can be held: the
+// The record, packed byte by byte, as a million of them may be held: the
 // mark's sign, the size, the unpacked deletion date and time, the name's
 // length, the name, then the user's name to the end.
 struct FixedPart {
@@ -58,77 +58,67 @@ char* PutFileText(char* out, std::string_view name, nuint32 size, const NW_DATE&
     return Put(out, LineClose);
 }
 
-struct RecordValues {
-    FixedPart fixed;
-    std::string_view name;
-    std::string_view userName;
-};
-
-RecordValues Read(std::string_view record)
+// The text of a line's values, with or without the mark, appended to text.
+void AppendText(const FileLineValues& values, char sign, bool withMark, std::string& text)
 {
-    RecordValues values;
-    const char* in = record.data();
-    values.fixed.sign = in[SignAt];
-    std::memcpy(&values.fixed.size, in + SizeAt, sizeof values.fixed.size);
-    std::memcpy(&values.fixed.date, in + DateAt, sizeof values.fixed.date);
-    std::memcpy(&values.fixed.time, in + TimeAt, sizeof values.fixed.time);
-    std::memcpy(&values.fixed.nameLength, in + NameLengthAt, sizeof values.fixed.nameLength);
-    values.name = record.substr(FixedLength, values.fixed.nameLength);
-    values.userName = record.substr(FixedLength + values.fixed.nameLength);
-    return values;
-}
-
-// The text of a record, with or without the mark, appended to text.
-void AppendText(std::string_view record, bool withMark, std::string& text)
-{
-    const RecordValues values = Read(record);
     const std::size_t start = text.size();
     const std::size_t markLength = withMark ? ListedMark.size() : 0;
     text.resize(start + markLength + FileTextMaxLength(values.name.size(), values.userName.size()));
     char* out = text.data() + start;
     if (withMark)
-        out = Put(out, values.fixed.sign == '+' ? MatchingMark : ListedMark);
-    out = PutFileText(out, values.name, values.fixed.size, values.fixed.date, values.fixed.time, values.userName);
+        out = Put(out, sign == '+' ? MatchingMark : ListedMark);
+    out = PutFileText(out, values.name, values.size, values.deletedDate, values.deletedTime, values.userName);
     text.resize(static_cast<std::size_t>(out - text.data()));
 }
 
 } // namespace
 
-void FileLineRecord::Set(std::string_view name, nuint32 size, const NW_DATE& deletedDate, const NW_TIME& deletedTime,
-                         std::string_view userName)
+std::size_t FileLine::RecordSize(const FileLineValues& values)
+{
+    return FixedLength + std::min<std::size_t>(values.name.size(), 0xFFFF) + values.userName.size();
+}
+
+void FileLine::PutRecord(char* out, const FileLineValues& values)
 {
     // A name is at most a few hundred characters; the 16-bit length cannot
     // overflow, but a longer one would only lose its end.
-    name = name.substr(0, 0xFFFF);
+    const std::string_view name = values.name.substr(0, 0xFFFF);
     const auto nameLength = static_cast<nuint16>(name.size());
-    record_.resize(FixedLength + name.size() + userName.size());
-    char* out = record_.data();
     out[SignAt] = '-';
-    std::memcpy(out + SizeAt, &size, sizeof size);
-    std::memcpy(out + DateAt, &deletedDate, sizeof deletedDate);
-    std::memcpy(out + TimeAt, &deletedTime, sizeof deletedTime);
+    std::memcpy(out + SizeAt, &values.size, sizeof values.size);
+    std::memcpy(out + DateAt, &values.deletedDate, sizeof values.deletedDate);
+    std::memcpy(out + TimeAt, &values.deletedTime, sizeof values.deletedTime);
     std::memcpy(out + NameLengthAt, &nameLength, sizeof nameLength);
-    Put(Put(out + FixedLength, name), userName);
+    Put(Put(out + FixedLength, name), values.userName);
 }
 
-void FileLineRecord::MarkMatching()
+void FileLine::MarkMatching(char* record)
 {
-    record_[SignAt] = '+';
+    record[SignAt] = '+';
 }
 
-std::size_t FileLineRecord::TextLength() const
+std::size_t FileLine::TextLength(const FileLineValues& values)
 {
-    return ListedMark.size() + FileTextMaxLength(record_.size(), 0);
+    return ListedMark.size() + FileTextMaxLength(values.name.size(), values.userName.size());
 }
 
-std::string FileLineRecord::FileText() const
+std::string FileLine::FileText(const FileLineValues& values)
 {
     std::string text;
-    AppendText(record_, false, text);
+    AppendText(values, '-', false, text);
     return text;
 }
 
-void FileLineRecord::Write(std::string_view record, std::string& text)
+void FileLine::Write(std::string_view record, std::string& text)
 {
-    AppendText(record, true, text);
+    const char* in = record.data();
+    FileLineValues values;
+    std::memcpy(&values.size, in + SizeAt, sizeof values.size);
+    std::memcpy(&values.deletedDate, in + DateAt, sizeof values.deletedDate);
+    std::memcpy(&values.deletedTime, in + TimeAt, sizeof values.deletedTime);
+    nuint16 nameLength = 0;
+    std::memcpy(&nameLength, in + NameLengthAt, sizeof nameLength);
+    values.name = record.substr(FixedLength, nameLength);
+    values.userName = record.substr(FixedLength + nameLength);
+    AppendText(values, in[SignAt], true, text);
 }

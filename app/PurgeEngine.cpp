@@ -79,8 +79,6 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     nuint32 iterHandle = 0xFFFFFFFF;
     const TDateTime today = Today();
     NWDELETED_INFO record{};
-    // Kept across the files, so that a file's line costs no allocation.
-    FileLineRecord line;
     do {
         nuint8 volumeNumber = 0;
         nuint32 directoryBase = 0;
@@ -99,12 +97,13 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         NWCCODE nameCode = 0;
         const std::string* cachedName =
             CachedObjectNameRef(job.ConnHandle, record.deletorID, job.NameCache, nameCode);
-        const std::string_view userName = cachedName ? std::string_view(*cachedName) : std::string_view("[n/a]");
-        const std::string_view fileName = file.Name;
-        line.Set(fileName, record.fileSize, file.DeletedDate, file.DeletedTime, userName);
+        const FileLineValues line{file.Name, record.fileSize, file.DeletedDate, file.DeletedTime,
+                                  cachedName ? std::string_view(*cachedName) : std::string_view("[n/a]")};
         int lineIndex = -1;
         if (job.ResultList)
-            lineIndex = job.ResultList->addRecordLine(FileLineRecord::Write, line.Record(), line.TextLength());
+            lineIndex = job.ResultList->addRecordLineWith(FileLine::Write, FileLine::RecordSize(line),
+                                                          FileLine::TextLength(line),
+                                                          [&line](char* room) { FileLine::PutRecord(room, line); });
         PumpMessages();
         ++job.TotalCount;
 
@@ -114,9 +113,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         EvaluateConditions(job, file);
         if (file.Matched) {
             if (job.ResultList) {
-                // The record keeps its size: the line is rewritten where it lies.
-                line.MarkMatching();
-                job.ResultList->setRecordLine(lineIndex, FileLineRecord::Write, line.Record(), line.TextLength());
+                job.ResultList->changeRecordLine(lineIndex, FileLine::MarkMatching);
                 job.ResultList->setSelected(lineIndex, true);
             }
             ++job.MatchCount;
@@ -132,13 +129,13 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
             file.Matched = false;
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
             ShowResultsCaption();  // the totals as they stand while the user decides
-            job.RunState = ConfirmPurge(line.FileText());
+            job.RunState = ConfirmPurge(FileLine::FileText(line));
             if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)
                 file.Matched = false;
         }
         if (file.Matched) {
             code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
-                                      std::string(fileName).c_str());
+                                      std::string(file.Name).c_str());
             ReportNWError(code, "NWPurgeDeletedFile");
         }
     } while (code == 0 && job.RunState != RunState::Abort);

@@ -101,14 +101,25 @@ int ResultLines::append(std::initializer_list<std::string_view> pieces)
     return count_ - 1;
 }
 
-int ResultLines::appendRecordInNewBlock(LineWriter writer, std::string_view record, std::size_t textLength)
+char* ResultLines::recordRoomInNewBlock(LineWriter writer, std::size_t recordSize, std::size_t textLength)
 {
     const std::uint8_t writerIndex = recordWriterIndex(writer);
     Span s;
-    putRecord(place(1 + record.size(), Span::Record, s), writerIndex, record);
+    char* room = place(1 + recordSize, Span::Record, s);
+    *room = static_cast<char>(writerIndex);
     newSpan() = s;
     noteLength(textLength);
-    return count_ - 1;
+    return room + 1;
+}
+
+char* ResultLines::recordData(int index)
+{
+    if (index < 0 || index >= count_)
+        throw std::out_of_range("ResultLines::recordData");
+    const Span& s = span(index);
+    if (s.kind != Span::Record)
+        throw std::logic_error("ResultLines::recordData: not a record line");
+    return chars(s) + 1;
 }
 
 void ResultLines::set(int index, std::string_view text)

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A line can also be kept as a record: the values it shows and the function
@@ -43,19 +44,19 @@ public:
     // gives, or more (it only sets how far the list can scroll sideways).
     int appendRecord(LineWriter writer, std::string_view record, std::size_t textLength)
     {
-        // A job adds several lines per file: the common case, room in the
-        // last block and in the last block of line records, stays inline.
-        const std::size_t length = 1 + record.size();
-        if ((count_ & (SpanBlockSize - 1)) == 0 || blocks_.empty() ||
-            blocks_.back().capacity - blocks_.back().used < length)
-            return appendRecordInNewBlock(writer, record, textLength);
-        TextBlock& block = blocks_.back();
-        span(count_) = Span::Chars(Span::Record, blocks_.size() - 1, block.used, length);
-        putRecord(block.chars.get() + block.used, recordWriterIndex(writer), record);
-        block.used += length;
-        noteLength(textLength);
-        return count_++;
+        std::memcpy(recordRoom(writer, record.size(), textLength), record.data(), record.size());
+        return count_ - 1;
     }
+    // Appends a record line of recordSize bytes, which fill (not throwing)
+    // writes at the address it is given: the record is made where it stays.
+    template <typename Fill>
+    int appendRecordWith(LineWriter writer, std::size_t recordSize, std::size_t textLength, Fill&& fill)
+    {
+        fill(recordRoom(writer, recordSize, textLength));
+        return count_ - 1;
+    }
+    // The record of record line index, to be changed where it lies.
+    char* recordData(int index);
     // Inline wherever it is called: the scan adds up to four value lines per file.
     [[gnu::always_inline]] int appendValue(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
     {
@@ -141,7 +142,25 @@ private:
         *room = static_cast<char>(writerIndex);
         std::memcpy(room + 1, record.data(), record.size());
     }
-    int appendRecordInNewBlock(LineWriter writer, std::string_view record, std::size_t textLength);
+    // Room for the record of a new record line at the end.
+    char* recordRoom(LineWriter writer, std::size_t recordSize, std::size_t textLength)
+    {
+        // A job adds several lines per file: the common case, room in the
+        // last block and in the last block of line records, stays inline.
+        const std::size_t length = 1 + recordSize;
+        if ((count_ & (SpanBlockSize - 1)) == 0 || blocks_.empty() ||
+            blocks_.back().capacity - blocks_.back().used < length)
+            return recordRoomInNewBlock(writer, recordSize, textLength);
+        TextBlock& block = blocks_.back();
+        span(count_) = Span::Chars(Span::Record, blocks_.size() - 1, block.used, length);
+        char* room = block.chars.get() + block.used;
+        *room = static_cast<char>(recordWriterIndex(writer));
+        block.used += length;
+        noteLength(textLength);
+        ++count_;
+        return room + 1;
+    }
+    char* recordRoomInNewBlock(LineWriter writer, std::size_t recordSize, std::size_t textLength);
     // The number of a writer in its table; a job uses a handful of writers.
     template <typename Writer>
     static std::uint8_t WriterIndex(std::vector<Writer>& writers, Writer writer)
@@ -179,6 +198,21 @@ public:
         const int index = lines_.appendRecord(writer, record, textLength);
         scheduleRefresh(index);
         return index;
+    }
+    // A record line whose record fill (not throwing) writes in the list's own store.
+    template <typename Fill>
+    int addRecordLineWith(LineWriter writer, std::size_t recordSize, std::size_t textLength, Fill&& fill)
+    {
+        const int index = lines_.appendRecordWith(writer, recordSize, textLength, std::forward<Fill>(fill));
+        scheduleRefresh(index);
+        return index;
+    }
+    // Lets change (not throwing) alter the record of record line index where it lies.
+    template <typename Change>
+    void changeRecordLine(int index, Change&& change)
+    {
+        change(lines_.recordData(index));
+        scheduleRefresh(index);
     }
     [[gnu::always_inline]] int addValueLine(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
     {

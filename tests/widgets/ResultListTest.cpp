@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <cstring>
 #include <map>
 
 namespace {
@@ -283,6 +284,23 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     lines.clear();
     EXPECT_EQ(0, lines.appendValue(WriteCount, 7, 16));
     EXPECT_EQ("count 7", lines.line(0));
+}
+
+// A record can be made where it stays and changed there later; only a record
+// line has a record to change.
+TEST(ResultLines, RecordsMadeAndChangedInTheStore)
+{
+    ResultLines lines;
+    lines.append("heading");
+    for (int i = 0; i < 70'000; ++i)  // past the first block of line records
+        lines.appendRecordWith(WritePair, 3, 8, [i](char* room) { std::memcpy(room, i % 2 ? "odd" : "evn", 3); });
+    lines.recordData(70'000)[0] = 'O';
+    lines.recordData(1)[2] = 'N';
+    EXPECT_EQ("pair Odd", lines.line(70'000));
+    EXPECT_EQ("pair evN", lines.line(1));
+    EXPECT_EQ("pair odd", lines.line(2));
+    EXPECT_THROW(lines.recordData(0), std::logic_error);
+    EXPECT_THROW(lines.recordData(70'001), std::out_of_range);
 }
 
 // A line too long for the store, or a line kind too many, is refused with an
