@@ -105,15 +105,20 @@ NWCCODE ConnTreeName(NWCONN_HANDLE conn, std::string& tree)
 {
     // Trimmed in the buffer, so that only the name itself is copied: names
     // are aligned with their connection's tree for every user looked up.
-    char buffer[256] = {};
+    char buffer[256];
+    buffer[0] = '\0';  // the client writes the rest, InfoChars ends it
     const NWCCODE code = InfoChars(ConnInfo, conn, NWCC_INFO_TREE_NAME, buffer);
     if (code != 0) {
         tree.clear();
         return code;
     }
     // The client pads tree names with "_" to 32 characters; a name's own
-    // trailing underscores cannot be told apart and go too.
+    // trailing underscores cannot be told apart and go too. The padding is
+    // dropped eight characters at a time while it lasts.
     std::size_t length = strnlen(buffer, 32);
+    static constexpr char padding[] = "________";
+    while (length >= 8 && std::memcmp(buffer + length - 8, padding, 8) == 0)
+        length -= 8;
     while (length > 0 && buffer[length - 1] == '_')
         --length;
     tree.assign(buffer, length);

@@ -5,7 +5,8 @@
 
 NWCCODE ContextText(NWDSContextHandle context, nuint32 key, std::string& text)
 {
-    char buffer[257] = {};
+    char buffer[257];
+    buffer[0] = buffer[256] = '\0';  // the client writes the rest
     const NWCCODE code = ContextGet(context, key, buffer);
     // Every "CN=" goes, in any letter case, as ReplaceText would drop it, but
     // without its copies: a context is read for every name looked up.

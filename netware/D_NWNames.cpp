@@ -6,7 +6,10 @@
 
 NWCCODE ObjectIdToName(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID, std::string& name)
 {
-    char buffer[257] = {};
+    // Run for every name the cache cannot answer: only the first and the
+    // last character are set in advance, the client writes the rest.
+    char buffer[257];
+    buffer[0] = buffer[256] = '\0';
     const NWCCODE code = ObjectIdToNameByClient(context, conn, objectID, buffer);
     name = code == 0 ? std::string(buffer) : std::string();
     return code;

@@ -111,6 +111,7 @@ TEST_F(ConnectionsTest, TreeNameLosesPaddingOwnUnderscoresAndWhatPasses32Charact
         {"S2", "CORP__" + std::string(26, '_')},
         {"S3", std::string(30, 'A') + "B_" + "CDEF"},
         {"S4", "ONLY"},
+        {"S5", std::string(32, '_')},
     };
     std::string tree = "old";
     EXPECT_EQ(ConnTreeName(101, tree), 0);
@@ -121,6 +122,8 @@ TEST_F(ConnectionsTest, TreeNameLosesPaddingOwnUnderscoresAndWhatPasses32Charact
     EXPECT_EQ(tree, std::string(30, 'A') + "B");  // cut to 32 first, then the "_" goes
     EXPECT_EQ(ConnTreeName(104, tree), 0);
     EXPECT_EQ(tree, "ONLY");
+    EXPECT_EQ(ConnTreeName(105, tree), 0);
+    EXPECT_EQ(tree, "");  // nothing but padding
 
     EXPECT_NE(ConnTreeName(555, tree), 0);
     EXPECT_EQ(tree, "");
