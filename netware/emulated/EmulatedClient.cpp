@@ -484,47 +484,59 @@ NWCCODE EmulatedClient::ContextCreate(NWDSContextHandle& context)
     if (nextContext_ == 0)
         nextContext_ = 1;
     context = nextContext_++;
-    // The scan creates and frees a context for every name it looks up: the
-    // entry of the context freed last is used again.
-    if (spareContext_) {
-        spareContext_.key() = context;
-        spareContext_.mapped() = Context{};
-        contexts_.insert(std::move(spareContext_));
-    } else {
-        contexts_[context] = Context{};
-    }
+    // The scan creates and frees a context for every name it looks up.
+    for (ContextSlot& slot : contexts_)
+        if (slot.handle == 0) {
+            static const Context fresh;
+            slot.handle = context;
+            slot.context.flags = fresh.flags;
+            slot.context.nameContext = fresh.nameContext;
+            slot.context.tree = fresh.tree;
+            return SUCCESSFUL;
+        }
+    contexts_.push_back({context, Context{}});
     return SUCCESSFUL;
+}
+
+EmulatedClient::Context* EmulatedClient::FindContext(NWDSContextHandle context)
+{
+    if (context != 0)
+        for (ContextSlot& slot : contexts_)
+            if (slot.handle == context)
+                return &slot.context;
+    return nullptr;
 }
 
 NWCCODE EmulatedClient::ContextFree(NWDSContextHandle context)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
-        return ERR_BAD_CONTEXT;
-    spareContext_ = contexts_.extract(it);
-    return SUCCESSFUL;
+    for (ContextSlot& slot : contexts_)
+        if (context != 0 && slot.handle == context) {
+            slot.handle = 0;
+            return SUCCESSFUL;
+        }
+    return ERR_BAD_CONTEXT;
 }
 
 NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
+    Context* found = FindContext(context);
+    if (!found)
         return ERR_BAD_CONTEXT;
     if (key != DCK_FLAGS)
         return ERR_BAD_KEY;
-    value = it->second.flags;
+    value = found->flags;
     return SUCCESSFUL;
 }
 
 NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, char* text)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
+    Context* found = FindContext(context);
+    if (!found)
         return ERR_BAD_CONTEXT;
     if (key == DCK_NAME_CONTEXT)
-        CopyText256(it->second.nameContext, text);
+        CopyText256(found->nameContext, text);
     else if (key == DCK_TREE_NAME)
-        CopyText256(it->second.tree, text);
+        CopyText256(found->tree, text);
     else
         return ERR_BAD_KEY;
     return SUCCESSFUL;
@@ -532,26 +544,26 @@ NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, char*
 
 NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
+    Context* found = FindContext(context);
+    if (!found)
         return ERR_BAD_CONTEXT;
     if (key != DCK_FLAGS)
         return ERR_BAD_KEY;
-    it->second.flags = value;
+    found->flags = value;
     return SUCCESSFUL;
 }
 
 NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, const char* text)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
+    Context* found = FindContext(context);
+    if (!found)
         return ERR_BAD_CONTEXT;
     if (!text)
         return ERR_INVALID_PARAMETER;
     if (key == DCK_NAME_CONTEXT)
-        it->second.nameContext = text;
+        found->nameContext = text;
     else if (key == DCK_TREE_NAME)
-        it->second.tree = text;
+        found->tree = text;
     else
         return ERR_BAD_KEY;
     return SUCCESSFUL;
@@ -577,15 +589,15 @@ NWCCODE EmulatedClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN
                                                char* name)
 {
     return Guarded([&]() -> NWCCODE {
-        auto it = contexts_.find(context);
-        if (it == contexts_.end())
+        const Context* found = FindContext(context);
+        if (!found)
             return ERR_BAD_CONTEXT;
         const long long serverId = ServerOf(conn);
         const StoredServer* server = serverId ? store_->ServerRecord(serverId) : nullptr;
         if (!server)
             return ERR_INVALID_CONNECTION;
         // A context pointed at another tree cannot see this server's objects.
-        if (!it->second.tree.empty() && !SameTree(it->second.tree, server->tree))
+        if (!found->tree.empty() && !SameTree(found->tree, server->tree))
             return ERR_NO_SUCH_ENTRY;
         NWCCODE fault = 0;
         if (store_->UserFault(objectID, fault))

@@ -134,8 +134,15 @@ private:
     std::map<NWDIR_HANDLE, std::unique_ptr<DirHandleState>> dirHandles_;
     std::map<nuint16, std::unique_ptr<SearchState>> searches_;
     nuint16 nextSearchId_ = 1;
-    std::map<NWDSContextHandle, Context> contexts_;
-    std::map<NWDSContextHandle, Context>::node_type spareContext_;
+    // The program holds a context or two at a time and looks a name up with a
+    // context of its own: a short list, whose freed slots (handle 0) are used
+    // again with the room their texts had.
+    struct ContextSlot {
+        NWDSContextHandle handle = 0;
+        Context context;
+    };
+    Context* FindContext(NWDSContextHandle context);
+    std::vector<ContextSlot> contexts_;
     NWDSContextHandle nextContext_ = 1;
 };
 
