@@ -46,8 +46,8 @@ void ExplainNumber(JobState& job, long long value)
     if (!job.ResultList)
         return;
     if (value >= 0 && value <= 0xFFFFFFFFLL) {
-        job.ResultList->addValueLine(WriteNumberLine<Before, After>, static_cast<std::uint32_t>(value),
-                                     ExplanationIndent.size() + Before.size() + MaxDigits + After.size());
+        job.ResultList->addValueLine<WriteNumberLine<Before, After>>(
+            static_cast<std::uint32_t>(value), ExplanationIndent.size() + Before.size() + MaxDigits + After.size());
         return;
     }
     // Beyond 32 bits only with a clock set far from any real date: as text.
@@ -66,8 +66,8 @@ void WriteNameMatchLine(std::string_view record, std::string& text)
 void ExplainNameMatch(JobState& job, std::string_view patternLine)
 {
     if (job.ResultList)
-        job.ResultList->addRecordLine(WriteNameMatchLine, patternLine,
-                                      ExplanationIndent.size() + NameMatchBefore.size() + patternLine.size());
+        job.ResultList->addRecordLine<WriteNameMatchLine>(
+            patternLine, ExplanationIndent.size() + NameMatchBefore.size() + patternLine.size());
 }
 
 // The spin edits keep their values at 1 or more, so the division below cannot

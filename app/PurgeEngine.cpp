@@ -101,9 +101,9 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
                                   cachedName ? std::string_view(*cachedName) : std::string_view("[n/a]")};
         int lineIndex = -1;
         if (job.ResultList)
-            lineIndex = job.ResultList->addRecordLineWith(FileLine::Write, FileLine::RecordSize(line),
-                                                          FileLine::TextLength(line),
-                                                          [&line](char* room) { FileLine::PutRecord(room, line); });
+            lineIndex = job.ResultList->addRecordLineWith<FileLine::Write>(
+                FileLine::RecordSize(line), FileLine::TextLength(line),
+                [&line](char* room) { FileLine::PutRecord(room, line); });
         PumpMessages();
         ++job.TotalCount;
 

@@ -18,6 +18,52 @@
 
 // ---- ResultLines --------------------------------------------------------------
 
+namespace {
+
+// The writers of one kind, by number.
+template <typename Writer>
+std::vector<Writer>& Numbered()
+{
+    static std::vector<Writer> writers;
+    return writers;
+}
+
+template <typename Writer>
+std::uint8_t NumberOf(Writer writer)
+{
+    std::vector<Writer>& writers = Numbered<Writer>();
+    const auto found = std::find(writers.begin(), writers.end(), writer);
+    if (found != writers.end())
+        return static_cast<std::uint8_t>(found - writers.begin());
+    // Writers are the functions of the program's line kinds, a handful.
+    if (writers.size() > UINT8_MAX)
+        throw std::length_error("ResultLines: too many line writers");
+    writers.push_back(writer);
+    return static_cast<std::uint8_t>(writers.size() - 1);
+}
+
+} // namespace
+
+std::uint8_t resultlinesdetail::NumberOfLineWriter(LineWriter writer)
+{
+    return NumberOf(writer);
+}
+
+std::uint8_t resultlinesdetail::NumberOfValueLineWriter(ValueLineWriter writer)
+{
+    return NumberOf(writer);
+}
+
+LineWriter resultlinesdetail::LineWriterNumbered(std::uint8_t number)
+{
+    return Numbered<LineWriter>().at(number);
+}
+
+ValueLineWriter resultlinesdetail::ValueLineWriterNumbered(std::uint8_t number)
+{
+    return Numbered<ValueLineWriter>().at(number);
+}
+
 std::string ResultLines::line(int index) const
 {
     if (index < 0 || index >= count_)
@@ -32,11 +78,12 @@ std::string_view ResultLines::view(int index) const
         return {chars(s), s.length};
     written_.clear();
     if (s.kind == Span::ValueLine) {
-        valueWriters_[s.length](s.value(), written_);
+        resultlinesdetail::ValueLineWriterNumbered(static_cast<std::uint8_t>(s.length))(s.value(), written_);
         return written_;
     }
     const char* record = chars(s);
-    recordWriters_[static_cast<std::uint8_t>(*record)]({record + 1, static_cast<std::size_t>(s.length) - 1}, written_);
+    resultlinesdetail::LineWriterNumbered(static_cast<std::uint8_t>(*record))(
+        {record + 1, static_cast<std::size_t>(s.length) - 1}, written_);
     return written_;
 }
 
@@ -44,19 +91,6 @@ void ResultLines::addSpanBlock()
 {
     spans_.push_back(std::make_unique_for_overwrite<Span[]>(SpanBlockSize));
 }
-
-template <typename Writer>
-std::uint8_t ResultLines::AddWriter(std::vector<Writer>& writers, Writer writer)
-{
-    // Writers are the functions of the program's line kinds, a handful.
-    if (writers.size() > UINT8_MAX)
-        throw std::length_error("ResultLines: too many line writers");
-    writers.push_back(writer);
-    return static_cast<std::uint8_t>(writers.size() - 1);
-}
-
-template std::uint8_t ResultLines::AddWriter(std::vector<LineWriter>&, LineWriter);
-template std::uint8_t ResultLines::AddWriter(std::vector<ValueLineWriter>&, ValueLineWriter);
 
 ResultLines::TextBlock& ResultLines::newBlock(std::size_t length)
 {
@@ -101,12 +135,11 @@ int ResultLines::append(std::initializer_list<std::string_view> pieces)
     return count_ - 1;
 }
 
-char* ResultLines::recordRoomInNewBlock(LineWriter writer, std::size_t recordSize, std::size_t textLength)
+char* ResultLines::recordRoomInNewBlock(std::uint8_t writerNumber, std::size_t recordSize, std::size_t textLength)
 {
-    const std::uint8_t writerIndex = recordWriterIndex(writer);
     Span s;
     char* room = place(1 + recordSize, Span::Record, s);
-    *room = static_cast<char>(writerIndex);
+    *room = static_cast<char>(writerNumber);
     newSpan() = s;
     noteLength(textLength);
     return room + 1;
@@ -138,26 +171,6 @@ void ResultLines::set(int index, std::string_view text)
         s.selected = selected;
     }
     noteLength(text.size());
-}
-
-void ResultLines::setRecord(int index, LineWriter writer, std::string_view record, std::size_t textLength)
-{
-    if (index < 0 || index >= count_)
-        throw std::out_of_range("ResultLines::setRecord");
-    const std::uint8_t writerIndex = recordWriterIndex(writer);
-    Span& s = span(index);
-    const std::size_t length = 1 + record.size();
-    if (s.kind == Span::Record && s.length == length) {
-        // The record may lie in the store itself.
-        char* room = chars(s);
-        *room = static_cast<char>(writerIndex);
-        std::memmove(room + 1, record.data(), record.size());
-    } else {
-        const bool selected = s.selected;
-        putRecord(place(length, Span::Record, s), writerIndex, record);
-        s.selected = selected;
-    }
-    noteLength(textLength);
 }
 
 void ResultLines::setSelected(int first, int last, bool selected)
@@ -224,12 +237,6 @@ int ResultList::addLine(std::initializer_list<std::string_view> pieces)
 void ResultList::setLine(int index, std::string_view text)
 {
     lines_.set(index, text);
-    scheduleRefresh(index);
-}
-
-void ResultList::setRecordLine(int index, LineWriter writer, std::string_view record, std::size_t textLength)
-{
-    lines_.setRecord(index, writer, record, textLength);
     scheduleRefresh(index);
 }
 

@@ -29,6 +29,29 @@ using LineWriter = void (*)(std::string_view record, std::string& text);
 // line takes no room in the text blocks at all.
 using ValueLineWriter = void (*)(std::uint32_t value, std::string& text);
 
+// A line keeps its writer as a number of one byte: writers are numbered once
+// per process, in the order they are first used (at most 256 of each kind).
+namespace resultlinesdetail {
+std::uint8_t NumberOfLineWriter(LineWriter writer);
+std::uint8_t NumberOfValueLineWriter(ValueLineWriter writer);
+LineWriter LineWriterNumbered(std::uint8_t number);
+ValueLineWriter ValueLineWriterNumbered(std::uint8_t number);
+
+// The number of a writer known when the program is built, looked up once.
+template <LineWriter Writer>
+std::uint8_t LineWriterNumber()
+{
+    static const std::uint8_t number = NumberOfLineWriter(Writer);
+    return number;
+}
+template <ValueLineWriter Writer>
+std::uint8_t ValueLineWriterNumber()
+{
+    static const std::uint8_t number = NumberOfValueLineWriter(Writer);
+    return number;
+}
+}  // namespace resultlinesdetail
+
 // The lines and their selection bits, without any widget.
 class ResultLines {
 public:
@@ -40,35 +63,34 @@ public:
     int append(std::string_view text) { return append({text}); }
     // Appends the pieces as one line.
     int append(std::initializer_list<std::string_view> pieces);
-    // Appends a record line. textLength is the length of the text the writer
-    // gives, or more (it only sets how far the list can scroll sideways).
-    int appendRecord(LineWriter writer, std::string_view record, std::size_t textLength)
+    // Appends a record line written by Writer. textLength is the length of the
+    // text the writer gives, or more (it only sets how far the list can scroll
+    // sideways).
+    template <LineWriter Writer>
+    int appendRecord(std::string_view record, std::size_t textLength)
     {
-        std::memcpy(recordRoom(writer, record.size(), textLength), record.data(), record.size());
-        return count_ - 1;
+        return appendRecordWith<Writer>(record.size(), textLength,
+                                        [record](char* room) { std::memcpy(room, record.data(), record.size()); });
     }
     // Appends a record line of recordSize bytes, which fill (not throwing)
     // writes at the address it is given: the record is made where it stays.
-    template <typename Fill>
-    int appendRecordWith(LineWriter writer, std::size_t recordSize, std::size_t textLength, Fill&& fill)
+    template <LineWriter Writer, typename Fill>
+    int appendRecordWith(std::size_t recordSize, std::size_t textLength, Fill&& fill)
     {
-        fill(recordRoom(writer, recordSize, textLength));
+        fill(recordRoom(resultlinesdetail::LineWriterNumber<Writer>(), recordSize, textLength));
         return count_ - 1;
     }
     // The record of record line index, to be changed where it lies.
     char* recordData(int index);
     // Inline wherever it is called: the scan adds up to four value lines per file.
-    [[gnu::always_inline]] int appendValue(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
+    template <ValueLineWriter Writer>
+    [[gnu::always_inline]] int appendValue(std::uint32_t value, std::size_t textLength)
     {
-        const std::uint8_t writerIndex = valueWriterIndex(writer);
-        newSpan() = Span::Value(writerIndex, value);
+        newSpan() = Span::Value(resultlinesdetail::ValueLineWriterNumber<Writer>(), value);
         noteLength(textLength);
         return count_ - 1;
     }
     void set(int index, std::string_view text);
-    // Makes line index a record line; a record of the old size is rewritten
-    // where it lies.
-    void setRecord(int index, LineWriter writer, std::string_view record, std::size_t textLength);
     bool isSelected(int index) const { return span(index).selected != 0; }
     void setSelected(int first, int last, bool selected);
     void toggleSelected(int index);
@@ -137,52 +159,31 @@ private:
             longest_ = textLength;
     }
     char* chars(const Span& s) const { return blocks_[s.block()].chars.get() + s.offset(); }
-    static void putRecord(char* room, std::uint8_t writerIndex, std::string_view record)
-    {
-        *room = static_cast<char>(writerIndex);
-        std::memcpy(room + 1, record.data(), record.size());
-    }
-    // Room for the record of a new record line at the end.
-    char* recordRoom(LineWriter writer, std::size_t recordSize, std::size_t textLength)
+    // Room for the record of a new record line at the end, after its writer's number.
+    char* recordRoom(std::uint8_t writerNumber, std::size_t recordSize, std::size_t textLength)
     {
         // A job adds several lines per file: the common case, room in the
         // last block and in the last block of line records, stays inline.
         const std::size_t length = 1 + recordSize;
         if ((count_ & (SpanBlockSize - 1)) == 0 || blocks_.empty() ||
             blocks_.back().capacity - blocks_.back().used < length)
-            return recordRoomInNewBlock(writer, recordSize, textLength);
+            return recordRoomInNewBlock(writerNumber, recordSize, textLength);
         TextBlock& block = blocks_.back();
         span(count_) = Span::Chars(Span::Record, blocks_.size() - 1, block.used, length);
         char* room = block.chars.get() + block.used;
-        *room = static_cast<char>(recordWriterIndex(writer));
+        *room = static_cast<char>(writerNumber);
         block.used += length;
         noteLength(textLength);
         ++count_;
         return room + 1;
     }
-    char* recordRoomInNewBlock(LineWriter writer, std::size_t recordSize, std::size_t textLength);
-    // The number of a writer in its table; a job uses a handful of writers.
-    template <typename Writer>
-    static std::uint8_t WriterIndex(std::vector<Writer>& writers, Writer writer)
-    {
-        const std::size_t count = writers.size();
-        for (std::size_t i = 0; i < count; ++i)
-            if (writers[i] == writer)
-                return static_cast<std::uint8_t>(i);
-        return AddWriter(writers, writer);
-    }
-    template <typename Writer>
-    static std::uint8_t AddWriter(std::vector<Writer>& writers, Writer writer);
-    std::uint8_t recordWriterIndex(LineWriter writer) { return WriterIndex(recordWriters_, writer); }
-    std::uint8_t valueWriterIndex(ValueLineWriter writer) { return WriterIndex(valueWriters_, writer); }
+    char* recordRoomInNewBlock(std::uint8_t writerNumber, std::size_t recordSize, std::size_t textLength);
 
     std::vector<TextBlock> blocks_;
     std::vector<std::unique_ptr<Span[]>> spans_;  // SpanBlockSize lines each
     int count_ = 0;
     std::size_t longest_ = 0;
     mutable std::string written_;  // the text of the record line read last
-    std::vector<LineWriter> recordWriters_;      // the writers of the record lines, by number
-    std::vector<ValueLineWriter> valueWriters_;  // the writers of the value lines, by number
 };
 
 class ResultList : public QAbstractScrollArea {
@@ -193,17 +194,18 @@ public:
     void clear();
     int addLine(std::string_view text) { return addLine({text}); }  // returns the new line's index
     int addLine(std::initializer_list<std::string_view> pieces);     // the pieces as one line
-    int addRecordLine(LineWriter writer, std::string_view record, std::size_t textLength)
+    template <LineWriter Writer>
+    int addRecordLine(std::string_view record, std::size_t textLength)
     {
-        const int index = lines_.appendRecord(writer, record, textLength);
+        const int index = lines_.appendRecord<Writer>(record, textLength);
         scheduleRefresh(index);
         return index;
     }
     // A record line whose record fill (not throwing) writes in the list's own store.
-    template <typename Fill>
-    int addRecordLineWith(LineWriter writer, std::size_t recordSize, std::size_t textLength, Fill&& fill)
+    template <LineWriter Writer, typename Fill>
+    int addRecordLineWith(std::size_t recordSize, std::size_t textLength, Fill&& fill)
     {
-        const int index = lines_.appendRecordWith(writer, recordSize, textLength, std::forward<Fill>(fill));
+        const int index = lines_.appendRecordWith<Writer>(recordSize, textLength, std::forward<Fill>(fill));
         scheduleRefresh(index);
         return index;
     }
@@ -214,14 +216,14 @@ public:
         change(lines_.recordData(index));
         scheduleRefresh(index);
     }
-    [[gnu::always_inline]] int addValueLine(ValueLineWriter writer, std::uint32_t value, std::size_t textLength)
+    template <ValueLineWriter Writer>
+    [[gnu::always_inline]] int addValueLine(std::uint32_t value, std::size_t textLength)
     {
-        const int index = lines_.appendValue(writer, value, textLength);
+        const int index = lines_.appendValue<Writer>(value, textLength);
         scheduleRefresh(index);
         return index;
     }
     void setLine(int index, std::string_view text);
-    void setRecordLine(int index, LineWriter writer, std::string_view record, std::size_t textLength);
     std::string line(int index) const { return lines_.line(index); }
     int count() const { return lines_.count(); }
     std::vector<std::string> lines() const;

@@ -246,29 +246,25 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     for (int i = 0; i < count; ++i) {
         const std::string record = std::to_string(i) + "/x";
         switch (i % 4) {
-        case 0: EXPECT_EQ(i, lines.appendRecord(WritePair, record, 5 + record.size())); break;
-        case 1: EXPECT_EQ(i, lines.appendValue(WriteCount, static_cast<std::uint32_t>(i), 16)); break;
-        case 2: EXPECT_EQ(i, lines.appendValue(WriteSquare, static_cast<std::uint32_t>(i), 27)); break;
+        case 0: EXPECT_EQ(i, lines.appendRecord<WritePair>(record, 5 + record.size())); break;
+        case 1: EXPECT_EQ(i, lines.appendValue<WriteCount>(static_cast<std::uint32_t>(i), 16)); break;
+        case 2: EXPECT_EQ(i, lines.appendValue<WriteSquare>(static_cast<std::uint32_t>(i), 27)); break;
         default: EXPECT_EQ(i, lines.append(expected(i))); break;
         }
     }
     std::map<int, std::string> changed;
-    lines.setRecord(4, WritePair, "4/y", 8);  // same size: rewritten where it lies
+    lines.recordData(4)[2] = 'y';  // changed where it lies
     changed[4] = "pair 4/y";
-    lines.setRecord(8, WritePair, "a longer record", 20);  // moved to the end
-    changed[8] = "pair a longer record";
-    lines.setRecord(7, WritePair, "was text", 13);
-    changed[7] = "pair was text";
+    lines.set(8, "was a record, now longer text");  // moved to the end
+    changed[8] = "was a record, now longer text";
     lines.set(12, "was a record");  // a text line of the record's own size must not be read as one
     changed[12] = "was a record";
     lines.set(13, "was a value");
     changed[13] = "was a value";
-    lines.setRecord(14, WritePair, "was a value", 16);
-    changed[14] = "pair was a value";
     lines.setSelected(5, 6, true);
     lines.setSelected(9, 9, true);
-    lines.setRecord(9, WritePair, "selected and moved", 23);  // keeps its selection
-    changed[9] = "pair selected and moved";
+    lines.set(9, "selected and moved");  // keeps its selection
+    changed[9] = "selected and moved";
 
     ASSERT_EQ(count, lines.count());
     for (int i = 0; i < count; ++i) {
@@ -282,7 +278,7 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     EXPECT_EQ("text 3", text);
 
     lines.clear();
-    EXPECT_EQ(0, lines.appendValue(WriteCount, 7, 16));
+    EXPECT_EQ(0, lines.appendValue<WriteCount>(7, 16));
     EXPECT_EQ("count 7", lines.line(0));
 }
 
@@ -293,7 +289,7 @@ TEST(ResultLines, RecordsMadeAndChangedInTheStore)
     ResultLines lines;
     lines.append("heading");
     for (int i = 0; i < 70'000; ++i)  // past the first block of line records
-        lines.appendRecordWith(WritePair, 3, 8, [i](char* room) { std::memcpy(room, i % 2 ? "odd" : "evn", 3); });
+        lines.appendRecordWith<WritePair>(3, 8, [i](char* room) { std::memcpy(room, i % 2 ? "odd" : "evn", 3); });
     lines.recordData(70'000)[0] = 'O';
     lines.recordData(1)[2] = 'N';
     EXPECT_EQ("pair Odd", lines.line(70'000));
@@ -313,7 +309,7 @@ TEST(ResultLines, RefusedLineLeavesTheListAsItWas)
     lines.append("first");
     const std::string tooLong(std::size_t(1) << 25, 'x');
     EXPECT_THROW(lines.append(tooLong), std::length_error);
-    EXPECT_THROW(lines.appendRecord(WritePair, tooLong, 10), std::length_error);
+    EXPECT_THROW(lines.appendRecord<WritePair>(tooLong, 10), std::length_error);
     EXPECT_THROW(lines.set(0, tooLong), std::length_error);
     ASSERT_EQ(1, lines.count());
     EXPECT_EQ("first", lines.line(0));
@@ -321,8 +317,8 @@ TEST(ResultLines, RefusedLineLeavesTheListAsItWas)
     EXPECT_EQ(tooLong.size() - 1, lines.view(1).size());
 
     // Record lines of two writers each read as their own writer's text.
-    EXPECT_EQ(2, lines.appendRecord(WriteNothing, "", 0));
-    EXPECT_EQ(3, lines.appendRecord(WritePair, "b", 6));
+    EXPECT_EQ(2, lines.appendRecord<WriteNothing>("", 0));
+    EXPECT_EQ(3, lines.appendRecord<WritePair>("b", 6));
     EXPECT_EQ("", lines.line(2));
     EXPECT_EQ("pair b", lines.line(3));
 }
