@@ -87,22 +87,6 @@ FileEvaluation::FileEvaluation(const NWDELETED_INFO& record, TDateTime today, bo
     UnpackPackedDateTime(record.deletedDateAndTime, DeletedDate, DeletedTime);
 }
 
-void EvaluateConditions(JobState& job, FileEvaluation& file)
-{
-    const bool orMode = ConditionOR(job);
-    // Under Or the outcome is open while nothing has matched; under And while
-    // everything has.
-    auto open = [&] { return file.Matched != orMode; };
-    if (job.UseAge && open())
-        TestAge(job, file);
-    if (job.UseLargerThan && open())
-        TestLargerThan(job, file);
-    if (job.UseSmallerThan && open())
-        TestSmallerThan(job, file);
-    if (job.UsePatterns && open())
-        TestNamePatterns(job, file);
-}
-
 void TestAge(JobState& job, FileEvaluation& file)
 {
     TDateTime deleted = DateTimeOfParts(file.DeletedDate, file.DeletedTime);
@@ -147,4 +131,21 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
     file.Matched = match != nullptr;
     if (match)
         ExplainNameMatch(job, match->line);
+}
+
+// Runs for every file of a scan: the tests are made part of it.
+[[gnu::flatten]] void EvaluateConditions(JobState& job, FileEvaluation& file)
+{
+    const bool orMode = ConditionOR(job);
+    // Under Or the outcome is open while nothing has matched; under And while
+    // everything has.
+    auto open = [&] { return file.Matched != orMode; };
+    if (job.UseAge && open())
+        TestAge(job, file);
+    if (job.UseLargerThan && open())
+        TestLargerThan(job, file);
+    if (job.UseSmallerThan && open())
+        TestSmallerThan(job, file);
+    if (job.UsePatterns && open())
+        TestNamePatterns(job, file);
 }

@@ -109,7 +109,3 @@ TDateTime PackedToDateTime(nuint32 packed)
     return DateTimeOfParts(date, time);
 }
 
-TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time)
-{
-    return EncodeDateTime(date.year, date.month, date.day, time.hours, time.minutes, time.seconds, 0);
-}
