@@ -90,7 +90,21 @@ public:
     void clear();
 
     // The entry of objectID, made the most recently used; nullptr when absent.
-    const NameCacheEntry* Use(nuint32 objectID);
+    // Inline: the scan asks for the same few deleting users over and over, and
+    // the entry used last or a recently found one answers without the index.
+    const NameCacheEntry* Use(nuint32 objectID)
+    {
+        if (slots_.empty())
+            return nullptr;
+        std::size_t slot = mostRecent_;
+        if (slots_[slot].entry.objectID != objectID) {
+            const Recent& recent = RecentOf(objectID);
+            if (recent.slotPlusOne == 0 || recent.objectID != objectID)
+                return UseFromIndex(objectID);
+            slot = recent.slotPlusOne - 1;
+        }
+        return UseSlot(slot);
+    }
     // Adds the entry as the most recently used, after dropping the least
     // recently used ones while there are maxEntries or more.
     const NameCacheEntry& Add(NameCacheEntry entry, std::size_t maxEntries);
@@ -101,6 +115,13 @@ private:
         std::uint64_t lastUse;
     };
     std::size_t LeastRecent() const;
+    const NameCacheEntry* UseFromIndex(nuint32 objectID);
+    const NameCacheEntry* UseSlot(std::size_t slot)
+    {
+        slots_[slot].lastUse = ++clock_;
+        mostRecent_ = slot;
+        return &slots_[slot].entry;
+    }
 
     // A small table in front of the index: the slot of an id found lately,
     // by the id's low bits (slot + 1; 0 is empty).
@@ -130,8 +151,18 @@ struct NameCache {
 
 NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name);
 // The same without copying the name: the cached name, valid until the cache is
-// next used, or nullptr with the lookup's code in code.
-const std::string* CachedObjectNameRef(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code);
+// next used, or nullptr with the lookup's code in code. Inline for a name the
+// cache holds.
+const std::string* CachedObjectNameLookup(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code);
+inline const std::string* CachedObjectNameRef(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code)
+{
+    if (cache.Connection == conn)
+        if (const NameCacheEntry* entry = cache.Entries.Use(objectID)) {
+            code = 0;
+            return &entry->name;
+        }
+    return CachedObjectNameLookup(conn, objectID, cache, code);
+}
 
 // ---- Paths and the directory walk ------------------------------------------
 

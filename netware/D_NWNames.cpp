@@ -67,28 +67,13 @@ const NameCacheEntry& NameCacheEntries::operator[](std::size_t index) const
     return order.at(index)->entry;
 }
 
-const NameCacheEntry* NameCacheEntries::Use(nuint32 objectID)
+const NameCacheEntry* NameCacheEntries::UseFromIndex(nuint32 objectID)
 {
-    if (slots_.empty())
+    const auto found = index_.find(objectID);
+    if (found == index_.end())
         return nullptr;
-    // The scan asks for the same few deleting users over and over: the entry
-    // used last answers without a lookup in the index.
-    std::size_t slot = mostRecent_;
-    if (slots_[slot].entry.objectID != objectID) {
-        Recent& recent = RecentOf(objectID);
-        if (recent.slotPlusOne != 0 && recent.objectID == objectID) {
-            slot = recent.slotPlusOne - 1;
-        } else {
-            const auto found = index_.find(objectID);
-            if (found == index_.end())
-                return nullptr;
-            slot = found->second;
-            recent = Recent{objectID, static_cast<std::uint32_t>(slot + 1)};
-        }
-    }
-    slots_[slot].lastUse = ++clock_;
-    mostRecent_ = slot;
-    return &slots_[slot].entry;
+    RecentOf(objectID) = Recent{objectID, static_cast<std::uint32_t>(found->second + 1)};
+    return UseSlot(found->second);
 }
 
 const NameCacheEntry& NameCacheEntries::Add(NameCacheEntry entry, std::size_t maxEntries)
@@ -117,7 +102,7 @@ const NameCacheEntry& NameCacheEntries::Add(NameCacheEntry entry, std::size_t ma
     return slots_.back().entry;
 }
 
-const std::string* CachedObjectNameRef(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code)
+const std::string* CachedObjectNameLookup(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code)
 {
     code = 0;
     if (cache.Connection != conn) {
