@@ -301,8 +301,8 @@ public:
 
 } // namespace
 
-// ENGINEBENCH_PAIRS=N measures N pairs of runs for the ratio (default 5; 0 skips them).
-const int kPairs = static_cast<int>(std::max(0LL, EnvCount("ENGINEBENCH_PAIRS", 5)));
+// ENGINEBENCH_PAIRS=N measures N pairs of runs for the ratio (default 9; 0 skips them).
+const int kPairs = static_cast<int>(std::max(0LL, EnvCount("ENGINEBENCH_PAIRS", 9)));
 // ENGINEBENCH_REPETITIONS=N repeats each benchmark N times (default 3).
 const int kRepetitions = static_cast<int>(std::max(1LL, EnvCount("ENGINEBENCH_REPETITIONS", 3)));
 
