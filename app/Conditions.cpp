@@ -80,13 +80,6 @@ std::uint32_t LimitOf(const JobState& job, const QSpinBox* spin)
 
 } // namespace
 
-FileEvaluation::FileEvaluation(const NWDELETED_INFO& record, TDateTime today, bool matched, PatternLines* patterns)
-    : Record(record), Today(today), Matched(matched), Patterns(patterns),
-      Name(record.name, strnlen(record.name, sizeof record.name))
-{
-    UnpackPackedDateTime(record.deletedDateAndTime, DeletedDate, DeletedTime);
-}
-
 void TestAge(JobState& job, FileEvaluation& file)
 {
     TDateTime deleted = DateTimeOfParts(file.DeletedDate, file.DeletedTime);

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/JobState.h"
 #include "app/NamePatterns.h"
+#include "netware/D_NW.h"
 #include "netware/ntypes.h"
 #include "util/DateTime.h"
 #include "widgets/RadioGroup.h"
@@ -17,8 +19,14 @@
 // What the conditions look at for one deleted file. The scan owns it; the
 // tests overwrite Matched.
 struct FileEvaluation {
+    // Inline: made for every file of a scan.
     FileEvaluation(const NWDELETED_INFO& record, TDateTime today, bool matched = false,
-                   PatternLines* patterns = nullptr);
+                   PatternLines* patterns = nullptr)
+        : Record(record), Today(today), Matched(matched), Patterns(patterns),
+          Name(record.name, strnlen(record.name, sizeof record.name))
+    {
+        UnpackPackedDateTime(record.deletedDateAndTime, DeletedDate, DeletedTime);
+    }
 
     const NWDELETED_INFO& Record;
     TDateTime Today;  // the scan's date at 00:00
