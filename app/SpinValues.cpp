@@ -3,25 +3,29 @@
 void SpinValues::Watch(QSpinBox* age, QSpinBox* larger, QSpinBox* smaller)
 {
     Forget();
+    followed_ = std::make_unique<std::array<Followed, 3>>();
     QSpinBox* spins[] = {age, larger, smaller};
-    for (int i = 0; i < 3; ++i) {
-        Followed& followed = followed_[i];
-        followed.spin = spins[i];
-        followed.address = spins[i];
+    for (std::size_t i = 0; i < 3; ++i) {
         if (!spins[i])
             continue;
-        followed.value = std::make_shared<int>(spins[i]->value());
-        // The value is shared with the connection, which the spin edit ends
-        // when it goes.
-        followed.connection = QObject::connect(spins[i], &QSpinBox::valueChanged, spins[i],
-                                               [value = followed.value](int changed) { *value = changed; });
+        Followed* followed = &(*followed_)[i];
+        followed->address = spins[i];
+        followed->value = spins[i]->value();
+        followed->changed = QObject::connect(spins[i], &QSpinBox::valueChanged, spins[i],
+                                             [followed](int changed) { followed->value = changed; });
+        // Another spin edit made later at the same address is not this one.
+        followed->destroyed =
+            QObject::connect(spins[i], &QObject::destroyed, [followed] { followed->address = nullptr; });
     }
 }
 
 void SpinValues::Forget()
 {
-    for (Followed& followed : followed_) {
-        QObject::disconnect(followed.connection);
-        followed = Followed{};
+    if (!followed_)
+        return;
+    for (Followed& followed : *followed_) {
+        QObject::disconnect(followed.changed);
+        QObject::disconnect(followed.destroyed);
     }
+    followed_.reset();
 }

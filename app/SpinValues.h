@@ -5,9 +5,9 @@
 #pragma once
 
 #include <QMetaObject>
-#include <QPointer>
 #include <QSpinBox>
 
+#include <array>
 #include <memory>
 
 class SpinValues {
@@ -15,12 +15,12 @@ public:
     SpinValues() = default;
     SpinValues(const SpinValues&) = delete;
     SpinValues& operator=(const SpinValues&) = delete;
-    SpinValues(SpinValues&& other) noexcept { Take(other); }
+    SpinValues(SpinValues&& other) noexcept = default;
     SpinValues& operator=(SpinValues&& other) noexcept
     {
         if (this != &other) {
             Forget();
-            Take(other);
+            followed_ = std::move(other.followed_);
         }
         return *this;
     }
@@ -33,26 +33,21 @@ public:
     // The value of spin, which need not be a followed one.
     int Value(const QSpinBox* spin) const
     {
-        for (const Followed& followed : followed_)
-            if (followed.address == spin && followed.spin)  // the address first: it is cheaper to test
-                return *followed.value;
+        if (followed_)
+            for (const Followed& followed : *followed_)
+                if (followed.address == spin)
+                    return followed.value;
         return spin->value();
     }
 
 private:
+    // The connections write here; the slots stay where they are when the
+    // object moves.
     struct Followed {
-        const QSpinBox* address = nullptr;
-        QPointer<QSpinBox> spin;  // cleared when the spin edit goes
-        std::shared_ptr<int> value;
-        QMetaObject::Connection connection;
+        const QSpinBox* address = nullptr;  // cleared when the spin edit goes
+        int value = 0;
+        QMetaObject::Connection changed;
+        QMetaObject::Connection destroyed;
     };
-    void Take(SpinValues& other) noexcept
-    {
-        for (int i = 0; i < 3; ++i) {
-            followed_[i] = std::move(other.followed_[i]);
-            other.followed_[i] = Followed{};
-        }
-    }
-
-    Followed followed_[3];
+    std::unique_ptr<std::array<Followed, 3>> followed_;
 };
