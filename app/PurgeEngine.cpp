@@ -93,7 +93,8 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         }
         FileEvaluation file{record, today, !ConditionOR(job), &job.Patterns};
 
-        // The deleting user's name (CachedObjectName), read where the cache keeps it.
+        // The deleting user's name (CachedObjectName), read where the cache
+        // keeps it; only the next file's lookup changes the cache.
         NWCCODE nameCode = 0;
         const std::string* cachedName =
             CachedObjectNameRef(job.ConnHandle, record.deletorID, job.NameCache, nameCode);
