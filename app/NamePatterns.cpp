@@ -2,9 +2,9 @@
 #include "app/NamePatterns.h"
 
 #include <QPlainTextEdit>
-#include <QTextDocument>
 
 #include <cstring>
+#include <utility>
 
 #include "util/D_Util.h"
 
@@ -119,11 +119,33 @@ bool PatternLines::Part::MatchesAroundStar(std::string_view s) const
     return PartAt<Fold::Text>(upper, star, s);
 }
 
+PatternLines& PatternLines::operator=(PatternLines&& other) noexcept
+{
+    if (this != &other) {
+        Forget();
+        memo_ = std::exchange(other.memo_, nullptr);
+        changed_ = std::move(other.changed_);
+        textChanged_ = std::move(other.textChanged_);
+        destroyed_ = std::move(other.destroyed_);
+        patterns_ = std::move(other.patterns_);
+        everyName_ = other.everyName_;
+    }
+    return *this;
+}
+
+void PatternLines::Forget()
+{
+    QObject::disconnect(textChanged_);
+    QObject::disconnect(destroyed_);
+    memo_ = nullptr;
+    changed_.reset();
+}
+
 const PatternLines& PatternLines::Read(const QPlainTextEdit* memo)
 {
-    const QTextDocument* document = memo->document();
-    if (memo == memo_ && document == document_ && document->revision() == revision_)
+    if (memo == memo_ && !*changed_)
         return *this;
+    Forget();
     patterns_.clear();
     everyName_ = false;
     for (std::string& line : MemoLines(memo)) {
@@ -135,8 +157,10 @@ const PatternLines& PatternLines::Read(const QPlainTextEdit* memo)
         patterns_.push_back(std::move(pattern));
     }
     memo_ = memo;
-    document_ = document;
-    revision_ = document->revision();
+    changed_ = std::make_shared<bool>(false);
+    // A document set into the memo later counts as a change of its text too.
+    textChanged_ = QObject::connect(memo, &QPlainTextEdit::textChanged, [changed = changed_] { *changed = true; });
+    destroyed_ = QObject::connect(memo, &QObject::destroyed, [changed = changed_] { *changed = true; });
     return *this;
 }
 

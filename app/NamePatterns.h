@@ -3,12 +3,14 @@
 // and prepared once for the files of a job.
 #pragma once
 
+#include <QMetaObject>
+
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class QPlainTextEdit;
-class QTextDocument;
 
 bool MatchesPattern(const std::string& pattern, const std::string& name);
 // The part matcher: only the first "*" is a wildcard, head and tail may overlap.
@@ -20,6 +22,13 @@ bool MatchFixed(const std::string& p, const std::string& s);
 // that the conditions follow the memo live without re-reading it per file.
 class PatternLines {
 public:
+    PatternLines() = default;
+    PatternLines(const PatternLines&) = delete;
+    PatternLines& operator=(const PatternLines&) = delete;
+    PatternLines(PatternLines&&) noexcept = default;
+    PatternLines& operator=(PatternLines&& other) noexcept;
+    ~PatternLines() { Forget(); }
+
     // One side of a pattern (base or extension) in upper case, with its first
     // "*" found in advance and the kind of test it needs.
     struct Part {
@@ -62,7 +71,7 @@ public:
         Part extension;
     };
 
-    // Reads the memo when it is another memo or has been edited since.
+    // Reads the memo when it is another memo or has changed since.
     const PatternLines& Read(const QPlainTextEdit* memo);
     const std::vector<Pattern>& Patterns() const { return patterns_; }
     bool Empty() const { return patterns_.empty(); }
@@ -72,9 +81,14 @@ public:
     const Pattern* FirstMatch(std::string_view name) const;
 
 private:
+    void Forget();
+
     const QPlainTextEdit* memo_ = nullptr;
-    const QTextDocument* document_ = nullptr;
-    int revision_ = -1;
+    // Set by the memo when its text changes or it goes: asking the memo for
+    // its document's revision would cost more than the match of a name.
+    std::shared_ptr<bool> changed_;
+    QMetaObject::Connection textChanged_;
+    QMetaObject::Connection destroyed_;
     std::vector<Pattern> patterns_;
     bool everyName_ = false;
 };

@@ -5,6 +5,9 @@
 
 #include "EngineFixture.h"
 
+#include <QPlainTextDocumentLayout>
+#include <QTextDocument>
+
 #include <algorithm>
 #include <cstring>
 
@@ -269,6 +272,18 @@ TEST_F(ConditionsTest, CachedPatternLinesFollowMemoEdits)
     EXPECT_FALSE(file.Matched);
     patterns.appendPlainText("*.bak");
     file.Matched = false;
+    EvaluateConditions(job, file);
+    EXPECT_TRUE(file.Matched);
+
+    // Another document set into the memo is read too.
+    auto* other = new QTextDocument(&patterns);
+    other->setDocumentLayout(new QPlainTextDocumentLayout(other));
+    other->setPlainText("*.doc");
+    patterns.setDocument(other);
+    file.Matched = false;
+    EvaluateConditions(job, file);
+    EXPECT_FALSE(file.Matched);
+    other->setPlainText("report.*");
     EvaluateConditions(job, file);
     EXPECT_TRUE(file.Matched);
 }
