@@ -109,7 +109,9 @@ inline char* ResultLines::place(std::size_t length, Span::Kind kind, Span& span)
     if (length > MaxLineLength)
         throw std::length_error("ResultLines: line too long");
     TextBlock* block = blocks_.empty() ? nullptr : &blocks_.back();
-    if (!block || block->capacity - block->used < length)
+    // A full block takes not even an empty line: its offset would be the
+    // block's size, which the span's offset cannot hold.
+    if (!block || block->capacity - block->used < length || block->used >= TextBlockSize)
         block = &newBlock(length);
     span = Span::Chars(kind, blocks_.size() - 1, block->used, length);
     char* room = block->chars.get() + block->used;

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -297,6 +298,25 @@ TEST(ResultLines, RecordsMadeAndChangedInTheStore)
     EXPECT_EQ("pair odd", lines.line(2));
     EXPECT_THROW(lines.recordData(0), std::logic_error);
     EXPECT_THROW(lines.recordData(70'001), std::out_of_range);
+}
+
+// An empty line takes no characters; after a block filled to its last byte,
+// by a line of exactly a block's size or by one longer than a block, it must
+// still read as empty, and the lines after it as themselves.
+TEST(ResultLines, EmptyLineAfterAFullBlock)
+{
+    ResultLines lines;
+    const std::string blockSized(std::size_t(1) << 20, 'b');
+    const std::string longer(3'000'000, 'l');
+    const std::vector<std::string> expected = {blockSized, "", "after", longer, "", "", "last"};
+    for (const std::string& line : expected)
+        lines.append(line);
+    ASSERT_EQ(static_cast<int>(expected.size()), lines.count());
+    for (int i = 0; i < lines.count(); ++i)
+        EXPECT_EQ(expected[static_cast<std::size_t>(i)], lines.view(i)) << i;
+    lines.set(4, "filled in later");
+    EXPECT_EQ("filled in later", lines.line(4));
+    EXPECT_EQ("", lines.line(5));
 }
 
 // A line too long for the store, or a line kind too many, is refused with an
