@@ -143,7 +143,7 @@ void PatternLines::Forget()
 
 const PatternLines& PatternLines::Read(const QPlainTextEdit* memo)
 {
-    if (memo == memo_ && !*changed_)
+    if (memo == memo_ && changed_ && !*changed_)
         return *this;
     Forget();
     patterns_.clear();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QPlainTextEdit;
@@ -25,7 +26,7 @@ public:
     PatternLines() = default;
     PatternLines(const PatternLines&) = delete;
     PatternLines& operator=(const PatternLines&) = delete;
-    PatternLines(PatternLines&&) noexcept = default;
+    PatternLines(PatternLines&& other) noexcept { *this = std::move(other); }
     PatternLines& operator=(PatternLines&& other) noexcept;
     ~PatternLines() { Forget(); }
 

@@ -262,6 +262,22 @@ TEST_F(ConditionsTest, PreparedPatternLinesAnswerAsTheMatcher)
     }
 }
 
+// Pattern lines moved to another place keep following the memo; the place
+// they left reads the memo afresh when asked.
+TEST_F(ConditionsTest, MovedPatternLinesKeepFollowingTheMemo)
+{
+    patterns.setPlainText("*.tmp");
+    PatternLines first;
+    EXPECT_EQ(1u, first.Read(&patterns).Patterns().size());
+    PatternLines second = std::move(first);
+    patterns.appendPlainText("*.bak");
+    EXPECT_EQ(2u, second.Read(&patterns).Patterns().size());
+    EXPECT_EQ(2u, first.Read(&patterns).Patterns().size());
+    first = PatternLines();
+    patterns.setPlainText("*.doc");
+    EXPECT_EQ("*.doc", second.Read(&patterns).Patterns().at(0).line);
+}
+
 TEST_F(ConditionsTest, CachedPatternLinesFollowMemoEdits)
 {
     UseOnly(false, false, false, true);
