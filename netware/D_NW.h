@@ -214,7 +214,4 @@ char* PutDateTimeText(char* out, const NW_DATE& date, const NW_TIME& time);
 // Raises DateTimeError when the parts form no valid date and time.
 TDateTime PackedToDateTime(nuint32 packed);
 // The same for parts already unpacked.
-inline TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time)
-{
-    return EncodeDateTime(date.year, date.month, date.day, time.hours, time.minutes, time.seconds, 0);
-}
+TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time);

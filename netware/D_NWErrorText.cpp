@@ -1,6 +1,8 @@
 // Completion codes as text, the error box for failed client calls, and packed
 // date-times as text and as date-time values.
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -109,3 +111,44 @@ TDateTime PackedToDateTime(nuint32 packed)
     return DateTimeOfParts(date, time);
 }
 
+namespace {
+
+// The day numbers of the dates a packed date-time can hold (1980 to 2107),
+// worked out once per date: the scan converts a deletion date for every file
+// it tests, and a volume's files share a few thousand dates at most. 0 is
+// not yet known, -1 no valid date.
+class PackedDateDays {
+public:
+    static constexpr int FirstYear = 1980, Years = 128;
+
+    // The day number of a valid date in the range, else -1 (EncodeDateTime
+    // tells why).
+    long Of(const NW_DATE& date)
+    {
+        const unsigned year = static_cast<unsigned>(date.year - FirstYear);
+        if (year >= Years || date.month > 15 || date.day > 31)
+            return -1;
+        std::int32_t& day = days_[year << 9 | unsigned(date.month) << 5 | date.day];
+        if (day == 0)
+            day = IsValidDate(date.year, date.month, date.day)
+                      ? static_cast<std::int32_t>(EncodeDateTime(date.year, date.month, date.day, 0, 0, 0, 0))
+                      : -1;
+        return day;
+    }
+
+private:
+    std::array<std::int32_t, Years << 9> days_{};
+};
+
+} // namespace
+
+TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time)
+{
+    static PackedDateDays known;
+    const long day = known.Of(date);
+    if (day < 0 || time.hours > 23 || time.minutes > 59 || time.seconds > 59)
+        return EncodeDateTime(date.year, date.month, date.day, time.hours, time.minutes, time.seconds, 0);
+    // As EncodeDateTime adds the time of day to a date after 1899-12-30.
+    return static_cast<double>(day) +
+           static_cast<double>(time.hours * 3600000 + time.minutes * 60000 + time.seconds * 1000) / 86400000.0;
+}

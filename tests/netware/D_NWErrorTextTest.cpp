@@ -110,4 +110,32 @@ TEST_F(PackedDateTimeTest, ValidPartsBecomeADateTimeInvalidOnesRaise)
     EXPECT_THROW(PackedToDateTime(5), DateTimeError);
 }
 
+// The date of unpacked parts is worked out once per date; it must give what
+// the encoding gives, value or error, for every date the parts can hold,
+// valid or not, at the first and last second of a day and past its end.
+TEST(DateTimeOfParts, AgreesWithTheEncodingForEveryDate)
+{
+    const NW_TIME times[] = {{0, 0, 0}, {7, 59, 23}, {59, 59, 23}, {0, 0, 24}, {60, 0, 0}, {0, 60, 12}};
+    for (int pass = 0; pass < 2; ++pass)  // the second pass meets the dates already known
+        for (int year = 1975; year <= 2110; ++year)
+            for (int month = 0; month <= 15; ++month)
+                for (int day = 0; day <= 32; ++day)
+                    for (const NW_TIME& time : times) {
+                        const NW_DATE date{static_cast<nuint8>(day), static_cast<nuint8>(month),
+                                           static_cast<nuint16>(year)};
+                        bool encodingRaises = false;
+                        TDateTime encoded = 0;
+                        try {
+                            encoded = EncodeDateTime(year, month, day, time.hours, time.minutes, time.seconds, 0);
+                        } catch (const DateTimeError&) {
+                            encodingRaises = true;
+                        }
+                        if (encodingRaises) {
+                            ASSERT_THROW(DateTimeOfParts(date, time), DateTimeError) << year << '-' << month << '-' << day;
+                        } else {
+                            ASSERT_EQ(encoded, DateTimeOfParts(date, time)) << year << '-' << month << '-' << day;
+                        }
+                    }
+}
+
 }  // namespace
