@@ -100,6 +100,8 @@ bool SameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
+    if (a == b)
+        return true;  // names are mostly given in the case they are stored in
     for (size_t i = 0; i < a.size(); ++i)
         if (Upper(a[i]) != Upper(b[i]))
             return false;
