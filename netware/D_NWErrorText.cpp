@@ -146,9 +146,7 @@ TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time)
 {
     static PackedDateDays known;
     const long day = known.Of(date);
-    if (day < 0 || time.hours > 23 || time.minutes > 59 || time.seconds > 59)
+    if (day < 0)
         return EncodeDateTime(date.year, date.month, date.day, time.hours, time.minutes, time.seconds, 0);
-    // As EncodeDateTime adds the time of day to a date after 1899-12-30.
-    return static_cast<double>(day) +
-           static_cast<double>(time.hours * 3600000 + time.minutes * 60000 + time.seconds * 1000) / 86400000.0;
+    return EncodeTimeOnDay(day, time.hours, time.minutes, time.seconds, 0);
 }

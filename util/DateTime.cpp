@@ -50,13 +50,23 @@ bool IsValidDate(int year, int month, int day)
     return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
+TDateTime EncodeTimeOnDay(long day, int hour, int minute, int second, int millisecond)
+{
+    if (static_cast<unsigned>(hour) > 23u || static_cast<unsigned>(minute) > 59u ||
+        static_cast<unsigned>(second) > 59u || static_cast<unsigned>(millisecond) > 999u)
+        throw DateTimeError("Invalid argument to date encode");
+    const auto days = static_cast<double>(day);
+    // The sum is a whole number of milliseconds, exact as an integer and as a double.
+    const double time = static_cast<double>(hour * 3600000 + minute * 60000 + second * 1000 + millisecond) / 86400000.0;
+    // Before the epoch the fraction counts away from zero, as the date-time type does.
+    return days >= 0 ? days + time : days - time;
+}
+
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond)
 {
     // The scan converts a deletion date for every file it tests, so the
     // checks are plain comparisons and the leap year is worked out once.
-    if (static_cast<unsigned>(year - 1) > 9998u || static_cast<unsigned>(month - 1) > 11u || day < 1 ||
-        static_cast<unsigned>(hour) > 23u || static_cast<unsigned>(minute) > 59u ||
-        static_cast<unsigned>(second) > 59u || static_cast<unsigned>(millisecond) > 999u)
+    if (static_cast<unsigned>(year - 1) > 9998u || static_cast<unsigned>(month - 1) > 11u || day < 1)
         throw DateTimeError("Invalid argument to date encode");
     static constexpr int daysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = IsLeapYear(year);
@@ -67,11 +77,7 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
     const long fromStart = static_cast<long>(y * 365 + y / 4 - y / 100 + y / 400) + DaysBeforeMonth[month - 1] +
                            (leap && month > 2 ? 1 : 0) + day - 1;
     constexpr long epoch = DaysFromCivilStart(1899, 12, 30);
-    double days = static_cast<double>(fromStart - epoch);
-    // The sum is a whole number of milliseconds, exact as an integer and as a double.
-    double time = static_cast<double>(hour * 3600000 + minute * 60000 + second * 1000 + millisecond) / 86400000.0;
-    // Before the epoch the fraction counts away from zero, as the date-time type does.
-    return days >= 0 ? days + time : days - time;
+    return EncodeTimeOnDay(fromStart - epoch, hour, minute, second, millisecond);
 }
 
 Clock SetClock(Clock clock)

@@ -15,6 +15,9 @@ public:
 
 // Raises DateTimeError when the parts form no valid calendar date and time.
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond);
+// The time of day on a day given as days since 1899-12-30; raises
+// DateTimeError as EncodeDateTime does for parts out of range.
+TDateTime EncodeTimeOnDay(long day, int hour, int minute, int second, int millisecond);
 bool IsValidDate(int year, int month, int day);
 
 using Clock = std::function<TDateTime()>;
