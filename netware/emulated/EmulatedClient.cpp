@@ -498,23 +498,28 @@ NWCCODE EmulatedClient::ContextCreate(NWDSContextHandle& context)
     return SUCCESSFUL;
 }
 
-EmulatedClient::Context* EmulatedClient::FindContext(NWDSContextHandle context)
+EmulatedClient::ContextSlot* EmulatedClient::FindContextSlot(NWDSContextHandle context)
 {
     if (context != 0)
         for (ContextSlot& slot : contexts_)
             if (slot.handle == context)
-                return &slot.context;
+                return &slot;
     return nullptr;
+}
+
+EmulatedClient::Context* EmulatedClient::FindContext(NWDSContextHandle context)
+{
+    ContextSlot* slot = FindContextSlot(context);
+    return slot ? &slot->context : nullptr;
 }
 
 NWCCODE EmulatedClient::ContextFree(NWDSContextHandle context)
 {
-    for (ContextSlot& slot : contexts_)
-        if (context != 0 && slot.handle == context) {
-            slot.handle = 0;
-            return SUCCESSFUL;
-        }
-    return ERR_BAD_CONTEXT;
+    ContextSlot* slot = FindContextSlot(context);
+    if (!slot)
+        return ERR_BAD_CONTEXT;
+    slot->handle = 0;
+    return SUCCESSFUL;
 }
 
 NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)

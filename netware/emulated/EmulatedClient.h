@@ -141,6 +141,7 @@ private:
         NWDSContextHandle handle = 0;
         Context context;
     };
+    ContextSlot* FindContextSlot(NWDSContextHandle context);
     Context* FindContext(NWDSContextHandle context);
     std::vector<ContextSlot> contexts_;
     NWDSContextHandle nextContext_ = 1;
