@@ -1,5 +1,6 @@
 #include "util/Readme.h"
 
+#include "util/PathParts.h"
 #include "util/ProgramFiles.h"
 #include "util/QtText.h"
 
@@ -11,12 +12,17 @@
 
 namespace {
 
+bool IsRegularFile(const std::string& fileName)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(fileName, error) && !error;
+}
+
 // Only regular files are read: a directory counts as missing, and a device or
 // pipe of that name could block the window forever.
 std::optional<std::string> ReadTextFile(const std::string& fileName)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error) || error)
+    if (!IsRegularFile(fileName))
         return std::nullopt;
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
@@ -58,4 +64,18 @@ void LoadMemoFile(QPlainTextEdit* memo, const std::string& fileName)
     }
 }
 
-void LoadReadme(QPlainTextEdit* memo) { LoadMemoFile(memo, ProgramFileExt("txt")); }
+std::string ReadmeFileName()
+{
+    const std::string beside = ProgramFileExt("txt");
+    if (IsRegularFile(beside))
+        return beside;
+    // The build defines where the data folder lies as seen from the program's
+    // folder, so an installation moved as a whole to another prefix still
+    // finds its read-me.
+    const std::filesystem::path installed = std::filesystem::path(ExtractFilePath(beside)) /
+                                            MORVANE_README_DIR_FROM_PROGRAM / ExtractFileName(beside);
+    const std::string name = installed.lexically_normal().string();
+    return IsRegularFile(name) ? name : beside;
+}
+
+void LoadReadme(QPlainTextEdit* memo) { LoadMemoFile(memo, ReadmeFileName()); }

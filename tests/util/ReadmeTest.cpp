@@ -1,10 +1,12 @@
-// Loading a text file into a memo, and the read-me beside the program.
+// Loading a text file into a memo, and the read-me beside the program or in
+// the data folder of an installation.
 #include "util/Readme.h"
 
 #include "util/ProgramArguments.h"
 
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -116,5 +118,28 @@ TEST_F(ReadmeTest, LoadReadmeReadsTheProgramsNameWithTxt)
     memo_.clear();
     LoadReadme(&memo_);
     EXPECT_EQ(Lines(memo_), QStringList({"Read me"}));
+    SetProgramArguments(saved);
+}
+
+// An installed program lies in <prefix>/bin, its read-me in <prefix>/share/morvane;
+// in the build folder the read-me lies beside the program, and that one wins.
+TEST_F(ReadmeTest, ReadmeIsFoundBesideTheProgramOrInTheInstalledDataFolder)
+{
+    auto saved = ProgramArguments();
+    const std::string installed =
+        (std::filesystem::path(PathOf("bin")) / MORVANE_README_DIR_FROM_PROGRAM / "morvane.txt").lexically_normal();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(std::filesystem::path(installed).parent_path().string())));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(PathOf("bin"))));
+    SetProgramArguments({PathOf("bin/morvane")});
+
+    EXPECT_EQ(ReadmeFileName(), PathOf("bin/morvane.txt")) << "neither: the name beside the program is reported";
+
+    std::ofstream(installed, std::ios::binary) << "Installed\n";
+    EXPECT_EQ(ReadmeFileName(), installed);
+    LoadReadme(&memo_);
+    EXPECT_EQ(Lines(memo_), QStringList({"Installed"}));
+
+    Write("bin/morvane.txt", "Beside\n");
+    EXPECT_EQ(ReadmeFileName(), PathOf("bin/morvane.txt"));
     SetProgramArguments(saved);
 }
