@@ -18,6 +18,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Ties the window to its desktop entry (name and icon in docks and task bars).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.morvane.Morvane"));
 
     std::vector<std::string> arguments;
     arguments.push_back(QCoreApplication::applicationFilePath().toLocal8Bit().toStdString());
