@@ -46,8 +46,12 @@ int main(int argc, char** argv)
     try {
         network = OpenDefaultNetwork();
     } catch (const std::exception& e) {
-        network = std::make_unique<UnavailableClient>("Could not open the network " + DefaultNetworkPath() + ": " +
-                                                      e.what());
+        // The reason names the network once, whether or not the error did.
+        const std::string path = DefaultNetworkPath();
+        std::string reason = e.what();
+        if (reason.find(path) == std::string::npos)
+            reason = "network " + path + ": " + reason;
+        network = std::make_unique<UnavailableClient>(reason);
     }
     SetClientBackend(network.get());
 

@@ -76,7 +76,7 @@ TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithoutAClientEndsWithStatu
     EXPECT_EQ(run.exitCode, 2) << run.errors.toStdString();
     EXPECT_EQ(run.errors.count("returned error"), 1) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains("Could not initialize NetWare Client. InitNetWare returned error 0xFFFF "
-                                    "(Could not open the network " + dir.path()))
+                                    "(cannot open network " + dir.path()))
         << run.errors.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("run.log")));
 }
