@@ -137,7 +137,8 @@ void TMainForm::FormCreate(QObject* sender)
 
     // A client that does not start has reported itself; the window runs on
     // without connections and without a name context.
-    if (InitNetWare() == 0) {
+    clientStarted_ = InitNetWare() == 0;
+    if (clientStarted_) {
         std::vector<ServerConnectionItem> connections;
         ListServerConnections(connections);
         for (const ServerConnectionItem& item : connections)
@@ -178,6 +179,10 @@ void TMainForm::FormShow(QObject* sender)
 
 void TMainForm::AutomaticRun()
 {
+    // The client's failure has been reported; a job now would only list every
+    // start path as unresolved and overwrite the last good log with that.
+    if (!clientStarted_)
+        return;
     try {
         setWindowState(windowState() | Qt::WindowMinimized);
         RadioGroupOptions->setItemIndex(2);  // runs CheckForSettingsChange: no confirmation

@@ -9,7 +9,7 @@
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/QtText.h"
-#include "util/ShellLaunch.h"
+#include "util/OpenTarget.h"
 #include "widgets/CheckListBox.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/ResultList.h"
@@ -117,5 +117,11 @@ void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)
 
 void TMainForm::StatusBar1Click(QObject* sender)
 {
-    ShellOpen(StdStr(StatusBar1->currentMessage()));
+    // Only ever opened, never run: the text may name a folder that others can
+    // write to, or the file a planted program sits at.
+    const std::string text = StdStr(StatusBar1->currentMessage());
+    if (ClassifyOpenTarget(text) == OpenTarget::ServerPath)
+        StatusBar1->showMessage(QStr("Cannot open " + text + " on this system: it is a path on a NetWare server"));
+    else
+        ShellOpenTarget(text);
 }

@@ -2,7 +2,10 @@
 // emulated NetWare client) and the one main window.
 #include "app/main.h"
 
+#include "app/JobState.h"
+
 #include "netware/NWClientBackend.h"
+#include "netware/UnavailableClient.h"
 #include "netware/emulated/EmulatedClient.h"
 #include "util/MessageBox.h"
 #include "util/ProgramArguments.h"
@@ -14,6 +17,15 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Exit statuses of an automatic run, for cron jobs and service units.
+constexpr int ExitDone = 0;              // the job ran; the log, when asked for, was written
+constexpr int ExitRunFailed = 1;         // the run reported "Error: " or "Error saving log: "
+constexpr int ExitClientNotStarted = 2;  // the NetWare client did not start; nothing was searched
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -29,13 +41,19 @@ int main(int argc, char** argv)
 
     InstallQtMessageBoxHandler();
     InstallQtMessagePump();
-    // Without its network the client cannot start: the window then reports
-    // that as a client start-up failure and runs on without connections.
-    std::unique_ptr<EmulatedClient> network;
+    // Without its network the client cannot start: the window reports that
+    // once, as its client start-up failure with the reason, and runs on
+    // without connections.
+    std::unique_ptr<NWClientBackend> network;
     try {
         network = OpenDefaultNetwork();
     } catch (const std::exception& e) {
-        ShowMessage(std::string("Could not open the network ") + DefaultNetworkPath() + ": " + e.what());
+        // The reason names the network once, whether or not the error did.
+        const std::string path = DefaultNetworkPath();
+        std::string reason = e.what();
+        if (reason.find(path) == std::string::npos)
+            reason = "network " + path + ": " + reason;
+        network = std::make_unique<UnavailableClient>(reason);
     }
     SetClientBackend(network.get());
 
@@ -46,10 +64,12 @@ int main(int argc, char** argv)
         // An automatic run that finished has asked to end before the loop began.
         // One that failed leaves the window open for the user; without a screen
         // nobody could ever close it, so the process ends, reporting the failure.
-        if (mainForm.Terminated())
-            result = 0;
+        if (Job.AutoMode && !mainForm.ClientStarted())
+            result = ExitClientNotStarted;  // reported at start-up; nothing was searched
+        else if (mainForm.Terminated())
+            result = ExitDone;
         else if (mainForm.AutomaticRunFailed() && MessageBoxesHeadless())
-            result = 1;
+            result = ExitRunFailed;
         else
             result = app.exec();
     }

@@ -1,8 +1,8 @@
-// Writing the result log: lines streamed in blocks into an atomic replacement
-// of the file.
+// Writing the result log: lines streamed in blocks into the file, rewritten in
+// place.
 #include "app/ResultLog.h"
 
-#include "util/AtomicFile.h"
+#include "util/InPlaceFile.h"
 #include "widgets/ResultList.h"
 
 #include <cstring>
@@ -21,7 +21,7 @@ void SaveResultLog(const ResultList& list, const std::string& path)
 void SaveResultLog(std::size_t count, const std::function<std::string(std::size_t)>& line, const std::string& path)
 {
     try {
-        AtomicFile file(path);
+        InPlaceFile file(path);
         // Lines go out in large blocks, so a long log costs neither a copy of
         // the whole text nor a system call per line.
         constexpr std::size_t BlockSize = 1 << 16;
@@ -37,8 +37,8 @@ void SaveResultLog(std::size_t count, const std::function<std::string(std::size_
         }
         file.Write(block);
         file.Commit();
-    } catch (const AtomicFileError& error) {
-        const bool writing = error.step() == AtomicFileStep::Write || error.step() == AtomicFileStep::Sync;
+    } catch (const InPlaceFileError& error) {
+        const bool writing = error.step() != InPlaceFileStep::Open;
         throw ResultLogError(std::string(writing ? "Cannot write file" : "Cannot create file") + " \"" + path +
                              "\". " + std::strerror(error.error()));
     }

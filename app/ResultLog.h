@@ -16,10 +16,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Replaces the file at path with the lines, each followed by CR LF (an empty
-// list gives an empty file). The new content is written to a temporary file
-// beside the target, flushed to disk and renamed over it, so the file at path is
-// always either the old log or the whole new one. Raises ResultLogError.
+// Replaces the content of the file at path with the lines, each followed by
+// CR LF (an empty list gives an empty file). The file is rewritten in place, as
+// logs are: a pre-created log keeps its owner, mode and links, and its folder
+// need not be writable; a missing one is created; a read-only one is refused.
+// Success means the lines are on disk. Raises ResultLogError.
 void SaveResultLog(const std::vector<std::string>& lines, const std::string& path);
 // The same for the lines of the result list, streamed without a copy of the
 // whole list (a job can list millions of files).

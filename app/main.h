@@ -65,6 +65,9 @@ public:
     bool Terminated() const { return terminated_; }
     // Set when the automatic run failed; the window then stays open.
     bool AutomaticRunFailed() const { return automaticRunFailed_; }
+    // Whether the NetWare client started at creation. Without it the automatic
+    // run searches nothing.
+    bool ClientStarted() const { return clientStarted_; }
 
     // Controls, named as the system names them (object names are the same).
     QTabWidget* PageControl1 = nullptr;
@@ -128,6 +131,7 @@ private:
     bool shown_ = false;
     bool terminated_ = false;
     bool automaticRunFailed_ = false;
+    bool clientStarted_ = false;
     bool programTabChange_ = false;
     bool restoringSettings_ = false;  // FormShow is restoring the stored settings
 };

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "netware/D_NW.h"
+#include "netware/SearchLoopGuard.h"
 #include "util/D_Util.h"
+#include "util/MessageBox.h"
 #include "util/MessagePump.h"
 
 NWCCODE SplitNetWarePath(const std::string& path, NWCONN_HANDLE& conn, std::string& server, std::string& volume,
@@ -40,11 +42,13 @@ void WalkDirectoryTree(NWCONN_HANDLE conn, const std::string& start, const std::
 namespace {
 // Runs one directory search and hands each entry path with its walk entry to
 // the sink. A failing start or next simply ends the search: the client does not
-// tell the end of the list from an error.
+// tell the end of the list from an error. Returns false when the search was
+// cut short because the server started the listing over.
 template <typename Sink>
-void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 attributes, const std::string& pattern,
+bool SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 attributes, const std::string& pattern,
                      Sink&& sink)
 {
+    SearchLoopGuard guard;
     nuint8 volumeNumber = 0;
     nuint16 directoryID = 0;
     nuint16 sequence = 0xFFFF;
@@ -68,8 +72,21 @@ void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 at
         sequence = walkEntry.entry.nextSequence;
         path.resize(prefixLength);
         path += walkEntry.entry.name;
-        sink(path, walkEntry);
+        const bool first = guard.FirstTime(sequence, walkEntry.entry.name);
+        if (first)
+            sink(path, walkEntry);
+        // 0xFFFF asks for the start of the listing: handing it back would list
+        // the same entries again, forever.
+        if (!first || sequence == 0xFFFF)
+            return false;
     }
+    return true;
+}
+
+void ReportSearchLoop(const std::string& directory)
+{
+    MessageBoxOK(MsgDlgType::Error, "The server listed " + directory +
+                                        " over again from its start; the search of this directory was stopped.");
 }
 }  // namespace
 
@@ -90,19 +107,23 @@ void WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::
     }
 
     const auto report = [&](const std::string& path, const WalkEntry& entry) { callback(path, entry, userData); };
+    bool sound = true;
     if (reportFiles)
-        SearchDirectory(conn, dir, SA_FILES, searchPattern, report);
+        sound = SearchDirectory(conn, dir, SA_FILES, searchPattern, report) && sound;
     if (reportDirectories)
-        SearchDirectory(conn, dir, SA_DIRECTORIES, searchPattern, report);
+        sound = SearchDirectory(conn, dir, SA_DIRECTORIES, searchPattern, report) && sound;
 
-    if (!recursive)
-        return;
     // Collected first and walked after the search has ended, so no search is
     // held open on the server across the recursion.
     static const std::string all = "*";
     std::vector<std::string> subdirectories;
-    SearchDirectory(conn, dir, SA_DIRECTORIES, all,
-                    [&](const std::string& path, const WalkEntry&) { subdirectories.push_back(path); });
+    if (recursive)
+        sound = SearchDirectory(conn, dir, SA_DIRECTORIES, all,
+                                [&](const std::string& path, const WalkEntry&) { subdirectories.push_back(path); }) &&
+                sound;
+    // Once per directory, however many of its searches ran in a circle.
+    if (!sound)
+        ReportSearchLoop(dir);
     for (const std::string& sub : subdirectories)
         WalkDirectory(conn, sub, searchPattern, mode, callback, userData, recursive, depth);
 }

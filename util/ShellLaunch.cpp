@@ -210,14 +210,10 @@ int ShellLaunch(const std::string& command, int showMode)
         std::string firstWord;
         SplitFirst(command, " ", firstWord, parameters);
         if (IsShellBuiltin(firstWord)) {
-            const std::string comspec = GetEnvVar("COMSPEC");
-            if (!comspec.empty()) {
-                file = comspec;
-                parameters = "/C " + command;
-            } else {
-                file = "/bin/sh";
-                parameters = "-c " + command;
-            }
+            // Only an interpreter the user named on purpose runs a built-in;
+            // without one the file stays empty and the start fails.
+            file = GetEnvVar("COMSPEC");
+            parameters = "/C " + command;
             request.commandInterpreter = true;
         }
         // Otherwise the joined words stay the file: a folder path with blanks
@@ -225,6 +221,12 @@ int ShellLaunch(const std::string& command, int showMode)
     }
     request.file = file;
     request.parameters = parameters;
+    return Launch(request);
+}
+
+int Launch(const LaunchRequest& request)
+{
+    // A copy: the launcher may install another one while it runs.
     Launcher launcher = Installed();
     return launcher(request);
 }
@@ -260,6 +262,11 @@ LaunchPlan BuildLaunchPlan(const LaunchRequest& request)
     LaunchPlan plan;
     if (request.file.empty()) {
         plan.failure = LaunchFileNotFound;
+        return plan;
+    }
+    if (request.openOnly) {
+        // Checked by the caller; handed over whole, whatever it holds.
+        plan.argv = {"xdg-open", request.file};
         return plan;
     }
     if (request.commandInterpreter) {

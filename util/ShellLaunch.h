@@ -15,6 +15,7 @@ struct LaunchRequest {
     std::string folder;            // working folder; empty: the current one
     int showMode = 1;              // 1: show normal
     bool commandInterpreter = false;  // file is the interpreter; parameters = switch + command line
+    bool openOnly = false;            // file is opened with its associated program, never run
 };
 
 // Returns above 32 when started, 32 or below on failure (2: file not found).
@@ -32,6 +33,11 @@ std::string GetEnvVar(const std::string& name);
 // in any letter case.
 bool IsShellBuiltin(const std::string& word);
 
+// Hands a request to the installed launcher and returns its result.
+int Launch(const LaunchRequest& request);
+
+// Without $COMSPEC a built-in gets an empty file and fails: no text ever
+// reaches a shell the user did not name.
 int ShellLaunch(const std::string& command, int showMode);
 int ShellOpen(const std::string& command);
 

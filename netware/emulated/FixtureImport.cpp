@@ -70,19 +70,30 @@ FixtureLine ParseLine(const std::string& text)
     return line;
 }
 
+bool IsDigit(char c, bool hex)
+{
+    return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+}
+
+// Decimal digits, or 0x and hexadecimal digits; a leading zero is still
+// decimal. No sign, no blanks. Values past 2^40 are out of every field's range.
 long long Number(const std::string& text, const char* what)
 {
     if (text.empty())
         throw std::runtime_error(std::string("missing ") + what);
-    size_t used = 0;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::size_t first = hex ? 2 : 0;
+    constexpr long long Ceiling = 1LL << 40;
     long long value = 0;
-    try {
-        value = std::stoll(text, &used, 0);
-    } catch (const std::exception&) {
-        used = 0;
+    for (std::size_t i = first; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!IsDigit(c, hex))
+            throw std::runtime_error(std::string("bad ") + what + ": " + text);
+        const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        value = value * (hex ? 16 : 10) + digit;
+        if (value > Ceiling)
+            value = Ceiling;  // stays out of range, whatever digits follow
     }
-    if (used != text.size() || value < 0)
-        throw std::runtime_error(std::string("bad ") + what + ": " + text);
     return value;
 }
 
@@ -113,6 +124,8 @@ public:
 
     void Apply(const FixtureLine& line)
     {
+        if (line.words.empty())
+            throw std::runtime_error("line kind missing (the line holds only options)");
         const auto& kind = line.words[0];
         if (kind == "tree") {
             Want(line, 2, {});

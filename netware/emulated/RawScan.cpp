@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "netware/SearchLoopGuard.h"
 #include "netware/calwin32.h"
 
 namespace {
@@ -44,12 +45,20 @@ void ScanDirectory(NWCONN_HANDLE conn, const std::string& directory, bool recurs
     nuint16 directoryId = 0;
     nuint16 sequence = 0xFFFF;
     NWSEARCH_ENTRY entry;
+    SearchLoopGuard guard;
     code = DirSearchStart(conn, 0, directory.c_str(), volumeNumber, directoryId, sequence, entry, 0);
     while (code == 0) {
         code = DirSearchNext(conn, volumeNumber, directoryId, sequence, SA_DIRECTORIES, "*", entry, 0);
-        if (code == 0) {
-            sequence = entry.nextSequence;
+        if (code != 0)
+            break;
+        sequence = entry.nextSequence;
+        entry.name[sizeof entry.name - 1] = '\0';
+        const bool first = guard.FirstTime(sequence, entry.name);
+        if (first)
             subdirectories.push_back(Child(directory, entry.name));
+        if (!first || sequence == 0xFFFF) {
+            totals.circularListing = directory;
+            break;
         }
     }
     for (const auto& sub : subdirectories)

@@ -17,6 +17,7 @@ struct RawScanTotals {
     long long directories = 0;
     long long records = 0;
     NWCCODE lastError = 0;          // the last non-zero code other than the end of a list
+    std::string circularListing;    // the last directory whose search started over, and was stopped
 };
 
 // Scans the directory at the volume path, and with recursive every directory

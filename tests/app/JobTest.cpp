@@ -6,6 +6,7 @@
 #include "settings/IniFile.h"
 #include "util/ShellLaunch.h"
 
+#include <QDir>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -269,7 +270,9 @@ TEST_F(JobTest, UnwritableLogShowsPlainBoxAndKeepsResults)
     EXPECT_EQ(Results().size(), 7u);
 }
 
-TEST_F(JobTest, StatusBarClickOpensItsText)
+// A local folder is opened whole; a server folder has no local program to
+// open it, so the status bar says so and nothing starts.
+TEST_F(JobTest, StatusBarClickOpensLocalFoldersOnly)
 {
     OpenForm();
     std::vector<LaunchRequest> launched;
@@ -277,12 +280,18 @@ TEST_F(JobTest, StatusBarClickOpensItsText)
         launched.push_back(r);
         return LaunchStarted;
     });
+    const std::string local = QDir::tempPath().toStdString();
+    form->StatusBar1->showMessage(QString::fromStdString(local));
+    QTest::mouseClick(form->StatusBar1, Qt::LeftButton);
     form->StatusBar1->showMessage("\\\\SRV1\\VOL1\\HOME");
-    form->StatusBar1Click(nullptr);
+    QTest::mouseClick(form->StatusBar1, Qt::LeftButton);
     SetLauncher(previous);
+
     ASSERT_EQ(launched.size(), 1u);
-    EXPECT_EQ(launched[0].file, "\\\\SRV1\\VOL1\\HOME");
-    EXPECT_EQ(launched[0].showMode, 1);
+    EXPECT_EQ(launched[0].file, local);
+    EXPECT_TRUE(launched[0].openOnly);
+    EXPECT_EQ(form->StatusBar1->currentMessage(),
+              "Cannot open \\\\SRV1\\VOL1\\HOME on this system: it is a path on a NetWare server");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The program as a process: an unattended run without a screen ends on its
-// own, also when it fails, and says why on standard error.
+// own, also when it fails, says why on standard error, and tells by its exit
+// status whether it ran (0), failed (1) or found no client to search with (2).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,13 +15,13 @@ struct ProgramRun {
     QString errors;
 };
 
-ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments)
+ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments, const QString& network = {})
 {
     const QString program = QCoreApplication::applicationDirPath() + "/morvane";
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("NWEMU_NETWORK", dir.filePath("network.db"));
+    env.insert("NWEMU_NETWORK", network.isEmpty() ? dir.filePath("network.db") : network);
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     ProgramRun run;
@@ -64,4 +65,18 @@ TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunThatFailsEndsWithTheReason)
     EXPECT_TRUE(run.errors.contains("Error saving log: ")) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains("Error: ")) << run.errors.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("m.ini")));
+}
+
+// A network that cannot be opened: one message naming it and the reason, no
+// job, no log, and a status a cron job can tell from a failed run.
+TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithoutAClientEndsWithStatusTwo)
+{
+    const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")},
+                                      dir.path());  // a folder is no network database
+    EXPECT_EQ(run.exitCode, 2) << run.errors.toStdString();
+    EXPECT_EQ(run.errors.count("returned error"), 1) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("Could not initialize NetWare Client. InitNetWare returned error 0xFFFF "
+                                    "(cannot open network " + dir.path()))
+        << run.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("run.log")));
 }

@@ -1,8 +1,9 @@
 // The result log file: exact bytes, replacement of an old log, failures that
-// name the file and leave the old log intact.
+// name the file, a read-only log left alone.
 #include "app/ResultLog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
 #include <fstream>
@@ -72,8 +73,8 @@ TEST_F(ResultLogTest, FolderInPlaceOfTheLogIsRefusedAndLeftAlone)
 }
 
 // A write that fails halfway (here: the file-size limit is hit, which stops
-// writes even for root) leaves the old log whole and no temporary file.
-TEST_F(ResultLogTest, FailedWriteKeepsOldLogIntact)
+// writes even for root) is reported naming the file; no temporary file is left.
+TEST_F(ResultLogTest, FailedWriteIsReportedNamingTheFile)
 {
     const std::string path = PathOf("job.log");
     WriteBytes(path, "old log\r\n");
@@ -85,19 +86,31 @@ TEST_F(ResultLogTest, FailedWriteKeepsOldLogIntact)
     small.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
 
-    bool raised = false;
+    std::string message;
     try {
         SaveResultLog(std::vector<std::string>(100, "a line that together with the others exceeds the limit"), path);
     } catch (const ResultLogError& e) {
-        raised = true;
-        EXPECT_NE(std::string(e.what()).find("\"" + path + "\""), std::string::npos) << e.what();
+        message = e.what();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_TRUE(raised);
-    EXPECT_EQ(ReadBytes(path), "old log\r\n");
+    EXPECT_EQ(message.rfind("Cannot write file \"" + path + "\". ", 0), 0u) << message;
     EXPECT_EQ(FolderEntries(), QStringList{"job.log"});
+}
+
+TEST_F(ResultLogTest, ReadOnlyLogIsRefusedUnchanged)
+{
+    const std::string path = PathOf("job.log");
+    WriteBytes(path, "old log\r\n");
+    QFile::setPermissions(QString::fromStdString(path), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    try {
+        SaveResultLog({"x"}, path);
+        FAIL() << "expected ResultLogError";
+    } catch (const ResultLogError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". Permission denied");
+    }
+    EXPECT_EQ(ReadBytes(path), "old log\r\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "netware/D_NW.h"
 #include "tests/netware/FakeClient.h"
+#include "util/MessageBox.h"
 #include "util/MessagePump.h"
 
 namespace {
@@ -128,6 +129,30 @@ TEST_F(WalkTest, PatternLimitsTheReportButNotTheDescent)
     // Every directory is searched twice: once to report, once to collect.
     EXPECT_EQ(Walk("SYS:DIR", WalkDirectories, true, "B1"), (Paths{"SYS:DIR", "SYS:DIR\\B\\B1"}));
     EXPECT_EQ(client.Count("DirSearchStart"), 10);
+}
+
+// A server that starts its listing over, or hands back the sequence that asks
+// for the start: the walk keeps what it listed, says so once per directory and
+// goes on below.
+TEST_F(WalkTest, ServerThatListsInACircleIsStoppedWithOneMessage)
+{
+    MessageBoxRecorder boxes;
+    client.searchRestartsEveryStep = true;
+    EXPECT_EQ(Walk("SYS:DIR", WalkDirectories, true), (Paths{"SYS:DIR", "SYS:DIR\\A", "SYS:DIR\\A\\A1"}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
+                                 "The server listed SYS:DIR over again from its start; the search of this "
+                                 "directory was stopped.",
+                                 "The server listed SYS:DIR\\A over again from its start; the search of this "
+                                 "directory was stopped."}));
+
+    client.searchRestartsEveryStep = false;
+    boxes.Clear();
+    for (int i = 0; i < 0xFFFF; ++i)
+        client.subdirs["SYS:BIG"].push_back("D" + std::to_string(i));
+    const Paths paths = Walk("SYS:BIG", WalkDirectories, false);
+    EXPECT_EQ(paths.size(), 0x10000u);
+    EXPECT_EQ(paths.back(), "SYS:BIG\\D65534") << "the entry that came with 0xFFFF is kept";
+    EXPECT_EQ(boxes.Texts().size(), 1u);
 }
 
 TEST_F(WalkTest, QueuePumpedOncePerEntryFound)

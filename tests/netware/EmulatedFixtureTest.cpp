@@ -173,11 +173,35 @@ TEST(EmulatedFixture, BadLinesAreReportedByNumberAndAddNothing)
              {"fault name 0x10 code=0", "line 3: fault code must not be 0"},
              {"fault name 0x10 code=0x10000", "line 3: code out of range: 0x10000"},
              {"server \"UNTERMINATED", "line 3: unterminated quote"},
+             {"size=1", "line 3: line kind missing (the line holds only options)"},
+             {"d=", "line 3: line kind missing (the line holds only options)"},
+             {"file \\\\SRV1\\VOL1\\A size=+12", "line 3: bad size: +12"},
+             {"file \\\\SRV1\\VOL1\\A size=-0", "line 3: bad size: -0"},
+             {"file \\\\SRV1\\VOL1\\A size=\" 12\"", "line 3: bad size:  12"},
+             {"file \\\\SRV1\\VOL1\\A size=0x", "line 3: bad size: 0x"},
+             {"file \\\\SRV1\\VOL1\\A size=0x1g", "line 3: bad size: 0x1g"},
+             {"file \\\\SRV1\\VOL1\\A size=99999999999999999999999", "line 3: size out of range: 99999999999999999999999"},
          }) {
         auto client = EmulatedClient::OpenInMemory();
         EXPECT_EQ(ImportError(*client, head + c.line + "\n"), c.error) << c.line;
         EXPECT_EQ(Rows(*client, "servers"), 0) << c.line;  // the good lines before it are not kept either
     }
+}
+
+// A leading zero is no octal prefix: 010 is ten and 08 is eight.
+TEST(EmulatedFixture, NumbersAreDecimalOrHexadecimal)
+{
+    auto client = EmulatedClient::OpenInMemory();
+    ASSERT_NO_THROW(client->ImportFixture("server SRV1\nvolume SRV1 VOL1 number=010\n"
+                                          "file \\\\SRV1\\VOL1\\A size=08\nfile \\\\SRV1\\VOL1\\B size=0X1f\n"));
+    Statement volume(client->Database().Handle(), "SELECT number FROM volumes");
+    ASSERT_TRUE(volume.Step());
+    EXPECT_EQ(volume.Int(0), 10);
+    Statement sizes(client->Database().Handle(), "SELECT size FROM files ORDER BY name");
+    ASSERT_TRUE(sizes.Step());
+    EXPECT_EQ(sizes.Int(0), 8);
+    ASSERT_TRUE(sizes.Step());
+    EXPECT_EQ(sizes.Int(0), 31);
 }
 
 }  // namespace

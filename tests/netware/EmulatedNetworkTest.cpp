@@ -13,11 +13,13 @@
 #include <set>
 #include <thread>
 
+#include "netware/D_NW.h"
 #include "netware/NWClientBackend.h"
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/emulated/EmulatedDatabase.h"
 #include "netware/emulated/NetworkGenerator.h"
 #include "netware/emulated/RawScan.h"
+#include "util/MessageBox.h"
 
 namespace {
 
@@ -185,6 +187,47 @@ fault alloc \\S\V\TOP\LOCKED code=0x899C
     EXPECT_EQ(totals.lastError, 0x899C);
     EXPECT_EQ(flat.records, 1);
     EXPECT_EQ(flat.lastError, 0);
+}
+
+// More subdirectories than a 16-bit search sequence can count: each is listed
+// exactly once, by the walk and by the raw scan, and the file in the last one
+// is found.
+TEST(EmulatedNetwork, HugeDirectoryIsListedExactlyOnce)
+{
+    constexpr int Subdirectories = 65536;
+    auto client = EmulatedClient::OpenInMemory();
+    client->ImportFixture("server S\nvolume S V\ndir \\\\S\\V\\BIG\nconnection S primary\n");
+    client->Database().Exec(
+        ("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+         std::to_string(Subdirectories - 2) +
+         ") INSERT INTO directories (volume_id, parent_id, name)"
+         " SELECT big.volume_id, big.id, 'D' || n.i FROM n, directories AS big WHERE big.name = 'BIG'")
+            .c_str());
+    client->ImportFixture("deleted \\\\S\\V\\BIG\\LAST\\LAST.TMP size=1 packed=1\n");
+
+    NWClientBackend* previous = SetClientBackend(client.get());
+    MessageBoxRecorder boxes;
+    char s[256], v[256], d[256];
+    NWCONN_HANDLE conn = 0;
+    ASSERT_EQ(client->SplitPathByClient("\\\\S\\V\\BIG", s, conn, v, d), 0);
+
+    std::vector<std::string> walked;
+    WalkDirectoryTree(
+        conn, "V:BIG", "*.*", WalkDirectories,
+        [&](const std::string& path, const WalkEntry&, void*) { walked.push_back(path); }, nullptr, false);
+    std::vector<std::string> found;
+    const RawScanTotals totals = RawDeletedFileScan(conn, "V:BIG", true, [&](const RawScanRecord& r) {
+        found.push_back(r.directory + "\\" + r.info.name);
+    });
+    SetClientBackend(previous);
+
+    EXPECT_TRUE(boxes.Texts().empty());
+    ASSERT_EQ(walked.size(), Subdirectories + 1u);
+    EXPECT_EQ(std::set<std::string>(walked.begin(), walked.end()).size(), walked.size());
+    EXPECT_EQ(walked.back(), "V:BIG\\LAST");
+    EXPECT_EQ(totals.directories, Subdirectories + 1);
+    EXPECT_EQ(totals.circularListing, "");
+    EXPECT_EQ(found, std::vector<std::string>{"V:BIG\\LAST\\LAST.TMP"});
 }
 
 TEST(EmulatedNetwork, KilledWriterLeavesASoundDatabaseWithoutItsUnfinishedWork)

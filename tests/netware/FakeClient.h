@@ -46,6 +46,8 @@ public:
     std::map<std::string, std::vector<std::string>> subdirs;
     std::map<std::string, std::vector<std::string>> files;
     std::set<std::string> unknownToDirectoryInfo;
+    // A broken server: every search step starts the listing over.
+    bool searchRestartsEveryStep = false;
     ErrorLibrary errorLibrary = ErrorLibrary::Full;
     std::map<nuint32, std::string> errorTexts;  // codes the library has a text for
     std::map<nuint32, std::pair<NW_DATE, NW_TIME>> dates;
@@ -134,7 +136,7 @@ public:
         if (sequence == 0xFFFF)
             searches.push_back({dir, attributes, pattern});
         const auto& names = attributes == SA_DIRECTORIES ? subdirs[dir] : files[dir];
-        for (std::size_t i = sequence == 0xFFFF ? 0 : sequence; i < names.size(); ++i) {
+        for (std::size_t i = sequence == 0xFFFF || searchRestartsEveryStep ? 0 : sequence; i < names.size(); ++i) {
             if (std::string(pattern) != "*" && names[i] != pattern)
                 continue;
             entry.nextSequence = nuint16(i + 1);

@@ -126,14 +126,16 @@ TEST_F(ShellLaunchTest, BuiltinsRunThroughTheCommandInterpreter)
     EXPECT_EQ(notBuiltin.parameters, "a b");
 }
 
-TEST_F(ShellLaunchTest, WithoutComspecBuiltinsRunThroughSh)
+// No text reaches a shell unless the user named an interpreter on purpose.
+TEST_F(ShellLaunchTest, WithoutComspecBuiltinsFail)
 {
     unsetenv("COMSPEC");
-    const LaunchRequest& r = Launch("echo hello");
-    EXPECT_EQ(r.file, "/bin/sh");
-    EXPECT_EQ(r.parameters, "-c echo hello");
+    const LaunchRequest& r = Launch("echo hello; id");
+    EXPECT_EQ(r.file, "");
+    EXPECT_EQ(r.parameters, "/C echo hello; id");
     EXPECT_TRUE(r.commandInterpreter);
-    EXPECT_EQ(BuildLaunchPlan(r).argv, (std::vector<std::string>{"/bin/sh", "-c", "echo hello"}));
+    EXPECT_EQ(BuildLaunchPlan(r).argv, std::vector<std::string>{});
+    EXPECT_EQ(BuildLaunchPlan(r).failure, LaunchFileNotFound);
 }
 
 TEST_F(ShellLaunchTest, FolderIsHandedOverWholeEvenWithBlanks)
@@ -220,6 +222,9 @@ TEST_F(ShellLaunchTest, RealLauncherFailsWithoutStartingAnything)
     EXPECT_EQ(ShellOpen(""), LaunchFileNotFound);
     EXPECT_EQ(ShellOpen(" dir"), LaunchFileNotFound);
     EXPECT_EQ(ShellOpen(root_ + "/no such folder"), LaunchFileNotFound);
+    unsetenv("COMSPEC");
+    EXPECT_EQ(ShellOpen("echo started > " + root_ + "/marker"), LaunchFileNotFound);
+    EXPECT_FALSE(fs::exists(root_ + "/marker"));
 }
 
 TEST(SplitArguments, BlanksControlCharactersAndQuotes)

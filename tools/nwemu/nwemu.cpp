@@ -205,7 +205,10 @@ int Scan(std::vector<std::string> words, const std::string& network)
                  server);
     if (totals.lastError)
         std::fprintf(stderr, "a scan ended with error 0x%.4X\n", totals.lastError);
-    return totals.lastError ? 1 : 0;
+    if (!totals.circularListing.empty())
+        std::fprintf(stderr, "the server listed %s over again from its start; its search was stopped\n",
+                     totals.circularListing.c_str());
+    return totals.lastError || !totals.circularListing.empty() ? 1 : 0;
 }
 
 // ---- inspection straight from the database --------------------------------
