@@ -82,9 +82,11 @@ bool ReadIniBool(const IniFile* file, const std::string& section, const std::str
 
 void WriteSectionStrings(IniFile* file, const std::string& section, const std::vector<std::string>& list)
 {
-    file->EraseSection(section);
-    for (std::size_t i = 0; i < list.size(); ++i)
-        WriteStringIfChanged(file, section, std::to_string(i), list[i]);
+    file->Transact([&] {
+        file->EraseSectionAndDuplicates(section);
+        for (std::size_t i = 0; i < list.size(); ++i)
+            WriteStringIfChanged(file, section, std::to_string(i), list[i]);
+    });
 }
 
 void ReadSectionStrings(const IniFile* file, const std::string& section, std::vector<std::string>& list)
