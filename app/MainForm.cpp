@@ -256,6 +256,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormClose(QObject* sender)
 {
+    // The pattern memo may still hold the focus, its leave action not yet run:
+    // an emptied memo must be saved with its box unticked, as the window shows it.
+    CheckForSettingsChange(MemoExtList);
     try {
         if (!Job.IniFile)
             return;
@@ -263,6 +266,13 @@ void TMainForm::FormClose(QObject* sender)
         SaveControlStates(Job.IniFile.get(), "Config", PanelConfigLeft);
         SaveCheckList(Job.IniFile.get(), StdStr(CheckListBoxQ->objectName()), CheckListBoxQ);
         Job.IniFile.reset();
+    } catch (const std::exception& e) {
+        // Settings silently lost would make the next automatic run act on old ones.
+        std::string reason = e.what();
+        if (!dynamic_cast<const IniFileError*>(&e))
+            reason = "Cannot write file \"" + Job.IniFile->Path() + "\". " + reason;
+        ShowMessage("Error saving settings: " + reason);
     } catch (...) {
+        ShowMessage("Error saving settings to \"" + Job.IniFile->Path() + "\".");
     }
 }
