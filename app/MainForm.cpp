@@ -268,9 +268,10 @@ void TMainForm::FormClose(QObject* sender)
         Job.IniFile.reset();
     } catch (const std::exception& e) {
         // Settings silently lost would make the next automatic run act on old ones.
+        const std::string file = "\"" + Job.IniFile->Path() + "\"";
         std::string reason = e.what();
-        if (!dynamic_cast<const IniFileError*>(&e))
-            reason = "Cannot write file \"" + Job.IniFile->Path() + "\". " + reason;
+        if (reason.find(file) == std::string::npos)
+            reason = "Cannot write file " + file + ". " + reason;
         ShowMessage("Error saving settings: " + reason);
     } catch (...) {
         ShowMessage("Error saving settings to \"" + Job.IniFile->Path() + "\".");

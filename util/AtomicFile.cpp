@@ -257,7 +257,9 @@ AtomicFileLock::AtomicFileLock(const std::string& path, std::chrono::millisecond
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        fd_ = ::open(lockPath_.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        // Not through a link: one planted in a shared folder would have the
+        // file it names created.
+        fd_ = ::open(lockPath_.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ < 0)
             throw AtomicFileError(AtomicFileStep::Lock, errno, lockPath_);
         while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
