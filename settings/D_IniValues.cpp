@@ -9,7 +9,7 @@ namespace {
 // Blanks around a name are not part of it when the file is read back.
 bool IsBlankOnly(const std::string& key)
 {
-    return key.find_first_not_of(" \t\v\f") == std::string::npos;
+    return key.find_first_not_of(" \t\v\f\x1A") == std::string::npos;
 }
 
 // The key as it goes into the file, or empty when it cannot be stored: a key

@@ -51,7 +51,7 @@ TEST_F(IniValuesTest, DefaultsLeaveNoKeyButFlagsAlwaysDo)
 TEST_F(IniValuesTest, KeysTheFileCannotHoldAreSkippedNotFatal)
 {
     WriteStringIfChanged(ini.get(), "S", "[]", "x");
-    WriteBoolIfChanged(ini.get(), "S", "[ ]", true);
+    WriteBoolIfChanged(ini.get(), "S", "[ \x1A]", true);
     WriteBoolIfChanged(ini.get(), "S", "a=b", true);
     WriteIntegerIfChanged(ini.get(), "S", "line\nbreak", 5);
     EXPECT_FALSE(Exists("morvane.ini"));
