@@ -261,6 +261,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormClose(QObject* sender)
 {
+    // The pattern memo may still hold the focus, its leave action not yet run:
+    // an emptied memo must be saved with its box unticked, as the window shows it.
+    CheckForSettingsChange(MemoExtList);
     try {
         if (!Job.IniFile)
             return;
@@ -268,6 +271,14 @@ void TMainForm::FormClose(QObject* sender)
         SaveControlStates(Job.IniFile.get(), "Config", PanelConfigLeft);
         SaveCheckList(Job.IniFile.get(), StdStr(CheckListBoxQ->objectName()), CheckListBoxQ);
         Job.IniFile.reset();
+    } catch (const std::exception& e) {
+        // Settings silently lost would make the next automatic run act on old ones.
+        const std::string file = "\"" + Job.IniFile->Path() + "\"";
+        std::string reason = e.what();
+        if (reason.find(file) == std::string::npos)
+            reason = "Cannot write file " + file + ". " + reason;
+        ShowMessage("Error saving settings: " + reason);
     } catch (...) {
+        ShowMessage("Error saving settings to \"" + Job.IniFile->Path() + "\".");
     }
 }

@@ -66,14 +66,16 @@ bool FullyChecked(const QCheckBox* box)
 
 void SaveCheckListBox(IniFile* file, const std::string& l, const CheckListBox* box)
 {
-    file->EraseSection(l);
-    for (int i = 0; i < box->count(); ++i)
-        WriteStringIfChanged(file, l, StdStr(box->itemText(i)), box->isChecked(i) ? "1" : "0");
+    file->Transact([&] {
+        file->EraseSectionAndDuplicates(l);
+        for (int i = 0; i < box->count(); ++i)
+            WriteStringIfChanged(file, l, StdStr(box->itemText(i)), box->isChecked(i) ? "1" : "0");
+    });
 }
 
 void SaveGrid(IniFile* file, const std::string& l, const QTableWidget* grid)
 {
-    file->EraseSection(l);
+    file->EraseSectionAndDuplicates(l);
     WriteIntegerIfChanged(file, l, "RowCount", grid->rowCount());
     WriteIntegerIfChanged(file, l, "ColCount", grid->columnCount());
     WriteIntegerIfChanged(file, l, "FixedRows", GridFixedRows(grid));

@@ -66,7 +66,7 @@ void AddToHistory(QComboBox* combo)
 void SaveHistory(IniFile* file, const std::string& section, QComboBox* combo)
 {
     AddToHistory(combo);
-    file->EraseSection(section);
+    file->EraseSectionAndDuplicates(section);
     WriteStringIfChanged(file, section, "Current", Quoted(StdStr(combo->currentText())));
     const int count = combo->count();
     WriteIntegerIfChanged(file, section, "Count", count);

@@ -19,12 +19,16 @@ void SaveCheckList(IniFile* file, const std::string& section, CheckListBox* box)
     std::vector<std::string> items;
     for (const QString& item : box->items())
         items.push_back(StdStr(item));
-    WriteSectionStrings(file, section, items);
-    const std::string checks = CheckSection(section);
-    file->EraseSection(checks);
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (box->isChecked(static_cast<int>(i)))
-            WriteBoolIfChanged(file, checks, items[i], true);
+    // The list and its marks are written together: a save that fails part way
+    // leaves both as they were.
+    file->Transact([&] {
+        WriteSectionStrings(file, section, items);
+        const std::string checks = CheckSection(section);
+        file->EraseSectionAndDuplicates(checks);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (box->isChecked(static_cast<int>(i)))
+                WriteBoolIfChanged(file, checks, items[i], true);
+    });
 }
 
 void RestoreCheckList(const IniFile* file, const std::string& section, CheckListBox* box)

@@ -9,7 +9,7 @@ namespace {
 // Blanks around a name are not part of it when the file is read back.
 bool IsBlankOnly(const std::string& key)
 {
-    return key.find_first_not_of(" \t\v\f") == std::string::npos;
+    return key.find_first_not_of(" \t\v\f\x1A") == std::string::npos;
 }
 
 // The key as it goes into the file, or empty when it cannot be stored: a key
@@ -82,9 +82,11 @@ bool ReadIniBool(const IniFile* file, const std::string& section, const std::str
 
 void WriteSectionStrings(IniFile* file, const std::string& section, const std::vector<std::string>& list)
 {
-    file->EraseSection(section);
-    for (std::size_t i = 0; i < list.size(); ++i)
-        WriteStringIfChanged(file, section, std::to_string(i), list[i]);
+    file->Transact([&] {
+        file->EraseSectionAndDuplicates(section);
+        for (std::size_t i = 0; i < list.size(); ++i)
+            WriteStringIfChanged(file, section, std::to_string(i), list[i]);
+    });
 }
 
 void ReadSectionStrings(const IniFile* file, const std::string& section, std::vector<std::string>& list)

@@ -9,17 +9,24 @@
 #include <limits>
 #include <optional>
 
+// The copy of the file that the writes of a Transact call edit.
+struct IniFile::Pending {
+    IniText text;
+    bool changed = false;
+};
+
 namespace {
 
 // A value reads back as the Windows functions return it into their usual
 // 2048-byte buffer.
 constexpr std::size_t ValueLimit = 2047;
 
-IniText ReadForLookup(const std::string& path)
+// The default of a read comes back as a stored value would: without trailing
+// spaces, without one pair of enclosing quotes, cut to the buffer.
+std::string AsStoredValue(const std::string& def)
 {
-    // A file that is missing or cannot be read gives every read its default.
-    const IniFileBytes file = ReadIniBytes(path);
-    return IniText::Parse(file.state == IniFileBytes::State::Read ? file.bytes : std::string());
+    const auto end = def.find_last_not_of(' ');
+    return IniUnquote(def.substr(0, end == std::string::npos ? 0 : end + 1)).substr(0, ValueLimit);
 }
 
 std::string Quoted(const std::string& text)
@@ -107,25 +114,68 @@ IniFile::IniFile(std::string fileName)
 {
 }
 
-IniText IniFile::ReadForUpdate() const
+IniFile::IniFile(const IniFile& other) : fileName_(other.fileName_), path_(other.path_)
 {
-    const IniFileBytes file = ReadIniBytes(path_);
-    if (file.state == IniFileBytes::State::Unreadable)
-        // Rewriting a file that could not be read would lose its contents.
-        throw IniFileError("Cannot read file \"" + path_ + "\". " + std::strerror(file.error));
-    return IniText::Parse(file.bytes);
 }
 
-void IniFile::Store(const IniText& text)
+IniFile& IniFile::operator=(const IniFile& other)
 {
-    ReplaceIniBytes(path_, text.Bytes(), IsBareIniName(fileName_));
+    if (this != &other) {
+        fileName_ = other.fileName_;
+        path_ = other.path_;
+        pending_.reset();
+    }
+    return *this;
+}
+
+IniFile::~IniFile() = default;
+
+IniText IniFile::Snapshot() const
+{
+    // A file that is missing or cannot be read gives every read its default.
+    return pending_ ? pending_->text : IniText::Parse(ReadIniText(path_));
+}
+
+void IniFile::Update(const std::function<bool(IniText&)>& edit)
+{
+    if (pending_) {
+        if (edit(pending_->text))
+            pending_->changed = true;
+        return;
+    }
+    for (;;) {
+        IniFileUpdate update(path_, IsBareIniName(fileName_));
+        IniText text = IniText::Parse(update.Text());
+        if (!edit(text) || update.Replace(text.Bytes()))
+            return;
+    }
+}
+
+void IniFile::Transact(const std::function<void()>& edits)
+{
+    if (pending_) {
+        edits();
+        return;
+    }
+    struct Done {
+        std::unique_ptr<Pending>& pending;
+        ~Done() { pending.reset(); }
+    };
+    for (;;) {
+        IniFileUpdate update(path_, IsBareIniName(fileName_));
+        const Done done{pending_};
+        pending_ = std::make_unique<Pending>(Pending{IniText::Parse(update.Text())});
+        edits();
+        if (!pending_->changed || update.Replace(pending_->text.Bytes()))
+            return;
+    }
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const
 {
-    const auto raw = ReadForLookup(path_).RawValue(IniTrim(section), IniTrim(key));
+    const auto raw = Snapshot().RawValue(IniTrim(section), IniTrim(key));
     if (!raw)
-        return def;
+        return AsStoredValue(def);
     return IniUnquote(*raw).substr(0, ValueLimit);
 }
 
@@ -136,14 +186,12 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
     CheckSection(s);
     CheckKey(k);
     CheckValue(k, value);
-    IniText text = ReadForUpdate();
-    if (text.SetValue(s, k, value))
-        Store(text);
+    Update([&](IniText& text) { return text.SetValue(s, k, value); });
 }
 
 std::int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const
 {
-    const auto raw = ReadForLookup(path_).RawValue(IniTrim(section), IniTrim(key));
+    const auto raw = Snapshot().RawValue(IniTrim(section), IniTrim(key));
     if (!raw)
         return def;
     return ParseInteger(IniUnquote(*raw).substr(0, ValueLimit)).value_or(def);
@@ -166,40 +214,45 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 
 std::vector<std::string> IniFile::ReadSection(const std::string& section) const
 {
-    return ReadForLookup(path_).KeyNames(IniTrim(section));
+    return Snapshot().KeyNames(IniTrim(section));
 }
 
 std::vector<std::string> IniFile::ReadSectionValues(const std::string& section) const
 {
-    return ReadForLookup(path_).KeyLines(IniTrim(section));
+    return Snapshot().KeyLines(IniTrim(section));
 }
 
 std::vector<std::string> IniFile::ReadSections() const
 {
-    return ReadForLookup(path_).SectionNames();
+    return Snapshot().SectionNames();
 }
 
 void IniFile::EraseSection(const std::string& section)
 {
     // Nothing to remove leaves the file untouched, and a missing file missing.
-    IniText text = ReadForUpdate();
-    if (text.RemoveSection(IniTrim(section)))
-        Store(text);
+    const std::string s = IniTrim(section);
+    Update([&](IniText& text) { return text.RemoveSection(s); });
+}
+
+void IniFile::EraseSectionAndDuplicates(const std::string& section)
+{
+    const std::string s = IniTrim(section);
+    Update([&](IniText& text) { return text.RemoveEverySection(s); });
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key)
 {
-    IniText text = ReadForUpdate();
-    if (text.RemoveKey(IniTrim(section), IniTrim(key)))
-        Store(text);
+    const std::string s = IniTrim(section);
+    const std::string k = IniTrim(key);
+    Update([&](IniText& text) { return text.RemoveKey(s, k); });
 }
 
 bool IniFile::SectionExists(const std::string& section) const
 {
-    return ReadForLookup(path_).HasSection(IniTrim(section));
+    return Snapshot().HasSection(IniTrim(section));
 }
 
 bool IniFile::ValueExists(const std::string& section, const std::string& key) const
 {
-    return ReadForLookup(path_).RawValue(IniTrim(section), IniTrim(key)).has_value();
+    return Snapshot().RawValue(IniTrim(section), IniTrim(key)).has_value();
 }

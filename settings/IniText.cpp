@@ -11,9 +11,10 @@ constexpr char NewLine[] = "\r\n";
 // caller mistakes a cut name for a key.
 constexpr std::size_t KeyListLimit = 16384;
 
+// ^Z (0x1A) counts as a blank: DOS-era editors end lines and files with it.
 bool IsBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 char FoldAscii(char c)
@@ -70,7 +71,10 @@ IniText::Line IniText::Classify(std::string text, std::string eol)
     }
     const auto equals = trimmed.find('=');
     if (equals == std::string::npos) {
-        line.kind = Kind::Other;
+        // A key without a value: it reads as missing, yet hides a later key of
+        // its name, and a write gives it its value.
+        line.kind = Kind::Bare;
+        line.name = trimmed;
         return line;
     }
     line.kind = Kind::Key;
@@ -130,10 +134,22 @@ std::optional<IniText::Range> IniText::Find(const std::string& section) const
     return std::nullopt;
 }
 
+bool IniText::IsKeyLike(const Line& line)
+{
+    return line.kind == Kind::Key || line.kind == Kind::Bare;
+}
+
+bool IniText::IsListed(const Line& line)
+{
+    // A comment is a line whose first non-blank character is ";". Looked up by
+    // its exact name it is found like any key; no list shows it.
+    return IsKeyLike(line) && (line.name.empty() || line.name.front() != ';');
+}
+
 std::optional<std::size_t> IniText::FindKey(const Range& range, const std::string& key) const
 {
     for (std::size_t i = range.begin; i < range.end; ++i)
-        if (lines_[i].kind == Kind::Key && IniSameName(lines_[i].name, key))
+        if (IsKeyLike(lines_[i]) && IniSameName(lines_[i].name, key))
             return i;
     return std::nullopt;
 }
@@ -158,7 +174,7 @@ std::optional<std::string> IniText::RawValue(const std::string& section, const s
     if (!range)
         return std::nullopt;
     const auto at = FindKey(*range, key);
-    if (!at)
+    if (!at || lines_[*at].kind == Kind::Bare)
         return std::nullopt;
     return lines_[*at].value;
 }
@@ -173,7 +189,7 @@ std::vector<std::string> IniText::KeyNames(const std::string& section) const
     for (std::size_t i = range->begin; i < range->end; ++i) {
         const Line& line = lines_[i];
         // An empty name cannot stand in a NUL-separated list.
-        if (line.kind != Kind::Key || line.name.empty())
+        if (line.kind != Kind::Key || !IsListed(line) || line.name.empty())
             continue;
         // Each name takes its NUL; the list's closing NUL takes one more.
         if (used + line.name.size() + 1 + 1 > KeyListLimit)
@@ -192,10 +208,12 @@ std::vector<std::string> IniText::KeyLines(const std::string& section) const
         return result;
     for (std::size_t i = range->begin; i < range->end; ++i) {
         const Line& line = lines_[i];
+        if (!IsListed(line))
+            continue;
         if (line.kind == Kind::Key)
             result.push_back(line.name + "=" + line.value);
-        else if (line.kind == Kind::Other)
-            result.push_back(IniTrim(line.text));
+        else
+            result.push_back(line.name);
     }
     return result;
 }
@@ -231,7 +249,7 @@ bool IniText::SetValue(const std::string& section, const std::string& key, const
     }
     if (const auto at = FindKey(*range, key)) {
         Line& line = lines_[*at];
-        if (line.value == value)
+        if (line.kind == Kind::Key && line.value == value)
             return false;
         // The spelling already in the file stays; the line's own ending too.
         line = Classify(line.name + "=" + value, line.eol);
@@ -241,7 +259,7 @@ bool IniText::SetValue(const std::string& section, const std::string& key, const
     // comments that lead into the next section stay where they are.
     std::size_t at = range->header ? *range->header + 1 : range->begin;
     for (std::size_t i = range->begin; i < range->end; ++i)
-        if (lines_[i].kind == Kind::Key)
+        if (IsListed(lines_[i]))
             at = i + 1;
     Insert(at, keyLine);
     return true;
@@ -268,4 +286,12 @@ bool IniText::RemoveSection(const std::string& section)
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(first),
                  lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
     return true;
+}
+
+bool IniText::RemoveEverySection(const std::string& section)
+{
+    bool removed = false;
+    while (RemoveSection(section))
+        removed = true;
+    return removed;
 }

@@ -11,7 +11,7 @@
 // Compares two names the way profile files do: only ASCII letters fold.
 bool IniSameName(const std::string& a, const std::string& b);
 
-// Removes the blanks a profile reader ignores (space, tab, VT, FF) at both ends.
+// Removes the blanks a profile reader ignores (space, tab, VT, FF, ^Z) at both ends.
 std::string IniTrim(const std::string& text);
 
 // Removes one pair of enclosing quotes (" or ') when the text has at least two
@@ -24,8 +24,11 @@ public:
     std::string Bytes() const;
 
     bool HasSection(const std::string& section) const;
-    // The trimmed text after the first "=" of the key's line, quotes kept.
+    // The trimmed text after the first "=" of the key's line, quotes kept;
+    // none for a key line without "=".
     std::optional<std::string> RawValue(const std::string& section, const std::string& key) const;
+    // Comments (a first non-blank ";") are in neither list; a line without "="
+    // is only in the second, as it stands.
     std::vector<std::string> KeyNames(const std::string& section) const;   // names, file order
     std::vector<std::string> KeyLines(const std::string& section) const;   // key=value lines, file order
     std::vector<std::string> SectionNames() const;
@@ -34,15 +37,17 @@ public:
     // checked for characters that would break the file's structure.
     bool SetValue(const std::string& section, const std::string& key, const std::string& value);
     bool RemoveKey(const std::string& section, const std::string& key);
-    bool RemoveSection(const std::string& section);
+    bool RemoveSection(const std::string& section);          // the first of that name
+    bool RemoveEverySection(const std::string& section);     // duplicates too
 
 private:
-    enum class Kind { Blank, Header, Key, Other };
+    // Bare: a line in a section without "=", a key that has no value.
+    enum class Kind { Blank, Header, Key, Bare };
     struct Line {
         std::string text;   // without its line ending
         std::string eol;    // "\r\n", "\n", "\r", or "" for a last line without one
         Kind kind = Kind::Blank;
-        std::string name;   // section name of a header, key name of a key line
+        std::string name;   // section name of a header, key name of a key or bare line
         std::string value;  // key lines: the trimmed text after the first "="
     };
     // A section's lines: its header (none for the lines before the first
@@ -54,6 +59,8 @@ private:
     };
 
     static Line Classify(std::string text, std::string eol);
+    static bool IsKeyLike(const Line& line);
+    static bool IsListed(const Line& line);
     std::optional<Range> Find(const std::string& section) const;
     std::optional<std::size_t> FindKey(const Range& range, const std::string& key) const;
     void Insert(std::size_t at, const std::string& text);

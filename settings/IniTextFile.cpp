@@ -35,6 +35,18 @@ std::string ConfigFolder()
     return HomeFolder() + "/.config";
 }
 
+[[noreturn]] void FailWrite(const std::string& path, const AtomicFileError& error)
+{
+    std::string reason = std::strerror(error.error());
+    if (error.step() == AtomicFileStep::Lock && error.error() == EWOULDBLOCK)
+        reason = "Another program is writing it and keeps it locked.";
+    else if (error.step() == AtomicFileStep::KeepOwner)
+        reason = "Its owner and group cannot be kept: " + reason;
+    else if (error.step() == AtomicFileStep::CheckTarget && error.error() == EACCES)
+        reason += " (the file is read-only)";
+    throw IniFileError("Cannot write file \"" + path + "\". " + reason);
+}
+
 }  // namespace
 
 bool IsBareIniName(const std::string& fileName)
@@ -77,22 +89,57 @@ IniFileBytes ReadIniBytes(const std::string& path)
     return result;
 }
 
-void ReplaceIniBytes(const std::string& path, const std::string& bytes, bool createFolder)
+std::string ReadIniText(const std::string& path)
+{
+    const IniFileBytes file = ReadIniBytes(path);
+    if (file.state != IniFileBytes::State::Read)
+        return std::string();
+    return DecodeIniText(file.bytes, DetectIniEncoding(file.bytes));
+}
+
+IniFileUpdate::IniFileUpdate(std::string path, bool createFolder)
+    : path_(std::move(path)), createFolder_(createFolder)
+{
+    try {
+        lock_.emplace(path_);
+    } catch (const AtomicFileError& error) {
+        if (error.error() == EWOULDBLOCK)
+            FailWrite(path_, error);
+        // No folder yet, or none this user may write in: Replace tries again
+        // once it has made its temporary file, or fails with the reason.
+    }
+    read_ = ReadIniBytes(path_);
+    if (read_.state == IniFileBytes::State::Unreadable)
+        throw IniFileError("Cannot read file \"" + path_ + "\". " + std::strerror(read_.error));
+    encoding_ = DetectIniEncoding(read_.bytes);
+    text_ = DecodeIniText(read_.bytes, encoding_);
+}
+
+bool IniFileUpdate::Replace(const std::string& text)
 {
     // The file is replaced as a write in place would change it: through links,
-    // keeping its mode, and not at all when it is read-only.
+    // keeping its mode, owner and group, and not at all when it is read-only.
     AtomicFileOptions options;
     options.followLinks = true;
     options.refuseReadOnly = true;
     options.keepMode = true;
-    options.createFolders = createFolder;
+    options.keepOwner = true;
+    options.createFolders = createFolder_;
+    options.removeStaleTemporaries = true;
     options.fault = CurrentFault();
     try {
-        AtomicFile file(path, std::move(options));
-        file.Write(bytes);
+        AtomicFile file(path_, std::move(options));
+        if (!lock_) {
+            lock_.emplace(path_);
+            const IniFileBytes now = ReadIniBytes(path_);
+            if (now.state != read_.state || now.bytes != read_.bytes)
+                return false;
+        }
+        file.Write(EncodeIniText(text, encoding_));
         file.Commit();
+        return true;
     } catch (const AtomicFileError& error) {
-        throw IniFileError("Cannot write file \"" + path + "\". " + std::strerror(error.error()));
+        FailWrite(path_, error);
     }
 }
 

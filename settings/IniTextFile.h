@@ -1,10 +1,14 @@
-// Where a settings file lives and how its bytes are read and replaced: the
-// replacement is atomic (a temporary file beside it, flushed, renamed over), so
-// the file is always either the old one or the whole new one.
+// Where a settings file lives, how its text is read, and the read-modify-write
+// that replaces it: atomic (a temporary file beside it, flushed, renamed over,
+// so the file is always either the old one or the whole new one) and under the
+// file's lock, so that two programs saving it at once lose none of each
+// other's keys.
 #pragma once
 
+#include "settings/IniEncoding.h"
 #include "util/AtomicFile.h"
 
+#include <optional>
 #include <string>
 
 // The path of a settings file name: a bare name (no "/") lies in
@@ -15,16 +19,44 @@ bool IsBareIniName(const std::string& fileName);
 struct IniFileBytes {
     enum class State { Missing, Read, Unreadable };
     State state = State::Missing;
-    std::string bytes;
-    int error = 0;  // errno when unreadable
+    std::string bytes;  // as they stand in the file
+    int error = 0;      // errno when unreadable
 };
 
 IniFileBytes ReadIniBytes(const std::string& path);
 
-// Replaces the file at path by bytes. With createFolder the missing folders
-// above it are made first. Raises IniFileError naming the file and the reason;
-// on failure the old file is unchanged and no temporary file is left behind.
-void ReplaceIniBytes(const std::string& path, const std::string& bytes, bool createFolder);
+// The text of a settings file, UTF-16 decoded (see IniEncoding.h); empty when
+// the file is missing or unreadable.
+std::string ReadIniText(const std::string& path);
+
+// One read-modify-write of a settings file. The lock is taken before the read
+// and held until the replacement is in place. Where it cannot be taken yet (the
+// folder is missing or may not be written), the read goes ahead without it and
+// Replace takes it once the temporary file stands, making sure first that the
+// file is still as it was read.
+class IniFileUpdate {
+public:
+    // With createFolder, missing folders above a new file are made on Replace.
+    // Raises IniFileError naming the file and the reason when the file exists
+    // but cannot be read (rewriting it would lose it) or its lock stays taken.
+    IniFileUpdate(std::string path, bool createFolder);
+
+    const std::string& Text() const { return text_; }
+
+    // Replaces the file by text, in the encoding it was read in. Raises
+    // IniFileError naming the file and the reason, the old file then staying
+    // as it was and no temporary file behind. Returns false, changing nothing,
+    // when the file changed after an unlocked read; start again then.
+    bool Replace(const std::string& text);
+
+private:
+    std::string path_;
+    bool createFolder_;
+    std::optional<AtomicFileLock> lock_;
+    IniFileBytes read_;
+    IniEncoding encoding_ = IniEncoding::Bytes;
+    std::string text_;
+};
 
 // Test seam: the fault that every replacement asks before each of its steps; a
 // non-zero answer is taken as the errno with which the step fails. Returns the

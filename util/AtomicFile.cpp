@@ -1,13 +1,18 @@
-// Atomic file replacement: temporary file, fsync, rename, fsync of the folder.
+// Atomic file replacement: temporary file, fsync, rename, fsync of the folder;
+// and the sidecar lock for a read-modify-write.
 #include "util/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -42,12 +47,54 @@ int MakeFolders(const std::string& folder)
     }
 }
 
+constexpr char TemporaryMark[] = ".tmp-";
+
 // A name beside the target that no other writer of this process or another
-// one picks at the same moment.
+// one picks at the same moment: "<name>.tmp-<pid>-<counter>".
 std::string TemporaryNameFor(const std::string& path)
 {
     static std::atomic<unsigned> counter{0};
-    return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return path + TemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+// The process id in a temporary name of the file called base, or 0 when the
+// name is no such temporary name.
+pid_t WriterOf(const std::string& name, const std::string& base)
+{
+    const std::string prefix = base + TemporaryMark;
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const std::string rest = name.substr(prefix.size());
+    const auto dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos || dash + 1 == rest.size() || dash > 9
+        || rest.find_first_not_of("0123456789-") != std::string::npos || rest.find('-', dash + 1) != std::string::npos)
+        return 0;
+    return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+}
+
+bool ProcessIsGone(pid_t pid)
+{
+    // EPERM: it exists, under another user.
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// A writer killed between creating its temporary file and the rename leaves
+// that file behind; nothing else ever removes it.
+void RemoveStaleTemporaries(const std::string& target)
+{
+    const std::string folder = FolderOf(target);
+    const auto slash = target.find_last_of('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const pid_t writer = WriterOf(name, base);
+        if (writer > 0 && ProcessIsGone(writer))
+            ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
 }
 
 // Makes the rename itself durable; a folder that cannot be opened or synced
@@ -80,6 +127,10 @@ AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
     if (exists && options.refuseReadOnly) {
         if (int error = FaultAt(AtomicFileStep::CheckTarget))
             Fail(AtomicFileStep::CheckTarget, error);
+        // Root opens any file for writing; a file that grants writing to
+        // nobody is meant to stay as it is all the same.
+        if ((old.st_mode & 0222) == 0)
+            Fail(AtomicFileStep::CheckTarget, EACCES);
         const int probe = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (probe < 0)
             Fail(AtomicFileStep::CheckTarget, errno);
@@ -92,6 +143,8 @@ AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
             Fail(AtomicFileStep::CreateFolder, error);
     }
 
+    if (options.removeStaleTemporaries)
+        RemoveStaleTemporaries(target_);
     temporary_ = TemporaryNameFor(target_);
     if (int error = FaultAt(AtomicFileStep::CreateTemporary))
         Fail(AtomicFileStep::CreateTemporary, error);
@@ -100,22 +153,51 @@ AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
     if (fd_ < 0)
         Fail(AtomicFileStep::CreateTemporary, errno);
     created_ = true;
-    if (exists && options.keepMode) {
-        ::fchmod(fd_, old.st_mode & 07777);
-        if (::geteuid() == 0 && ::fchown(fd_, old.st_uid, old.st_gid) != 0) {
-            // Best effort: the content matters more than the owner.
-        }
+    try {
+        if (exists && options.keepOwner)
+            KeepOwner(old.st_uid, old.st_gid);
+    } catch (...) {
+        // The destructor does not run for an object whose constructor failed.
+        Discard();
+        throw;
     }
+    // After the owner: changing that clears the set-id bits.
+    if (exists && options.keepMode)
+        ::fchmod(fd_, old.st_mode & 07777);
 }
 
-AtomicFile::~AtomicFile()
+void AtomicFile::KeepOwner(uid_t owner, gid_t group)
+{
+    if (int error = FaultAt(AtomicFileStep::KeepOwner))
+        Fail(AtomicFileStep::KeepOwner, error);
+    struct stat fresh {};
+    if (::fstat(fd_, &fresh) != 0)
+        Fail(AtomicFileStep::KeepOwner, errno);
+    if (fresh.st_uid == owner && fresh.st_gid == group)
+        return;
+    // A user may give his own file any group he belongs to, but no other group
+    // and no other owner; root may give any.
+    const uid_t newOwner = fresh.st_uid == owner ? static_cast<uid_t>(-1) : owner;
+    const gid_t newGroup = fresh.st_gid == group ? static_cast<gid_t>(-1) : group;
+    if (::fchown(fd_, newOwner, newGroup) != 0)
+        Fail(AtomicFileStep::KeepOwner, errno);
+}
+
+void AtomicFile::Discard()
 {
     const int error = errno;  // a caller's reason survives the clean-up
     if (fd_ >= 0)
         ::close(fd_);
+    fd_ = -1;
     if (created_ && !committed_)
         ::unlink(temporary_.c_str());
+    created_ = false;
     errno = error;
+}
+
+AtomicFile::~AtomicFile()
+{
+    Discard();
 }
 
 void AtomicFile::Write(std::string_view data)
@@ -168,4 +250,46 @@ void AtomicFile::Fail(AtomicFileStep step, int error) const
 int AtomicFile::FaultAt(AtomicFileStep step) const
 {
     return fault_ ? fault_(step) : 0;
+}
+
+AtomicFileLock::AtomicFileLock(const std::string& path, std::chrono::milliseconds timeout)
+    : lockPath_(FileBehindLinks(path) + ".lock")
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        // Not through a link: one planted in a shared folder would have the
+        // file it names created.
+        fd_ = ::open(lockPath_.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ < 0)
+            throw AtomicFileError(AtomicFileStep::Lock, errno, lockPath_);
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            if (error != EWOULDBLOCK && error != EINTR) {
+                ::close(fd_);
+                throw AtomicFileError(AtomicFileStep::Lock, error, lockPath_);
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                ::close(fd_);
+                throw AtomicFileError(AtomicFileStep::Lock, EWOULDBLOCK, lockPath_);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        // The holder before may have removed the sidecar as it let go; a lock
+        // on a removed sidecar keeps nobody out, so take the one now there.
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd_, &held) == 0 && ::stat(lockPath_.c_str(), &named) == 0 && held.st_ino == named.st_ino
+            && held.st_dev == named.st_dev)
+            return;
+        ::close(fd_);
+    }
+}
+
+AtomicFileLock::~AtomicFileLock()
+{
+    // Removed while still held, so that whoever waits on it sees it is gone.
+    const int error = errno;
+    ::unlink(lockPath_.c_str());
+    ::close(fd_);
+    errno = error;
 }

@@ -6,6 +6,7 @@
 #include "widgets/CheckListBox.h"
 #include "widgets/RadioGroup.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,6 +18,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -189,6 +192,44 @@ TEST_F(MainFormStartupTest, SettingsSurviveARestart)
     EXPECT_EQ(f.MemoExtList->toPlainText(), "*.old\n*.~??");
     // The mode is never stored: every start lists only.
     EXPECT_EQ(f.RadioGroupOptions->itemIndex(), 0);
+}
+
+TEST_F(MainFormStartupTest, ClosingWithTheFocusInAnEmptiedMemoSavesThePatternBoxUnticked)
+{
+    {
+        TMainForm& f = Start();
+        f.RadioGroupOptions->setItemIndex(1);  // patterns are edited in the purge modes
+        f.PageControl1->setCurrentWidget(f.TabSheetAction);
+        QApplication::setActiveWindow(&f);
+        f.MemoExtList->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(f.MemoExtList->hasFocus());
+        QTest::keyClick(f.MemoExtList, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(f.MemoExtList, Qt::Key_Delete);
+        ASSERT_TRUE(f.MemoExtList->toPlainText().isEmpty());
+        ASSERT_TRUE(f.CheckBoxFilePatterns->isChecked());
+        f.close();
+        form.reset();
+    }
+    EXPECT_EQ(Ini().ReadString("Config", "CheckBoxFilePatterns", ""), "0");
+    Job = JobState{};
+    ResetPrimaryConnectionForTesting();
+    TMainForm& f = Start();
+    EXPECT_FALSE(f.CheckBoxFilePatterns->isChecked());
+}
+
+TEST_F(MainFormStartupTest, AFailedSaveOnCloseNamesTheFileAndTheReason)
+{
+    WriteIni("[Config]\r\nFileOlderThan=30\r\n");
+    TMainForm& f = Start();
+    ::chmod(iniPath.c_str(), 0444);  // read-only for root as well
+    f.FileOlderThan->setValue(60);
+    boxes.Clear();
+    f.close();
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    const std::string text = boxes.Texts()[0];
+    EXPECT_NE(text.find("\"" + iniPath + "\""), std::string::npos) << text;
+    EXPECT_NE(text.find("read-only"), std::string::npos) << text;
+    EXPECT_EQ(Ini().ReadInteger("Config", "FileOlderThan", 0), 30);
 }
 
 TEST_F(MainFormStartupTest, AutomaticRunPurgesWithoutAskingWritesTheLogAndNoSettings)

@@ -331,7 +331,8 @@ TEST_F(ControlKindsTest, TrackBarRoundTripAndClamp)
 TEST_F(ControlKindsTest, CheckListBoxInAContainerKeepsOrderAndMarks)
 {
     auto* box = Add<CheckListBox>("CheckListBoxX");
-    PutFile("[S CheckListBoxX]\r\nx=1\r\ny=0\r\n");
+    // A duplicate section is never read, and goes with the next save.
+    PutFile("[S CheckListBoxX]\r\nx=1\r\ny=0\r\n[S CheckListBoxX]\r\nunseen=1\r\n");
     RestoreControlStates(ini.get(), "S", &form);
     ASSERT_EQ(box->items(), QStringList({"x", "y"}));
     EXPECT_TRUE(box->isChecked(0));
@@ -340,6 +341,7 @@ TEST_F(ControlKindsTest, CheckListBoxInAContainerKeepsOrderAndMarks)
     box->addItem("[z]", true);
     SaveControlStates(ini.get(), "S", &form);
     EXPECT_EQ(Section("S CheckListBoxX"), Lines({"x=1", "y=0", "z=1"}));
+    EXPECT_EQ(FileBytes().find("unseen"), std::string::npos);
 
     ini->EraseSection("S CheckListBoxX");
     RestoreControlStates(ini.get(), "S", &form);

@@ -51,7 +51,7 @@ TEST_F(IniValuesTest, DefaultsLeaveNoKeyButFlagsAlwaysDo)
 TEST_F(IniValuesTest, KeysTheFileCannotHoldAreSkippedNotFatal)
 {
     WriteStringIfChanged(ini.get(), "S", "[]", "x");
-    WriteBoolIfChanged(ini.get(), "S", "[ ]", true);
+    WriteBoolIfChanged(ini.get(), "S", "[ \x1A]", true);
     WriteBoolIfChanged(ini.get(), "S", "a=b", true);
     WriteIntegerIfChanged(ini.get(), "S", "line\nbreak", 5);
     EXPECT_FALSE(Exists("morvane.ini"));
@@ -149,6 +149,31 @@ TEST_F(CheckListTest, APathWithAnEqualsSignLosesOnlyItsOwnMark)
     ASSERT_EQ(box.items(), QStringList({"\\\\FS1\\SYS\\a=b", "\\\\FS1\\SYS\\later"}));
     EXPECT_FALSE(box.isChecked(0));
     EXPECT_TRUE(box.isChecked(1));
+}
+
+TEST_F(CheckListTest, DuplicateSectionsGiveWayToTheListShown)
+{
+    PutFile("[CheckListBoxQ]\r\n0=A\r\n[CheckListBoxQ Checked]\r\nA=1\r\n[Other]\r\nk=v\r\n"
+            "[checklistboxq]\r\n0=unseen\r\n1=B\r\n[CheckListBoxQ Checked]\r\nB=1\r\n");
+    Restore();
+    ASSERT_EQ(box.items(), QStringList({"A"}));
+    Save();
+    box.clear();
+    Restore();
+    EXPECT_EQ(box.items(), QStringList({"A"}));
+    EXPECT_TRUE(box.isChecked(0));
+    EXPECT_EQ(ini->ReadSections(), Lines({"Other", "CheckListBoxQ", "CheckListBoxQ Checked"}));
+}
+
+TEST_F(CheckListTest, ASaveThatFailsPartWayLeavesListAndMarksAsTheyWere)
+{
+    const std::string before = "[CheckListBoxQ]\r\n0=A\r\n1=B\r\n[CheckListBoxQ Checked]\r\nA=1\r\n";
+    PutFile(before);
+    box.addItem("C", true);
+    box.addItem("line\nbreak", false);  // a value the file cannot hold
+    box.addItem("D", true);
+    EXPECT_THROW(Save(), IniFileError);
+    EXPECT_EQ(FileBytes(), before);
 }
 
 TEST_F(CheckListTest, AMissingSectionEmptiesTheList)

@@ -7,6 +7,7 @@
 #include "IniFileTestSupport.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -85,14 +86,10 @@ TEST_F(IniFileSafety, RefusedNameNeverCreatesAFile)
     EXPECT_FALSE(Exists("fresh.ini"));
 }
 
+// Root could open the file for writing; the permission bits still count.
 TEST_F(IniFileSafety, ReadOnlyFileRefusesWritesAndErases)
 {
     ::chmod(PathOf("s.ini").c_str(), 0444);
-    const int probe = ::open(PathOf("s.ini").c_str(), O_WRONLY);
-    if (probe >= 0) {
-        ::close(probe);
-        GTEST_SKIP() << "permission bits do not stop this user";
-    }
     IniFile ini(PathOf("s.ini"));
     ExpectRefused([&] { ini.WriteString("S", "k", "new"); }, {PathOf("s.ini"), std::strerror(EACCES)});
     ExpectRefused([&] { ini.EraseSection("S"); }, {PathOf("s.ini"), std::strerror(EACCES)});
@@ -100,21 +97,143 @@ TEST_F(IniFileSafety, ReadOnlyFileRefusesWritesAndErases)
     ExpectUntouched();
 }
 
-TEST_F(IniFileSafety, ReadOnlyFolderRefusesWritesAndErases)
+TEST_F(IniFileSafety, ReplacedFileKeepsOwnerAndGroupOrTheWriteSaysWhy)
 {
-    ::chmod(dir_.c_str(), 0555);
-    const std::string probePath = PathOf("probe");
-    const int probe = ::open(probePath.c_str(), O_WRONLY | O_CREAT, 0600);
-    if (probe >= 0) {
-        ::close(probe);
-        ::unlink(probePath.c_str());
-        GTEST_SKIP() << "permission bits do not stop this user";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can hand files to other owners for the test";
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    const gid_t member = 4242;    // a group nobody is given below
+    const gid_t stranger = 4343;  // one nobody is not in
+    ::chmod(dir_.c_str(), 0777);
+    const struct {
+        const char* name;
+        uid_t owner;
+        gid_t group;
+    } files[] = {{"member.ini", nobody->pw_uid, member},
+                 {"stranger.ini", nobody->pw_uid, stranger},
+                 {"root.ini", 0, member}};
+    for (const auto& file : files) {
+        Put(file.name, Original);
+        ASSERT_EQ(::chown(PathOf(file.name).c_str(), file.owner, file.group), 0);
+        ::chmod(PathOf(file.name).c_str(), 0664);
+    }
+
+    const std::string report = AsNobody({member}, [&] {
+        std::string report;
+        IniFile(PathOf("member.ini")).WriteString("S", "k", "new");
+        for (const char* name : {"stranger.ini", "root.ini"}) {
+            try {
+                IniFile(PathOf(name)).WriteString("S", "k", "new");
+                report += std::string(name) + " was written. ";
+            } catch (const IniFileError& error) {
+                const std::string text = error.what();
+                if (text.find(PathOf(name)) == std::string::npos || text.find("owner and group") == std::string::npos)
+                    report += text + " ";
+            }
+        }
+        return report;
+    });
+    EXPECT_EQ(report, "");
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        struct stat info {};
+        ASSERT_EQ(::stat(PathOf(file.name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, file.owner);
+        EXPECT_EQ(info.st_gid, file.group);
+        EXPECT_EQ(info.st_mode & 07777, 0664u);
+    }
+    EXPECT_EQ(Bytes("member.ini"), "; keep me\r\n[S]\r\nk=new\r\n");
+    EXPECT_EQ(Bytes("stranger.ini"), Original);
+    EXPECT_EQ(Bytes("root.ini"), Original);
+    EXPECT_EQ(Entries(), (std::set<std::string>{"s.ini", "member.ini", "stranger.ini", "root.ini"}));
+}
+
+TEST_F(IniFileSafety, WritersInSeveralProcessesAtOnceLoseNoKeys)
+{
+    constexpr int Writers = 3;
+    constexpr int KeysEach = 15;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < Writers; ++w) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int status = 0;
+            try {
+                IniFile ini(PathOf("s.ini"));
+                for (int k = 0; k < KeysEach; ++k)
+                    ini.WriteString("W" + std::to_string(w), "k" + std::to_string(k), "v");
+            } catch (...) {
+                status = 1;
+            }
+            ::_exit(status);
+        }
+        writers.push_back(pid);
+    }
+    for (const pid_t pid : writers) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     IniFile ini(PathOf("s.ini"));
-    ExpectRefused([&] { ini.WriteString("S", "k", "new"); }, {PathOf("s.ini"), std::strerror(EACCES)});
-    ExpectRefused([&] { ini.EraseSection("S"); }, {PathOf("s.ini"), std::strerror(EACCES)});
-    ExpectRefused([&] { IniFile(PathOf("new.ini")).WriteString("S", "k", "v"); },
-                  {PathOf("new.ini"), std::strerror(EACCES)});
+    for (int w = 0; w < Writers; ++w)
+        EXPECT_EQ(ini.ReadSection("W" + std::to_string(w)).size(), std::size_t{KeysEach}) << "writer " << w;
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "old");
+    EXPECT_EQ(Entries(), std::set<std::string>{"s.ini"});
+}
+
+TEST_F(IniFileSafety, TemporaryFileOfAKilledWriterGoesAtTheNextWrite)
+{
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        SetIniWriteFault([](IniWriteStep step) { return step == IniWriteStep::Rename ? ::raise(SIGKILL) : 0; });
+        IniFile(PathOf("s.ini")).WriteString("S", "k", "half");
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(killed, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string leftover = "s.ini.tmp-" + std::to_string(killed) + "-";
+    // The file, the lock's sidecar and the temporary file the writer left.
+    std::set<std::string> entries = Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries.count("s.ini.lock"), 1u);
+    EXPECT_EQ(entries.rbegin()->rfind(leftover, 0), 0u);
+
+    // Those of another file and of a live process are none of its business.
+    const std::string otherFile = "o.ini.tmp-" + std::to_string(killed) + "-0";
+    const std::string live = "s.ini.tmp-" + std::to_string(::getpid()) + "-999";
+    Put(otherFile, "");
+    Put(live, "");
+    IniFile(PathOf("s.ini")).WriteString("S", "k", "new");
+    EXPECT_EQ(Bytes("s.ini"), "; keep me\r\n[S]\r\nk=new\r\n");
+    EXPECT_EQ(Entries(), (std::set<std::string>{"s.ini", otherFile, live}));
+}
+
+TEST_F(IniFileSafety, ReadOnlyFolderRefusesWritesAndErases)
+{
+    // The file itself may be written: only the folder stands in the way. Root
+    // passes any permission bits of a folder, so the check runs as nobody then.
+    ::chmod(PathOf("s.ini").c_str(), 0666);
+    ::chmod(dir_.c_str(), 0555);
+    const auto check = [&] {
+        std::string report;
+        const auto expectRefused = [&](const std::string& name, const std::function<void()>& call) {
+            try {
+                call();
+                report += name + " was written. ";
+            } catch (const IniFileError& error) {
+                const std::string text = error.what();
+                if (text.find(PathOf(name)) == std::string::npos || text.find(std::strerror(EACCES)) == std::string::npos)
+                    report += text + " ";
+            }
+        };
+        IniFile ini(PathOf("s.ini"));
+        expectRefused("s.ini", [&] { ini.WriteString("S", "k", "new"); });
+        expectRefused("s.ini", [&] { ini.EraseSection("S"); });
+        expectRefused("new.ini", [&] { IniFile(PathOf("new.ini")).WriteString("S", "k", "v"); });
+        return report;
+    };
+    EXPECT_EQ(::geteuid() == 0 ? AsNobody({}, check) : check(), "");
     ExpectUntouched();
 }
 

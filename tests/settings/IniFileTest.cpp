@@ -71,11 +71,45 @@ TEST_F(IniFileRead, ValueIsEverythingAfterTheFirstEquals)
 
 TEST_F(IniFileRead, LineWithoutEqualsIsNoKeyButIsListedAsItStands)
 {
-    IniFile ini = Load("[S]\r\na=1\r\n  just text  \r\n\r\n\t\r\n; note\r\nb=2\r\n");
+    IniFile ini = Load("[S]\r\na=1\r\n  just text  \r\n\r\n\t\r\nname\r\nname=hidden\r\nb=2\r\n");
     EXPECT_EQ(ini.ReadString("S", "just text", "def"), "def");
     EXPECT_FALSE(ini.ValueExists("S", "just text"));
-    EXPECT_EQ(ini.ReadSection("S"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(ini.ReadSectionValues("S"), (std::vector<std::string>{"a=1", "just text", "; note", "b=2"}));
+    // Coming first, a bare line hides the key of its name.
+    EXPECT_EQ(ini.ReadString("S", "NAME", "def"), "def");
+    EXPECT_EQ(ini.ReadSection("S"), (std::vector<std::string>{"a", "name", "b"}));
+    EXPECT_EQ(ini.ReadSectionValues("S"),
+              (std::vector<std::string>{"a=1", "just text", "name", "name=hidden", "b=2"}));
+}
+
+TEST_F(IniFileRead, CommentsAreInNoListButTheirExactNameReadsThem)
+{
+    // A commented-out start path and pattern must not come back as settings.
+    IniFile ini = Load("[Config MemoExtList]\r\n0=*.zzz\r\n;1=*.bak\r\n \t; a note\r\n#2=*.old\r\n"
+                       "[CheckListBoxQ]\r\n0=\\\\FS1\\DATA\r\n;1=\\\\FS2\\APPS\r\n");
+    EXPECT_EQ(ini.ReadSectionValues("Config MemoExtList"), (std::vector<std::string>{"0=*.zzz", "#2=*.old"}));
+    EXPECT_EQ(ini.ReadSection("Config MemoExtList"), (std::vector<std::string>{"0", "#2"}));
+    EXPECT_EQ(ini.ReadSectionValues("CheckListBoxQ"), std::vector<std::string>{"0=\\\\FS1\\DATA"});
+    EXPECT_EQ(ini.ReadString("Config MemoExtList", ";1", "-"), "*.bak");
+    EXPECT_EQ(ini.ReadString("Config MemoExtList", "1", "-"), "-");
+}
+
+TEST_F(IniFileRead, CtrlZIsABlankAroundNamesAndValues)
+{
+    IniFile ini = Load("[S]\x1A\r\n\x1A k\x1A=\x1Av w\x1A\x1A\r\n\x1A");
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "v w");
+    EXPECT_EQ(ini.ReadString("S", "k\x1A", "-"), "v w");
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"S"});
+    EXPECT_EQ(ini.ReadSectionValues("S"), std::vector<std::string>{"k=v w"});
+}
+
+TEST_F(IniFileRead, DefaultIsTrimmedAndUnquotedAsAStoredValue)
+{
+    IniFile ini = Load("[S]\r\n");
+    EXPECT_EQ(ini.ReadString("S", "k", "\"quoted\"   "), "quoted");
+    EXPECT_EQ(ini.ReadString("S", "k", "'single'"), "single");
+    EXPECT_EQ(ini.ReadString("S", "k", " lead\t "), " lead\t");
+    EXPECT_EQ(ini.ReadString("S", "k", "\"mixed'"), "\"mixed'");
+    EXPECT_EQ(ini.ReadString("S", "k", "   "), "");
 }
 
 TEST_F(IniFileRead, FirstOfDuplicateSectionsAndKeysCounts)

@@ -197,6 +197,58 @@ TEST_F(IniFileWrite, EraseThenRewriteLeavesOnlyTheNewList)
     EXPECT_EQ(Bytes("l.ini"), "[Config]\r\nCheckBoxAge=1\r\n\r\n[Config MemoExtList]\r\n0=*.tmp\r\n2=*.bak\r\n");
 }
 
+TEST_F(IniFileWrite, CommentsStayAndABareLineTakesItsValueInPlace)
+{
+    const std::string hand = "[S]\r\n; note\r\nname\r\nname=later\r\n;k=old\r\n";
+    Put("b.ini", hand);
+    IniFile ini(PathOf("b.ini"));
+    ini.WriteString("S", "NAME", "v");
+    ini.WriteString("S", "k", "new");
+    EXPECT_EQ(Bytes("b.ini"), "[S]\r\n; note\r\nname=v\r\nname=later\r\nk=new\r\n;k=old\r\n");
+
+    Put("b.ini", hand);
+    ini.DeleteKey("S", "name");
+    EXPECT_EQ(Bytes("b.ini"), "[S]\r\n; note\r\nname=later\r\n;k=old\r\n");
+    EXPECT_EQ(ini.ReadString("S", "name", "-"), "later");
+}
+
+namespace {
+
+std::string Utf16(const std::u16string& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(IniFileWrite, Utf16FileIsReadAsTextAndWrittenBackAsUtf16)
+{
+    // A lone surrogate is no character, yet its line must come back as it was.
+    std::u16string odd = u"9=x";
+    odd.push_back(char16_t{0xD800});
+    const std::u16string before = u"[Config]\r\nFileOlderThan=30\r\n[Config MemoExtList]\r\n0=*.\u00E9t\u00E9\r\n"
+                                  u"1=\U0001F600\u20AC\r\n" + odd + u"\r\n";
+    const std::u16string after = u"[Config]\r\nFileOlderThan=30\r\nCheckBoxAge=1\r\n[Config MemoExtList]\r\n"
+                                 u"0=*.\u00E9t\u00E9\r\n1=\U0001F600\u20AC\r\n" + odd + u"\r\n";
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big ? "big-endian" : "little-endian");
+        Put("u.ini", Utf16(before, big));
+        IniFile ini(PathOf("u.ini"));
+        EXPECT_EQ(ini.ReadInteger("Config", "FileOlderThan", 0), 30);
+        EXPECT_EQ(ini.ReadSectionValues("Config MemoExtList")[0], "0=*.\xC3\xA9t\xC3\xA9");
+        EXPECT_EQ(ini.ReadString("Config MemoExtList", "1", ""), "\xF0\x9F\x98\x80\xE2\x82\xAC");
+        ini.WriteString("Config", "CheckBoxAge", "1");
+        EXPECT_EQ(Bytes("u.ini"), Utf16(after, big));
+    }
+}
+
 TEST_F(IniFileWrite, TwoObjectsOnOneFileSeeEachOthersWrites)
 {
     IniFile first(PathOf("shared.ini"));

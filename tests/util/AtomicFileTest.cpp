@@ -179,4 +179,25 @@ TEST_F(AtomicFileTest, FoldersAreMadeForANewFileOnlyWhenAsked)
     EXPECT_EQ(ModeOf("a/b"), 0700u);
 }
 
+TEST_F(AtomicFileTest, LockKeepsASecondHolderOutAndLeavesNoSidecar)
+{
+    {
+        const AtomicFileLock held(PathOf("out"));
+        EXPECT_EQ(Entries(), std::set<std::string>{"out.lock"});
+        const auto waited = FailureOf([&] { AtomicFileLock(PathOf("out"), std::chrono::milliseconds(30)); });
+        EXPECT_EQ(waited.step(), AtomicFileStep::Lock);
+        EXPECT_EQ(waited.error(), EWOULDBLOCK);
+    }
+    EXPECT_TRUE(Entries().empty());
+    { const AtomicFileLock again(PathOf("out"), std::chrono::milliseconds(0)); }
+
+    // Through a link the lock is the one of the file behind it.
+    Put("real", "");
+    ASSERT_EQ(::symlink(PathOf("real").c_str(), PathOf("link").c_str()), 0);
+    EXPECT_EQ(AtomicFileLock(PathOf("link")).LockPath(), PathOf("real.lock"));
+
+    const auto noFolder = FailureOf([&] { AtomicFileLock(PathOf("no/out")); });
+    EXPECT_EQ(noFolder.error(), ENOENT);
+}
+
 }  // namespace
