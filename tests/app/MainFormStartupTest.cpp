@@ -156,9 +156,11 @@ TEST_F(MainFormStartupTest, ClosingWritesDisplayConfigAndStartPaths)
 
     ASSERT_TRUE(IniExists());
     IniFile ini = Ini();
-    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Width", 0), f.width());
-    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Height", 0), f.height());
-    EXPECT_TRUE(ini.ValueExists("Display", "MainForm.Top"));
+    // All four describe the outer rectangle, frame included.
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Width", 0), 780);
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Height", 0), 489);
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Left", -1), f.frameGeometry().x());
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Top", -1), f.frameGeometry().y());
     EXPECT_EQ(ini.ReadString("Config", "FileOlderThan", ""), "14");
     EXPECT_EQ(ini.ReadString("Config", "FileSizeLowerLimit", ""), "1000");
     EXPECT_EQ(ini.ReadString("Config", "CheckBoxFilePatterns", ""), "1");
@@ -277,14 +279,20 @@ TEST_F(MainFormStartupTest, ARunningJobKeepsThePurgeButtonOffOnTabChange)
     f.JobRunning = false;
 }
 
-TEST_F(MainFormStartupTest, ClosingDuringAJobAbortsItAndStillSaves)
+// A listing job is stopped without a question; the window waits for its end.
+TEST_F(MainFormStartupTest, ClosingDuringAJobAbortsItAndTheWindowWaits)
 {
     TMainForm& f = Start();
     f.JobRunning = true;
     Job.RunState = RunState::Running;
     f.close();
-    f.JobRunning = false;
     EXPECT_EQ(Job.RunState, RunState::Abort);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(IniExists());
+    EXPECT_TRUE(boxes.Texts().empty());
+    f.JobRunning = false;
+    f.close();
+    EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(IniExists());
 }
 
