@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QShortcut>
+#include <QToolTip>
 #include <QStatusBar>
 #include <cstdio>
 
@@ -102,6 +103,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     ShellTreeView1->setEnabled(true);
     CheckListBoxQ->setEnabled(true);
     ListBoxResults->setToolTip(QString());
+    QToolTip::hideText();  // the stop hint may still be showing
     stopShortcut_->setEnabled(false);
     JobRunning = false;
     BitBtnPurgeSelected->setEnabled(true);

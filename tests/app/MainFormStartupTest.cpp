@@ -5,6 +5,8 @@
 
 #include "widgets/CheckListBox.h"
 #include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
+#include "widgets/ShellTreeView.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -308,4 +310,46 @@ TEST_F(MainFormStartupTest, ClientThatDoesNotStartLeavesAnEmptyConnectionList)
     // The rest of the window works as usual.
     EXPECT_EQ(f.MemoExtList->toPlainText(), "*.tmp\n*.bak");
     EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n");
+}
+
+namespace {
+
+// The bottom edge of w in the coordinates of ancestor.
+int BottomIn(const QWidget* w, const QWidget* ancestor)
+{
+    return w->mapTo(ancestor, QPoint(0, w->height() - 1)).y();
+}
+
+}  // namespace
+
+// A window manager's frame (openbox: a 20-pixel title, a 5-pixel handle)
+// leaves the client area of the 780 x 489 window 464 pixels high: every tab's
+// panels must still end inside their page, above the status bar. Maximised,
+// the connection list keeps its width and the tree and the start-path list
+// take the rest.
+TEST_F(MainFormStartupTest, PanelsFitAWindowManagersFrameAndShareAMaximisedWindow)
+{
+    TMainForm& f = Start();
+    f.resize(778, 464);
+    for (QWidget* tab : {f.TabSheetInfo, f.TabSheetSelect, f.TabSheetAction}) {
+        f.PageControl1->setCurrentWidget(tab);
+        QCoreApplication::processEvents();
+        const QWidget* page = tab;
+        const std::vector<const QWidget*> panels{f.MemoReadme, f.ServerList, f.CheckListBoxQ, f.ListBoxResults,
+                                                 f.PanelConfigLeft};
+        for (const QWidget* panel : panels) {
+            if (!tab->isAncestorOf(panel))
+                continue;
+            EXPECT_LE(BottomIn(panel, page), page->height() - 1) << panel->objectName().toStdString();
+        }
+        EXPECT_LE(BottomIn(page, &f), f.StatusBar1->y() - 1) << tab->objectName().toStdString();
+    }
+
+    f.showMaximized();
+    QTest::qWait(50);
+    f.PageControl1->setCurrentWidget(f.TabSheetSelect);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.ServerList->width(), 161);
+    EXPECT_GT(f.ShellTreeView1->width(), 600);
+    EXPECT_EQ(f.ShellTreeView1->width(), f.CheckListBoxQ->width());
 }
