@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -344,6 +345,10 @@ TEST_F(MainFormStartupTest, PanelsFitAWindowManagersFrameAndShareAMaximisedWindo
         }
         EXPECT_LE(BottomIn(page, &f), f.StatusBar1->y() - 1) << tab->objectName().toStdString();
     }
+    // The connection list's buttons stack from the top; the spin edits line up.
+    EXPECT_LT(f.ServerList->button(1)->y() - f.ServerList->button(0)->y(), 2 * f.ServerList->button(0)->height());
+    EXPECT_EQ(f.FileSizeUpperLimit->width(), f.FileOlderThan->width());
+    EXPECT_EQ(f.FileSizeLowerLimit->width(), f.FileOlderThan->width());
 
     f.showMaximized();
     QTest::qWait(50);
