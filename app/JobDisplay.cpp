@@ -45,7 +45,11 @@ void ReleaseStatus()
         return;
     status.held = false;
     if (status.bar) {
-        status.bar->setUpdatesEnabled(true);  // marks the bar for repainting
+        status.bar->setUpdatesEnabled(true);
+        // Painted now: a repaint merely posted would find the bar held back
+        // again by the next directory's text, and the bar would stay blank
+        // for the whole job.
+        status.bar->repaint();
         status.painted.start();
     }
 }

@@ -26,9 +26,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -77,6 +79,17 @@ void TMainForm::ConnectHandlers()
     connect(ShellTreeView1, &ShellTreeView::doubleClicked, this,
             [this] { ShellTreeView1DblClick(ShellTreeView1); });
     connect(CheckListBoxQ, &CheckListBox::itemDoubleClicked, this, [this] { CheckListBoxQDblClick(CheckListBoxQ); });
+    // The keyboard's double-clicks: Enter collects the current folder, Delete
+    // removes the selected start path.
+    connect(ShellTreeView1, &ShellTreeView::enterPressed, this, [this] {
+        ShellTreeView1Click(ShellTreeView1);
+        ShellTreeView1DblClick(ShellTreeView1);
+    });
+    connect(CheckListBoxQ, &CheckListBox::deletePressed, this, [this] { CheckListBoxQDblClick(CheckListBoxQ); });
+    stopShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stopShortcut_->setContext(Qt::WindowShortcut);
+    stopShortcut_->setEnabled(false);  // only while a job runs
+    connect(stopShortcut_, &QShortcut::activated, this, [this] { StopJob(); });
     LabelDirSelected->installEventFilter(this);
     StatusBar1->installEventFilter(this);
 
@@ -217,9 +230,28 @@ void TMainForm::setVisible(bool visible)
     }
     QMainWindow::setVisible(visible);
     // Once the window exists the platform may know its frame: the outer size
-    // is what has to match the design.
-    if (first)
+    // is what has to match the design. A window manager adds its frame later
+    // still; FollowFrame places the window again when it has.
+    if (first) {
         PlaceCentred();
+        awaitingFrame_ = placedFrame_.isNull();
+    }
+}
+
+void TMainForm::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    FollowFrame();
+}
+
+void TMainForm::FollowFrame()
+{
+    if (!awaitingFrame_ || !windowHandle() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    if (windowHandle()->frameMargins().isNull())
+        return;
+    awaitingFrame_ = false;
+    PlaceCentred();
 }
 
 void TMainForm::PlaceCentred()
@@ -230,6 +262,7 @@ void TMainForm::PlaceCentred()
     QMargins frame;
     if (windowHandle())
         frame = windowHandle()->frameMargins();
+    placedFrame_ = frame;
     resize(WindowWidth - frame.left() - frame.right(), WindowHeight - frame.top() - frame.bottom());
     if (!screen)
         return;
@@ -250,11 +283,34 @@ void TMainForm::PageControl1Change(QObject* sender)
     }
 }
 
+bool TMainForm::CloseDuringJobAllowed()
+{
+    const int k = RadioGroupOptions->itemIndex();
+    if (k != 1 && k != 2)
+        return true;  // a listing loses nothing when it stops
+    MessageBoxRequest request;
+    request.kind = MsgDlgType::Confirmation;
+    request.title = "Confirm";
+    request.text = "A purge job is running. Stop it and close?";
+    request.buttons = {"&Yes", "&No"};
+    request.safeButton = 0;  // nobody to ask: purge nothing more
+    request.escapeButton = 1;
+    return ShowMessageBox(request) == 0;
+}
+
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    // A job in progress ends as an Abort would: nothing more is purged.
-    if (JobRunning)
-        Job.RunState = RunState::Abort;
+    // A running job is stopped before its next purge; the window stays until
+    // the job has ended and then closes (DoTheJob), so nothing runs unseen.
+    if (JobRunning) {
+        if (!closeAfterJob_ && CloseDuringJobAllowed()) {
+            closeAfterJob_ = true;
+            StopJob();
+        }
+        event->ignore();
+        return;
+    }
+    closeAfterJob_ = false;
     FormClose(this);
     event->accept();
 }

@@ -17,6 +17,8 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QShortcut>
+#include <QToolTip>
 #include <QStatusBar>
 #include <cstdio>
 
@@ -42,6 +44,8 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     // Until the job ends nothing may change its connection, its folder or its
     // start paths, nor enable the purge button again.
     JobRunning = true;
+    stopShortcut_->setEnabled(true);
+    ListBoxResults->setToolTip(QStringLiteral("Press Escape to stop the job"));
     ServerList->setEnabled(false);
     ShellTreeView1->setEnabled(false);
     CheckListBoxQ->setEnabled(false);
@@ -98,13 +102,47 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     ServerList->setEnabled(true);
     ShellTreeView1->setEnabled(true);
     CheckListBoxQ->setEnabled(true);
+    ListBoxResults->setToolTip(QString());
+    QToolTip::hideText();  // the stop hint may still be showing
+    stopShortcut_->setEnabled(false);
     JobRunning = false;
     BitBtnPurgeSelected->setEnabled(true);
     QApplication::restoreOverrideCursor();
+    // Closed while the job ran: the window goes once the purge button's action
+    // (the log included) is done.
+    if (closeAfterJob_)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TMainForm::StopJob()
+{
+    if (JobRunning)
+        Job.RunState = RunState::Abort;
+}
+
+bool TMainForm::PurgeOfEveryFileAllowed()
+{
+    const int k = RadioGroupOptions->itemIndex();
+    const bool purgeMode = k == 1 || k == 2;
+    const bool anyCondition = Job.UsePatterns || Job.UseAge || Job.UseLargerThan || Job.UseSmallerThan;
+    // Under "Or" nothing ticked matches nothing; under "And" it matches everything.
+    if (!purgeMode || anyCondition || ConditionOR())
+        return true;
+    MessageBoxRequest request;
+    request.kind = MsgDlgType::Confirmation;
+    request.title = "Confirm";
+    request.text = "No condition is ticked: every deleted file below the start paths will be purged. Continue?";
+    request.buttons = {"&Yes", "&No"};
+    request.safeButton = 1;
+    request.escapeButton = 1;
+    return ShowMessageBox(request) == 0;
 }
 
 void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)
 {
+    // The unattended run purges what its stored settings say, without asking.
+    if (!Job.AutoMode && !JobRunning && !PurgeOfEveryFileAllowed())
+        return;
     DoTheJob("Deleted Files ", WalkDirectories);
     if (Job.LogPath.empty())
         return;

@@ -7,6 +7,7 @@
 #include "widgets/RadioGroup.h"
 #include "widgets/ResultList.h"
 #include "widgets/ShellTreeView.h"
+#include "widgets/SpinEdit.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -17,11 +18,15 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -91,16 +96,27 @@ QSpinBox* LimitRow(QFrame* row, QCheckBox*& checkBox, const char* checkName, con
     auto* layout = Tight(new QHBoxLayout(row), 2, 6);
     checkBox = Named(new QCheckBox(QString::fromLatin1(caption), row), checkName);
     checkBox->setMinimumWidth(130);
-    auto* spin = Named(new QSpinBox(row), spinName);
+    auto* spin = Named(new SpinEdit(row), spinName);
     spin->setRange(1, maximum);
     spin->setSingleStep(step);
     spin->setValue(value);
-    spin->setMinimumWidth(100);
+    spin->setMinimumWidth(80);
     unit = Named(new QLabel(QString::fromLatin1(unitText), row), unitName);
     layout->addWidget(checkBox);
     layout->addWidget(spin, 1);
     layout->addWidget(unit);
     return spin;
+}
+
+// Gives the widgets the width of the widest of them, measured in the font they
+// are shown in.
+void EqualWidths(std::initializer_list<QWidget*> widgets)
+{
+    int width = 0;
+    for (QWidget* widget : widgets)
+        width = std::max(width, widget->sizeHint().width());
+    for (QWidget* widget : widgets)
+        widget->setFixedWidth(width);
 }
 
 }  // namespace
@@ -127,7 +143,8 @@ void TMainForm::CreateLayout()
     MemoReadme->setReadOnly(true);
     MemoReadme->setFont(DesignFont("Liberation Mono", 12));
     MemoReadme->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MemoReadme->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoReadme->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MemoReadme->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     infoLayout->addWidget(PanelTitle);
     infoLayout->addWidget(MemoReadme, 1);
     PageControl1->addTab(TabSheetInfo, QStringLiteral("&Info"));
@@ -227,6 +244,9 @@ void TMainForm::CreateLayout()
     MemoFilter = Named(new QPlainTextEdit(PanelConfigRight), "MemoFilter");
     MemoFilter->setFixedSize(255, 101);
     MemoFilter->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Nothing reads the summary: Tab passes it by instead of typing a tab into it.
+    MemoFilter->setTabChangesFocus(true);
+    MemoFilter->setFocusPolicy(Qt::ClickFocus);
     topRow->addWidget(RadioGroupOptions, 1);
     topRow->addWidget(MemoFilter, 0, Qt::AlignTop);
     BitBtnPurgeSelected =
@@ -245,6 +265,10 @@ void TMainForm::CreateLayout()
     Splitter4->setSizes({288, WindowWidth - 288 - 11});
     actionLayout->addWidget(Splitter4);
     PageControl1->addTab(TabSheetAction, QStringLiteral("&Purge Selected Files"));
+    // The check boxes and the unit labels as wide in every row, so that the
+    // three spin edits line up and are equally wide.
+    EqualWidths({CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge});
+    EqualWidths({LabelSizeUpperUnit, LabelSizeLowerUnit, LabelAgeUnit});
     // As designed, the Purge tab is the active one; start-up shows Info first.
     PageControl1->setCurrentWidget(TabSheetAction);
 
@@ -254,4 +278,21 @@ void TMainForm::CreateLayout()
     StatusBar1->setCursor(Qt::PointingHandCursor);
     StatusBar1->showMessage(QString::fromLatin1(MakerAddress));
     setStatusBar(StatusBar1);
+    SetTabOrder();
+}
+
+void TMainForm::SetTabOrder()
+{
+    // Tab follows the Purge tab as the eye reads it: down the settings panel,
+    // then the options, the purge button and the result list.
+    std::vector<QWidget*> chain;
+    for (int i = 0; i < RadioGroupLogic->count(); ++i)
+        chain.push_back(RadioGroupLogic->button(i));
+    chain.insert(chain.end(), {CheckBoxSizeUpperLimit, FileSizeUpperLimit, CheckBoxSizeLowerLimit, FileSizeLowerLimit,
+                               CheckBoxAge, FileOlderThan, CheckBoxFilePatterns, MemoExtList});
+    for (int i = 0; i < RadioGroupOptions->count(); ++i)
+        chain.push_back(RadioGroupOptions->button(i));
+    chain.insert(chain.end(), {BitBtnPurgeSelected, ListBoxResults});
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }

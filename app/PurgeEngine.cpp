@@ -57,6 +57,8 @@ nuint16 ConfirmPurge(const std::string& fileText)
     request.text = "Purging:   " + fileText;
     request.buttons = {"&Yes", "&No", "&Abort", "N&o to All", "Yes to &All"};
     request.safeButton = 2;  // Abort: a box nobody can see never purges
+    request.escapeButton = 1;  // Escape and the close button keep the file
+    request.steadyPlace = true;
     int button = ShowMessageBox(request);
     if (button < 0 || button >= static_cast<int>(std::size(answers)))
         return RunState::No;  // closed without an answer: keep the file

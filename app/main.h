@@ -13,6 +13,7 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
 class QSpinBox;
 class QSplitter;
 class QStatusBar;
@@ -48,6 +49,10 @@ public:
     void DoTheJob(const std::string& title, nuint8 walkMode);
     void BitBtnPurgeSelectedClick(QObject* sender);
     void StatusBar1Click(QObject* sender);
+    // Stops a running job as Abort in a purge confirmation does: the file in
+    // hand is neither asked for nor purged, nothing further is listed, and the
+    // job ends as usual. Escape and closing the window use it.
+    void StopJob();
 
     // The selection settings panel.
     void CheckForSettingsChange(QObject* sender);
@@ -118,6 +123,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -125,8 +131,12 @@ private:
     void ConnectHandlers();
     void AutomaticRun();
     void PlaceCentred();
+    void FollowFrame();  // centres again once the window manager's frame is known
     void SelectTab(QWidget* tab);  // a tab change by the program, not the user
     void AddSummaryItem(std::string& summary, const std::string& item);
+    void SetTabOrder();            // MainFormLayout.cpp
+    bool PurgeOfEveryFileAllowed();  // asks when "And" has no condition ticked
+    bool CloseDuringJobAllowed();    // asks when a purge job is running
 
     bool shown_ = false;
     bool terminated_ = false;
@@ -134,4 +144,8 @@ private:
     bool clientStarted_ = false;
     bool programTabChange_ = false;
     bool restoringSettings_ = false;  // FormShow is restoring the stored settings
+    bool closeAfterJob_ = false;      // the window was closed while a job ran
+    QShortcut* stopShortcut_ = nullptr;  // Escape while a job runs
+    QMargins placedFrame_;               // the frame PlaceCentred allowed for
+    bool awaitingFrame_ = false;         // shown, the window manager's frame not yet known
 };

@@ -26,10 +26,13 @@ void SaveBounds(IniFile* file, const std::string& section, QWidget* control)
             return;
         const std::string name = ComponentName(control);
         const std::string s = BoundsSection(section, name);
-        WriteIntegerIfChanged(file, s, name + ".Top", control->y());
-        WriteIntegerIfChanged(file, s, name + ".Left", control->x());
-        WriteIntegerIfChanged(file, s, name + ".Width", control->width());
-        WriteIntegerIfChanged(file, s, name + ".Height", control->height());
+        // A window's four values all describe its outer rectangle, frame
+        // included, as its position does.
+        const QRect bounds = control->isWindow() ? control->frameGeometry() : control->geometry();
+        WriteIntegerIfChanged(file, s, name + ".Top", bounds.y());
+        WriteIntegerIfChanged(file, s, name + ".Left", bounds.x());
+        WriteIntegerIfChanged(file, s, name + ".Width", bounds.width());
+        WriteIntegerIfChanged(file, s, name + ".Height", bounds.height());
     } catch (...) {
         // Bounds are a convenience; losing them must never stop a save.
     }
@@ -45,10 +48,12 @@ void RestoreBounds(const IniFile* file, const std::string& section, QWidget* con
         const std::string name = ComponentName(control);
         const std::string s = BoundsSection(section, name);
         // 0 counts as not stored; each value is applied as soon as it is read.
+        // A window's stored size is its outer size: the frame is taken off.
+        const QSize frame = control->isWindow() ? control->frameGeometry().size() - control->size() : QSize();
         if (const int width = ReadIniInteger(file, s, name + ".Width", 0))
-            control->resize(width, control->height());
+            control->resize(width - frame.width(), control->height());
         if (const int height = ReadIniInteger(file, s, name + ".Height", 0))
-            control->resize(control->width(), height);
+            control->resize(control->width(), height - frame.height());
         if (const int left = ReadIniInteger(file, s, name + ".Left", 0))
             control->move(left, control->y());
         if (const int top = ReadIniInteger(file, s, name + ".Top", 0))

@@ -14,6 +14,8 @@ struct MessageBoxRequest {
     std::string text;
     std::vector<std::string> buttons;  // captions in order, with their "&" mnemonics
     int safeButton = 0;                // answered when nobody can be asked (no screen)
+    int escapeButton = -1;             // answered by Escape and the close button; -1: they do nothing
+    bool steadyPlace = false;          // shown at the same place and size whatever the text
 };
 
 // Returns the index of the button pressed, or -1 when the box was closed without one.

@@ -3,6 +3,7 @@
 // are not reported as check changes.
 #include "widgets/CheckListBox.h"
 
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -30,6 +31,28 @@ CheckListBox::CheckListBox(QWidget* parent)
     connect(list_, &QListWidget::itemChanged, this, &CheckListBox::itemChanged);
     connect(list_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { emit itemDoubleClicked(list_->row(item)); });
+    list_->installEventFilter(this);
+}
+
+bool CheckListBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != list_ || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int index = itemIndex();
+    if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+        if (index >= 0)
+            emit deletePressed(index);
+        return true;
+    }
+    if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+        // Toggled here, exactly once per press, whatever item the list's own
+        // handling thinks is current.
+        if (index >= 0)
+            setChecked(index, !isChecked(index));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int CheckListBox::count() const

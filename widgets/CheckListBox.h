@@ -36,8 +36,13 @@ public:
 
 signals:
     void itemDoubleClicked(int index);
+    // The Delete key on the selected item. (Space toggles the selected item's mark.)
+    void deletePressed(int index);
     // Fires whenever an item's mark changes, by the user or by the program.
     void checkedChanged(int index, bool checked);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void itemChanged(QListWidgetItem* item);

@@ -14,6 +14,8 @@ RadioGroup::RadioGroup(QWidget* parent)
     , group_(new QButtonGroup(this))
 {
     group_->setExclusive(true);
+    // Buttons stack from the top; a tall group leaves its room below them.
+    grid_->setAlignment(Qt::AlignTop);
     connect(group_, &QButtonGroup::idToggled, this, &RadioGroup::buttonToggled);
 }
 

@@ -223,6 +223,7 @@ ResultList::ResultList(QWidget* parent) : QAbstractScrollArea(parent)
 void ResultList::clear()
 {
     lines_.clear();
+    widestDrawn_ = 0;
     current_ = -1;
     anchor_ = -1;
     firstChange_ = 0;
@@ -328,10 +329,11 @@ void ResultList::updateScrollBars()
     QScrollBar* vertical = verticalScrollBar();
     vertical->setRange(0, std::max(0, count() - visibleRows()));
     vertical->setPageStep(visibleRows());
+    // Measured on the lines drawn so far: a list of a million lines is never
+    // measured whole, and a line wider than the view shows the bar when it
+    // comes into sight.
     QScrollBar* horizontal = horizontalScrollBar();
-    int width = static_cast<int>(std::min<std::size_t>(lines_.longestLine(), 100000)) *
-                fontMetrics().horizontalAdvance(QLatin1Char('M'));
-    horizontal->setRange(0, std::max(0, width + 4 - viewport()->width()));
+    horizontal->setRange(0, std::max(0, widestDrawn_ + 4 - viewport()->width()));
     horizontal->setPageStep(viewport()->width());
     horizontal->setSingleStep(fontMetrics().horizontalAdvance(QLatin1Char('M')));
 }
@@ -344,6 +346,8 @@ void ResultList::paintEvent(QPaintEvent*)
     const QPalette& pal = palette();
     const int top = topIndex();
     const int last = std::min(count() - 1, top + visibleRows());
+    const QFontMetrics metrics = fontMetrics();
+    int widest = widestDrawn_;
     for (int index = top; index <= last; ++index) {
         QRect rect(0, (index - top) * height, viewport()->width(), height);
         const std::string_view text = lines_.view(index);
@@ -351,12 +355,18 @@ void ResultList::paintEvent(QPaintEvent*)
         if (selected)
             painter.fillRect(rect, pal.brush(QPalette::Highlight));
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawText(rect.adjusted(left, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+        const QString shown = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+        widest = std::max(widest, metrics.horizontalAdvance(shown));
+        painter.drawText(rect.adjusted(left, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
         if (index == current_ && hasFocus()) {
             painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
             painter.drawRect(rect.adjusted(0, 0, -1, -1));
         }
+    }
+    if (widest > widestDrawn_) {
+        widestDrawn_ = widest;
+        // Not while painting: a bar that appears changes the viewport.
+        QMetaObject::invokeMethod(this, [this] { updateScrollBars(); }, Qt::QueuedConnection);
     }
 }
 
@@ -377,6 +387,7 @@ void ResultList::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        widestDrawn_ = 0;
         firstChange_ = 0;
         refresh();
     }

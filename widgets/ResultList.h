@@ -276,4 +276,5 @@ private:
     int firstChange_ = INT_MAX;  // the first line changed since the last refresh
     QElapsedTimer sinceRefresh_;
     static constexpr std::int64_t RefreshInterval = 40;  // ms
+    int widestDrawn_ = 0;  // pixels: the widest line drawn since the list was cleared
 };

@@ -1,6 +1,8 @@
 // The folder tree: a QTreeWidget over a folder source, filled lazily.
 #include "widgets/ShellTreeView.h"
 
+#include <QKeyEvent>
+
 #include "util/D_Util.h"
 #include "widgets/FolderSource.h"
 
@@ -49,11 +51,24 @@ ShellTreeView::ShellTreeView(QWidget* parent) : QWidget(parent), tree_(new QTree
     connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Populate(item); });
     connect(tree_, &QTreeWidget::itemClicked, this, [this] { emit clicked(); });
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { emit doubleClicked(); });
+    tree_->installEventFilter(this);
 
     setRoot("/");
 }
 
 ShellTreeView::~ShellTreeView() = default;
+
+bool ShellTreeView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tree_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && tree_->currentItem()) {
+            emit enterPressed();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void ShellTreeView::setRoot(const std::string& root)
 {

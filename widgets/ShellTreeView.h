@@ -45,6 +45,11 @@ signals:
     // A mouse click, and a double-click, on a folder of the tree.
     void clicked();
     void doubleClicked();
+    // Enter or Return on the current folder, which the keyboard keeps selected.
+    void enterPressed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Populate(QTreeWidgetItem* item);

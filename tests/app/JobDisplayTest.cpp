@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QStatusBar>
+#include <QThread>
 #include <QTest>
 
 #include <memory>
@@ -57,6 +58,26 @@ TEST(JobDisplayTest, StatusTextIsCurrentAndPaintedAtMostOncePerInterval)
     EXPECT_TRUE(bar.updatesEnabled());
     EXPECT_EQ("VOL1:DIR199", bar.currentMessage());
     EXPECT_GE(counter.paints, 2);  // the held-back repaint came
+}
+
+// As in a job: a new directory every millisecond, events processed between
+// them. The bar is painted every interval, not only once the texts stop.
+TEST(JobDisplayTest, StatusTextIsPaintedWhileTextsKeepComing)
+{
+    QStatusBar bar;
+    bar.resize(400, 30);
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    WaitPastTheInterval();
+    PaintCounter counter(&bar);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (int i = 0; elapsed.elapsed() < 8 * DisplayInterval.count(); ++i) {
+        ShowStatusText(&bar, QString("VOL1:DIR%1").arg(i));
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    EXPECT_GE(counter.paints, 4);
 }
 
 TEST(JobDisplayTest, CaptionReachesTheLabelOncePerIntervalAndAtOnceWhenAsked)

@@ -206,8 +206,10 @@ TEST_F(JobTest, WhileAJobRunsStartPathsConnectionAndButtonStayLocked)
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "VOL1:DATA\\SUB\\DEEP"), 1);
 }
 
-// The window closed while the second start path is walked: nothing more is
-// listed or purged, the third path is not started, the settings are saved.
+// The window closed while the second start path is walked: the question is
+// answered Yes, nothing more is listed or purged, the third path is not
+// started, and the window stays until the job has ended; then it closes and
+// the settings are saved.
 TEST_F(JobTest, ClosingTheWindowDuringAJobStopsItAndSavesSettings)
 {
     OpenForm();
@@ -216,8 +218,13 @@ TEST_F(JobTest, ClosingTheWindowDuringAJobStopsItAndSavesSettings)
     AddStartPath("\\\\SRV1\\VOL1\\LATER", true);  // no files itself; INNER holds late.tmp
     AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
     bool closed = false;
+    bool visibleAfterClose = false;
     previousPump = SetMessagePump([&] {
-        if (!closed && form->StatusBar1->currentMessage() == "VOL1:LATER") {
+        if (closed) {
+            visibleAfterClose = visibleAfterClose || form->isVisible();
+            return;
+        }
+        if (form->StatusBar1->currentMessage() == "VOL1:LATER") {
             closed = true;
             form->close();
         }
@@ -225,6 +232,8 @@ TEST_F(JobTest, ClosingTheWindowDuringAJobStopsItAndSavesSettings)
     form->BitBtnPurgeSelectedClick(nullptr);
 
     ASSERT_TRUE(closed);
+    EXPECT_EQ(boxes.Texts(), Lines{"A purge job is running. Stop it and close?"});
+    EXPECT_TRUE(visibleAfterClose);
     EXPECT_EQ(Job.RunState, RunState::Abort);
     EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), Lines{"b.doc"});
     EXPECT_EQ(DeletedNames("SRV1", "VOL1:LATER\\INNER"), Lines{"late.tmp"});
@@ -233,8 +242,101 @@ TEST_F(JobTest, ClosingTheWindowDuringAJobStopsItAndSavesSettings)
     EXPECT_EQ(lines.back(), "");
     EXPECT_EQ(lines[lines.size() - 3], "Deleted Files  under \\\\SRV1\\VOL1\\LATER (sub)");
 
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
     IniFile ini(PathOf("morvane.ini"));
     EXPECT_TRUE(ini.SectionExists("CheckListBoxQ"));
+}
+
+TEST_F(JobTest, ClosingDuringAPurgeAnsweredNoKeepsTheJobAndTheWindow)
+{
+    OpenForm();
+    ChooseMode(2);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    boxes.QueueAnswer(1);
+    bool closed = false;
+    previousPump = SetMessagePump([&] {
+        if (!closed && form->StatusBar1->currentMessage() == "VOL1:HOME") {
+            closed = true;
+            form->close();
+        }
+    });
+    form->BitBtnPurgeSelectedClick(nullptr);
+    QCoreApplication::processEvents();
+
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA\\SUB"), Lines{}) << "the job went on to the end";
+    EXPECT_FALSE(QFile::exists(QStr(PathOf("morvane.ini"))));
+}
+
+// Escape while the window has the focus: the job stops as an Abort does and
+// ends normally, its log written; the result list's tooltip tells how.
+TEST_F(JobTest, EscapeStopsTheJobAsAbortAndTheLogIsWritten)
+{
+    OpenForm({"log=" + PathOf("result.log")});
+    ChooseMode(2);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    form->PageControl1->setCurrentWidget(form->TabSheetAction);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QString tooltip;
+    bool pressed = false;
+    previousPump = SetMessagePump([&] {
+        if (pressed || form->StatusBar1->currentMessage() != "VOL1:HOME")
+            return;
+        pressed = true;
+        tooltip = form->ListBoxResults->toolTip();
+        QTest::keyClick(form->ListBoxResults, Qt::Key_Escape);
+    });
+    QTest::mouseClick(form->BitBtnPurgeSelected, Qt::LeftButton);
+
+    ASSERT_TRUE(pressed);
+    EXPECT_TRUE(tooltip.contains("Escape"));
+    EXPECT_TRUE(form->ListBoxResults->toolTip().isEmpty());
+    EXPECT_EQ(Job.RunState, RunState::Abort);
+    // The pump runs after a.tmp is listed: it is kept, and so is all below DATA.
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), (Lines{"a.tmp", "b.doc"}));
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA\\SUB").size(), 1u);
+    const Lines lines = Results();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Deleted Files  under \\\\SRV1\\VOL1\\DATA (sub)"), 0);
+    EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
+    EXPECT_FALSE(ReadBytes(PathOf("result.log")).empty());
+}
+
+// "And" with nothing ticked matches every file: an interactive purge asks
+// first, No being the default answer.
+TEST_F(JobTest, PurgeUnderAndWithNoConditionAsksFirst)
+{
+    OpenForm();
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    form->PageControl1->setCurrentWidget(form->TabSheetAction);
+    ChooseMode(1);
+    QTest::mouseClick(form->CheckBoxFilePatterns, Qt::LeftButton);
+    ASSERT_FALSE(form->CheckBoxFilePatterns->isChecked());
+    form->RadioGroupLogic->setItemIndex(1);
+    ChooseMode(2);
+
+    QTest::mouseClick(form->BitBtnPurgeSelected, Qt::LeftButton);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text,
+              "No condition is ticked: every deleted file below the start paths will be purged. Continue?");
+    EXPECT_EQ(boxes.Requests()[0].buttons, (Lines{"&Yes", "&No"}));
+    EXPECT_EQ(Results(), Lines{});
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME").size(), 2u);
+
+    boxes.QueueAnswer(0);
+    QTest::mouseClick(form->BitBtnPurgeSelected, Qt::LeftButton);
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), Lines{});
+
+    // Under "Or" nothing ticked matches nothing: no question.
+    boxes.Clear();
+    form->RadioGroupLogic->setItemIndex(0);
+    QTest::mouseClick(form->BitBtnPurgeSelected, Qt::LeftButton);
+    EXPECT_TRUE(boxes.Requests().empty());
 }
 
 TEST_F(JobTest, NoLogWithoutLogSwitch)

@@ -210,3 +210,26 @@ TEST_F(MainFormSettingsPanelTest, SwitchingOrAndAndChangesOnlyTheConnectives)
     EXPECT_FALSE(f->ConditionOR());
     EXPECT_EQ(f->MemoFilter->toPlainText(), QString(orText).replace(" OR  ", " AND "));
 }
+
+// Typed key by key, with the spin edit's validator at work: each intermediate
+// text is snapped, and a number beyond the maximum becomes the maximum rather
+// than losing its last digit.
+TEST_F(MainFormSettingsPanelTest, KeyByKeyTypedLimitsBeyondTheMaximumBecomeTheMaximum)
+{
+    f->PageControl1->setCurrentWidget(f->TabSheetAction);
+    auto typeKeys = [](QSpinBox* spin, const char* keys) {
+        spin->setFocus();
+        QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(spin, keys);
+        return spin->value();
+    };
+    for (const char* keys : {"5000", "2000", "3650"})
+        EXPECT_EQ(typeKeys(f->FileOlderThan, keys), 1000) << keys;
+    EXPECT_EQ(f->FileOlderThan->text(), "1000");
+    EXPECT_EQ(typeKeys(f->FileOlderThan, "175"), 150);  // 1, 17 gives 15, 155 gives 150
+    EXPECT_EQ(typeKeys(f->FileSizeLowerLimit, "1234"), 1000);
+    EXPECT_EQ(typeKeys(f->FileSizeLowerLimit, "9999999999"), 1000000000);
+    f->CheckBoxAge->setChecked(true);
+    EXPECT_EQ(typeKeys(f->FileOlderThan, "5000"), 1000);
+    EXPECT_TRUE(f->MemoFilter->toPlainText().endsWith("deleted more than 1000 days ago"));
+}

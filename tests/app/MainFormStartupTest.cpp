@@ -5,6 +5,8 @@
 
 #include "widgets/CheckListBox.h"
 #include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
+#include "widgets/ShellTreeView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -159,9 +162,11 @@ TEST_F(MainFormStartupTest, ClosingWritesDisplayConfigAndStartPaths)
 
     ASSERT_TRUE(IniExists());
     IniFile ini = Ini();
-    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Width", 0), f.width());
-    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Height", 0), f.height());
-    EXPECT_TRUE(ini.ValueExists("Display", "MainForm.Top"));
+    // All four describe the outer rectangle, frame included.
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Width", 0), 780);
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Height", 0), 489);
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Left", -1), f.frameGeometry().x());
+    EXPECT_EQ(ini.ReadInteger("Display", "MainForm.Top", -1), f.frameGeometry().y());
     EXPECT_EQ(ini.ReadString("Config", "FileOlderThan", ""), "14");
     EXPECT_EQ(ini.ReadString("Config", "FileSizeLowerLimit", ""), "1000");
     EXPECT_EQ(ini.ReadString("Config", "CheckBoxFilePatterns", ""), "1");
@@ -318,14 +323,20 @@ TEST_F(MainFormStartupTest, ARunningJobKeepsThePurgeButtonOffOnTabChange)
     f.JobRunning = false;
 }
 
-TEST_F(MainFormStartupTest, ClosingDuringAJobAbortsItAndStillSaves)
+// A listing job is stopped without a question; the window waits for its end.
+TEST_F(MainFormStartupTest, ClosingDuringAJobAbortsItAndTheWindowWaits)
 {
     TMainForm& f = Start();
     f.JobRunning = true;
     Job.RunState = RunState::Running;
     f.close();
-    f.JobRunning = false;
     EXPECT_EQ(Job.RunState, RunState::Abort);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(IniExists());
+    EXPECT_TRUE(boxes.Texts().empty());
+    f.JobRunning = false;
+    f.close();
+    EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(IniExists());
 }
 
@@ -341,4 +352,50 @@ TEST_F(MainFormStartupTest, ClientThatDoesNotStartLeavesAnEmptyConnectionList)
     // The rest of the window works as usual.
     EXPECT_EQ(f.MemoExtList->toPlainText(), "*.tmp\n*.bak");
     EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n");
+}
+
+namespace {
+
+// The bottom edge of w in the coordinates of ancestor.
+int BottomIn(const QWidget* w, const QWidget* ancestor)
+{
+    return w->mapTo(ancestor, QPoint(0, w->height() - 1)).y();
+}
+
+}  // namespace
+
+// A window manager's frame (openbox: a 20-pixel title, a 5-pixel handle)
+// leaves the client area of the 780 x 489 window 464 pixels high: every tab's
+// panels must still end inside their page, above the status bar. Maximised,
+// the connection list keeps its width and the tree and the start-path list
+// take the rest.
+TEST_F(MainFormStartupTest, PanelsFitAWindowManagersFrameAndShareAMaximisedWindow)
+{
+    TMainForm& f = Start();
+    f.resize(778, 464);
+    for (QWidget* tab : {f.TabSheetInfo, f.TabSheetSelect, f.TabSheetAction}) {
+        f.PageControl1->setCurrentWidget(tab);
+        QCoreApplication::processEvents();
+        const QWidget* page = tab;
+        const std::vector<const QWidget*> panels{f.MemoReadme, f.ServerList, f.CheckListBoxQ, f.ListBoxResults,
+                                                 f.PanelConfigLeft};
+        for (const QWidget* panel : panels) {
+            if (!tab->isAncestorOf(panel))
+                continue;
+            EXPECT_LE(BottomIn(panel, page), page->height() - 1) << panel->objectName().toStdString();
+        }
+        EXPECT_LE(BottomIn(page, &f), f.StatusBar1->y() - 1) << tab->objectName().toStdString();
+    }
+    // The connection list's buttons stack from the top; the spin edits line up.
+    EXPECT_LT(f.ServerList->button(1)->y() - f.ServerList->button(0)->y(), 2 * f.ServerList->button(0)->height());
+    EXPECT_EQ(f.FileSizeUpperLimit->width(), f.FileOlderThan->width());
+    EXPECT_EQ(f.FileSizeLowerLimit->width(), f.FileOlderThan->width());
+
+    f.showMaximized();
+    QTest::qWait(50);
+    f.PageControl1->setCurrentWidget(f.TabSheetSelect);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.ServerList->width(), 161);
+    EXPECT_GT(f.ShellTreeView1->width(), 600);
+    EXPECT_EQ(f.ShellTreeView1->width(), f.CheckListBoxQ->width());
 }

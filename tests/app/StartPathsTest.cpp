@@ -2,6 +2,10 @@
 // clicking folders, and roots the tree cannot show.
 #include "tests/app/fixtures/JobFormFixture.h"
 
+#include <QListWidget>
+#include <QTest>
+#include <QTreeWidget>
+
 namespace {
 
 class StartPathsTest : public JobFormTest {
@@ -165,6 +169,41 @@ TEST_F(StartPathsTest, WithoutClientLocalFoldersCanStillBeCollected)
     DoubleClickFolder(dir.path().toStdString());
     EXPECT_EQ(form->CheckListBoxQ->count(), 1);
     EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
+}
+
+}  // namespace
+
+namespace {
+
+// The keyboard does what the mouse does: Enter in the tree adds the current
+// folder, Space in the list switches the selected entry's recursion mark and
+// Delete removes it.
+TEST_F(StartPathsTest, EnterAddsTheFolderSpaceTogglesTheMarkDeleteRemoves)
+{
+    OpenForm();
+    form->PageControl1->setCurrentWidget(form->TabSheetSelect);
+    QTreeWidget* tree = form->ShellTreeView1->treeWidget();
+    ASSERT_TRUE(form->ShellTreeView1->selectPath("\\\\SRV1\\VOL1\\DATA"));
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Return);
+    ASSERT_EQ(form->CheckListBoxQ->items(), QStringList{"\\\\SRV1\\VOL1\\DATA"});
+    EXPECT_TRUE(form->CheckListBoxQ->isChecked(0));
+    EXPECT_EQ(form->StatusBar1->currentMessage(), "\\\\SRV1\\VOL1\\DATA");
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Enter);
+    EXPECT_EQ(form->CheckListBoxQ->count(), 2);
+    EXPECT_EQ(Label(), "#Start Paths Selected: 2");
+
+    QListWidget* list = form->CheckListBoxQ->listWidget();
+    list->setFocus();
+    form->CheckListBoxQ->setItemIndex(0);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_FALSE(form->CheckListBoxQ->isChecked(0));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_TRUE(form->CheckListBoxQ->isChecked(0));
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(form->CheckListBoxQ->count(), 1);
+    EXPECT_EQ(Label(), "#Start Paths Selected: 1");
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <functional>
+#include <vector>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -84,4 +87,65 @@ TEST(QtMessageBox, OffscreenWritesTheBoxAndAnswersTheSafeButton)
     EXPECT_EQ(answer, 4);
     EXPECT_NE(written.find("Confirm"), std::string::npos);
     EXPECT_NE(written.find("Purge REPORT.BAK?"), std::string::npos);
+}
+
+namespace {
+
+// The purge confirmation's buttons: "&Abort" and "Yes to &All" share a letter.
+MessageBoxRequest PurgeQuestion(const std::string& fileText)
+{
+    MessageBoxRequest request{MsgDlgType::Confirmation, "Confirm", "Purging:   " + fileText,
+                              {"&Yes", "&No", "&Abort", "N&o to All", "Yes to &All"}, 2};
+    request.escapeButton = 1;
+    request.steadyPlace = true;
+    return request;
+}
+
+// Real key events on the next box that appears, once it has the focus.
+void PressOnTheBox(std::function<void(QMessageBox*)> keys)
+{
+    WhenTheBoxShows([keys](QMessageBox* box) {
+        box->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(box));
+        keys(box);
+    });
+}
+
+} // namespace
+
+TEST(QtMessageBox, SharedMnemonicBelongsToTheFirstCaptionAndEscapeOrCloseAnswerTheEscapeButton)
+{
+    PressOnTheBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_A, Qt::AltModifier); });
+    EXPECT_EQ(RunQtMessageBox(PurgeQuestion("A.TMP")), 2) << "Alt+A is Abort";
+    // A second press never reaches Yes to All: the first one already answered.
+    PressOnTheBox([](QMessageBox* box) {
+        QTest::keyClick(box, Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(box, Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(RunQtMessageBox(PurgeQuestion("A.TMP")), 2);
+    PressOnTheBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_O, Qt::AltModifier); });
+    EXPECT_EQ(RunQtMessageBox(PurgeQuestion("A.TMP")), 3) << "Alt+O is No to All";
+
+    PressOnTheBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(RunQtMessageBox(PurgeQuestion("A.TMP")), 1);
+    WhenTheBoxShows([](QMessageBox* box) { box->close(); });
+    EXPECT_EQ(RunQtMessageBox(PurgeQuestion("A.TMP")), 1);
+}
+
+TEST(QtMessageBox, SteadyBoxKeepsItsButtonsInPlaceWhateverTheText)
+{
+    auto buttonPlaces = [](const std::string& fileText) {
+        std::unique_ptr<QMessageBox> box(CreateQtMessageBox(PurgeQuestion(fileText)));
+        box->show();
+        QCoreApplication::processEvents();
+        std::vector<QRect> places;
+        for (QAbstractButton* button : box->buttons())
+            places.push_back(QRect(button->mapToGlobal(QPoint(0, 0)), button->size()));
+        return places;
+    };
+    const auto shortText = buttonPlaces("A.TMP  (   1) [ Deleted: 2001-01-01 00:00:00 by X ]");
+    const auto longText = buttonPlaces("MINUTES OF THE BOARD MEETING HELD ON THE FIRST OF MARCH WITH ALL ANNEXES AND "
+                                       "THE DRAFTS.DOC  (1.00 GB) [ Deleted: 2001-01-01 00:00:00 by ADMINISTRATOR ]");
+    EXPECT_EQ(shortText, longText);
 }

@@ -100,6 +100,23 @@ TEST_F(ResultListTest, ScrollRangeFollowsAppendsWhenEventsAreProcessed)
     EXPECT_EQ(-1, list.lineAt(QPoint(5, 5)));
 }
 
+// The bar is there only for a line wider than the view, measured as drawn: a
+// line of many narrow characters is narrower than the same count of "M"s.
+TEST_F(ResultListTest, HorizontalBarOnlyForALineWiderThanTheView)
+{
+    ShowAndSettle();
+    list.resize(600, 400);
+    list.addLine(std::string(60, 'i'));
+    list.addLine("     - a.tmp  (   1 kB) [ Deleted: 2004-05-06 07:08:09 by JDOE ]");
+    QTest::qWait(100);
+    EXPECT_EQ(0, list.horizontalScrollBar()->maximum());
+    list.addLine(std::string(200, 'W'));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.horizontalScrollBar()->maximum() > 0; }, 1000));
+    list.clear();
+    QTest::qWait(100);
+    EXPECT_EQ(0, list.horizontalScrollBar()->maximum());
+}
+
 TEST_F(ResultListTest, KeyboardMovesAndExtendsSelection)
 {
     Fill(10);

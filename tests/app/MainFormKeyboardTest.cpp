@@ -1,0 +1,66 @@
+// The Purge tab by keyboard alone: Tab follows the screen and passes the
+// summary by, and no Alt shortcut starts a job.
+#include "tests/app/fixtures/JobFormFixture.h"
+
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+class MainFormKeyboardTest : public JobFormTest {
+protected:
+    void OpenOnThePurgeTab()
+    {
+        OpenForm();
+        AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+        form->PageControl1->setCurrentWidget(form->TabSheetAction);
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+};
+
+TEST_F(MainFormKeyboardTest, TabRunsDownTheSettingsThenOptionsButtonAndResults)
+{
+    OpenOnThePurgeTab();
+    TMainForm& f = *form;
+    f.RadioGroupLogic->button(0)->setFocus(Qt::TabFocusReason);
+    // Tab enters a radio group at its chosen button only.
+    const std::vector<QWidget*> expected{f.CheckBoxSizeUpperLimit, f.FileSizeUpperLimit, f.CheckBoxSizeLowerLimit,
+                                         f.FileSizeLowerLimit, f.CheckBoxAge, f.FileOlderThan,
+                                         f.CheckBoxFilePatterns, f.MemoExtList, f.RadioGroupOptions->button(0),
+                                         f.BitBtnPurgeSelected, f.ListBoxResults};
+    ChooseMode(0);
+    f.CheckBoxFilePatterns->setEnabled(true);  // greyed out in the list mode; here it takes part
+    f.MemoExtList->setEnabled(true);
+    for (QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        // A spin edit's focus sits in its line edit.
+        EXPECT_TRUE(focus == next || focus->parentWidget() == next)
+            << "expected " << next->objectName().toStdString() << ", got " << focus->metaObject()->className() << " "
+            << focus->objectName().toStdString();
+    }
+    // Nothing on the way typed a tab character into a text box.
+    EXPECT_FALSE(f.MemoExtList->toPlainText().contains('\t'));
+    EXPECT_FALSE(f.MemoFilter->toPlainText().contains('\t'));
+    EXPECT_FALSE(f.MemoFilter->hasFocus());
+}
+
+TEST_F(MainFormKeyboardTest, AltShortcutsPressedRepeatedlyNeverStartAJob)
+{
+    OpenOnThePurgeTab();
+    ChooseMode(2);
+    for (Qt::Key key : {Qt::Key_L, Qt::Key_P, Qt::Key_O, Qt::Key_C}) {
+        for (int press = 0; press < 4; ++press) {
+            QTest::keyClick(form.get(), key, Qt::AltModifier);
+            form->PageControl1->setCurrentWidget(form->TabSheetAction);
+        }
+    }
+    EXPECT_TRUE(Results().empty());
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME").size(), 2u);
+}
+
+}  // namespace
