@@ -2,6 +2,7 @@
 // write to, links followed, pipes without a reader refused instead of waited
 // for. (Read-only files: ResultLogTest.)
 #include "util/InPlaceFile.h"
+#include "tests/common/AsNobody.h"
 
 #include <QTemporaryDir>
 #include <cerrno>
@@ -44,25 +45,18 @@ int RewriteError(const fs::path& path, InPlaceFileStep expectedStep)
     return 0;
 }
 
-// Runs the rewrite in a child process as an ordinary user: as root the child
-// becomes nobody. Returns the child's errno, 0 on success.
-int RewriteAsOrdinaryUser(const fs::path& path, const std::string& bytes)
+// Runs the rewrite as an ordinary user (nobody, when the suite runs as root).
+// Returns the errno with which it failed, "0" on success.
+std::string RewriteAsOrdinaryUser(const fs::path& path, const std::string& bytes)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(200);
-        int error = 0;
+    return AsOrdinaryUser([&] {
         try {
             Rewrite(path, bytes);
         } catch (const InPlaceFileError& e) {
-            error = e.error();
+            return std::to_string(e.error());
         }
-        ::_exit(error);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return std::string("0");
+    });
 }
 
 class InPlaceFileTest : public ::testing::Test {
@@ -85,8 +79,8 @@ TEST_F(InPlaceFileTest, PreCreatedLogInAFolderTheUserCannotWriteTo)
     struct stat before {};
     ASSERT_EQ(::stat(log.c_str(), &before), 0);
 
-    EXPECT_EQ(RewriteAsOrdinaryUser(log, "line\r\n"), 0);
-    EXPECT_EQ(RewriteAsOrdinaryUser(folder / "new.log", "x"), EACCES) << "the folder itself stays closed";
+    EXPECT_EQ(RewriteAsOrdinaryUser(log, "line\r\n"), "0");
+    EXPECT_EQ(RewriteAsOrdinaryUser(folder / "new.log", "x"), std::to_string(EACCES)) << "the folder itself stays closed";
 
     struct stat after {};
     ASSERT_EQ(::stat(log.c_str(), &after), 0);

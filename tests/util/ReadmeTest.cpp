@@ -3,16 +3,14 @@
 #include "util/Readme.h"
 
 #include "util/ProgramArguments.h"
+#include "tests/common/AsNobody.h"
 
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -92,25 +90,11 @@ TEST_F(ReadmeTest, UnreadableFileKeepsTheNotFoundLine)
     ::chmod(path.c_str(), 0);
     ::chmod(dir_.path().toLocal8Bit().constData(), 0755);  // the folder itself stays reachable
     const QStringList expected{QString::fromStdString("Could not find " + path)};
-    if (::geteuid() != 0) {
+    // Root reads files whatever their mode, so as root the load runs as nobody.
+    EXPECT_EQ(AsOrdinaryUser([&] {
         LoadMemoFile(&memo_, path);
-        EXPECT_EQ(Lines(memo_), expected);
-        return;
-    }
-    // Root reads files whatever their mode, so the load runs as nobody in a child.
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        const passwd* nobody = ::getpwnam("nobody");
-        if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
-            ::_exit(2);
-        LoadMemoFile(&memo_, path);
-        ::_exit(Lines(memo_) == expected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the unreadable file was shown; 2: could not become nobody";
+        return std::string(Lines(memo_) == expected ? "" : "the unreadable file was shown");
+    }), "");
 }
 
 TEST_F(ReadmeTest, PipeOfThatNameCountsAsMissingAndDoesNotBlock)
