@@ -1,9 +1,9 @@
 // Program entry: the application, its seams (message boxes, message pump, the
-// emulated NetWare client) and the one main window.
+// NetWare client the user chose) and the one main window.
 #include "app/main.h"
 
 #include "netware/NWClientBackend.h"
-#include "netware/emulated/EmulatedClient.h"
+#include "app/ClientChoice.h"
 #include "util/MessageBox.h"
 #include "util/ProgramArguments.h"
 #include "util/QtMessageBox.h"
@@ -27,15 +27,12 @@ int main(int argc, char** argv)
 
     InstallQtMessageBoxHandler();
     InstallQtMessagePump();
-    // Without its network the client cannot start: the window then reports
-    // that as a client start-up failure and runs on without connections.
-    std::unique_ptr<EmulatedClient> network;
-    try {
-        network = OpenDefaultNetwork();
-    } catch (const std::exception& e) {
-        ShowMessage(std::string("Could not open the network ") + DefaultNetworkPath() + ": " + e.what());
-    }
-    SetClientBackend(network.get());
+    ClientChoice client = CreateClientBackend();
+    if (!client.error.empty())
+        ShowMessage(client.error);
+    if (client.unknownClient)
+        return 2;
+    SetClientBackend(client.backend.get());
 
     int result = 0;
     {

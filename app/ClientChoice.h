@@ -1,0 +1,19 @@
+// Which NetWare client back end the program talks to, from the "client="
+// switch: the emulated network (the default) or the trash cans of this machine.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "netware/NWClientBackend.h"
+
+struct ClientChoice {
+    std::unique_ptr<NWClientBackend> backend;  // null when none could be made
+    std::string error;                         // what to tell the user, when anything
+    bool unknownClient = false;                // the switch names no client: nothing runs
+};
+
+// "client=emulated" or "client=trash", any letter case, the key abbreviable to
+// "c" like the other switches. The emulated network opens from its default
+// place; the trash client sees the machine's own trash cans.
+ClientChoice CreateClientBackend();
