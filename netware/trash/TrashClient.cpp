@@ -123,7 +123,41 @@ public:
 
 TrashClient::TrashClient(TrashEnvironment environment) : environment_(std::move(environment)) {}
 
-TrashClient::~TrashClient() = default;
+TrashClient::~TrashClient() { CloseCans(); }
+
+void TrashClient::CloseCans()
+{
+    for (auto& [can, open] : openCans_) {
+        if (open.files >= 0)
+            close(open.files);
+        if (open.info >= 0)
+            close(open.info);
+    }
+    openCans_.clear();
+}
+
+const TrashClient::OpenCan& TrashClient::OpenedCan(size_t can)
+{
+    auto found = openCans_.find(can);
+    if (found != openCans_.end())
+        return found->second;
+    // Opened without following links, and used for every step after, so a
+    // can or folder swapped for a link since the trash was read is refused
+    // instead of followed.
+    OpenCan open;
+    int canFd = ::open(index_.cans[can].path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (canFd < 0) {
+        open.error = errno;
+    } else {
+        open.files = openat(canFd, "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        open.info = openat(canFd, "info", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat files;
+        if (open.files >= 0 && fstat(open.files, &files) == 0)
+            open.device = files.st_dev;
+        close(canFd);
+    }
+    return openCans_[can] = open;
+}
 
 std::unique_ptr<NWErrorTextLibrary> TrashClient::LoadErrorTextLibrary()
 {
@@ -134,8 +168,10 @@ void TrashClient::Refresh()
 {
     // Entries are addressed by their place in the index: a scan in progress
     // keeps the index it started with.
-    if (dirHandles_.empty())
+    if (dirHandles_.empty()) {
+        CloseCans();
         index_ = TrashIndex::Read(environment_);
+    }
 }
 
 // ---- the connection ---------------------------------------------------------
@@ -405,42 +441,26 @@ NWCCODE TrashClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
 
 NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
 {
-    const std::string& canPath = index_.cans[entry.can].path;
-    // Everything below is done relative to the can's own folders, opened
-    // without following links, so a can or folder swapped for a link since
-    // the trash was read is refused instead of followed.
-    int canFd = open(canPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (canFd < 0)
-        return TrashCodeOfErrno(errno);
+    const OpenCan& can = OpenedCan(entry.can);
+    if (can.error)
+        return TrashCodeOfErrno(can.error);
     int error = 0;
-    if (entry.hasFile) {
-        int filesFd = openat(canFd, "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        struct stat files;
-        if (filesFd < 0 || fstat(filesFd, &files) != 0)
-            error = errno;
-        else
-            error = RemoveTrashedEntry(filesFd, entry.trashName, files.st_dev);
-        if (filesFd >= 0)
-            close(filesFd);
-    }
+    if (entry.hasFile)
+        error = can.files < 0 ? ENOENT : RemoveTrashedEntry(can.files, entry.trashName, can.device);
     // The .trashinfo goes only after its item, so a failed purge stays listed.
     if (!error && entry.hasInfo) {
-        int infoFd = openat(canFd, "info", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (infoFd < 0)
+        if (can.info < 0)
+            error = ENOENT;
+        else if (unlinkat(can.info, (entry.trashName + ".trashinfo").c_str(), 0) != 0 && errno != ENOENT)
             error = errno;
-        else if (unlinkat(infoFd, (entry.trashName + ".trashinfo").c_str(), 0) != 0 && errno != ENOENT)
-            error = errno;
-        if (infoFd >= 0)
-            close(infoFd);
     }
-    close(canFd);
     if (error)
         return TrashCodeOfErrno(error);
     entry.purged = true;
     // Only folders have a cached size. A line left behind by a failed rewrite
     // names an item that no longer exists, which readers of the cache skip.
     if (entry.isDirectory)
-        RemoveDirectorySizesLine(canPath, entry.trashName);
+        RemoveDirectorySizesLine(index_.cans[entry.can].path, entry.trashName);
     return SUCCESSFUL;
 }
 

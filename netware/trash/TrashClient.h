@@ -88,7 +88,18 @@ private:
         std::string tree;
     };
 
+    // The files/ and info/ folders of a trash can, opened at its first purge
+    // and kept for the purges after it.
+    struct OpenCan {
+        int files = -1;
+        int info = -1;
+        dev_t device = 0;
+        int error = 0;  // of the failed open, when one failed
+    };
+
     void Refresh();  // reads the trash cans again, unless a scan is under way
+    const OpenCan& OpenedCan(size_t can);
+    void CloseCans();
     bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
     NWCCODE PurgeEntry(TrashEntry& entry);
@@ -101,5 +112,6 @@ private:
     std::map<nuint16, SearchState> searches_;
     nuint16 nextSearchId_ = 1;
     std::map<NWDSContextHandle, Context> contexts_;
+    std::map<size_t, OpenCan> openCans_;
     NWDSContextHandle nextContext_ = 1;
 };

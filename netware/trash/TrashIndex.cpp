@@ -56,8 +56,10 @@ bool ReadSmallFile(int dirFd, const char* name, std::string& text, struct stat& 
     bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     char buffer[4096];
     ssize_t n = 0;
-    // A .trashinfo holds two short lines; anything far longer is not one.
-    while (ok && (n = read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536)
+    // Anything far longer than a .trashinfo is not one.
+    // A .trashinfo holds two short lines: one read takes it whole.
+    while (ok && text.size() < static_cast<size_t>(info.st_size) && text.size() < 65536 &&
+           (n = read(fd, buffer, sizeof buffer)) > 0)
         text.append(buffer, static_cast<size_t>(n));
     close(fd);
     return ok && n >= 0;
