@@ -87,19 +87,30 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
     TrashIndex index;
     index.cans = FindTrashCans(environment);
 
-    // Longer mount points first, so that a path falls to the innermost one.
+    // Names are given shortest mount point first, so that "/" is always ROOT
+    // and a later "/root" becomes ROOT_2.
     std::vector<std::string> mountPoints = environment.mountPoints;
-    std::sort(mountPoints.begin(), mountPoints.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    std::sort(mountPoints.begin(), mountPoints.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    mountPoints.erase(std::unique(mountPoints.begin(), mountPoints.end()), mountPoints.end());
     std::set<std::string> names;
+    std::vector<std::string> volumeNames;
     for (const std::string& mountPoint : mountPoints) {
         std::string name = VolumeNameOfMountPoint(mountPoint);
         for (int n = 2; names.count(name); ++n)
             name = VolumeNameOfMountPoint(mountPoint) + "_" + std::to_string(n);
         names.insert(name);
-        index.directories.push_back({name, {}, {}});
-        index.volumes.push_back({name, mountPoint, index.directories.size() - 1});
+        volumeNames.push_back(name);
     }
+    // Longer mount points first while the cans are read, so that a path falls
+    // to the innermost one.
+    for (size_t m = mountPoints.size(); m-- > 0;) {
+        index.directories.push_back({volumeNames[m], {}, {}});
+        index.volumes.push_back({volumeNames[m], mountPoints[m], index.directories.size() - 1});
+    }
+    if (index.volumes.empty())
+        return index;
     for (size_t can = 0; can < index.cans.size(); ++can)
         index.ReadCan(can);
 

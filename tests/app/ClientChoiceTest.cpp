@@ -10,10 +10,11 @@
 
 namespace {
 
-ClientChoice ChooseWith(std::vector<std::string> arguments)
+ClientChoice ChooseWith(const std::vector<std::string>& arguments)
 {
-    arguments.insert(arguments.begin(), "/usr/bin/morvane");
-    SetProgramArguments(arguments);
+    std::vector<std::string> commandLine{"/usr/bin/morvane"};
+    commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
+    SetProgramArguments(commandLine);
     ClientChoice choice = CreateClientBackend();
     SetProgramArguments({"/usr/bin/morvane"});
     return choice;

@@ -119,6 +119,19 @@ protected:
     TrashEnvironment environment;
 };
 
+TEST(TrashVolumeNamesTest, MountPointsBecomeValidUniqueVolumeNames)
+{
+    EXPECT_EQ(VolumeNameOfMountPoint("/"), "ROOT");
+    EXPECT_EQ(VolumeNameOfMountPoint("/home"), "HOME");
+    EXPECT_EQ(VolumeNameOfMountPoint("/mnt/data"), "MNT_DATA");
+    EXPECT_EQ(VolumeNameOfMountPoint("/media/alice/USB Stick:1"), "MEDIA_ALICE_USB_STICK_1");
+    EXPECT_EQ(MountPointsOfMountInfo("22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                                     "23 22 8:2 / /mnt/my\\040disk rw - ext4 /dev/sdb1 rw\n"
+                                     "24 22 8:3 / / rw - ext4 /dev/sda1 rw\n"),
+              (std::vector<std::string>{"/", "/mnt/my disk"}));
+
+}
+
 TEST_F(TrashClientTest, OneServerWithAVolumePerMountPointAndTheOriginalFolders)
 {
     Trash(homeTrash, "x.txt", "12345", Info(base + "/docs/x.txt").c_str());
