@@ -168,10 +168,15 @@ void TrashClient::Refresh()
 {
     // Entries are addressed by their place in the index: a scan in progress
     // keeps the index it started with.
-    if (dirHandles_.empty()) {
-        CloseCans();
-        index_ = TrashIndex::Read(environment_);
-    }
+    // Opening the connection and resolving the job's first start path come
+    // one after the other: one reading of a large trash serves both.
+    const auto now = std::chrono::steady_clock::now();
+    if (!dirHandles_.empty() || (indexValid_ && now - indexRead_ < std::chrono::seconds(2)))
+        return;
+    CloseCans();
+    index_ = TrashIndex::Read(environment_);
+    indexRead_ = std::chrono::steady_clock::now();
+    indexValid_ = true;
 }
 
 // ---- the connection ---------------------------------------------------------

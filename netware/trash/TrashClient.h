@@ -4,6 +4,7 @@
 // entries. Purging an entry deletes it from its trash can for good.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -97,7 +98,9 @@ private:
         int error = 0;  // of the failed open, when one failed
     };
 
-    void Refresh();  // reads the trash cans again, unless a scan is under way
+    // Reads the trash cans again, unless a scan is under way or they were
+    // read a moment ago.
+    void Refresh();
     const OpenCan& OpenedCan(size_t can);
     void CloseCans();
     bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
@@ -106,6 +109,8 @@ private:
 
     TrashEnvironment environment_;
     TrashIndex index_;
+    std::chrono::steady_clock::time_point indexRead_{};
+    bool indexValid_ = false;
     std::map<NWCONN_HANDLE, bool> openConns_;
     NWCONN_HANDLE nextConnHandle_ = 1;
     std::map<NWDIR_HANDLE, DirHandleState> dirHandles_;

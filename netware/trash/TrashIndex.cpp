@@ -48,21 +48,30 @@ std::vector<std::string> Components(const std::string& path)
     return parts;
 }
 
-bool ReadSmallFile(int dirFd, const char* name, std::string& text, struct stat& info)
+// Reads a small file without following a link; a FIFO or device opened by
+// mistake neither blocks nor yields anything (non-blocking, and only regular
+// files are read).
+bool ReadSmallFile(int dirFd, const char* name, std::string& text)
 {
-    int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     char buffer[4096];
-    ssize_t n = 0;
-    // Anything far longer than a .trashinfo is not one.
-    // A .trashinfo holds two short lines: one read takes it whole.
-    while (ok && text.size() < static_cast<size_t>(info.st_size) && text.size() < 65536 &&
-           (n = read(fd, buffer, sizeof buffer)) > 0)
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    bool ok = n >= 0;
+    if (n > 0)
         text.append(buffer, static_cast<size_t>(n));
+    // A .trashinfo holds two short lines: the first read takes it whole.
+    // Anything far longer than that is not one.
+    while (n == static_cast<ssize_t>(sizeof buffer) && text.size() < 65536 && (n = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    if (n < 0)
+        ok = false;
+    struct stat info;
+    if (ok && text.empty() && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)))
+        ok = false;
     close(fd);
-    return ok && n >= 0;
+    return ok;
 }
 
 nuint32 PackedLocalTime(const std::tm& parts)
@@ -219,8 +228,7 @@ void TrashIndex::ReadCan(size_t can)
     DirectorySizes cachedSizes;
     {
         std::string text;
-        struct stat info;
-        if (ReadSmallFile(canFd, "directorysizes", text, info))
+        if (ReadSmallFile(canFd, "directorysizes", text))
             cachedSizes = ParseDirectorySizes(text);
     }
 
@@ -253,8 +261,17 @@ void TrashIndex::ReadCan(size_t can)
                     continue;
                 const std::string trashName = infoName.substr(0, infoName.size() - InfoSuffix.size());
                 std::string text;
+                const bool readable = ReadSmallFile(infoFd, infoName.c_str(), text);
+                // The .trashinfo's own times are needed only for a folder's
+                // cached size and for an entry without a valid date.
                 struct stat info{};
-                const bool readable = ReadSmallFile(infoFd, infoName.c_str(), text, info);
+                bool infoRead = false;
+                auto infoStat = [&]() -> const struct stat& {
+                    if (!infoRead && fstatat(infoFd, infoName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+                        info = {};
+                    infoRead = true;
+                    return info;
+                };
                 const TrashInfo parsed = readable ? ParseTrashInfo(text) : TrashInfo{};
 
                 auto file = files.find(trashName);
@@ -269,14 +286,14 @@ void TrashIndex::ReadCan(size_t can)
                     !fileStat ? 0
                     : S_ISREG(fileInfo.st_mode)
                         ? static_cast<std::uint64_t>(fileInfo.st_size)
-                        : sizeOf(trashName, isDirectory, static_cast<std::int64_t>(info.st_mtime), true);
+                        : sizeOf(trashName, isDirectory, static_cast<std::int64_t>(infoStat().st_mtime), true);
                 // Without a valid date, the time the item came into the trash:
                 // the change time of its file, else of its .trashinfo.
                 nuint32 deleted;
                 if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
                     deleted = PackedLocalTime(*parsed.deletionDate);
                 else
-                    deleted = PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? info.st_ctime : std::time(nullptr));
+                    deleted = PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
                 if (hasFile)
                     files.erase(file);
                 AddEntry(can, trashName, parsed.path.value_or(""), parsed.path.has_value(), size, deleted, hasFile,
