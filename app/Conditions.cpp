@@ -93,7 +93,7 @@ void TestAge(JobState& job, FileEvaluation& file)
 void TestLargerThan(JobState& job, FileEvaluation& file)
 {
     std::uint32_t limit = LimitOf(job, job.LargerThanSpin);
-    file.Matched = file.Record.fileSize / limit >= 1024;
+    file.Matched = DeletedFileSize(file.Record) / limit >= 1024;
     if (file.Matched)
         ExplainNumber<LargerBefore, SizeAfter>(job, limit);
 }
@@ -103,7 +103,7 @@ void TestSmallerThan(JobState& job, FileEvaluation& file)
     // The division form lets a file up to 1025 x limit - 1 bytes count as
     // smaller than limit kB.
     std::uint32_t limit = LimitOf(job, job.SmallerThanSpin);
-    file.Matched = file.Record.fileSize / limit <= 1024;
+    file.Matched = DeletedFileSize(file.Record) / limit <= 1024;
     if (file.Matched)
         ExplainNumber<SmallerBefore, SizeAfter>(job, limit);
 }

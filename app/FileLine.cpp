@@ -2,6 +2,8 @@
 #include "app/FileLine.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "netware/D_NW.h"
@@ -21,7 +23,7 @@ constexpr std::string_view LineClose = " ]";
 // length, the name, then the user's name to the end.
 struct FixedPart {
     char sign;
-    nuint32 size;
+    std::uint64_t size;
     NW_DATE date;
     NW_TIME time;
     nuint16 nameLength;
@@ -45,12 +47,12 @@ std::size_t FileTextMaxLength(std::size_t nameLength, std::size_t userNameLength
 }
 
 // The file text of a record's values at out; returns the end.
-char* PutFileText(char* out, std::string_view name, nuint32 size, const NW_DATE& date, const NW_TIME& time,
+char* PutFileText(char* out, std::string_view name, std::uint64_t size, const NW_DATE& date, const NW_TIME& time,
                   std::string_view userName)
 {
     out = Put(out, name);
     out = Put(out, SizeOpen);
-    out = PutFormattedSize(out, size);
+    out = PutFormattedSize(out, static_cast<std::int64_t>(std::min<std::uint64_t>(size, INT64_MAX)));
     out = Put(out, DeletedOpen);
     out = PutDateTimeText(out, date, time);
     out = Put(out, UserOpen);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,7 @@
 // does not depend on the client when it is written later.
 struct FileLineValues {
     std::string_view name;
-    nuint32 size = 0;
+    std::uint64_t size = 0;
     NW_DATE deletedDate{};
     NW_TIME deletedTime{};
     std::string_view userName;

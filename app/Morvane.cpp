@@ -1,12 +1,11 @@
 // Program entry: the application, its seams (message boxes, message pump, the
-// emulated NetWare client) and the one main window.
+// NetWare client the user chose) and the one main window.
 #include "app/main.h"
 
+#include "app/ClientChoice.h"
 #include "app/JobState.h"
 
 #include "netware/NWClientBackend.h"
-#include "netware/UnavailableClient.h"
-#include "netware/emulated/EmulatedClient.h"
 #include "util/MessageBox.h"
 #include "util/ProgramArguments.h"
 #include "util/QtMessageBox.h"
@@ -41,21 +40,12 @@ int main(int argc, char** argv)
 
     InstallQtMessageBoxHandler();
     InstallQtMessagePump();
-    // Without its network the client cannot start: the window reports that
-    // once, as its client start-up failure with the reason, and runs on
-    // without connections.
-    std::unique_ptr<NWClientBackend> network;
-    try {
-        network = OpenDefaultNetwork();
-    } catch (const std::exception& e) {
-        // The reason names the network once, whether or not the error did.
-        const std::string path = DefaultNetworkPath();
-        std::string reason = e.what();
-        if (reason.find(path) == std::string::npos)
-            reason = "network " + path + ": " + reason;
-        network = std::make_unique<UnavailableClient>(reason);
+    ClientChoice client = CreateClientBackend();
+    if (client.unknownClient) {
+        ShowMessage(client.error);
+        return ExitClientNotStarted;
     }
-    SetClientBackend(network.get());
+    SetClientBackend(client.backend.get());
 
     int result = 0;
     {

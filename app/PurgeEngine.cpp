@@ -100,7 +100,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         NWCCODE nameCode = 0;
         const std::string* cachedName =
             CachedObjectNameRef(job.ConnHandle, record.deletorID, job.NameCache, nameCode);
-        const FileLineValues line{file.Name, record.fileSize, file.DeletedDate, file.DeletedTime,
+        const FileLineValues line{file.Name, DeletedFileSize(record), file.DeletedDate, file.DeletedTime,
                                   cachedName ? std::string_view(*cachedName) : std::string_view("[n/a]")};
         int lineIndex = -1;
         if (job.ResultList)

@@ -56,8 +56,9 @@ struct NWDELETED_INFO {
     nuint8 nameLength;
     char name[256];
     nuint8 reserved1[24];
-    nuint32 fileSize;
-    nuint8 reserved2[52];
+    nuint32 fileSize;      // the low 32 bits of the size
+    nuint32 fileSizeHigh;  // the high 32 bits; 0 on a NetWare server, whose files stay below 4 GiB
+    nuint8 reserved2[48];
     nuint32 deletedDateAndTime;  // packed, see UnpackDateTime
     nuint32 deletorID;
 };
@@ -65,6 +66,13 @@ static_assert(offsetof(NWDELETED_INFO, name) == 16);
 static_assert(offsetof(NWDELETED_INFO, fileSize) == 296);
 static_assert(offsetof(NWDELETED_INFO, deletedDateAndTime) == 352);
 static_assert(offsetof(NWDELETED_INFO, deletorID) == 356);
+
+// The whole size of a deleted file: a client of local files has files beyond
+// 4 GiB, and carries the high part beside the NetWare size.
+inline std::uint64_t DeletedFileSize(const NWDELETED_INFO& record)
+{
+    return (static_cast<std::uint64_t>(record.fileSizeHigh) << 32) | record.fileSize;
+}
 
 // One entry of a directory search: the next sequence number, then the name.
 struct NWSEARCH_ENTRY {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "netware/NWClientBackend.h"
+#include "netware/PackedDateTime.h"
 
 class EmulatedDatabase;
 class NetworkStore;
@@ -27,14 +28,6 @@ enum class ErrorTextLibraryMode {
     NoStrerror,   // the library loads but lacks NWstrerror
     Absent,       // the library cannot be loaded
 };
-
-// Packed deletion date-time of the emulated servers, full seconds and room for
-// invalid parts (month 0, day 31 in February, hour 25...):
-//   bits 31..26 year - 1980 (1980..2043), 25..22 month (0..15), 21..17 day (0..31),
-//   16..12 hour (0..31), 11..6 minute (0..63), 5..0 second (0..63).
-// Parts beyond a field's range are cut to the field's bits.
-nuint32 PackDeletedDateTime(int year, int month, int day, int hour, int minute, int second);
-void UnpackDeletedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time);
 
 class EmulatedClient : public NWClientBackend {
 public:

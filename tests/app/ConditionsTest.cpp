@@ -136,6 +136,19 @@ TEST_F(ConditionsTest, LargerThanUsesDivisionForm)
     EXPECT_TRUE(Evaluate());
 }
 
+TEST_F(ConditionsTest, SizeLimitsHoldOnSizesBeyondFourGiB)
+{
+    // 5 GiB: the low 32 bits alone would read as 1 GiB.
+    record.fileSize = 0x40000000;
+    record.fileSizeHigh = 1;
+    UseOnly(false, true, false, false);
+    largerThan.setValue(4 * 1024 * 1024);  // 4 GiB in kB
+    EXPECT_TRUE(Evaluate());
+    UseOnly(false, false, true, false);
+    smallerThan.setValue(2 * 1024 * 1024);
+    EXPECT_FALSE(Evaluate());
+}
+
 TEST_F(ConditionsTest, AgeCountsWholeDaysFromTodayAtMidnight)
 {
     UseOnly(true, false, false, false);

@@ -1,5 +1,5 @@
-// The emulated servers' packed deletion date-time (layout in EmulatedClient.h).
-#include "netware/emulated/EmulatedClient.h"
+// The packed deletion date-time of the clients (layout in PackedDateTime.h).
+#include "netware/PackedDateTime.h"
 
 namespace {
 

@@ -1,0 +1,122 @@
+// The desktop trash cans of this machine as a NetWare client: one server,
+// TRASH, whose volumes are the mounted file systems, whose directories are
+// the folders trashed items came from, and whose deleted files are the trash
+// entries. Purging an entry deletes it from its trash can for good.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "netware/NWClientBackend.h"
+#include "netware/trash/TrashCans.h"
+#include "netware/trash/TrashErrors.h"
+#include "netware/trash/TrashIndex.h"
+
+inline constexpr const char* TrashServerName = "TRASH";
+
+class TrashClient : public NWClientBackend {
+public:
+    // The trash cans of the given environment (SystemTrashEnvironment() for
+    // the machine's own); they are read when a connection opens or a path is
+    // resolved, so that every job sees the trash as it is.
+    explicit TrashClient(TrashEnvironment environment);
+    ~TrashClient() override;
+
+    const TrashIndex& Index() const { return index_; }
+    int DirHandlesInUse() const { return static_cast<int>(dirHandles_.size()); }
+
+    // calwin32
+    NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
+    NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
+                              char* directory) override;
+    NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
+                          char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
+                          nuint32 reserved) override;
+    NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
+                           nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer,
+                           nuint32 reserved) override;
+    NWCCODE DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
+                          nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
+                          nuint32 reserved) override;
+    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                            NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) override;
+    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
+                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
+    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
+                               nuint32 directoryBase, const char* fileName) override;
+    NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
+    NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
+    NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
+
+    // clxwin32
+    NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;
+    NWCCODE PrimaryConnRef(NWCONN_REF& connRef) override;
+    NWCCODE NWCCOpenConnByRef(NWCONN_REF connRef, nuint32 openState, nuint32 reserved, NWCONN_HANDLE& conn) override;
+    NWCCODE CloseConn(NWCONN_HANDLE conn) override;
+    NWCCODE ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer) override;
+    NWCCODE ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer) override;
+
+    // netwin32
+    NWCCODE ContextCreate(NWDSContextHandle& context) override;
+    NWCCODE ContextFree(NWDSContextHandle context) override;
+    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value) override;
+    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, char* text) override;
+    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value) override;
+    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, const char* text) override;
+    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                   char* name) override;
+
+    // No error-text library: codes are shown with the system's texts.
+    std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+private:
+    struct DirHandleState {
+        NWCONN_HANDLE conn = 0;
+        size_t directory = 0;
+        nuint8 volumeNumber = 0;
+    };
+    struct SearchState {
+        NWCONN_HANDLE conn = 0;
+        nuint8 volumeNumber = 0;
+        std::vector<std::string> names;  // the directory's subdirectories
+    };
+    struct Context {
+        nuint32 flags = 0;
+        std::string nameContext = "[Root]";
+        std::string tree;
+    };
+
+    // The files/ and info/ folders of a trash can, opened at its first purge
+    // and kept for the purges after it.
+    struct OpenCan {
+        int files = -1;
+        int info = -1;
+        dev_t device = 0;
+        int error = 0;  // of the failed open, when one failed
+    };
+
+    // Reads the trash cans again, unless a scan is under way or they were
+    // read a moment ago.
+    void Refresh();
+    const OpenCan& OpenedCan(size_t can);
+    void CloseCans();
+    bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
+    NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
+    NWCCODE PurgeEntry(TrashEntry& entry);
+
+    TrashEnvironment environment_;
+    TrashIndex index_;
+    std::chrono::steady_clock::time_point indexRead_{};
+    bool indexValid_ = false;
+    std::map<NWCONN_HANDLE, bool> openConns_;
+    NWCONN_HANDLE nextConnHandle_ = 1;
+    std::map<NWDIR_HANDLE, DirHandleState> dirHandles_;
+    std::map<nuint16, SearchState> searches_;
+    nuint16 nextSearchId_ = 1;
+    std::map<NWDSContextHandle, Context> contexts_;
+    std::map<size_t, OpenCan> openCans_;
+    NWDSContextHandle nextContext_ = 1;
+};

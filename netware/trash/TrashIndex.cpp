@@ -1,0 +1,351 @@
+// Reading the trash cans into volumes, directories and entries.
+#include "netware/trash/TrashIndex.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "netware/PackedDateTime.h"
+#include "netware/trash/TrashInfo.h"
+#include "netware/trash/TrashRemove.h"
+
+namespace {
+
+constexpr std::string_view InfoSuffix = ".trashinfo";
+
+bool SameAscii(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+               return up(x) == up(y);
+           });
+}
+
+// Components of a path, "." and empty ones dropped, ".." taking one back.
+std::vector<std::string> Components(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string part = path.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(std::move(part));
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+// Reads a small file without following a link; a FIFO or device opened by
+// mistake neither blocks nor yields anything (non-blocking, and only regular
+// files are read).
+bool ReadSmallFile(int dirFd, const char* name, std::string& text)
+{
+    int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[4096];
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    bool ok = n >= 0;
+    if (n > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    // A .trashinfo holds two short lines: the first read takes it whole.
+    // Anything far longer than that is not one.
+    while (n == static_cast<ssize_t>(sizeof buffer) && text.size() < 65536 && (n = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    if (n < 0)
+        ok = false;
+    struct stat info;
+    if (ok && text.empty() && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)))
+        ok = false;
+    close(fd);
+    return ok;
+}
+
+nuint32 PackedLocalTime(const std::tm& parts)
+{
+    return PackDeletedDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
+                               parts.tm_sec);
+}
+
+nuint32 PackedLocalTime(std::time_t time)
+{
+    std::tm parts{};
+    localtime_r(&time, &parts);
+    return PackedLocalTime(parts);
+}
+
+bool InPackedRange(const std::tm& parts) { return parts.tm_year + 1900 >= 1980 && parts.tm_year + 1900 <= 2043; }
+
+}  // namespace
+
+TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
+{
+    TrashIndex index;
+    index.cans = FindTrashCans(environment);
+
+    // Names are given shortest mount point first, so that "/" is always ROOT
+    // and a later "/root" becomes ROOT_2.
+    std::vector<std::string> mountPoints = environment.mountPoints;
+    std::sort(mountPoints.begin(), mountPoints.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    mountPoints.erase(std::unique(mountPoints.begin(), mountPoints.end()), mountPoints.end());
+    std::set<std::string> names;
+    std::vector<std::string> volumeNames;
+    for (const std::string& mountPoint : mountPoints) {
+        std::string name = VolumeNameOfMountPoint(mountPoint);
+        for (int n = 2; names.count(name); ++n)
+            name = VolumeNameOfMountPoint(mountPoint) + "_" + std::to_string(n);
+        names.insert(name);
+        volumeNames.push_back(name);
+    }
+    // Longer mount points first while the cans are read, so that a path falls
+    // to the innermost one.
+    for (size_t m = mountPoints.size(); m-- > 0;) {
+        index.directories.push_back({volumeNames[m], {}, {}});
+        index.volumes.push_back({volumeNames[m], mountPoints[m], index.directories.size() - 1});
+    }
+    if (index.volumes.empty())
+        return index;
+    for (size_t can = 0; can < index.cans.size(); ++can)
+        index.ReadCan(can);
+
+    // Volumes without a trash can or an entry are of no interest: the pseudo
+    // file systems of the mount table would only crowd the folder tree.
+    std::vector<bool> used(index.volumes.size(), false);
+    for (const TrashCan& can : index.cans) {
+        std::string relative;
+        used[index.VolumeOfPath(can.kind == TrashCanKind::TopDir ? can.topdir : can.path, relative)] = true;
+    }
+    for (size_t v = 0; v < index.volumes.size(); ++v)
+        if (!index.directories[index.volumes[v].root].entries.empty() ||
+            !index.directories[index.volumes[v].root].children.empty())
+            used[v] = true;
+    std::vector<TrashVolume> kept;
+    for (size_t v = 0; v < index.volumes.size(); ++v)
+        if (used[v])
+            kept.push_back(index.volumes[v]);
+    std::sort(kept.begin(), kept.end(), [](const TrashVolume& a, const TrashVolume& b) { return a.name < b.name; });
+    index.volumes = std::move(kept);
+    return index;
+}
+
+size_t TrashIndex::VolumeOfPath(const std::string& absolutePath, std::string& relative)
+{
+    // Volumes are sorted longest mount point first while the cans are read.
+    for (size_t v = 0; v < volumes.size(); ++v) {
+        const std::string& mount = volumes[v].mountPoint;
+        if (mount == "/") {
+            relative = absolutePath;
+            return v;
+        }
+        if (absolutePath.compare(0, mount.size(), mount) == 0 &&
+            (absolutePath.size() == mount.size() || absolutePath[mount.size()] == '/')) {
+            relative = absolutePath.substr(mount.size());
+            return v;
+        }
+    }
+    // A mount table without "/" still shows what lies outside it: on the
+    // shortest mount point, under the whole path.
+    relative = absolutePath;
+    return volumes.empty() ? 0 : volumes.size() - 1;
+}
+
+size_t TrashIndex::ChildDirectory(size_t parent, const std::string& name)
+{
+    auto& children = directories[parent].children;
+    auto at = std::lower_bound(children.begin(), children.end(), name,
+                               [this](size_t child, const std::string& n) { return directories[child].name < n; });
+    if (at != children.end() && directories[*at].name == name)
+        return *at;
+    directories.push_back({name, {}, {}});
+    const size_t created = directories.size() - 1;
+    directories[parent].children.insert(at, created);
+    return created;
+}
+
+void TrashIndex::AddEntry(size_t can, const std::string& trashName, const std::string& originalPath,
+                          bool originKnown, std::uint64_t size, nuint32 deleted, bool hasFile, bool hasInfo, bool isDirectory)
+{
+    if (volumes.empty())
+        return;
+    const TrashCan& trashCan = cans[can];
+    std::string relative;
+    size_t volume;
+    std::vector<std::string> folders;
+    std::string name = trashName;
+    if (originKnown && !originalPath.empty() && (originalPath.front() == '/' || trashCan.kind == TrashCanKind::TopDir)) {
+        const std::string absolute =
+            originalPath.front() == '/' ? originalPath : trashCan.topdir + "/" + originalPath;
+        volume = VolumeOfPath(absolute, relative);
+        folders = Components(relative);
+        if (!folders.empty()) {
+            name = folders.back();
+            folders.pop_back();
+        } else {
+            originKnown = false;
+        }
+    } else {
+        originKnown = false;
+    }
+    if (!originKnown) {
+        volume = VolumeOfPath(trashCan.kind == TrashCanKind::TopDir ? trashCan.topdir : trashCan.path, relative);
+        folders = {UnknownOriginDirectory};
+        name = trashName;
+    }
+    size_t directory = volumes[volume].root;
+    for (const std::string& folder : folders)
+        directory = ChildDirectory(directory, folder);
+    entries.push_back({name, can, trashName, size, deleted, hasFile, hasInfo, isDirectory, false});
+    directories[directory].entries.push_back(entries.size() - 1);
+}
+
+void TrashIndex::ReadCan(size_t can)
+{
+    const std::string path = cans[can].path;
+    int canFd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (canFd < 0)
+        return;
+    int filesFd = openat(canFd, "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int infoFd = openat(canFd, "info", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat canInfo;
+    fstat(filesFd >= 0 ? filesFd : canFd, &canInfo);
+    const dev_t device = canInfo.st_dev;
+
+    DirectorySizes cachedSizes;
+    {
+        std::string text;
+        if (ReadSmallFile(canFd, "directorysizes", text))
+            cachedSizes = ParseDirectorySizes(text);
+    }
+
+    // Names in files/ and whether each is a directory; what is left after the
+    // .trashinfo files are read has lost its .trashinfo.
+    std::map<std::string, bool> files;
+    if (filesFd >= 0)
+        if (DIR* dir = fdopendir(dup(filesFd))) {
+            while (struct dirent* entry = readdir(dir))
+                if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
+                    files.emplace(entry->d_name, entry->d_type == DT_DIR);
+            closedir(dir);
+        }
+
+    auto sizeOf = [&](const std::string& name, bool isDirectory, std::int64_t infoMtime, bool withInfo) {
+        if (isDirectory && withInfo) {
+            auto cached = cachedSizes.find(name);
+            if (cached != cachedSizes.end() && cached->second.infoMtime == infoMtime)
+                return cached->second.size;
+        }
+        return TrashedEntrySize(filesFd, name, device);
+    };
+
+    if (infoFd >= 0)
+        if (DIR* dir = fdopendir(dup(infoFd))) {
+            while (struct dirent* entry = readdir(dir)) {
+                std::string infoName = entry->d_name;
+                if (infoName.size() <= InfoSuffix.size() ||
+                    infoName.compare(infoName.size() - InfoSuffix.size(), InfoSuffix.size(), InfoSuffix) != 0)
+                    continue;
+                const std::string trashName = infoName.substr(0, infoName.size() - InfoSuffix.size());
+                std::string text;
+                const bool readable = ReadSmallFile(infoFd, infoName.c_str(), text);
+                // The .trashinfo's own times are needed only for a folder's
+                // cached size and for an entry without a valid date.
+                struct stat info{};
+                bool infoRead = false;
+                auto infoStat = [&]() -> const struct stat& {
+                    if (!infoRead && fstatat(infoFd, infoName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+                        info = {};
+                    infoRead = true;
+                    return info;
+                };
+                const TrashInfo parsed = readable ? ParseTrashInfo(text) : TrashInfo{};
+
+                auto file = files.find(trashName);
+                const bool hasFile = file != files.end();
+                bool isDirectory = hasFile && file->second;
+                struct stat fileInfo{};
+                const bool fileStat =
+                    hasFile && fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) == 0;
+                if (fileStat)
+                    isDirectory = S_ISDIR(fileInfo.st_mode);
+                const std::uint64_t size =
+                    !fileStat ? 0
+                    : S_ISREG(fileInfo.st_mode)
+                        ? static_cast<std::uint64_t>(fileInfo.st_size)
+                        : sizeOf(trashName, isDirectory, static_cast<std::int64_t>(infoStat().st_mtime), true);
+                // Without a valid date, the time the item came into the trash:
+                // the change time of its file, else of its .trashinfo.
+                nuint32 deleted;
+                if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
+                    deleted = PackedLocalTime(*parsed.deletionDate);
+                else
+                    deleted = PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
+                if (hasFile)
+                    files.erase(file);
+                AddEntry(can, trashName, parsed.path.value_or(""), parsed.path.has_value(), size, deleted, hasFile,
+                         true, isDirectory);
+            }
+            closedir(dir);
+        }
+
+    // Items whose .trashinfo is missing still show, so that they can be purged.
+    for (const auto& [trashName, isDirectory] : files) {
+        struct stat fileInfo{};
+        if (fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const std::uint64_t size = S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
+                                                             : sizeOf(trashName, S_ISDIR(fileInfo.st_mode), 0, false);
+        AddEntry(can, trashName, "", false, size, PackedLocalTime(fileInfo.st_ctime), true, false,
+                 S_ISDIR(fileInfo.st_mode));
+    }
+
+    if (filesFd >= 0)
+        close(filesFd);
+    if (infoFd >= 0)
+        close(infoFd);
+    close(canFd);
+}
+
+bool TrashIndex::FindVolume(const std::string& name, size_t& volume) const
+{
+    for (size_t v = 0; v < volumes.size(); ++v)
+        if (SameAscii(volumes[v].name, name)) {
+            volume = v;
+            return true;
+        }
+    return false;
+}
+
+bool TrashIndex::FindDirectory(size_t volume, const std::vector<std::string>& components, size_t& directory) const
+{
+    if (volume >= volumes.size())
+        return false;
+    size_t current = volumes[volume].root;
+    for (const std::string& component : components) {
+        const auto& children = directories[current].children;
+        auto exact = std::find_if(children.begin(), children.end(),
+                                  [&](size_t child) { return directories[child].name == component; });
+        if (exact == children.end())
+            exact = std::find_if(children.begin(), children.end(),
+                                 [&](size_t child) { return SameAscii(directories[child].name, component); });
+        if (exact == children.end())
+            return false;
+        current = *exact;
+    }
+    directory = current;
+    return true;
+}

@@ -1,0 +1,63 @@
+// The trash cans seen as one server's volumes: a volume per mount point, the
+// original folders of the trashed items as its directories, and the trash
+// entries as the deleted files in them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "netware/ntypes.h"
+#include "netware/trash/TrashCans.h"
+
+// Where an entry without a known original folder is shown, below its volume root.
+inline constexpr const char* UnknownOriginDirectory = "(unknown origin)";
+
+struct TrashEntry {
+    std::string name;       // the original name, as listed
+    size_t can = 0;         // index into TrashIndex::cans
+    std::string trashName;  // its name in files/ and (with ".trashinfo") in info/
+    std::uint64_t size = 0;
+    nuint32 deleted = 0;    // packed deletion date-time
+    bool hasFile = false;
+    bool hasInfo = false;
+    bool isDirectory = false;
+    bool purged = false;
+};
+
+struct TrashDirectory {
+    std::string name;
+    std::vector<size_t> children;  // directory indexes, sorted by name
+    std::vector<size_t> entries;   // entry indexes, in the order the cans were read
+};
+
+struct TrashVolume {
+    std::string name;
+    std::string mountPoint;
+    size_t root = 0;  // directory index
+};
+
+class TrashIndex {
+public:
+    // Reads every trash can of the environment.
+    static TrashIndex Read(const TrashEnvironment& environment);
+
+    std::vector<TrashCan> cans;
+    std::vector<TrashVolume> volumes;        // by volume number
+    std::vector<TrashDirectory> directories;
+    std::vector<TrashEntry> entries;
+
+    // The directory of a volume's path components (exact names first, then
+    // ASCII case-insensitively); false when there is none.
+    bool FindDirectory(size_t volume, const std::vector<std::string>& components, size_t& directory) const;
+    // The volume of that name (ASCII case-insensitive); false when there is none.
+    bool FindVolume(const std::string& name, size_t& volume) const;
+
+private:
+    size_t VolumeOfPath(const std::string& absolutePath, std::string& relative);
+    size_t ChildDirectory(size_t parent, const std::string& name);
+    void ReadCan(size_t can);
+    void AddEntry(size_t can, const std::string& trashName, const std::string& originalPath, bool originKnown,
+                  std::uint64_t size, nuint32 deleted, bool hasFile, bool hasInfo, bool isDirectory);
+};

@@ -1,0 +1,238 @@
+// Reading .trashinfo files and the directorysizes cache.
+#include "netware/trash/TrashInfo.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool ReadNumber(std::string_view text, int& value)
+{
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc();
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    char buffer[8192];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    close(fd);
+    return n == 0;
+}
+
+}  // namespace
+
+std::optional<std::string> PercentDecode(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            decoded += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return std::nullopt;
+        int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+        if (high < 0 || low < 0 || (high == 0 && low == 0))
+            return std::nullopt;
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
+std::string PercentEncode(std::string_view text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (unsigned char c : text) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '_' || c == '.' || c == '~' || c == '/';
+        if (plain) {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += hex[c >> 4];
+            encoded += hex[c & 15];
+        }
+    }
+    return encoded;
+}
+
+std::optional<std::tm> ParseDeletionDate(std::string_view text)
+{
+    // 2024-03-01T13:45:07
+    if (text.size() < 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':')
+        return std::nullopt;
+    int year, month, day, hour, minute, second;
+    if (!ReadNumber(text.substr(0, 4), year) || !ReadNumber(text.substr(5, 2), month) ||
+        !ReadNumber(text.substr(8, 2), day) || !ReadNumber(text.substr(11, 2), hour) ||
+        !ReadNumber(text.substr(14, 2), minute) || !ReadNumber(text.substr(17, 2), second))
+        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 ||
+        second > 59)
+        return std::nullopt;
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return parts;
+}
+
+TrashInfo ParseTrashInfo(std::string_view text)
+{
+    TrashInfo info;
+    bool inGroup = false, pathSeen = false, dateSeen = false;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = Trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (line.front() == '[') {
+            inGroup = line == "[Trash Info]";
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        std::string_view key = Trimmed(line.substr(0, equals)), value = Trimmed(line.substr(equals + 1));
+        if (key == "Path" && !pathSeen) {
+            pathSeen = true;
+            auto decoded = PercentDecode(value);
+            if (decoded && !decoded->empty())
+                info.path = std::move(decoded);
+        } else if (key == "DeletionDate" && !dateSeen) {
+            dateSeen = true;
+            info.deletionDate = ParseDeletionDate(value);
+        }
+    }
+    return info;
+}
+
+DirectorySizes ParseDirectorySizes(std::string_view text)
+{
+    DirectorySizes sizes;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        size_t first = line.find(' ');
+        size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+        if (second == std::string_view::npos)
+            continue;
+        DirectorySize entry;
+        auto sizeText = line.substr(0, first), mtimeText = line.substr(first + 1, second - first - 1);
+        if (std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), entry.size).ec != std::errc() ||
+            std::from_chars(mtimeText.data(), mtimeText.data() + mtimeText.size(), entry.infoMtime).ec !=
+                std::errc())
+            continue;
+        if (auto name = PercentDecode(line.substr(second + 1)))
+            sizes[*name] = entry;
+    }
+    return sizes;
+}
+
+int RemoveDirectorySizesLine(const std::string& trashCan, const std::string& entryName)
+{
+    const std::string path = trashCan + "/directorysizes";
+    std::string text;
+    if (!ReadWholeFile(path, text))
+        return errno == ENOENT ? 0 : errno;
+
+    std::string kept;
+    bool found = false;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        size_t first = line.find(' ');
+        size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+        if (second != std::string_view::npos) {
+            auto name = PercentDecode(line.substr(second + 1));
+            if (name && *name == entryName) {
+                found = true;
+                continue;
+            }
+        }
+        if (!line.empty()) {
+            kept += line;
+            kept += '\n';
+        }
+    }
+    if (!found)
+        return 0;
+
+    // The temporary name is unique to this process, so two programs updating
+    // the cache at once never write into each other's file.
+    const std::string temporary = path + ".morvane-" + std::to_string(getpid());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return errno;
+    size_t written = 0;
+    while (written < kept.size()) {
+        ssize_t n = write(fd, kept.data() + written, kept.size() - written);
+        if (n < 0) {
+            int error = errno;
+            close(fd);
+            unlink(temporary.c_str());
+            return error;
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (close(fd) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
+        int error = errno;
+        unlink(temporary.c_str());
+        return error;
+    }
+    return 0;
+}

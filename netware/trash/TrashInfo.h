@@ -1,0 +1,44 @@
+// The files of a trash can: ".trashinfo" files ([Trash Info] with Path= and
+// DeletionDate=), percent-encoded paths, and the "directorysizes" cache.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Undoes the %XX escapes of a trash path; nullopt for a broken escape or a
+// decoded NUL.
+std::optional<std::string> PercentDecode(std::string_view text);
+// Escapes every byte outside the unreserved set and "/", as the trash cans
+// store names.
+std::string PercentEncode(std::string_view text);
+
+struct TrashInfo {
+    std::optional<std::string> path;  // decoded Path=, when present and well-formed
+    // DeletionDate= in local time, when present and a valid date and time.
+    std::optional<std::tm> deletionDate;
+};
+
+// Reads the text of a .trashinfo file. Keys count only inside the [Trash Info]
+// group; the first of each wins. A file without that group yields neither key.
+TrashInfo ParseTrashInfo(std::string_view text);
+// "YYYY-MM-DDThh:mm:ss", anything after the seconds ignored; nullopt for
+// anything that is not a real date and time.
+std::optional<std::tm> ParseDeletionDate(std::string_view text);
+
+// The directorysizes cache of a trash can: decoded entry name -> (size, the
+// mtime its .trashinfo had when the size was counted).
+struct DirectorySize {
+    std::uint64_t size = 0;
+    std::int64_t infoMtime = 0;
+};
+using DirectorySizes = std::map<std::string, DirectorySize>;
+DirectorySizes ParseDirectorySizes(std::string_view text);
+
+// Takes the line of one entry out of the can's directorysizes file, written
+// to a temporary file and renamed over it. A missing file or a file without
+// that line is left alone. Returns 0 or the errno of the failed step.
+int RemoveDirectorySizesLine(const std::string& trashCan, const std::string& entryName);

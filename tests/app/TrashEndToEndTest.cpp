@@ -1,0 +1,137 @@
+// The built program run in automatic mode with client=trash on trash cans that
+// trash-cli wrote into a temporary home and a temporary mount-like folder:
+// what it lists, what it purges, and what trash-list shows afterwards.
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <unistd.h>
+
+#include "netware/trash/TrashCans.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path Peer = fs::path(__FILE__).parent_path() / "fixtures" / "trash-cli-mounts.py";
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const fs::path& path, const std::string& text)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class TrashEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        base = fs::path(dir.path().toStdString());
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", QString::fromStdString((base / "xdg").string()));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(base.string()));
+        env.insert("FAKE_MOUNTS", QString::fromStdString((base / "top").string()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LC_ALL", "C.UTF-8");
+        env.insert("TZ", "UTC");
+    }
+
+    // Runs trash-cli (through the mount-point wrapper); its standard output.
+    std::string TrashCli(const QString& command, const QStringList& arguments)
+    {
+        QProcess run;
+        run.setProcessEnvironment(env);
+        run.start("/usr/bin/python3", QStringList{QString::fromStdString(Peer.string()), command} + arguments);
+        EXPECT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        return run.readAllStandardOutput().toStdString();
+    }
+
+    QTemporaryDir dir;
+    fs::path base;
+    QProcessEnvironment env;
+};
+
+TEST_F(TrashEndToEndTest, AutomaticRunPurgesWhatTheConditionsSelectAndTrashListShowsTheRest)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    if (!QFileInfo::exists("/usr/bin/trash-put") || !QFileInfo::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "trash-cli is not installed (scripts/setup installs it)";
+
+    const fs::path data = base / "data", top = base / "top";
+    Write(data / "keep.txt", "kept");
+    Write(data / "old.txt", "forty days old");
+    Write(data / "Fotos \xC3\x84 2" / "bild \xC3\xBC.tmp", "pattern");
+    Write(data / "build.tmp" / "obj" / "a.o", "object");
+    Write(base / "outside" / "target.txt", "precious");
+    fs::create_symlink(base / "outside" / "target.txt", data / "build.tmp" / "obj" / "link");
+    Write(data / "big.iso", "");  // its low 32 bits alone (1 GiB) stay below the limit
+    fs::resize_file(data / "big.iso", 5ULL << 30);  // sparse
+    Write(top / "docs" / "t.tmp", "top");
+    Write(top / "docs" / "keep2.txt", "top kept");
+
+    QStringList items;
+    for (const fs::path& p : {data / "keep.txt", data / "old.txt", data / "Fotos \xC3\x84 2" / "bild \xC3\xBC.tmp",
+                              data / "build.tmp", data / "big.iso", top / "docs" / "t.tmp", top / "docs" / "keep2.txt"})
+        items << QString::fromStdString(p.string());
+    TrashCli("trash-put", items);
+    ASSERT_TRUE(fs::exists(top / (".Trash-" + std::to_string(getuid())) / "info" / "t.tmp.trashinfo"))
+        << "trash-cli did not use the mount-like folder's trash can";
+
+    // Forty-one days back, as trash-cli would have written it then: forty
+    // whole days before today's midnight.
+    const fs::path oldInfo = base / "xdg" / "Trash" / "info" / "old.txt.trashinfo";
+    std::time_t then = std::time(nullptr) - 41 * 86400;
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", std::gmtime(&then));
+    std::string info = ReadBytes(oldInfo);
+    info.replace(info.find("DeletionDate=") + 13, 19, date);
+    Write(oldInfo, info);
+
+    const std::string volume = VolumeNameOfMountPoint(base.string());
+    Write(base / "mounts", base.string() + "\n" + top.string() + "\n");
+    Write(base / "morvane.ini", "[Config]\nCheckBoxSizeLowerLimit=1\nFileSizeLowerLimit=4000000\nCheckBoxAge=1\n"
+                                "FileOlderThan=30\nRadioGroupLogic=0\nCheckBoxFilePatterns=1\n\n"
+                                "[Config MemoExtList]\n0=*.tmp\n\n[CheckListBoxQ]\n0=\\\\TRASH\\" + volume +
+                                    "\n1=\\\\TRASH\\" + volume + "_TOP\n\n[CheckListBoxQ Checked]\n\\\\TRASH\\" +
+                                    volume + "=1\n\\\\TRASH\\" + volume + "_TOP=1\n");
+
+    QProcess run;
+    QProcessEnvironment programEnv = env;
+    programEnv.insert("MORVANE_TRASH_MOUNTS", QString::fromStdString((base / "mounts").string()));
+    run.setProcessEnvironment(programEnv);
+    run.setWorkingDirectory(dir.path());
+    run.start(program, {"c=trash", "auto", QString::fromStdString("ini=" + (base / "morvane.ini").string()),
+                        QString::fromStdString("log=" + (base / "result.log").string())});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+
+    const std::string log = ReadBytes(base / "result.log");
+    EXPECT_NE(log.find("     + big.iso  (5.00 GB) [ Deleted: "), std::string::npos) << log;
+    EXPECT_NE(log.find("          File size >= 4000000 kB"), std::string::npos) << log;
+    EXPECT_NE(log.find(volume + ":\\data\\Fotos \xC3\x84 2\r\n     + bild \xC3\xBC.tmp"), std::string::npos) << log;
+    EXPECT_NE(log.find("          Deleted 40 days ago"), std::string::npos) << log;
+    EXPECT_NE(log.find("     - keep.txt  (   4) [ Deleted: "), std::string::npos) << log;
+
+    const std::string left = TrashCli("trash-list", {});
+    EXPECT_NE(left.find((data / "keep.txt").string()), std::string::npos) << left;
+    EXPECT_NE(left.find((top / "docs" / "keep2.txt").string()), std::string::npos) << left;
+    EXPECT_EQ(std::count(left.begin(), left.end(), '\n'), 2) << left;
+    EXPECT_EQ(ReadBytes(base / "outside" / "target.txt"), "precious");
+}
+
+}  // namespace
