@@ -69,6 +69,7 @@ TEST_F(IniFileSafety, NamesAndValuesThatWouldInjectLinesAreRefused)
         {"S", " ", "v", "empty key"},
         {"S]x", "k", "v", "S]x"},
         {"S\r\n[Evil", "k", "v", "S\r\n[Evil"},
+        {"", "\xEF\xBB\xBF[Evil]", "v", "[Evil]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.named);
