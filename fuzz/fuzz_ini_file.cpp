@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,6 +22,7 @@
 
 namespace {
 
+std::string g_dir;
 std::string g_path;
 
 std::string ReadAll(const std::string& path)
@@ -117,7 +119,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     std::string dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm/morvane-fuzz-ini-XXXXXX" : "/tmp/morvane-fuzz-ini-XXXXXX";
     if (!mkdtemp(dir.data()))
         std::abort();
-    g_path = dir + "/fuzz.ini";
+    g_dir = dir.c_str();
+    g_path = g_dir + "/fuzz.ini";
+    std::atexit([] { std::filesystem::remove_all(g_dir); });
     return 0;
 }
 
