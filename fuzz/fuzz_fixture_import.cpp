@@ -5,13 +5,16 @@
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/emulated/EmulatedDatabase.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -65,18 +68,81 @@ void StartOver()
     g_contents = Contents(*g_client);
 }
 
+// A fixture's words as the format reads them: lines at LF (one CR before it
+// dropped), comment and blank lines skipped, words split at blanks, double
+// quotes grouping and removed. A word in quotes from its start is no option.
+struct Word {
+    std::string text;
+    bool option = false;
+};
+
+std::vector<std::vector<Word>> Lines(const std::string& text)
+{
+    std::vector<std::vector<Word>> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const auto first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        std::vector<Word> words;
+        for (std::size_t i = first; i < line.size();) {
+            if (line[i] == ' ' || line[i] == '\t') {
+                ++i;
+                continue;
+            }
+            const bool quotedWhole = line[i] == '"';
+            bool inQuotes = false;
+            std::string word;
+            for (; i < line.size() && (inQuotes || (line[i] != ' ' && line[i] != '\t')); ++i) {
+                if (line[i] == '"')
+                    inQuotes = !inQuotes;
+                else
+                    word.push_back(line[i]);
+            }
+            const auto equals = word.find('=');
+            bool option = !quotedWhole && equals != std::string::npos && equals > 0;
+            for (std::size_t k = 0; option && k < equals; ++k)
+                option = word[k] >= 'a' && word[k] <= 'z';
+            words.push_back({word, option});
+        }
+        lines.push_back(words);
+    }
+    return lines;
+}
+
+std::string ValueOf(const Word& word)
+{
+    return word.option ? word.text.substr(word.text.find('=') + 1) : word.text;
+}
+
+// What a number reader might skip before the digits: blanks and a sign.
+std::string DigitsOf(const std::string& number)
+{
+    std::size_t at = 0;
+    while (at < number.size() && std::isspace(static_cast<unsigned char>(number[at])))
+        ++at;
+    if (at < number.size() && (number[at] == '+' || number[at] == '-'))
+        ++at;
+    return number.substr(at);
+}
+
 // The sizes a fixture may set: every size= value read as decimal, or as hex
 // after 0x, and the default 0.
 std::set<long long> WrittenSizes(const std::string& text)
 {
     std::set<long long> sizes{0};
-    for (auto at = text.find("size="); at != std::string::npos; at = text.find("size=", at + 1)) {
-        std::string number;
-        for (auto i = at + 5; i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '\n'; ++i)
-            if (text[i] != '"' && text[i] != '\r')
-                number.push_back(text[i]);
-        const bool hex = number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X');
-        sizes.insert(std::strtoll(number.c_str() + (hex ? 2 : 0), nullptr, hex ? 16 : 10));
+    for (const auto& line : Lines(text)) {
+        for (const auto& word : line) {
+            if (!word.option || word.text.compare(0, 5, "size=") != 0)
+                continue;
+            const std::string value = ValueOf(word);
+            const std::string digits = DigitsOf(value);
+            const bool hex = digits.size() > 1 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+            sizes.insert(std::strtoll(value.c_str(), nullptr, hex ? 16 : 10));
+        }
     }
     return sizes;
 }
@@ -101,36 +167,20 @@ void CheckSizes(const std::string& text)
 }
 
 // Faults of the importer that are mended elsewhere and would stop every run
-// at once: a line whose first word is an option (an options-only line crashes
-// the importer), and numbers with a leading zero (read as octal). Remove this
-// filter once the importer refuses the one and reads the other as decimal.
+// at once: a line of options only (crashes the importer) and numbers with a
+// leading zero (read as octal). Remove this filter once the importer refuses
+// the one and reads the other as decimal.
 bool HitsKnownFault(const std::string& text)
 {
-    std::size_t begin = 0;
-    while (begin <= text.size()) {
-        auto end = text.find('\n', begin);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(begin, end - begin);
-        begin = end + 1;
-        const auto first = line.find_first_not_of(" \t");
-        if (first == std::string::npos)
-            continue;
-        auto word = first;
-        while (word < line.size() && line[word] >= 'a' && line[word] <= 'z')
-            ++word;
-        if (word > first && word < line.size() && line[word] == '=')
-            return true;
-    }
-    const std::string before = "= \t\"+";
-    const std::string after = " \t\r\n\"";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '0' || (i > 0 && before.find(text[i - 1]) == std::string::npos))
-            continue;
-        auto j = i + 1;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
-            ++j;
-        if (j > i + 1 && (j == text.size() || after.find(text[j]) != std::string::npos))
+    for (const auto& line : Lines(text)) {
+        bool onlyOptions = true;
+        for (const auto& word : line) {
+            onlyOptions = onlyOptions && word.option;
+            const std::string digits = DigitsOf(ValueOf(word));
+            if (digits.size() > 1 && digits[0] == '0' && digits[1] >= '0' && digits[1] <= '9')
+                return true;
+        }
+        if (onlyOptions)
             return true;
     }
     return false;
