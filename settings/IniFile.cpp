@@ -50,11 +50,6 @@ void CheckKey(const std::string& key)
         throw IniFileError("Key " + Quoted(key) + " cannot be stored: it holds a line break");
     if (key.front() == '[')
         throw IniFileError("Key " + Quoted(key) + " cannot be stored: it begins with \"[\"");
-    // Written as the file's first line, such a key would read back without
-    // its first bytes, taken for the file's byte-order mark, and could then
-    // read as a section header.
-    if (key.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        throw IniFileError("Key " + Quoted(key) + " cannot be stored: it begins with a byte-order mark");
     if (key.find('=') != std::string::npos)
         throw IniFileError("Key " + Quoted(key) + " cannot be stored: it holds \"=\"");
 }

@@ -104,6 +104,11 @@ IniText IniText::Parse(const std::string& bytes)
 std::string IniText::Bytes() const
 {
     std::string bytes = bom_;
+    // An edit can bring a line that begins with the mark's bytes to the top of
+    // a file without a mark; a mark in front keeps that line as it stands
+    // instead of letting a reader take its first bytes for the mark.
+    if (bom_.empty() && !lines_.empty() && lines_.front().text.compare(0, 3, Bom) == 0)
+        bytes = Bom;
     for (const auto& line : lines_) {
         bytes += line.text;
         bytes += line.eol;
