@@ -78,7 +78,7 @@ TEST_F(IniFileSafety, NamesAndValuesThatWouldInjectLinesAreRefused)
     EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"S"});
 }
 
-// A key line whose name begins with the bytes of a UTF-8 byte-order mark,
+// A key line whose name begins with the bytes of a byte-order mark,
 // brought to the top of a file without a mark by a write or a delete, keeps its
 // name: it must not lose those bytes and then read as a header or another key.
 TEST_F(IniFileSafety, KeyBeginningWithMarkBytesKeepsItsNameAtTheTop)
@@ -95,6 +95,10 @@ TEST_F(IniFileSafety, KeyBeginningWithMarkBytesKeepsItsNameAtTheTop)
     deleted.DeleteKey("", "a");
     EXPECT_EQ(deleted.ReadString("", "a", "-"), "-");
     EXPECT_EQ(deleted.ReadString("", mark + "a", "-"), "2");
+
+    IniFile utf16(PathOf("utf16.ini"));
+    utf16.WriteString("", "\xFF\xFEk", "1");
+    EXPECT_EQ(utf16.ReadString("", "\xFF\xFEk", "-"), "1");
 }
 
 TEST_F(IniFileSafety, RefusedNameNeverCreatesAFile)
