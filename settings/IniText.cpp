@@ -108,6 +108,15 @@ IniText IniText::Parse(const std::string& bytes)
 std::string IniText::Bytes() const
 {
     std::string bytes = bom_;
+    // An edit can bring a line that begins like a byte-order mark (UTF-8 or
+    // UTF-16) to the top of a file without one; a UTF-8 mark in front keeps
+    // that line as it stands instead of letting a reader take its first bytes
+    // for a mark.
+    if (bom_.empty() && !lines_.empty()) {
+        const std::string& top = lines_.front().text;
+        if (top.compare(0, 3, Bom) == 0 || top.compare(0, 2, "\xFF\xFE") == 0 || top.compare(0, 2, "\xFE\xFF") == 0)
+            bytes = Bom;
+    }
     for (const auto& line : lines_) {
         bytes += line.text;
         bytes += line.eol;

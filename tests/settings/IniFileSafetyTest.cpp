@@ -79,6 +79,29 @@ TEST_F(IniFileSafety, NamesAndValuesThatWouldInjectLinesAreRefused)
     EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"S"});
 }
 
+// A key line whose name begins with the bytes of a byte-order mark,
+// brought to the top of a file without a mark by a write or a delete, keeps its
+// name: it must not lose those bytes and then read as a header or another key.
+TEST_F(IniFileSafety, KeyBeginningWithMarkBytesKeepsItsNameAtTheTop)
+{
+    const std::string mark = "\xEF\xBB\xBF";
+    Put("top.ini", "[S]\r\nk=v\r\n");
+    IniFile written(PathOf("top.ini"));
+    written.WriteString("", mark + "[Evil]", "1");
+    EXPECT_EQ(written.ReadSections(), std::vector<std::string>{"S"});
+    EXPECT_EQ(written.ReadString("", mark + "[Evil]", "-"), "1");
+
+    Put("deleted.ini", "a=1\r\n" + mark + "a=2\r\n");
+    IniFile deleted(PathOf("deleted.ini"));
+    deleted.DeleteKey("", "a");
+    EXPECT_EQ(deleted.ReadString("", "a", "-"), "-");
+    EXPECT_EQ(deleted.ReadString("", mark + "a", "-"), "2");
+
+    IniFile utf16(PathOf("utf16.ini"));
+    utf16.WriteString("", "\xFF\xFEk", "1");
+    EXPECT_EQ(utf16.ReadString("", "\xFF\xFEk", "-"), "1");
+}
+
 TEST_F(IniFileSafety, RefusedNameNeverCreatesAFile)
 {
     IniFile ini(PathOf("fresh.ini"));
