@@ -166,33 +166,11 @@ void CheckSizes(const std::string& text)
     }
 }
 
-// Faults of the importer that are mended elsewhere and would stop every run
-// at once: a line of options only (crashes the importer) and numbers with a
-// leading zero (read as octal). Remove this filter once the importer refuses
-// the one and reads the other as decimal.
-bool HitsKnownFault(const std::string& text)
-{
-    for (const auto& line : Lines(text)) {
-        bool onlyOptions = true;
-        for (const auto& word : line) {
-            onlyOptions = onlyOptions && word.option;
-            const std::string digits = DigitsOf(ValueOf(word));
-            if (digits.size() > 1 && digits[0] == '0' && digits[1] >= '0' && digits[1] <= '9')
-                return true;
-        }
-        if (onlyOptions)
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    if (HitsKnownFault(text))
-        return 0;
     if (!g_client)
         StartOver();
     try {

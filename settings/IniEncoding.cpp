@@ -113,6 +113,20 @@ std::string DecodeIniText(const std::string& raw, IniEncoding encoding)
     return text;
 }
 
+bool IniTextFits(const std::string& text, IniEncoding encoding)
+{
+    if (encoding == IniEncoding::Bytes)
+        return true;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        // A replacement character stands for a byte that is no UTF-8, unless
+        // the text holds that character itself.
+        if (NextUtf8(text, pos) == Replacement && text.compare(start, pos - start, "\xEF\xBF\xBD") != 0)
+            return false;
+    }
+    return true;
+}
+
 std::string EncodeIniText(const std::string& text, IniEncoding encoding)
 {
     if (encoding == IniEncoding::Bytes)

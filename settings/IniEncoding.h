@@ -16,6 +16,10 @@ IniEncoding DetectIniEncoding(const std::string& raw);
 // its three-byte form. A last odd byte, no whole code unit, is dropped.
 std::string DecodeIniText(const std::string& raw, IniEncoding encoding);
 
+// Whether the text can be stored in the encoding unchanged: 8-bit files take
+// any bytes, UTF-16 files only UTF-8 text.
+bool IniTextFits(const std::string& text, IniEncoding encoding);
+
 // The text in the encoding, with the byte-order mark for UTF-16. A byte that
-// is not UTF-8 becomes U+FFFD.
+// is not UTF-8 becomes U+FFFD: writers check IniTextFits first.
 std::string EncodeIniText(const std::string& text, IniEncoding encoding);

@@ -127,6 +127,10 @@ bool IniFileUpdate::Replace(const std::string& text)
     options.createFolders = createFolder_;
     options.removeStaleTemporaries = true;
     options.fault = CurrentFault();
+    // A UTF-16 file holds characters, not bytes: 8-bit text that is no UTF-8
+    // would come back changed, so it is refused and the file left as it is.
+    if (!IniTextFits(text, encoding_))
+        throw IniFileError("Cannot write file \"" + path_ + "\". The file is UTF-16 text and the new text is not UTF-8.");
     try {
         AtomicFile file(path_, std::move(options));
         if (!lock_) {

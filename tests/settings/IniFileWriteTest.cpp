@@ -246,6 +246,11 @@ TEST_F(IniFileWrite, Utf16FileIsReadAsTextAndWrittenBackAsUtf16)
         EXPECT_EQ(ini.ReadString("Config MemoExtList", "1", ""), "\xF0\x9F\x98\x80\xE2\x82\xAC");
         ini.WriteString("Config", "CheckBoxAge", "1");
         EXPECT_EQ(Bytes("u.ini"), Utf16(after, big));
+        // 8-bit text that is no UTF-8 has no characters to store: refused, file unchanged.
+        EXPECT_THROW(ini.WriteString("Config", "Latin1", "caf\xE9"), IniFileError);
+        EXPECT_EQ(Bytes("u.ini"), Utf16(after, big));
+        ini.WriteString("Config", "Literal", "\xEF\xBF\xBD");
+        EXPECT_EQ(ini.ReadString("Config", "Literal", ""), "\xEF\xBF\xBD");
     }
 }
 
