@@ -200,7 +200,11 @@ void TMainForm::AutomaticRun()
         setWindowState(windowState() | Qt::WindowMinimized);
         RadioGroupOptions->setItemIndex(2);  // runs CheckForSettingsChange: no confirmation
         // The click acts even while the button is disabled.
-        BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
+        {
+            const ErrorBoxCounter errors;
+            BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
+            automaticRunErrors_ = errors.Count();
+        }
         if (!Job.LogPath.empty())
             SaveResultLog(*ListBoxResults, Job.LogPath);
 

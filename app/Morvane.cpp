@@ -23,6 +23,7 @@ namespace {
 constexpr int ExitDone = 0;              // the job ran; the log, when asked for, was written
 constexpr int ExitRunFailed = 1;         // the run reported "Error: " or "Error saving log: "
 constexpr int ExitClientNotStarted = 2;  // the NetWare client did not start; nothing was searched
+constexpr int ExitErrorsReported = 3;    // the job ran, but an error box said a directory or file was skipped
 
 }  // namespace
 
@@ -57,7 +58,7 @@ int main(int argc, char** argv)
         if (Job.AutoMode && !mainForm.ClientStarted())
             result = ExitClientNotStarted;  // reported at start-up; nothing was searched
         else if (mainForm.Terminated())
-            result = ExitDone;
+            result = mainForm.AutomaticRunErrors() > 0 ? ExitErrorsReported : ExitDone;
         else if (mainForm.AutomaticRunFailed() && MessageBoxesHeadless())
             result = ExitRunFailed;
         else

@@ -70,6 +70,8 @@ public:
     bool Terminated() const { return terminated_; }
     // Set when the automatic run failed; the window then stays open.
     bool AutomaticRunFailed() const { return automaticRunFailed_; }
+    // Error boxes (NetWare errors and the like) that the automatic job showed.
+    int AutomaticRunErrors() const { return automaticRunErrors_; }
     // Whether the NetWare client started at creation. Without it the automatic
     // run searches nothing.
     bool ClientStarted() const { return clientStarted_; }
@@ -141,6 +143,7 @@ private:
     bool shown_ = false;
     bool terminated_ = false;
     bool automaticRunFailed_ = false;
+    int automaticRunErrors_ = 0;
     bool clientStarted_ = false;
     bool programTabChange_ = false;
     bool restoringSettings_ = false;  // FormShow is restoring the stored settings

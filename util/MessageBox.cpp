@@ -56,6 +56,17 @@ void ShowMessage(const std::string& text)
     ShowMessageBox({MsgDlgType::Custom, "", text, {"OK"}, 0});
 }
 
+ErrorBoxCounter::ErrorBoxCounter()
+{
+    previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
+        if (request.kind == MsgDlgType::Error)
+            ++count_;
+        return previous_ ? previous_(request) : AnswerOnStandardError(request);
+    });
+}
+
+ErrorBoxCounter::~ErrorBoxCounter() { SetMessageBoxHandler(previous_); }
+
 MessageBoxRecorder::MessageBoxRecorder()
 {
     previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {

@@ -1,6 +1,9 @@
 // The program as a process: an unattended run without a screen ends on its
 // own, also when it fails, says why on standard error, and tells by its exit
-// status whether it ran (0), failed (1) or found no client to search with (2).
+// status whether it ran (0), failed (1), found no client to search with (2)
+// or ran but reported an error on the way (3).
+#include "netware/emulated/EmulatedClient.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -79,4 +82,27 @@ TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithoutAClientEndsWithStatu
                                     "(cannot open network " + dir.path()))
         << run.errors.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("run.log")));
+}
+
+// A purge the server refuses is shown as an error box and the job carries on;
+// the run then ends with status 3, so a cron job learns that files were left.
+TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithAnErrorOnTheWayEndsWithStatusThree)
+{
+    {
+        auto client = EmulatedClient::Open(dir.filePath("network.db").toStdString());
+        client->ImportFixture("server SRV1\nvolume SRV1 VOL1\ndir \\\\SRV1\\VOL1\\DATA\n"
+                              "deleted \\\\SRV1\\VOL1\\DATA\\a.tmp size=1 deleted=\"2001-01-01 00:00:00\"\n"
+                              "deleted \\\\SRV1\\VOL1\\DATA\\b.tmp size=1 deleted=\"2001-01-01 00:00:00\"\n"
+                              "connection SRV1 primary\nfault purge \\\\SRV1\\VOL1\\DATA\\a.tmp code=0x898A\n");
+    }
+    QFile ini(dir.filePath("m.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Config]\r\nCheckBoxFilePatterns=1\r\nRadioGroupLogic=0\r\n[Config MemoExtList]\r\n0=*.tmp\r\n"
+              "[CheckListBoxQ]\r\n0=\\\\SRV1\\VOL1\\DATA\r\n");
+    ini.close();
+
+    const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")});
+    EXPECT_EQ(run.exitCode, 3) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("returned error 0x898A")) << run.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("run.log")));
 }
