@@ -167,15 +167,17 @@ std::unique_ptr<NWErrorTextLibrary> TrashClient::LoadErrorTextLibrary()
 void TrashClient::Refresh()
 {
     // Entries are addressed by their place in the index: a scan in progress
-    // keeps the index it started with.
-    // Opening the connection and resolving the job's first start path come
-    // one after the other: one reading of a large trash serves both.
+    // keeps the index it started with. A reading serves until it has gone
+    // unused for a moment, counted from when it was made or a scan last
+    // released a directory: opening the connection, resolving each start
+    // path and walking it are one job, which reads a large trash once however
+    // long its scans take; a job started later reads the trash again.
     const auto now = std::chrono::steady_clock::now();
-    if (!dirHandles_.empty() || (indexValid_ && now - indexRead_ < std::chrono::seconds(2)))
+    if (!dirHandles_.empty() || (indexValid_ && now - indexUsed_ < std::chrono::seconds(2)))
         return;
     CloseCans();
     index_ = TrashIndex::Read(environment_);
-    indexRead_ = std::chrono::steady_clock::now();
+    indexUsed_ = std::chrono::steady_clock::now();
     indexValid_ = true;
 }
 
@@ -386,6 +388,7 @@ NWCCODE TrashClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     if (it == dirHandles_.end() || it->second.conn != conn)
         return ERR_BAD_DIRECTORY_HANDLE;
     dirHandles_.erase(it);
+    indexUsed_ = std::chrono::steady_clock::now();
     return SUCCESSFUL;
 }
 

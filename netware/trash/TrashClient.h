@@ -98,8 +98,8 @@ private:
         int error = 0;  // of the failed open, when one failed
     };
 
-    // Reads the trash cans again, unless a scan is under way or they were
-    // read a moment ago.
+    // Reads the trash cans again, unless a scan is under way or the reading
+    // was made or used by a scan a moment ago.
     void Refresh();
     const OpenCan& OpenedCan(size_t can);
     void CloseCans();
@@ -109,7 +109,7 @@ private:
 
     TrashEnvironment environment_;
     TrashIndex index_;
-    std::chrono::steady_clock::time_point indexRead_{};
+    std::chrono::steady_clock::time_point indexUsed_{};  // read, or a scan's directory released
     bool indexValid_ = false;
     std::map<NWCONN_HANDLE, bool> openConns_;
     NWCONN_HANDLE nextConnHandle_ = 1;
