@@ -123,7 +123,11 @@ public:
 
 TrashClient::TrashClient(TrashEnvironment environment) : environment_(std::move(environment)) {}
 
-TrashClient::~TrashClient() { CloseCans(); }
+TrashClient::~TrashClient()
+{
+    RemovePurgedFoldersSizes();
+    CloseCans();
+}
 
 void TrashClient::CloseCans()
 {
@@ -175,6 +179,7 @@ void TrashClient::Refresh()
     const auto now = std::chrono::steady_clock::now();
     if (!dirHandles_.empty() || (indexValid_ && now - indexUsed_ < std::chrono::seconds(2)))
         return;
+    RemovePurgedFoldersSizes();
     CloseCans();
     index_ = TrashIndex::Read(environment_);
     indexUsed_ = std::chrono::steady_clock::now();
@@ -219,6 +224,7 @@ NWCCODE TrashClient::CloseConn(NWCONN_HANDLE conn)
     if (!openConns_.erase(conn))
         return ERR_INVALID_CONNECTION;
     std::erase_if(dirHandles_, [conn](const auto& handle) { return handle.second.conn == conn; });
+    RemovePurgedFoldersSizes();
     return SUCCESSFUL;
 }
 
@@ -388,6 +394,7 @@ NWCCODE TrashClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     if (it == dirHandles_.end() || it->second.conn != conn)
         return ERR_BAD_DIRECTORY_HANDLE;
     dirHandles_.erase(it);
+    RemovePurgedFoldersSizes();
     indexUsed_ = std::chrono::steady_clock::now();
     return SUCCESSFUL;
 }
@@ -465,11 +472,20 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
     if (error)
         return TrashCodeOfErrno(error);
     entry.purged = true;
-    // Only folders have a cached size. A line left behind by a failed rewrite
-    // names an item that no longer exists, which readers of the cache skip.
+    // Only folders have a cached size. Their lines go when the scan is done
+    // with the directory, in one rewrite per can rather than one per folder
+    // purged. A line left behind meanwhile, or by a failed rewrite, names an
+    // item that no longer exists, which readers of the cache skip.
     if (entry.isDirectory)
-        RemoveDirectorySizesLine(index_.cans[entry.can].path, entry.trashName);
+        purgedFolders_[entry.can].insert(entry.trashName);
     return SUCCESSFUL;
+}
+
+void TrashClient::RemovePurgedFoldersSizes()
+{
+    for (const auto& [can, names] : purgedFolders_)
+        RemoveDirectorySizesLines(index_.cans[can].path, names);
+    purgedFolders_.clear();
 }
 
 NWCCODE TrashClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,8 @@ private:
     bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
     NWCCODE PurgeEntry(TrashEntry& entry);
+    // Takes the purged folders' lines out of their cans' directorysizes.
+    void RemovePurgedFoldersSizes();
 
     TrashEnvironment environment_;
     TrashIndex index_;
@@ -118,5 +121,6 @@ private:
     nuint16 nextSearchId_ = 1;
     std::map<NWDSContextHandle, Context> contexts_;
     std::map<size_t, OpenCan> openCans_;
+    std::map<size_t, std::set<std::string>> purgedFolders_;  // by can, their sizes' lines not yet removed
     NWDSContextHandle nextContext_ = 1;
 };
