@@ -7,15 +7,17 @@
 #   2. trash-cli's `trash-empty 30`;
 #   3. the physical limit: `find -delete` of the same files and .trashinfo files.
 # Targets: morvane at least 5 times faster than trash-empty, at most 2 times
-# the plain deletion. Prints the times (best of three), ratios and morvane's
-# peak memory. TRASH_BENCH_FILES and TRASH_BENCH_RUNS change the count and runs.
+# the plain deletion. Prints the median wall and processor times of the rounds,
+# the ratios and morvane's peak memory. TRASH_BENCH_FILES and TRASH_BENCH_RUNS
+# change the count and the rounds; TRASH_BENCH_DIR puts the trash elsewhere
+# (e.g. on /dev/shm, to take the disk out of the figures).
 # Usage: bench/trash_bench.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 bin="$(realpath "$build/bin")"
 peer="$(realpath tests/app/fixtures/trash-cli-mounts.py)"
-work="$(realpath -m "$build/bench-trash")"
+work="$(realpath -m "${TRASH_BENCH_DIR:-$build/bench-trash}")"
 files="${TRASH_BENCH_FILES:-100000}"
 export QT_QPA_PLATFORM=offscreen TZ=UTC LC_ALL=C.UTF-8
 
@@ -46,33 +48,28 @@ echo "$work" > "$work/mounts"
   printf '0=\\\\TRASH\\%s\r\n[CheckListBoxQ Checked]\r\n\\\\TRASH\\%s=1\r\n' "$volume" "$volume"
 } > "$work/morvane.ini"
 
-fresh() { rm -rf "$work/$1"; cp -a "$work/template" "$work/$1"; sync; }
-now_ns() { date +%s%N; }
-seconds() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.2f", (e - s) / 1e9 }'; }
-smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
+fresh() { rm -rf "$work/$1"; cp -a "$work/template" "$work/$1"; }
+# Wall time, processor time (user + system) and peak memory of one command.
+# Everything written before it is flushed first (untimed), so that no tool
+# pays for the copying or for the previous tool's deletions.
+timed() { local name="$1"; shift; sync; /usr/bin/time -f '%e %U %S %M' -o "$work/t" "$@"
+  read -r wall user sys peak < "$work/t"
+  echo "$name $wall $(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }') $peak" >> "$work/times"; }
+median() { grep "^$1 " "$work/times" | awk -v c="$2" '{ print $c }' | sort -g |
+  awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-best_morvane="" best_empty="" best_find="" peak_kb=""
+: > "$work/times"
 for run in $(seq "${TRASH_BENCH_RUNS:-3}"); do
   fresh morvane; fresh empty; fresh find
 
-  start=$(now_ns)
-  XDG_DATA_HOME="$work/morvane" XDG_CONFIG_HOME="$work" MORVANE_TRASH_MOUNTS="$work/mounts" \
-    /usr/bin/time -f '%M' -o "$work/peak" "$bin/morvane" client=trash auto ini="$work/morvane.ini" 2>/dev/null
-  end=$(now_ns)
-  best_morvane=$(smaller "$(seconds "$start" "$end")" "$best_morvane")
-  peak_kb=$(cat "$work/peak")
+  timed morvane env XDG_DATA_HOME="$work/morvane" XDG_CONFIG_HOME="$work" MORVANE_TRASH_MOUNTS="$work/mounts" \
+    "$bin/morvane" client=trash auto ini="$work/morvane.ini" 2>/dev/null
   left=$(ls "$work/morvane/Trash/files" | grep -c '^old-' || true)
   [ "$left" -eq 0 ] || { echo "morvane left $left old files" >&2; exit 1; }
 
-  start=$(now_ns)
-  XDG_DATA_HOME="$work/empty" FAKE_MOUNTS="$work/empty-mount" /usr/bin/python3 "$peer" trash-empty 30
-  end=$(now_ns)
-  best_empty=$(smaller "$(seconds "$start" "$end")" "$best_empty")
+  timed trash-empty env XDG_DATA_HOME="$work/empty" FAKE_MOUNTS="$work/empty-mount" /usr/bin/python3 "$peer" trash-empty 30
 
-  start=$(now_ns)
-  find "$work/find/Trash/files" "$work/find/Trash/info" -name 'old-*' -delete
-  end=$(now_ns)
-  best_find=$(smaller "$(seconds "$start" "$end")" "$best_find")
+  timed find find "$work/find/Trash/files" "$work/find/Trash/info" -name 'old-*' -delete
 
   for copy in morvane empty; do
     diff <(ls "$work/$copy/Trash/files") <(ls "$work/find/Trash/files") >/dev/null ||
@@ -80,11 +77,17 @@ for run in $(seq "${TRASH_BENCH_RUNS:-3}"); do
   done
 done
 
-echo "files: $files (half older than 30 days)"
-echo "morvane client=trash auto: ${best_morvane} s (peak memory ${peak_kb} kB)"
-echo "trash-empty 30:            ${best_empty} s"
-echo "find -delete:              ${best_find} s"
-awk -v m="$best_morvane" -v e="$best_empty" -v f="$best_find" 'BEGIN {
-  printf "trash-empty / morvane: %.1f (target >= 5)\n", e / m
-  printf "morvane / find -delete: %.2f (target <= 2)\n", m / f }'
+echo "files: $files (half older than 30 days), in $work, median of ${TRASH_BENCH_RUNS:-3} rounds"
+echo "                           wall    processor (user + system)"
+for tool in morvane trash-empty find; do
+  printf '%-26s %6.2f s %6.2f s\n' "$tool" "$(median "$tool" 2)" "$(median "$tool" 3)"
+done
+echo "morvane peak memory: $(median morvane 4) kB"
+awk -v m="$(median morvane 2)" -v e="$(median trash-empty 2)" -v f="$(median find 2)" \
+    -v mc="$(median morvane 3)" -v ec="$(median trash-empty 3)" -v fc="$(median find 3)" 'BEGIN {
+  printf "trash-empty / morvane: %.1f wall, %.1f processor (target >= 5)\n", e / m, ec / mc
+  printf "morvane / find -delete: %.2f wall, %.2f processor (target <= 2)\n", m / f, mc / fc
+  printf "trash-empty / find -delete: %.1f wall (the most any tool slower than find can reach)\n", e / f }'
+echo "each round (tool, wall s, processor s, peak kB):"
+cat "$work/times"
 rm -rf "$work"

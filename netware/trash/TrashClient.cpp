@@ -123,7 +123,11 @@ public:
 
 TrashClient::TrashClient(TrashEnvironment environment) : environment_(std::move(environment)) {}
 
-TrashClient::~TrashClient() { CloseCans(); }
+TrashClient::~TrashClient()
+{
+    RemovePurgedFoldersSizes();
+    CloseCans();
+}
 
 void TrashClient::CloseCans()
 {
@@ -167,15 +171,18 @@ std::unique_ptr<NWErrorTextLibrary> TrashClient::LoadErrorTextLibrary()
 void TrashClient::Refresh()
 {
     // Entries are addressed by their place in the index: a scan in progress
-    // keeps the index it started with.
-    // Opening the connection and resolving the job's first start path come
-    // one after the other: one reading of a large trash serves both.
+    // keeps the index it started with. A reading serves until it has gone
+    // unused for a moment, counted from when it was made or a scan last
+    // released a directory: opening the connection, resolving each start
+    // path and walking it are one job, which reads a large trash once however
+    // long its scans take; a job started later reads the trash again.
     const auto now = std::chrono::steady_clock::now();
-    if (!dirHandles_.empty() || (indexValid_ && now - indexRead_ < std::chrono::seconds(2)))
+    if (!dirHandles_.empty() || (indexValid_ && now - indexUsed_ < std::chrono::seconds(2)))
         return;
+    RemovePurgedFoldersSizes();
     CloseCans();
     index_ = TrashIndex::Read(environment_);
-    indexRead_ = std::chrono::steady_clock::now();
+    indexUsed_ = std::chrono::steady_clock::now();
     indexValid_ = true;
 }
 
@@ -217,6 +224,7 @@ NWCCODE TrashClient::CloseConn(NWCONN_HANDLE conn)
     if (!openConns_.erase(conn))
         return ERR_INVALID_CONNECTION;
     std::erase_if(dirHandles_, [conn](const auto& handle) { return handle.second.conn == conn; });
+    RemovePurgedFoldersSizes();
     return SUCCESSFUL;
 }
 
@@ -386,6 +394,8 @@ NWCCODE TrashClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     if (it == dirHandles_.end() || it->second.conn != conn)
         return ERR_BAD_DIRECTORY_HANDLE;
     dirHandles_.erase(it);
+    RemovePurgedFoldersSizes();
+    indexUsed_ = std::chrono::steady_clock::now();
     return SUCCESSFUL;
 }
 
@@ -462,11 +472,20 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
     if (error)
         return TrashCodeOfErrno(error);
     entry.purged = true;
-    // Only folders have a cached size. A line left behind by a failed rewrite
-    // names an item that no longer exists, which readers of the cache skip.
+    // Only folders have a cached size. Their lines go when the scan is done
+    // with the directory, in one rewrite per can rather than one per folder
+    // purged. A line left behind meanwhile, or by a failed rewrite, names an
+    // item that no longer exists, which readers of the cache skip.
     if (entry.isDirectory)
-        RemoveDirectorySizesLine(index_.cans[entry.can].path, entry.trashName);
+        purgedFolders_[entry.can].insert(entry.trashName);
     return SUCCESSFUL;
+}
+
+void TrashClient::RemovePurgedFoldersSizes()
+{
+    for (const auto& [can, names] : purgedFolders_)
+        RemoveDirectorySizesLines(index_.cans[can].path, names);
+    purgedFolders_.clear();
 }
 
 NWCCODE TrashClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)

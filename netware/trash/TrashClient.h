@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -98,18 +99,20 @@ private:
         int error = 0;  // of the failed open, when one failed
     };
 
-    // Reads the trash cans again, unless a scan is under way or they were
-    // read a moment ago.
+    // Reads the trash cans again, unless a scan is under way or the reading
+    // was made or used by a scan a moment ago.
     void Refresh();
     const OpenCan& OpenedCan(size_t can);
     void CloseCans();
     bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
     NWCCODE PurgeEntry(TrashEntry& entry);
+    // Takes the purged folders' lines out of their cans' directorysizes.
+    void RemovePurgedFoldersSizes();
 
     TrashEnvironment environment_;
     TrashIndex index_;
-    std::chrono::steady_clock::time_point indexRead_{};
+    std::chrono::steady_clock::time_point indexUsed_{};  // read, or a scan's directory released
     bool indexValid_ = false;
     std::map<NWCONN_HANDLE, bool> openConns_;
     NWCONN_HANDLE nextConnHandle_ = 1;
@@ -118,5 +121,6 @@ private:
     nuint16 nextSearchId_ = 1;
     std::map<NWDSContextHandle, Context> contexts_;
     std::map<size_t, OpenCan> openCans_;
+    std::map<size_t, std::set<std::string>> purgedFolders_;  // by can, their sizes' lines not yet removed
     NWDSContextHandle nextContext_ = 1;
 };

@@ -181,7 +181,7 @@ DirectorySizes ParseDirectorySizes(std::string_view text)
     return sizes;
 }
 
-int RemoveDirectorySizesLine(const std::string& trashCan, const std::string& entryName)
+int RemoveDirectorySizesLines(const std::string& trashCan, const std::set<std::string>& entryNames)
 {
     const std::string path = trashCan + "/directorysizes";
     std::string text;
@@ -199,7 +199,7 @@ int RemoveDirectorySizesLine(const std::string& trashCan, const std::string& ent
         size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
         if (second != std::string_view::npos) {
             auto name = PercentDecode(line.substr(second + 1));
-            if (name && *name == entryName) {
+            if (name && entryNames.count(*name)) {
                 found = true;
                 continue;
             }

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -38,7 +39,12 @@ struct DirectorySize {
 using DirectorySizes = std::map<std::string, DirectorySize>;
 DirectorySizes ParseDirectorySizes(std::string_view text);
 
-// Takes the line of one entry out of the can's directorysizes file, written
-// to a temporary file and renamed over it. A missing file or a file without
-// that line is left alone. Returns 0 or the errno of the failed step.
-int RemoveDirectorySizesLine(const std::string& trashCan, const std::string& entryName);
+// Takes the lines of the given entries out of the can's directorysizes file,
+// written to a temporary file and renamed over it: one rewrite for all of
+// them. A missing file or a file without those lines is left alone. Returns 0
+// or the errno of the failed step.
+int RemoveDirectorySizesLines(const std::string& trashCan, const std::set<std::string>& entryNames);
+inline int RemoveDirectorySizesLine(const std::string& trashCan, const std::string& entryName)
+{
+    return RemoveDirectorySizesLines(trashCan, {entryName});
+}

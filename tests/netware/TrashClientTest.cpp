@@ -215,13 +215,15 @@ TEST_F(TrashClientTest, FolderPurgeNeverFollowsLinksUpdatesTheSizeCacheAndTheSca
     fs::create_directory_symlink(base + "/outside", homeTrash + "/files/proj/link-dir");
     fs::create_symlink(base + "/outside/target.txt", homeTrash + "/files/proj/link-file");
     Trash(homeTrash, "proj", nullptr, Info(base + "/work/proj").c_str());
+    Write(homeTrash + "/files/proj.2/b.dat", std::string(100, 'b'));  // trashed twice from the same place
+    Trash(homeTrash, "proj.2", nullptr, Info(base + "/work/proj").c_str());
     Trash(homeTrash, "after.txt", "zz", Info(base + "/work/after.txt").c_str());
     Trash(homeTrash, "cached", nullptr, Info(base + "/work/cached").c_str());
     Write(homeTrash + "/files/cached/f", "1");
     struct stat cachedInfo;
     ASSERT_EQ(stat((homeTrash + "/info/cached.trashinfo").c_str(), &cachedInfo), 0);
     Write(homeTrash + "/directorysizes",
-          "999 " + std::to_string(cachedInfo.st_mtime) + " cached\n7 1 proj\n");
+          "7 1 proj.2\n999 " + std::to_string(cachedInfo.st_mtime) + " cached\n7 1 proj\n");
 
     TrashClient client(environment);
     NWCONN_HANDLE conn = Open(client);
@@ -233,14 +235,16 @@ TEST_F(TrashClientTest, FolderPurgeNeverFollowsLinksUpdatesTheSizeCacheAndTheSca
         }
     }
     std::vector<std::string> seen;
-    EXPECT_EQ(Purge(client, conn, volume + ":work", "proj", &seen), std::vector<NWCCODE>{0});
-    EXPECT_EQ(seen.size(), 3u) << "the scan carries on after the purge";
+    EXPECT_EQ(Purge(client, conn, volume + ":work", "proj", &seen), (std::vector<NWCCODE>{0, 0}));
+    EXPECT_EQ(seen.size(), 4u) << "the scan carries on after the purge";
     EXPECT_FALSE(fs::exists(homeTrash + "/files/proj"));
+    EXPECT_FALSE(fs::exists(homeTrash + "/files/proj.2"));
     EXPECT_FALSE(fs::exists(homeTrash + "/info/proj.trashinfo"));
     EXPECT_TRUE(fs::exists(base + "/outside/target.txt"));
     std::ifstream sizes(homeTrash + "/directorysizes");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(sizes), {}),
-              "999 " + std::to_string(cachedInfo.st_mtime) + " cached\n");
+              "999 " + std::to_string(cachedInfo.st_mtime) + " cached\n")
+        << "both purged folders' lines go, once the scan is done with the directory";
     EXPECT_EQ(List(client, conn, volume + ":work").size(), 2u);
 }
 
