@@ -21,6 +21,29 @@ int HexValue(char c)
     return -1;
 }
 
+// The next line of text, without its line break; text moves past it.
+std::string_view TakeLine(std::string_view& text)
+{
+    const size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    return line;
+}
+
+// A line of the directorysizes cache: "SIZE MTIME PERCENT-ENCODED-NAME".
+struct SizesLine {
+    std::string_view size, mtime, encodedName;
+};
+
+std::optional<SizesLine> SplitSizesLine(std::string_view line)
+{
+    const size_t first = line.find(' ');
+    const size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+    if (second == std::string_view::npos)
+        return std::nullopt;
+    return SizesLine{line.substr(0, first), line.substr(first + 1, second - first - 1), line.substr(second + 1)};
+}
+
 std::string_view Trimmed(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -130,9 +153,7 @@ TrashInfo ParseTrashInfo(std::string_view text)
     TrashInfo info;
     bool inGroup = false, pathSeen = false, dateSeen = false;
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = Trimmed(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::string_view line = Trimmed(TakeLine(text));
         if (line.empty() || line.front() == '#')
             continue;
         if (line.front() == '[') {
@@ -162,20 +183,16 @@ DirectorySizes ParseDirectorySizes(std::string_view text)
 {
     DirectorySizes sizes;
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        size_t first = line.find(' ');
-        size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
-        if (second == std::string_view::npos)
+        const auto parts = SplitSizesLine(TakeLine(text));
+        if (!parts)
             continue;
         DirectorySize entry;
-        auto sizeText = line.substr(0, first), mtimeText = line.substr(first + 1, second - first - 1);
+        const auto& [sizeText, mtimeText, encodedName] = *parts;
         if (std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), entry.size).ec != std::errc() ||
             std::from_chars(mtimeText.data(), mtimeText.data() + mtimeText.size(), entry.infoMtime).ec !=
                 std::errc())
             continue;
-        if (auto name = PercentDecode(line.substr(second + 1)))
+        if (auto name = PercentDecode(encodedName))
             sizes[*name] = entry;
     }
     return sizes;
@@ -192,13 +209,9 @@ int RemoveDirectorySizesLines(const std::string& trashCan, const std::set<std::s
     bool found = false;
     std::string_view rest = text;
     while (!rest.empty()) {
-        size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        size_t first = line.find(' ');
-        size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
-        if (second != std::string_view::npos) {
-            auto name = PercentDecode(line.substr(second + 1));
+        const std::string_view line = TakeLine(rest);
+        if (const auto parts = SplitSizesLine(line)) {
+            const auto name = PercentDecode(parts->encodedName);
             if (name && entryNames.count(*name)) {
                 found = true;
                 continue;
