@@ -35,15 +35,25 @@ void WaitPastTheInterval()
     QTest::qWait(static_cast<int>(DisplayInterval.count()) + 30);
 }
 
-TEST(JobDisplayTest, StatusTextIsCurrentAndPaintedAtMostOncePerInterval)
-{
-    QStatusBar bar;
-    bar.resize(400, 30);
-    bar.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
-    WaitPastTheInterval();
-    PaintCounter counter(&bar);
+// A status bar on screen, settled past the interval, its paints counted from then on.
+class JobDisplayStatusBar : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bar.resize(400, 30);
+        bar.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+        WaitPastTheInterval();
+        counter = std::make_unique<PaintCounter>(&bar);
+    }
+    int Paints() const { return counter->paints; }
 
+    QStatusBar bar;
+    std::unique_ptr<PaintCounter> counter;
+};
+
+TEST_F(JobDisplayStatusBar, StatusTextIsCurrentAndPaintedAtMostOncePerInterval)
+{
     QElapsedTimer elapsed;
     elapsed.start();
     for (int i = 0; i < 200; ++i) {
@@ -53,23 +63,17 @@ TEST(JobDisplayTest, StatusTextIsCurrentAndPaintedAtMostOncePerInterval)
     }
     // 200 messages: one repaint at once and one at the end of each interval
     // they span (a busy machine may stretch them over several).
-    EXPECT_LE(counter.paints, 2 + elapsed.elapsed() / DisplayInterval.count());
+    EXPECT_LE(Paints(), 2 + elapsed.elapsed() / DisplayInterval.count());
     WaitPastTheInterval();
     EXPECT_TRUE(bar.updatesEnabled());
     EXPECT_EQ("VOL1:DIR199", bar.currentMessage());
-    EXPECT_GE(counter.paints, 2);  // the held-back repaint came
+    EXPECT_GE(Paints(), 2);  // the held-back repaint came
 }
 
 // As in a job: a new directory every millisecond, events processed between
 // them. The bar is painted every interval, not only once the texts stop.
-TEST(JobDisplayTest, StatusTextIsPaintedWhileTextsKeepComing)
+TEST_F(JobDisplayStatusBar, StatusTextIsPaintedWhileTextsKeepComing)
 {
-    QStatusBar bar;
-    bar.resize(400, 30);
-    bar.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
-    WaitPastTheInterval();
-    PaintCounter counter(&bar);
     QElapsedTimer elapsed;
     elapsed.start();
     for (int i = 0; elapsed.elapsed() < 8 * DisplayInterval.count(); ++i) {
@@ -77,7 +81,7 @@ TEST(JobDisplayTest, StatusTextIsPaintedWhileTextsKeepComing)
         QCoreApplication::processEvents();
         QThread::msleep(1);
     }
-    EXPECT_GE(counter.paints, 4);
+    EXPECT_GE(Paints(), 4);
 }
 
 TEST(JobDisplayTest, CaptionReachesTheLabelOncePerIntervalAndAtOnceWhenAsked)
