@@ -292,14 +292,8 @@ bool TMainForm::CloseDuringJobAllowed()
     const int k = RadioGroupOptions->itemIndex();
     if (k != 1 && k != 2)
         return true;  // a listing loses nothing when it stops
-    MessageBoxRequest request;
-    request.kind = MsgDlgType::Confirmation;
-    request.title = "Confirm";
-    request.text = "A purge job is running. Stop it and close?";
-    request.buttons = {"&Yes", "&No"};
-    request.safeButton = 0;  // nobody to ask: purge nothing more
-    request.escapeButton = 1;
-    return ShowMessageBox(request) == 0;
+    // Nobody to ask (no screen): stop, so that nothing more is purged.
+    return ConfirmYesNo("A purge job is running. Stop it and close?", true);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -128,14 +128,8 @@ bool TMainForm::PurgeOfEveryFileAllowed()
     // Under "Or" nothing ticked matches nothing; under "And" it matches everything.
     if (!purgeMode || anyCondition || ConditionOR())
         return true;
-    MessageBoxRequest request;
-    request.kind = MsgDlgType::Confirmation;
-    request.title = "Confirm";
-    request.text = "No condition is ticked: every deleted file below the start paths will be purged. Continue?";
-    request.buttons = {"&Yes", "&No"};
-    request.safeButton = 1;
-    request.escapeButton = 1;
-    return ShowMessageBox(request) == 0;
+    return ConfirmYesNo("No condition is ticked: every deleted file below the start paths will be purged. Continue?",
+                        false);
 }
 
 void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)

@@ -56,6 +56,18 @@ void ShowMessage(const std::string& text)
     ShowMessageBox({MsgDlgType::Custom, "", text, {"OK"}, 0});
 }
 
+bool ConfirmYesNo(const std::string& text, bool yesWhenNobodyAsks)
+{
+    MessageBoxRequest request;
+    request.kind = MsgDlgType::Confirmation;
+    request.title = "Confirm";
+    request.text = text;
+    request.buttons = {"&Yes", "&No"};
+    request.safeButton = yesWhenNobodyAsks ? 0 : 1;
+    request.escapeButton = 1;
+    return ShowMessageBox(request) == 0;
+}
+
 ErrorBoxCounter::ErrorBoxCounter()
 {
     previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {

@@ -36,6 +36,11 @@ void MessageBoxOK(MsgDlgType kind, const std::string& text);
 // A plain box: the text and an OK button, no icon.
 void ShowMessage(const std::string& text);
 
+// A confirmation titled "Confirm" with "&Yes" and "&No"; Escape and the close
+// button answer No. Returns whether Yes was pressed; yesWhenNobodyAsks is the
+// answer without a screen.
+bool ConfirmYesNo(const std::string& text, bool yesWhenNobodyAsks);
+
 // Counts the error boxes shown while it lives, handing every box on to the
 // handler installed before it: an unattended run tells by it whether anything
 // went wrong on the way.
