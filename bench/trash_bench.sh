@@ -10,7 +10,8 @@
 # the plain deletion. Prints the median wall and processor times of the rounds,
 # the ratios and morvane's peak memory. TRASH_BENCH_FILES and TRASH_BENCH_RUNS
 # change the count and the rounds; TRASH_BENCH_DIR puts the trash elsewhere
-# (e.g. on /dev/shm, to take the disk out of the figures).
+# (e.g. on /dev/shm, to take the disk out of the figures); TRASH_BENCH_KEEP=1
+# leaves the copies there afterwards, for a closer look.
 # Usage: bench/trash_bench.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -90,4 +91,4 @@ awk -v m="$(median morvane 2)" -v e="$(median trash-empty 2)" -v f="$(median fin
   printf "trash-empty / find -delete: %.1f wall (the most any tool slower than find can reach)\n", e / f }'
 echo "each round (tool, wall s, processor s, peak kB):"
 cat "$work/times"
-rm -rf "$work"
+[ -n "${TRASH_BENCH_KEEP:-}" ] || rm -rf "$work"

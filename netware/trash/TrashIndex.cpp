@@ -6,12 +6,14 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <map>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 
 #include "netware/PackedDateTime.h"
+#include "netware/trash/ParallelFor.h"
 #include "netware/trash/TrashInfo.h"
 #include "netware/trash/TrashRemove.h"
 
@@ -88,6 +90,75 @@ nuint32 PackedLocalTime(std::time_t time)
 }
 
 bool InPackedRange(const std::tm& parts) { return parts.tm_year + 1900 >= 1980 && parts.tm_year + 1900 <= 2043; }
+
+// What a .trashinfo and its item in files/ tell of one entry.
+struct EntryReading {
+    std::optional<std::string> originalPath;
+    std::uint64_t size = 0;
+    nuint32 deleted = 0;
+    bool hasFile = false;
+    bool isDirectory = false;
+};
+
+// The open folders of a trash can and its cache of folder sizes. Its readers
+// change nothing, so that many can run at once.
+struct CanFolders {
+    int filesFd;
+    int infoFd;
+    dev_t device;
+    const DirectorySizes& cachedSizes;
+
+    // A folder's size comes from the cache while its .trashinfo has the
+    // modification time the cache gives (never for an entry without one).
+    std::uint64_t SizeOf(const std::string& trashName, bool isDirectory, std::optional<std::int64_t> infoMtime) const
+    {
+        if (isDirectory && infoMtime) {
+            auto cached = cachedSizes.find(trashName);
+            if (cached != cachedSizes.end() && cached->second.infoMtime == *infoMtime)
+                return cached->second.size;
+        }
+        return TrashedEntrySize(filesFd, trashName, device);
+    }
+
+    EntryReading ReadEntry(const std::string& trashName) const
+    {
+        EntryReading reading;
+        const std::string infoName = trashName + std::string(InfoSuffix);
+        std::string text;
+        const bool readable = ReadSmallFile(infoFd, infoName.c_str(), text);
+        // The .trashinfo's own times are needed only for a folder's cached
+        // size and for an entry without a valid date.
+        struct stat info{};
+        bool infoRead = false;
+        auto infoStat = [&]() -> const struct stat& {
+            if (!infoRead && fstatat(infoFd, infoName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+                info = {};
+            infoRead = true;
+            return info;
+        };
+        TrashInfo parsed = readable ? ParseTrashInfo(text) : TrashInfo{};
+        reading.originalPath = std::move(parsed.path);
+
+        // An item that is there but cannot be looked at is still there: its
+        // purge will tell why.
+        struct stat fileInfo{};
+        const bool fileStat = fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) == 0;
+        reading.hasFile = fileStat || (filesFd >= 0 && errno != ENOENT && errno != ENOTDIR);
+        reading.isDirectory = fileStat && S_ISDIR(fileInfo.st_mode);
+        reading.size = !fileStat                    ? 0
+                       : S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
+                                                   : SizeOf(trashName, reading.isDirectory,
+                                                            static_cast<std::int64_t>(infoStat().st_mtime));
+        // Without a valid date, the time the item came into the trash: the
+        // change time of its file, else of its .trashinfo.
+        if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
+            reading.deleted = PackedLocalTime(*parsed.deletionDate);
+        else
+            reading.deleted =
+                PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
+        return reading;
+    }
+};
 
 }  // namespace
 
@@ -232,83 +303,48 @@ void TrashIndex::ReadCan(size_t can)
             cachedSizes = ParseDirectorySizes(text);
     }
 
-    // Names in files/ and whether each is a directory; what is left after the
-    // .trashinfo files are read has lost its .trashinfo.
-    std::map<std::string, bool> files;
-    if (filesFd >= 0)
-        if (DIR* dir = fdopendir(dup(filesFd))) {
-            while (struct dirent* entry = readdir(dir))
-                if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
-                    files.emplace(entry->d_name, entry->d_type == DT_DIR);
-            closedir(dir);
-        }
-
-    auto sizeOf = [&](const std::string& name, bool isDirectory, std::int64_t infoMtime, bool withInfo) {
-        if (isDirectory && withInfo) {
-            auto cached = cachedSizes.find(name);
-            if (cached != cachedSizes.end() && cached->second.infoMtime == infoMtime)
-                return cached->second.size;
-        }
-        return TrashedEntrySize(filesFd, name, device);
-    };
-
+    // The .trashinfo files are read on every processor at once: on a big
+    // trash can, opening and reading them is most of the work of a job.
+    std::vector<std::string> trashNames;  // the names in info/ without their suffix
     if (infoFd >= 0)
         if (DIR* dir = fdopendir(dup(infoFd))) {
             while (struct dirent* entry = readdir(dir)) {
-                std::string infoName = entry->d_name;
-                if (infoName.size() <= InfoSuffix.size() ||
-                    infoName.compare(infoName.size() - InfoSuffix.size(), InfoSuffix.size(), InfoSuffix) != 0)
-                    continue;
-                const std::string trashName = infoName.substr(0, infoName.size() - InfoSuffix.size());
-                std::string text;
-                const bool readable = ReadSmallFile(infoFd, infoName.c_str(), text);
-                // The .trashinfo's own times are needed only for a folder's
-                // cached size and for an entry without a valid date.
-                struct stat info{};
-                bool infoRead = false;
-                auto infoStat = [&]() -> const struct stat& {
-                    if (!infoRead && fstatat(infoFd, infoName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-                        info = {};
-                    infoRead = true;
-                    return info;
-                };
-                const TrashInfo parsed = readable ? ParseTrashInfo(text) : TrashInfo{};
-
-                auto file = files.find(trashName);
-                const bool hasFile = file != files.end();
-                bool isDirectory = hasFile && file->second;
-                struct stat fileInfo{};
-                const bool fileStat =
-                    hasFile && fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) == 0;
-                if (fileStat)
-                    isDirectory = S_ISDIR(fileInfo.st_mode);
-                const std::uint64_t size =
-                    !fileStat ? 0
-                    : S_ISREG(fileInfo.st_mode)
-                        ? static_cast<std::uint64_t>(fileInfo.st_size)
-                        : sizeOf(trashName, isDirectory, static_cast<std::int64_t>(infoStat().st_mtime), true);
-                // Without a valid date, the time the item came into the trash:
-                // the change time of its file, else of its .trashinfo.
-                nuint32 deleted;
-                if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
-                    deleted = PackedLocalTime(*parsed.deletionDate);
-                else
-                    deleted = PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
-                if (hasFile)
-                    files.erase(file);
-                AddEntry(can, trashName, parsed.path.value_or(""), parsed.path.has_value(), size, deleted, hasFile,
-                         true, isDirectory);
+                std::string_view name = entry->d_name;
+                if (name.size() > InfoSuffix.size() && name.substr(name.size() - InfoSuffix.size()) == InfoSuffix)
+                    trashNames.emplace_back(name.substr(0, name.size() - InfoSuffix.size()));
             }
             closedir(dir);
         }
+    const CanFolders folders{filesFd, infoFd, device, cachedSizes};
+    std::vector<EntryReading> readings(trashNames.size());
+    ForEachInParallel(trashNames.size(), [&](size_t i) { readings[i] = folders.ReadEntry(trashNames[i]); });
+    for (size_t i = 0; i < trashNames.size(); ++i) {
+        EntryReading& reading = readings[i];
+        AddEntry(can, trashNames[i], reading.originalPath.value_or(""), reading.originalPath.has_value(),
+                 reading.size, reading.deleted, reading.hasFile, true, reading.isDirectory);
+    }
 
-    // Items whose .trashinfo is missing still show, so that they can be purged.
-    for (const auto& [trashName, isDirectory] : files) {
+    // Items whose .trashinfo is missing still show, so that they can be
+    // purged; they come in the order of their names.
+    const std::unordered_set<std::string_view> withInfo(trashNames.begin(), trashNames.end());
+    std::vector<std::string> withoutInfo;
+    if (filesFd >= 0)
+        if (DIR* dir = fdopendir(dup(filesFd))) {
+            while (struct dirent* entry = readdir(dir)) {
+                std::string_view name = entry->d_name;
+                if (name != "." && name != ".." && !withInfo.count(name))
+                    withoutInfo.emplace_back(name);
+            }
+            closedir(dir);
+        }
+    std::sort(withoutInfo.begin(), withoutInfo.end());
+    for (const std::string& trashName : withoutInfo) {
         struct stat fileInfo{};
         if (fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        const std::uint64_t size = S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
-                                                             : sizeOf(trashName, S_ISDIR(fileInfo.st_mode), 0, false);
+        const std::uint64_t size = S_ISREG(fileInfo.st_mode)
+                                       ? static_cast<std::uint64_t>(fileInfo.st_size)
+                                       : folders.SizeOf(trashName, S_ISDIR(fileInfo.st_mode), std::nullopt);
         AddEntry(can, trashName, "", false, size, PackedLocalTime(fileInfo.st_ctime), true, false,
                  S_ISDIR(fileInfo.st_mode));
     }

@@ -208,6 +208,35 @@ TEST_F(TrashClientTest, ImperfectEntriesStillShowAndCanBePurged)
     EXPECT_TRUE(fs::exists(homeTrash + "/files/bad.txt"));
 }
 
+TEST_F(TrashClientTest, ABigCanIsReadWholeEveryEntryWithItsOwnFileAndDate)
+{
+    // Enough entries for the reading to be shared among threads; every tenth
+    // has lost its file, every seventh file its .trashinfo.
+    const int count = 1500;
+    auto name = [](int i) { return "f" + std::to_string(i); };
+    for (int i = 0; i < count; ++i) {
+        const std::string date =
+            "2024-03-" + std::to_string(10 + i % 20) + "T10:" + std::to_string(10 + i % 50) + ":00";
+        Trash(homeTrash, name(i), i % 10 == 0 ? nullptr : std::string(i % 300, 'x').c_str(),
+              i % 7 == 0 ? nullptr : Info(base + "/d" + std::to_string(i % 3) + "/" + name(i), date).c_str());
+    }
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    std::vector<bool> seen(count, false);
+    for (const char* folder : {"d0", "d1", "d2", UnknownOriginDirectory})
+        for (const Listed& l : List(client, conn, volume + ":" + folder)) {
+            const int i = std::stoi(l.name.substr(1));
+            EXPECT_FALSE(seen[i]) << l.name;
+            seen[i] = true;
+            EXPECT_EQ(l.size, i % 10 == 0 ? 0u : static_cast<std::uint64_t>(i % 300)) << l.name;
+            if (i % 7 != 0) {
+                EXPECT_EQ(l.deleted, PackDeletedDateTime(2024, 3, 10 + i % 20, 10, 10 + i % 50, 0)) << l.name;
+            }
+        }
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(seen[i], i % 70 != 0) << name(i) << ": listed unless it has neither file nor .trashinfo";
+}
+
 TEST_F(TrashClientTest, FolderPurgeNeverFollowsLinksUpdatesTheSizeCacheAndTheScanGoesOn)
 {
     Write(base + "/outside/target.txt", "precious");
