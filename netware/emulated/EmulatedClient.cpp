@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 
+#include "netware/ClientText.h"
 #include "netware/emulated/EmulatedDatabase.h"
 #include "netware/emulated/EmulatedErrorTexts.h"
 #include "netware/emulated/EmulatedPaths.h"
@@ -16,19 +17,7 @@ namespace {
 // Connection references live in their own number range, so that a reference
 // handed in where a handle belongs fails instead of working by accident.
 constexpr NWCONN_REF kConnRefBase = 0x10000;
-constexpr size_t kTreeNameWidth = 32;
 constexpr size_t kMaxOpenSearches = 256;
-
-void CopyText(std::string_view text, char* buffer, size_t size)
-{
-    if (!buffer || size == 0)
-        return;
-    size_t n = std::min(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-}
-
-void CopyText256(const std::string& text, char* buffer) { CopyText(text, buffer, 256); }
 
 // Runs one operation, turning a failure of the database into a completion code:
 // the callers of the client expect codes, never exceptions.
@@ -193,15 +182,7 @@ NWCCODE ServerInfoText(NetworkStore& store, long long serverId, nuint32 infoType
     if (!server)
         return ERR_INVALID_CONNECTION;
     if (infoType == NWCC_INFO_TREE_NAME) {
-        // Names are aligned with their connection's tree for every user
-        // looked up: the padded name is written without a copy.
-        char padded[kTreeNameWidth + 1];
-        const std::size_t own = std::min(server->tree.size(), sizeof padded - 1);
-        std::memcpy(padded, server->tree.data(), own);
-        std::memset(padded + own, '_', sizeof padded - 1 - own);
-        padded[sizeof padded - 1] = '\0';
-        CopyText(server->tree.size() > kTreeNameWidth ? std::string_view(server->tree) : std::string_view(padded),
-                 buffer, length);
+        CopyTreeName(server->tree, buffer, length);
     } else if (infoType == NWCC_INFO_SERVER_NAME) {
         CopyText(server->name, buffer, length);
     } else {
@@ -502,99 +483,28 @@ NWCCODE EmulatedClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& t
 
 // ---- contexts and names ---------------------------------------------------
 
-NWCCODE EmulatedClient::ContextCreate(NWDSContextHandle& context)
-{
-    if (nextContext_ == 0)
-        nextContext_ = 1;
-    context = nextContext_++;
-    // The scan creates and frees a context for every name it looks up.
-    for (ContextSlot& slot : contexts_)
-        if (slot.handle == 0) {
-            static const Context fresh;
-            slot.handle = context;
-            slot.context.flags = fresh.flags;
-            slot.context.nameContext = fresh.nameContext;
-            slot.context.tree = fresh.tree;
-            return SUCCESSFUL;
-        }
-    contexts_.push_back({context, Context{}});
-    return SUCCESSFUL;
-}
+NWCCODE EmulatedClient::ContextCreate(NWDSContextHandle& context) { return contexts_.Create(context); }
 
-EmulatedClient::ContextSlot* EmulatedClient::FindContextSlot(NWDSContextHandle context)
-{
-    if (context != 0)
-        for (ContextSlot& slot : contexts_)
-            if (slot.handle == context)
-                return &slot;
-    return nullptr;
-}
-
-EmulatedClient::Context* EmulatedClient::FindContext(NWDSContextHandle context)
-{
-    ContextSlot* slot = FindContextSlot(context);
-    return slot ? &slot->context : nullptr;
-}
-
-NWCCODE EmulatedClient::ContextFree(NWDSContextHandle context)
-{
-    ContextSlot* slot = FindContextSlot(context);
-    if (!slot)
-        return ERR_BAD_CONTEXT;
-    slot->handle = 0;
-    return SUCCESSFUL;
-}
+NWCCODE EmulatedClient::ContextFree(NWDSContextHandle context) { return contexts_.Free(context); }
 
 NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
 {
-    Context* found = FindContext(context);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    if (key != DCK_FLAGS)
-        return ERR_BAD_KEY;
-    value = found->flags;
-    return SUCCESSFUL;
+    return contexts_.Get(context, key, value);
 }
 
 NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, char* text)
 {
-    Context* found = FindContext(context);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    if (key == DCK_NAME_CONTEXT)
-        CopyText256(found->nameContext, text);
-    else if (key == DCK_TREE_NAME)
-        CopyText256(found->tree, text);
-    else
-        return ERR_BAD_KEY;
-    return SUCCESSFUL;
+    return contexts_.Get(context, key, text);
 }
 
 NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value)
 {
-    Context* found = FindContext(context);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    if (key != DCK_FLAGS)
-        return ERR_BAD_KEY;
-    found->flags = value;
-    return SUCCESSFUL;
+    return contexts_.Set(context, key, value);
 }
 
 NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, const char* text)
 {
-    Context* found = FindContext(context);
-    if (!found)
-        return ERR_BAD_CONTEXT;
-    if (!text)
-        return ERR_INVALID_PARAMETER;
-    if (key == DCK_NAME_CONTEXT)
-        found->nameContext = text;
-    else if (key == DCK_TREE_NAME)
-        found->tree = text;
-    else
-        return ERR_BAD_KEY;
-    return SUCCESSFUL;
+    return contexts_.Set(context, key, text);
 }
 
 namespace {
@@ -617,7 +527,7 @@ NWCCODE EmulatedClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN
                                                char* name)
 {
     return Guarded([&]() -> NWCCODE {
-        const Context* found = FindContext(context);
+        const NameContexts::Context* found = contexts_.Find(context);
         if (!found)
             return ERR_BAD_CONTEXT;
         const long long serverId = ServerOf(conn);

@@ -9,15 +9,13 @@
 #include <vector>
 
 #include "netware/NWClientBackend.h"
+#include "netware/NameContexts.h"
 #include "netware/PackedDateTime.h"
 
 class EmulatedDatabase;
 class NetworkStore;
 
-// Codes only the emulated client gives (directory-services and parameter errors).
-constexpr NWCCODE ERR_INVALID_PARAMETER = 0x8836;
-constexpr NWCCODE ERR_BAD_CONTEXT = 0xFEB8;        // -328
-constexpr NWCCODE ERR_BAD_KEY = 0xFEB5;            // -331
+// Codes only the emulated client gives.
 constexpr NWCCODE ERR_NO_SUCH_ENTRY = 0xFDA7;      // -601, the context's tree differs from the server's
 constexpr NWCCODE ERR_NO_SUCH_DELETED_FILE = 0x89FF;  // purge of a record the iteration isn't at
 constexpr NWCCODE ERR_IO_FAILURE = 0x8983;            // the network database failed
@@ -98,11 +96,6 @@ private:
     struct DeletedRecord;
     struct DirHandleState;
     struct SearchState;
-    struct Context {
-        nuint32 flags = 0;
-        std::string nameContext = "[Root]";
-        std::string tree;
-    };
     struct ResolvedDir {
         long long serverId = 0;
         long long volumeId = 0;
@@ -127,17 +120,7 @@ private:
     std::map<NWDIR_HANDLE, std::unique_ptr<DirHandleState>> dirHandles_;
     std::map<nuint16, std::unique_ptr<SearchState>> searches_;
     nuint16 nextSearchId_ = 1;
-    // The program holds a context or two at a time and looks a name up with a
-    // context of its own: a short list, whose freed slots (handle 0) are used
-    // again with the room their texts had.
-    struct ContextSlot {
-        NWDSContextHandle handle = 0;
-        Context context;
-    };
-    ContextSlot* FindContextSlot(NWDSContextHandle context);
-    Context* FindContext(NWDSContextHandle context);
-    std::vector<ContextSlot> contexts_;
-    NWDSContextHandle nextContext_ = 1;
+    NameContexts contexts_;
 };
 
 // Where the program finds its network: $NWEMU_NETWORK when set, else

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "netware/ClientText.h"
 #include "netware/PackedDateTime.h"
 #include "netware/trash/TrashInfo.h"
 #include "netware/trash/TrashRemove.h"
@@ -17,21 +18,9 @@
 namespace {
 
 constexpr NWCONN_REF kTrashConnRef = 0x10001;  // the only connection the workstation holds
-constexpr size_t kTreeNameWidth = 32;
 constexpr size_t kMaxOpenSearches = 256;
 constexpr int kDirHandlePoolSize = 254;
 constexpr nuint32 kDirectoryAttribute = 0x10;
-
-void CopyText(std::string_view text, char* buffer, size_t size)
-{
-    if (!buffer || size == 0)
-        return;
-    size_t n = std::min(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-}
-
-void CopyText256(std::string_view text, char* buffer) { CopyText(text, buffer, 256); }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -233,13 +222,11 @@ namespace {
 NWCCODE ServerInfoText(nuint32 infoType, nuint32 length, char* buffer)
 {
     if (infoType == NWCC_INFO_TREE_NAME) {
-        std::string padded = TrashServerName;
-        padded.resize(kTreeNameWidth, '_');
-        CopyText(padded, buffer, length);
+        CopyTreeName(TrashServerName, buffer, length);
     } else if (infoType == NWCC_INFO_SERVER_NAME) {
         CopyText(TrashServerName, buffer, length);
     } else {
-        return TRASH_ERR_INVALID_PARAMETER;
+        return ERR_INVALID_PARAMETER;
     }
     return SUCCESSFUL;
 }
@@ -496,77 +483,35 @@ NWCCODE TrashClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time
 
 // ---- contexts and names -----------------------------------------------------
 
-NWCCODE TrashClient::ContextCreate(NWDSContextHandle& context)
-{
-    if (nextContext_ == 0)
-        nextContext_ = 1;
-    context = nextContext_++;
-    contexts_[context] = Context{};
-    return SUCCESSFUL;
-}
+NWCCODE TrashClient::ContextCreate(NWDSContextHandle& context) { return contexts_.Create(context); }
 
-NWCCODE TrashClient::ContextFree(NWDSContextHandle context)
-{
-    return contexts_.erase(context) ? SUCCESSFUL : TRASH_ERR_BAD_CONTEXT;
-}
+NWCCODE TrashClient::ContextFree(NWDSContextHandle context) { return contexts_.Free(context); }
 
 NWCCODE TrashClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
-        return TRASH_ERR_BAD_CONTEXT;
-    if (key != DCK_FLAGS)
-        return TRASH_ERR_BAD_KEY;
-    value = it->second.flags;
-    return SUCCESSFUL;
+    return contexts_.Get(context, key, value);
 }
 
 NWCCODE TrashClient::ContextGet(NWDSContextHandle context, nuint32 key, char* text)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
-        return TRASH_ERR_BAD_CONTEXT;
-    if (key == DCK_NAME_CONTEXT)
-        CopyText256(it->second.nameContext, text);
-    else if (key == DCK_TREE_NAME)
-        CopyText256(it->second.tree, text);
-    else
-        return TRASH_ERR_BAD_KEY;
-    return SUCCESSFUL;
+    return contexts_.Get(context, key, text);
 }
 
 NWCCODE TrashClient::ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
-        return TRASH_ERR_BAD_CONTEXT;
-    if (key != DCK_FLAGS)
-        return TRASH_ERR_BAD_KEY;
-    it->second.flags = value;
-    return SUCCESSFUL;
+    return contexts_.Set(context, key, value);
 }
 
 NWCCODE TrashClient::ContextSet(NWDSContextHandle context, nuint32 key, const char* text)
 {
-    auto it = contexts_.find(context);
-    if (it == contexts_.end())
-        return TRASH_ERR_BAD_CONTEXT;
-    if (!text)
-        return TRASH_ERR_INVALID_PARAMETER;
-    if (key == DCK_NAME_CONTEXT)
-        it->second.nameContext = text;
-    else if (key == DCK_TREE_NAME)
-        it->second.tree = text;
-    else
-        return TRASH_ERR_BAD_KEY;
-    return SUCCESSFUL;
+    return contexts_.Set(context, key, text);
 }
 
 NWCCODE TrashClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                             char* name)
 {
-    if (!contexts_.count(context))
-        return TRASH_ERR_BAD_CONTEXT;
+    if (!contexts_.Find(context))
+        return ERR_BAD_CONTEXT;
     if (!IsOpen(conn))
         return ERR_INVALID_CONNECTION;
     // A trash can's owner is a user id; the name comes from the password database.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "netware/NWClientBackend.h"
+#include "netware/NameContexts.h"
 #include "netware/trash/TrashCans.h"
 #include "netware/trash/TrashErrors.h"
 #include "netware/trash/TrashIndex.h"
@@ -84,11 +85,6 @@ private:
         nuint8 volumeNumber = 0;
         std::vector<std::string> names;  // the directory's subdirectories
     };
-    struct Context {
-        nuint32 flags = 0;
-        std::string nameContext = "[Root]";
-        std::string tree;
-    };
 
     // The files/ and info/ folders of a trash can, opened at its first purge
     // and kept for the purges after it.
@@ -119,8 +115,7 @@ private:
     std::map<NWDIR_HANDLE, DirHandleState> dirHandles_;
     std::map<nuint16, SearchState> searches_;
     nuint16 nextSearchId_ = 1;
-    std::map<NWDSContextHandle, Context> contexts_;
+    NameContexts contexts_;
     std::map<size_t, OpenCan> openCans_;
     std::map<size_t, std::set<std::string>> purgedFolders_;  // by can, their sizes' lines not yet removed
-    NWDSContextHandle nextContext_ = 1;
 };

@@ -7,9 +7,6 @@
 constexpr NWCCODE TRASH_ERR_IO_FAILURE = 0x8983;            // any failure to read or delete
 constexpr NWCCODE TRASH_ERR_NO_PURGE_PRIVILEGE = ERR_NO_PURGE_PRIVILEGE;  // 0x898A: not allowed to delete
 constexpr NWCCODE TRASH_ERR_NO_SUCH_DELETED_FILE = 0x89FF;  // purge of a record the iteration isn't at
-constexpr NWCCODE TRASH_ERR_INVALID_PARAMETER = 0x8836;
-constexpr NWCCODE TRASH_ERR_BAD_CONTEXT = 0xFEB8;
-constexpr NWCCODE TRASH_ERR_BAD_KEY = 0xFEB5;
 
 // Permission failures (EACCES, EPERM, EROFS) give 0x898A, every other errno 0x8983.
 NWCCODE TrashCodeOfErrno(int error);

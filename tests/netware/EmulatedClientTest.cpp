@@ -239,29 +239,6 @@ TEST_F(EmulatedClientTest, VolumeNamesByNumber)
     EXPECT_STREQ(name, "APPS");
 }
 
-TEST_F(EmulatedClientTest, ContextsKeepFlagsNameContextAndTree)
-{
-    NWDSContextHandle context = 0;
-    ASSERT_EQ(client->ContextCreate(context), 0);
-    nuint32 flags = 99;
-    ASSERT_EQ(client->ContextGet(context, DCK_FLAGS, flags), 0);
-    EXPECT_EQ(flags, 0u);
-    ASSERT_EQ(client->ContextSet(context, DCK_FLAGS, flags | 4), 0);
-    ASSERT_EQ(client->ContextGet(context, DCK_FLAGS, flags), 0);
-    EXPECT_EQ(flags, 4u);
-    char text[256];
-    ASSERT_EQ(client->ContextSet(context, DCK_TREE_NAME, "TREE1"), 0);
-    ASSERT_EQ(client->ContextGet(context, DCK_TREE_NAME, text), 0);
-    EXPECT_STREQ(text, "TREE1");
-    ASSERT_EQ(client->ContextGet(context, DCK_NAME_CONTEXT, text), 0);
-    EXPECT_STREQ(text, "[Root]");
-    EXPECT_EQ(client->ContextGet(context, DCK_FLAGS, text), ERR_BAD_KEY);
-    EXPECT_EQ(client->ContextGet(context, DCK_TREE_NAME, flags), ERR_BAD_KEY);
-    ASSERT_EQ(client->ContextFree(context), 0);
-    EXPECT_EQ(client->ContextGet(context, DCK_FLAGS, flags), ERR_BAD_CONTEXT);
-    EXPECT_EQ(client->ContextFree(context), ERR_BAD_CONTEXT);
-}
-
 TEST_F(EmulatedClientTest, ObjectNamesByIdWithUnknownEmptyAndFaultedUsers)
 {
     NWDSContextHandle context = 0;
