@@ -110,7 +110,10 @@ public:
 
 }  // namespace
 
-TrashClient::TrashClient(TrashEnvironment environment) : environment_(std::move(environment)) {}
+TrashClient::TrashClient(TrashEnvironment environment, Clock clock)
+    : environment_(std::move(environment)), clock_(std::move(clock))
+{
+}
 
 TrashClient::~TrashClient()
 {
@@ -165,13 +168,13 @@ void TrashClient::Refresh()
     // released a directory: opening the connection, resolving each start
     // path and walking it are one job, which reads a large trash once however
     // long its scans take; a job started later reads the trash again.
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = clock_();
     if (!dirHandles_.empty() || (indexValid_ && now - indexUsed_ < std::chrono::seconds(2)))
         return;
     RemovePurgedFoldersSizes();
     CloseCans();
     index_ = TrashIndex::Read(environment_);
-    indexUsed_ = std::chrono::steady_clock::now();
+    indexUsed_ = clock_();
     indexValid_ = true;
 }
 
@@ -382,7 +385,7 @@ NWCCODE TrashClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
         return ERR_BAD_DIRECTORY_HANDLE;
     dirHandles_.erase(it);
     RemovePurgedFoldersSizes();
-    indexUsed_ = std::chrono::steady_clock::now();
+    indexUsed_ = clock_();
     return SUCCESSFUL;
 }
 

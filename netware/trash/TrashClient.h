@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -24,7 +25,10 @@ public:
     // The trash cans of the given environment (SystemTrashEnvironment() for
     // the machine's own); they are read when a connection opens or a path is
     // resolved, so that every job sees the trash as it is.
-    explicit TrashClient(TrashEnvironment environment);
+    // The clock says when a reading has gone unused long enough to be made
+    // again (tests give one of their own).
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    explicit TrashClient(TrashEnvironment environment, Clock clock = std::chrono::steady_clock::now);
     ~TrashClient() override;
 
     const TrashIndex& Index() const { return index_; }
@@ -107,6 +111,7 @@ private:
     void RemovePurgedFoldersSizes();
 
     TrashEnvironment environment_;
+    Clock clock_;
     TrashIndex index_;
     std::chrono::steady_clock::time_point indexUsed_{};  // read, or a scan's directory released
     bool indexValid_ = false;

@@ -237,6 +237,37 @@ TEST_F(TrashClientTest, ABigCanIsReadWholeEveryEntryWithItsOwnFileAndDate)
         EXPECT_EQ(seen[i], i % 70 != 0) << name(i) << ": listed unless it has neither file nor .trashinfo";
 }
 
+TEST_F(TrashClientTest, TheTrashIsReadAgainOnlyWhenItsReadingHasGoneUnusedAMoment)
+{
+    Trash(homeTrash, "first.txt", "1", Info(base + "/docs/first.txt").c_str());
+    auto now = std::chrono::steady_clock::time_point{};
+    TrashClient client(environment, [&] { return now; });
+    NWCONN_HANDLE conn = Open(client);
+    Trash(homeTrash, "second.txt", "2", Info(base + "/docs/second.txt").c_str());
+    char server[256], vol[256], dir[256];
+    NWCONN_HANDLE split = 0;
+    const std::string docs = "\\\\TRASH\\" + volume + "\\docs";
+    auto resolveAndCount = [&] {
+        EXPECT_EQ(client.SplitPathByClient(docs.c_str(), server, split, vol, dir), 0);
+        return List(client, conn, volume + ":docs").size();
+    };
+    now += std::chrono::milliseconds(1500);
+    EXPECT_EQ(resolveAndCount(), 1u) << "one job reads the trash once";
+    now += std::chrono::seconds(1);
+    EXPECT_EQ(resolveAndCount(), 1u) << "a scan that just ended keeps the reading in use";
+    now += std::chrono::seconds(3);
+    EXPECT_EQ(resolveAndCount(), 2u) << "a later job sees the trash as it is";
+
+    // A directory still open keeps its reading, however long the scan takes.
+    NWDIR_HANDLE handle = 0;
+    ASSERT_EQ(client.NWAllocTemporaryDirectoryHandle(conn, 0, (volume + ":docs").c_str(), handle, nullptr), 0);
+    Trash(homeTrash, "third.txt", "3", Info(base + "/docs/third.txt").c_str());
+    now += std::chrono::minutes(5);
+    EXPECT_EQ(client.SplitPathByClient(docs.c_str(), server, split, vol, dir), 0);
+    EXPECT_EQ(client.Index().entries.size(), 2u);
+    client.ReleaseDirHandle(conn, handle);
+}
+
 TEST_F(TrashClientTest, FolderPurgeNeverFollowsLinksUpdatesTheSizeCacheAndTheScanGoesOn)
 {
     Write(base + "/outside/target.txt", "precious");
