@@ -76,7 +76,8 @@ TEST_F(OpenTargetTest, ClassifiesAddressesAndPaths)
 // opener as its one argument; nothing else starts anything.
 TEST_F(OpenTargetTest, OnlyAddressesAndLocalPathsReachTheOpenerWhole)
 {
-    for (const std::string text : {root_ + "/project x", root_ + "/project", std::string("https://morvane.example.org")}) {
+    for (const std::string& text :
+         std::vector<std::string>{root_ + "/project x", root_ + "/project", "https://morvane.example.org"}) {
         captured_.clear();
         EXPECT_EQ(ShellOpenTarget(text), LaunchStarted) << text;
         ASSERT_EQ(captured_.size(), 1u) << text;
