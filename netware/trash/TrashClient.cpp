@@ -449,6 +449,10 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
     const OpenCan& can = OpenedCan(entry.can);
     if (can.error)
         return TrashCodeOfErrno(can.error);
+    // Only the item that was listed is purged: one restored and trashed again
+    // since, or another one trashed under the same name, is left alone.
+    if (!StillAsRead(can.files, entry))
+        return TRASH_ERR_NO_SUCH_DELETED_FILE;
     int error = 0;
     if (entry.hasFile)
         error = can.files < 0 ? ENOENT : RemoveTrashedEntry(can.files, entry.trashName, can.device);

@@ -91,15 +91,6 @@ nuint32 PackedLocalTime(std::time_t time)
 
 bool InPackedRange(const std::tm& parts) { return parts.tm_year + 1900 >= 1980 && parts.tm_year + 1900 <= 2043; }
 
-// What a .trashinfo and its item in files/ tell of one entry.
-struct EntryReading {
-    std::optional<std::string> originalPath;
-    std::uint64_t size = 0;
-    nuint32 deleted = 0;
-    bool hasFile = false;
-    bool isDirectory = false;
-};
-
 // The open folders of a trash can and its cache of folder sizes. Its readers
 // change nothing, so that many can run at once.
 struct CanFolders {
@@ -120,9 +111,13 @@ struct CanFolders {
         return TrashedEntrySize(filesFd, trashName, device);
     }
 
-    EntryReading ReadEntry(const std::string& trashName) const
+    // Fills in what a .trashinfo and its item in files/ tell of one entry
+    // (all but its name); returns the decoded original path, when there is one.
+    std::optional<std::string> ReadEntry(size_t can, const std::string& trashName, TrashEntry& entry) const
     {
-        EntryReading reading;
+        entry.can = can;
+        entry.trashName = trashName;
+        entry.hasInfo = true;
         const std::string infoName = trashName + std::string(InfoSuffix);
         std::string text;
         const bool readable = ReadSmallFile(infoFd, infoName.c_str(), text);
@@ -137,30 +132,51 @@ struct CanFolders {
             return info;
         };
         TrashInfo parsed = readable ? ParseTrashInfo(text) : TrashInfo{};
-        reading.originalPath = std::move(parsed.path);
 
         // An item that is there but cannot be looked at is still there: its
         // purge will tell why.
         struct stat fileInfo{};
         const bool fileStat = fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) == 0;
-        reading.hasFile = fileStat || (filesFd >= 0 && errno != ENOENT && errno != ENOTDIR);
-        reading.isDirectory = fileStat && S_ISDIR(fileInfo.st_mode);
-        reading.size = !fileStat                    ? 0
-                       : S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
-                                                   : SizeOf(trashName, reading.isDirectory,
-                                                            static_cast<std::int64_t>(infoStat().st_mtime));
+        entry.hasFile = fileStat || (filesFd >= 0 && errno != ENOENT && errno != ENOTDIR);
+        if (fileStat)
+            entry.identity = IdentityOf(fileInfo);
+        entry.isDirectory = fileStat && S_ISDIR(fileInfo.st_mode);
+        entry.size = !fileStat                    ? 0
+                     : S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
+                                                 : SizeOf(trashName, entry.isDirectory,
+                                                          static_cast<std::int64_t>(infoStat().st_mtime));
         // Without a valid date, the time the item came into the trash: the
         // change time of its file, else of its .trashinfo.
         if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
-            reading.deleted = PackedLocalTime(*parsed.deletionDate);
+            entry.deleted = PackedLocalTime(*parsed.deletionDate);
         else
-            reading.deleted =
+            entry.deleted =
                 PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
-        return reading;
+        return std::move(parsed.path);
     }
 };
 
 }  // namespace
+
+TrashItemIdentity IdentityOf(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
+}
+
+bool StillAsRead(int filesFd, const TrashEntry& entry)
+{
+    struct stat now{};
+    if (filesFd < 0 || fstatat(filesFd, entry.trashName.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+        // What cannot be looked at cannot be deleted either: its purge fails
+        // and says why. What is gone was only as read if it was never there.
+        const bool gone = filesFd < 0 || errno == ENOENT;
+        return gone ? !entry.hasFile : true;
+    }
+    // An item whose look failed when it was read cannot be told apart from
+    // another one now.
+    return entry.identity && *entry.identity == IdentityOf(now);
+}
 
 TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
 {
@@ -248,40 +264,35 @@ size_t TrashIndex::ChildDirectory(size_t parent, const std::string& name)
     return created;
 }
 
-void TrashIndex::AddEntry(size_t can, const std::string& trashName, const std::string& originalPath,
-                          bool originKnown, std::uint64_t size, nuint32 deleted, bool hasFile, bool hasInfo, bool isDirectory)
+void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& originalPath)
 {
-    if (volumes.empty())
-        return;
-    const TrashCan& trashCan = cans[can];
+    TrashEntry& entry = entries[index];
+    const TrashCan& trashCan = cans[entry.can];
     std::string relative;
     size_t volume;
     std::vector<std::string> folders;
-    std::string name = trashName;
-    if (originKnown && !originalPath.empty() && (originalPath.front() == '/' || trashCan.kind == TrashCanKind::TopDir)) {
+    bool originKnown = false;
+    if (originalPath && !originalPath->empty() &&
+        (originalPath->front() == '/' || trashCan.kind == TrashCanKind::TopDir)) {
         const std::string absolute =
-            originalPath.front() == '/' ? originalPath : trashCan.topdir + "/" + originalPath;
+            originalPath->front() == '/' ? *originalPath : trashCan.topdir + "/" + *originalPath;
         volume = VolumeOfPath(absolute, relative);
         folders = Components(relative);
         if (!folders.empty()) {
-            name = folders.back();
+            entry.name = folders.back();
             folders.pop_back();
-        } else {
-            originKnown = false;
+            originKnown = true;
         }
-    } else {
-        originKnown = false;
     }
     if (!originKnown) {
         volume = VolumeOfPath(trashCan.kind == TrashCanKind::TopDir ? trashCan.topdir : trashCan.path, relative);
         folders = {UnknownOriginDirectory};
-        name = trashName;
+        entry.name = entry.trashName;
     }
     size_t directory = volumes[volume].root;
     for (const std::string& folder : folders)
         directory = ChildDirectory(directory, folder);
-    entries.push_back({name, can, trashName, size, deleted, hasFile, hasInfo, isDirectory, false});
-    directories[directory].entries.push_back(entries.size() - 1);
+    directories[directory].entries.push_back(index);
 }
 
 void TrashIndex::ReadCan(size_t can)
@@ -316,13 +327,14 @@ void TrashIndex::ReadCan(size_t can)
             closedir(dir);
         }
     const CanFolders folders{filesFd, infoFd, device, cachedSizes};
-    std::vector<EntryReading> readings(trashNames.size());
-    ForEachInParallel(trashNames.size(), [&](size_t i) { readings[i] = folders.ReadEntry(trashNames[i]); });
-    for (size_t i = 0; i < trashNames.size(); ++i) {
-        EntryReading& reading = readings[i];
-        AddEntry(can, trashNames[i], reading.originalPath.value_or(""), reading.originalPath.has_value(),
-                 reading.size, reading.deleted, reading.hasFile, true, reading.isDirectory);
-    }
+    const size_t first = entries.size();
+    entries.resize(first + trashNames.size());
+    std::vector<std::optional<std::string>> originalPaths(trashNames.size());
+    ForEachInParallel(trashNames.size(), [&](size_t i) {
+        originalPaths[i] = folders.ReadEntry(can, trashNames[i], entries[first + i]);
+    });
+    for (size_t i = 0; i < trashNames.size(); ++i)
+        PlaceEntry(first + i, originalPaths[i]);
 
     // Items whose .trashinfo is missing still show, so that they can be
     // purged; they come in the order of their names.
@@ -342,11 +354,16 @@ void TrashIndex::ReadCan(size_t can)
         struct stat fileInfo{};
         if (fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        const std::uint64_t size = S_ISREG(fileInfo.st_mode)
-                                       ? static_cast<std::uint64_t>(fileInfo.st_size)
-                                       : folders.SizeOf(trashName, S_ISDIR(fileInfo.st_mode), std::nullopt);
-        AddEntry(can, trashName, "", false, size, PackedLocalTime(fileInfo.st_ctime), true, false,
-                 S_ISDIR(fileInfo.st_mode));
+        TrashEntry& entry = entries.emplace_back();
+        entry.can = can;
+        entry.trashName = trashName;
+        entry.size = S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
+                                               : folders.SizeOf(trashName, S_ISDIR(fileInfo.st_mode), std::nullopt);
+        entry.deleted = PackedLocalTime(fileInfo.st_ctime);
+        entry.hasFile = true;
+        entry.isDirectory = S_ISDIR(fileInfo.st_mode);
+        entry.identity = IdentityOf(fileInfo);
+        PlaceEntry(entries.size() - 1, std::nullopt);
     }
 
     if (filesFd >= 0)

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -13,6 +15,16 @@
 
 // Where an entry without a known original folder is shown, below its volume root.
 inline constexpr const char* UnknownOriginDirectory = "(unknown origin)";
+
+// Which item lies in files/ under a name: its inode and the time of its last
+// change. A file restored and trashed again, or another one trashed under the
+// same name, differs in one of them (moving a file into the trash changes it).
+struct TrashItemIdentity {
+    std::uint64_t inode = 0;
+    std::int64_t changed = 0;  // nanoseconds since 1970
+    bool operator==(const TrashItemIdentity&) const = default;
+};
+TrashItemIdentity IdentityOf(const struct stat& info);
 
 struct TrashEntry {
     std::string name;       // the original name, as listed
@@ -24,7 +36,13 @@ struct TrashEntry {
     bool hasInfo = false;
     bool isDirectory = false;
     bool purged = false;
+    // The item in files/ when it was read; unknown when it could not be looked at.
+    std::optional<TrashItemIdentity> identity;
 };
+
+// Whether files/ (open as filesFd) still holds what the entry was read with:
+// the same item, or still none.
+bool StillAsRead(int filesFd, const TrashEntry& entry);
 
 struct TrashDirectory {
     std::string name;
@@ -58,6 +76,8 @@ private:
     size_t VolumeOfPath(const std::string& absolutePath, std::string& relative);
     size_t ChildDirectory(size_t parent, const std::string& name);
     void ReadCan(size_t can);
-    void AddEntry(size_t can, const std::string& trashName, const std::string& originalPath, bool originKnown,
-                  std::uint64_t size, nuint32 deleted, bool hasFile, bool hasInfo, bool isDirectory);
+    // Names the entry of that index (read, but without a name yet) and enters
+    // it in the directory of its original path, or of unknown origin without
+    // a usable one.
+    void PlaceEntry(size_t index, const std::optional<std::string>& originalPath);
 };

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "netware/PackedDateTime.h"
 #include "netware/trash/TrashClient.h"
@@ -266,6 +267,34 @@ TEST_F(TrashClientTest, TheTrashIsReadAgainOnlyWhenItsReadingHasGoneUnusedAMomen
     EXPECT_EQ(client.SplitPathByClient(docs.c_str(), server, split, vol, dir), 0);
     EXPECT_EQ(client.Index().entries.size(), 2u);
     client.ReleaseDirHandle(conn, handle);
+}
+
+TEST_F(TrashClientTest, OnlyTheItemThatWasListedIsPurged)
+{
+    for (const char* name : {"replaced.txt", "again.txt", "ghost.txt", "same.txt"})
+        Trash(homeTrash, name, std::string(name) == "ghost.txt" ? nullptr : "old",
+              Info(base + "/docs/" + name).c_str());
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    ASSERT_EQ(List(client, conn, volume + ":docs").size(), 4u);
+
+    // After the listing (and a clock tick): another file trashed under a
+    // listed name, a listed file restored and trashed again, and an item
+    // appearing for a .trashinfo that had none.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    fs::remove(homeTrash + "/files/replaced.txt");
+    Write(homeTrash + "/files/replaced.txt", "a newer file");
+    fs::rename(homeTrash + "/files/again.txt", base + "/again.txt");
+    fs::rename(base + "/again.txt", homeTrash + "/files/again.txt");
+    Write(homeTrash + "/files/ghost.txt", "new");
+
+    for (const char* name : {"replaced.txt", "again.txt", "ghost.txt"}) {
+        EXPECT_EQ(Purge(client, conn, volume + ":docs", name), std::vector<NWCCODE>{0x89FF}) << name;
+        EXPECT_TRUE(fs::exists(homeTrash + "/files/" + name)) << name;
+        EXPECT_TRUE(fs::exists(homeTrash + "/info/" + name + ".trashinfo")) << name;
+    }
+    EXPECT_EQ(Purge(client, conn, volume + ":docs", "same.txt"), std::vector<NWCCODE>{0});
+    EXPECT_FALSE(fs::exists(homeTrash + "/files/same.txt"));
 }
 
 TEST_F(TrashClientTest, FolderPurgeNeverFollowsLinksUpdatesTheSizeCacheAndTheScanGoesOn)
