@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place the client back end is chosen.
 #include "app/ClientChoice.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which NetWare client back end the program talks to, from the "client="
 // switch: the emulated network (the default) or the trash cans of this machine.
 #pragma once

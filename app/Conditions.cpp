@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The selection conditions and their explanation lines.
 #include "app/Conditions.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The selection conditions: whether a deleted file matches the name patterns,
 // the size limits and the age, combined by Or or And, with one explanation
 // line in the result list for each condition that holds.

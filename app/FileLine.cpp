@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A deleted file's line kept as a record in the result list and written out as text.
 #include "app/FileLine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A deleted file's line in the result list: "     - " (or "     + " for a
 // matching file) and the file text, name  (size) [ Deleted: date by user ].
 // The list keeps the line as a record of those values, written straight into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results label and the status bar painted at a readable pace.
 #include "app/JobDisplay.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results label and the status bar while a job runs. A scan changes the
 // totals with every file and the status text with every directory, thousands
 // of times a second; painting them each time would cost more than the scan.

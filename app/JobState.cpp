@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's one job state, living for the whole process.
 #include "app/JobState.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state that the window, the job driver and the engine share: start-up
 // values, the connection and path being worked on, the job flags, counters and
 // run state, and the controls the engine reads and writes. A plain record; it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life: creation (client start, connection list, start-up
 // values), first show (settings restore, the automatic run), the change of tabs
 // and closing (settings save).

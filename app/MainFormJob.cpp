@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The purge job: one pass over all start paths, started by the purge button,
 // and the status bar's click.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's layout, built in one place. Every control carries the
 // system's name as its object name: the settings file keys on those names, and
 // the settings walk visits the children of PanelConfigLeft in creation order.

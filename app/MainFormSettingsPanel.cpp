@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Purge tab's settings: the job flags, the purge button's caption and the
 // plain-language summary follow every change; the three limits stay on a grid
 // whose step grows with the value.

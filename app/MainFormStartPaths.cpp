@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-path tab: choosing a server connection, browsing its folders and
 // collecting the start paths of a job.
 #include "app/main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: the application, its seams (message boxes, message pump, the
 // NetWare client the user chose) and the one main window.
 #include "app/main.h"

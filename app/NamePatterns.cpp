@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name pattern matcher and the prepared lines of the pattern memo.
 #include "app/NamePatterns.h"
 

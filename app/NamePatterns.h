@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File name patterns: "*" and "?" in the base and the extension (split at the
 // first "."), compared in ASCII upper case, and the pattern memo's lines read
 // and prepared once for the files of a job.

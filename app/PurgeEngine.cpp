@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The deleted-file scan and purge of one directory, its confirmation box and
 // the running totals in the results label.
 #include "app/PurgeEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The deleted-file scan of one directory: lists every salvageable file with its
 // size, deletion time and deleting user, marks and counts the ones the
 // conditions select and, in the purge modes, purges them, asking first when

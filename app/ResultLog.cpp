@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the result log: lines streamed in blocks into the file, rewritten in
 // place.
 #include "app/ResultLog.h"

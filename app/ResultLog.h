@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result log: the lines of the result list saved as a text file, each line
 // ended by CR LF, in the program's 8-bit code page.
 #pragma once

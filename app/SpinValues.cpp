@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SpinValues.h"
 
 void SpinValues::Watch(QSpinBox* age, QSpinBox* larger, QSpinBox* smaller)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The values of the limit spin edits as the scan reads them for every file.
 // Reading a spin edit's value goes through a variant conversion; here the
 // values are kept as plain numbers, updated by the spin edits' own change

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's one window: its controls (each named as the settings file knows
 // it) and the handlers of start-up, start paths, the settings panel and the job.
 // The handlers live in MainForm*.cpp by concern; the layout in MainFormLayout.cpp.

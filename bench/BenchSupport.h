@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the benchmarks share: a generated network in a temporary file, made once
 // per process and removed at its end, and the process's memory figures.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's work in list mode with all four conditions on, over a generated
 // network of 1,000,000 deleted files in 10,000 directories, beside the raw
 // client scan of the same network in the same run: the walk and the scan of

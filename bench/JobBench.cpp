@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The purge job as the window runs it, in list mode, over a network given on
 // the command line: how long the job takes, how many lines it lists, and the
 // longest time the window went without processing its events meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raw deleted-file scan through the client operations over a generated
 // network of 1,000,000 deleted files in 10,000 directories: records per second
 // and the process's peak memory. Generation itself is timed too.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole job against the raw client scan, in one run, over the generated
 # network of 1,000,000 deleted files in 10,000 directories:
 #   1. the raw scan: `nwemu scan` of each start path (recursive), output discarded;

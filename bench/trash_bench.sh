@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Purging the desktop trash: 100,000 trashed files (half of them deleted 40
 # days ago, half 10 days ago) in 100 original folders, made directly (not
 # through trash-cli, which would take minutes), in three identical copies. In

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiler flags of the checked build (scripts/check): AddressSanitizer and
 # UndefinedBehaviorSanitizer on every target of the project, so the suite and
 # the fuzz targets run the checked libraries. Qt, SQLite and the C++ library

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixture importer: any text imported into a network that already holds a
 // small one. An import that fails must leave the database exactly as it was;
 // one that succeeds must have read every size as the decimal or 0x hexadecimal

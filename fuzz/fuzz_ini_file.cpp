@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: any file bytes, then one write, key delete or section
 // erase. Whatever the file holds, the edit leaves every other key's value as
 // it was, a written plain value reads back, and a refused edit leaves the file

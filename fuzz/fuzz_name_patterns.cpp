@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name pattern matcher: the pattern memo's lines prepared once (the fast
 // path a job uses per file) must pick the same first pattern for a name as the
 // plain matcher tried line by line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The switch parser: any argument list (arguments separated by NUL) read as
 // the program reads it, against the rules as the read-me states them: leading
 // "/" and "\" dropped, the name up to the first "=" abbreviated down to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one installed client back end.
 #include "netware/ClientForward.h"
 
@@ -15,4 +16,12 @@ NWClientBackend* SetClientBackend(NWClientBackend* backend)
 NWClientBackend* ClientBackend()
 {
     return clientdetail::installedBackend;
+}
+
+NWCCODE NWClientBackend::NWGetVolumeSpace(NWCONN_HANDLE, const char*, std::uint64_t& totalBytes,
+                                          std::uint64_t& freeBytes)
+{
+    totalBytes = 0;
+    freeBytes = 0;
+    return ERR_VOLUME_SPACE_UNKNOWN;
 }

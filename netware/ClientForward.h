@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Internal to the client operations: hands a call to the installed back end, or
 // fails with ERR_CLIENT_NOT_STARTED when none is installed. The scan calls
 // these per deleted file, so the forward is one pointer test and a virtual call.

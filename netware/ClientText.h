@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts a client back end hands to the program: copied into the caller's
 // fixed buffers, as the client libraries do.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit D_NW: the NetWare access layer over the client operations. Client
 // start-up and the connection list, tree and server names, the name context,
 // user names by object id (with a cache), path splitting, the directory walk,

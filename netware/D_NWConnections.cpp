@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Client start-up, the primary connection, the connection list and the tree
 // and server names of connections.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory-services name context: its texts, its flags, and pointing it
 // at a tree.
 #include "netware/D_NW.h"

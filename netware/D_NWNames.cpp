@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // User names by object id: the directory-services lookup and the
 // per-connection, most-recently-used cache in front of it.
 #include "netware/D_NW.h"

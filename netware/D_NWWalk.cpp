@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a workstation path into connection, server, volume and directory,
 // and the walk over a server directory tree.
 #include <cstring>

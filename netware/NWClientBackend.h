@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The NetWare client behind the client operations: one installed back end
 // answers every call. The program installs the emulated client; tests install a
 // fresh one per test; another client plugs in the same way.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -47,6 +49,11 @@ public:
     // for a number the server doesn't use. The folder tree lists a server's
     // volumes with it.
     virtual NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) = 0;  // 256 bytes
+    // Total and free bytes of the named volume of the connection's server, the
+    // space of salvageable files counted as used. A client that cannot tell
+    // answers ERR_VOLUME_SPACE_UNKNOWN, as this default does.
+    virtual NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                                     std::uint64_t& freeBytes);
 
     // clxwin32
     virtual NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) = 0;

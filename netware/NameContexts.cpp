@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name contexts of a client back end.
 #include "netware/NameContexts.h"
 

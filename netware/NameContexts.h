@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory-services name contexts a client back end hands out: each a
 // handle to its flags, name context and tree name.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The packed deletion date-time of the clients (layout in PackedDateTime.h).
 #include "netware/PackedDateTime.h"
 

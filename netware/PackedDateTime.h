@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The packed deletion date-time the program's clients hand out: full seconds
 // and room for invalid parts (month 0, day 31 in February, hour 25...):
 //   bits 31..26 year - 1980 (1980..2043), 25..22 month (0..15), 21..17 day (0..31),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tells a server whose directory search runs in a circle from one that lists
 // a huge directory. The search sequence is 16 bits wide, so in a directory of
 // more than 65,535 entries a sequence comes back; what never comes back from a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A client that cannot start, standing in for one whose back end failed to
 // come up (a network that cannot be opened): every operation fails with
 // ERR_CLIENT_NOT_STARTED, and the error text of that code is the reason. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // calwin32 operations, forwarded to the installed back end.
 #include "netware/calwin32.h"
 

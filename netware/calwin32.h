@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Operations of the client's calwin32 library: start-up, path splitting,
 // directory search, deleted files and purge, date-time unpacking, volume names.
 // Each forwards to the installed client back end (NWClientBackend.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // clxwin32 operations, forwarded to the installed back end.
 #include "netware/clxwin32.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Operations of the client's clxwin32 library: the workstation's connection
 // references, opening and closing connections, connection information.
 // Each forwards to the installed client back end (NWClientBackend.h).

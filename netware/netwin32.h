@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Operations of the client's netwin32 library: directory-services name
 // contexts and object names. Each forwards to the installed client back end
 // (NWClientBackend.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Types shared by the NetWare client operations: integer widths, handles,
 // completion codes and the records the client fills in.
 #pragma once
@@ -27,6 +28,7 @@ constexpr NWCCODE ERR_NO_MORE_DIR_HANDLES = 0x899D;
 constexpr NWCCODE ERR_VOLUME_DOES_NOT_EXIST = 0x8998;
 constexpr NWCCODE ERR_NO_PURGE_PRIVILEGE = 0x898A;
 constexpr NWCCODE ERR_NO_SUCH_OBJECT = 0x89FC;
+constexpr NWCCODE ERR_VOLUME_SPACE_UNKNOWN = 0x89FB;  // the client cannot tell a volume's space
 constexpr NWCCODE ERR_NO_FILES_FOUND = 0x89FF;        // end of a search or of the deleted-file list
 constexpr NWCCODE ERR_CLIENT_NOT_STARTED = 0xFFFF;
 

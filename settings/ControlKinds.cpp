@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control kinds of the settings walk on Qt's widget classes.
 #include "settings/ControlKinds.h"
 

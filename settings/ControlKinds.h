@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the control kinds that the settings walk knows map onto Qt widgets, and
 // the few control properties Qt has no place for (a form's placement, a
 // grid's fixed rows and columns).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit D_Ini: keeps the user's settings from one run to the next by storing
 // the state of window controls in the settings file and restoring it.
 // The routines know nothing of any particular window: the walk decides by each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Position and size of a window or control, and the pane sizes of splitters.
 #include "settings/D_Ini.h"
 

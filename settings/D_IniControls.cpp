@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk over a container's controls: what each kind of control stores in
 // the settings file and how it gets it back.
 #include "settings/D_Ini.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history of an editable combo box: its text and its item list, newest
 // first, kept in a section of its own with quoted values.
 #include "settings/D_Ini.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-path list: a check-list box whose items and marks are both the
 // user's data, kept as a numbered section and a section of marks.
 #include "settings/D_Ini.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys, single values written only when they change, and lists kept as
 // numbered keys of a section.
 #include "settings/D_Ini.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-16 settings files: decoding to UTF-8 and back.
 #include "settings/IniEncoding.h"
 

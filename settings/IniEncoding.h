@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encodings a settings file comes in: 8-bit text (with or without a UTF-8
 // byte-order mark, which the line parser keeps), and UTF-16 with its
 // byte-order mark, as Windows editors save "Unicode" files. UTF-16 text is

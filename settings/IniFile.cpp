@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file object: each call reads the file, and each write that
 // changes something replaces it atomically.
 #include "settings/IniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file object: a profile (INI) file read and written key by key,
 // with the semantics of the Windows profile functions, but safe: every write is
 // atomic and nothing can inject lines or sections. No copy of the file is kept

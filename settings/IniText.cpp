@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing and editing the lines of a profile file.
 #include "settings/IniText.h"
 

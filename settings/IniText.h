@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of a profile (INI) file held as its lines, read by the rules of the
 // Windows profile functions, and the edits a write makes: each edit touches only
 // the lines it must, so every other line keeps its bytes and its line ending.

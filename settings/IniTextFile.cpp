@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings file location, whole-file reads and atomic replacement.
 #include "settings/IniTextFile.h"
 

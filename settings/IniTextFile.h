@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a settings file lives, how its text is read, and the read-modify-write
 // that replaces it: atomic (a temporary file beside it, flushed, renamed over,
 // so the file is always either the old one or the whole new one) and under the

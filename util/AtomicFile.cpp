@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Atomic file replacement: temporary file, fsync, rename, fsync of the folder;
 // and the sidecar lock for a read-modify-write.
 #include "util/AtomicFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a file atomically: the new content goes to a temporary file beside
 // the target, is flushed to disk and renamed over it, so the file is always
 // either the old one or the whole new one, and a failure leaves nothing behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared string and path routines: choosing, splitting, trimming and
 // replacing 8-bit text, path separators, the short form of a path and the text
 // of a byte count. Stateless; case-insensitive comparisons fold only a to z.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Date-time values as the program computes with them: days since 1899-12-30 as a
 // double, the fraction being the time of day. "Now" comes from one replaceable
 // clock, so date arithmetic is tested on fixed dates.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers written as decimal digits straight into a character buffer: the
 // result lines write sizes and date-times for every line that is shown or
 // saved.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rewriting a file in place, as a log is written: the file at the path (a
 // symbolic link is followed) is truncated and written anew, or created when
 // missing, so a pre-created file keeps its owner, mode and links, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every message box the program shows goes through one installable handler, so
 // the core never calls the GUI toolkit and tests can record and answer boxes.
 #pragma once

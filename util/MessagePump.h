@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Process pending window messages once": one installable function, so the walk,
 // the scan and the connection list stay free of the GUI toolkit.
 #pragma once

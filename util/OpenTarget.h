@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the status bar may open: a web address or an existing local file or
 // folder, handed whole to the desktop's opener. It never runs a program, so no
 // text in the window, and no file someone planted, can start one.

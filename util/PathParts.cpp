@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/PathParts.h"
 
 std::string ExtractFilePath(const std::string& path)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Directory and name parts of a path. Paths come in Windows form (D:\Apps\x,
 // SYS:HOME) and in Linux form (/usr/bin/x), so "\", ":" and "/" all end a
 // directory part.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process's argument list as the program reads its switches: argument 0 is
 // the program's own full path. main() sets it once; tests set their own.
 #pragma once

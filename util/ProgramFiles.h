@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names derived from the program's own path: the read-me and the default
 // settings file lie beside (or are named after) the running program.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's message-box handler: every box of the core shown as a
 // QMessageBox; without a screen, written to standard error and answered with
 // the box's safe button, so an unattended run never blocks or purges unseen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's message pump: processes pending window events, but at most
 // once per interval, so that calling it after every file of a long scan costs
 // next to nothing while the window still stays responsive.

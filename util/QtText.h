@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions at the widget boundary: the core keeps 8-bit text in the
 // system code page, the widgets hold QString.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filling a multi-line text widget from a text file, and the Info tab's
 // read-me: the program's own path with the extension txt, or, for an installed
 // program, that name in the data folder found relative to the program.

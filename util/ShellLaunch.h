@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting a command line, a document, a folder or a web address: a program
 // path with blanks needs no quotes, a command-interpreter built-in runs through
 // the interpreter, anything else is opened with its associated program.

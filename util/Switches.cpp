@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/Switches.h"
 
 #include "util/D_Util.h"

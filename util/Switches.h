@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line switches (auto, ini=, log=): abbreviable, any letter case,
 // with any number of leading "/" or "\". Read from ProgramArguments(), argument
 // 1 onwards; every argument is looked at, however many there are.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check-list box over a QListWidget. Each item remembers its last known
 // mark in a data role, so that text edits and repeated sets of the same mark
 // are not reported as check changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A list of text items, each with its own check box, and one selected item.
 // The list is a QListWidget inside a plain widget, so that the item-level
 // signals below do not collide with QListWidget's own.

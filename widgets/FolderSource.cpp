@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the folder source for a root, and the order of folders.
 #include "widgets/FolderSource.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the folder tree takes its folders from: the local file system below a
 // Linux path, or a NetWare server's volumes and directories through the client.
 // Plain C++ over 8-bit paths, so the tree widget stays a thin view.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Local folders: the Linux file system below a root folder.
 #include "widgets/FolderSource.h"
 

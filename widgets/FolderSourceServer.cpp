@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Server folders: a NetWare server's volumes and their directories, browsed
 // through the client's volume names and directory searches.
 #include "widgets/FolderSource.h"

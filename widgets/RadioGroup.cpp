@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio group: buttons in a grid, kept exclusive by a button group whose
 // ids are the item indexes.
 #include "widgets/RadioGroup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A captioned group of radio buttons built from an item list, laid out in one
 // or more columns, with one chosen index (-1 for none) that both the program
 // and the user can change.

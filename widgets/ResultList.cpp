@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result list: compact line storage and a view that paints only the rows
 // in sight. Appends and selection changes made by the program reach the screen
 // together the next time events are processed, so a job that adds a line per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result list (ListBoxResults): a multi-select list of text lines that a
 // job fills with up to millions of lines. The lines live in one compact store
 // (characters in large fixed-size blocks, one small record per line with its

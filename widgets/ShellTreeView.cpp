@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder tree: a QTreeWidget over a folder source, filled lazily.
 #include "widgets/ShellTreeView.h"
 

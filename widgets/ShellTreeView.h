@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder tree of the start-path tab: folders only, listed when a folder is
 // first expanded, below a root that is a local folder ("/" at design) or a
 // server root "\\SERVER\". Paths are 8-bit text as the rest of the program

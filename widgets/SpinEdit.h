@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A numeric spin edit that lets a typed number beyond its maximum stand in the
 // edit, so that whoever follows the text can bring it back into range: a plain
 // QSpinBox refuses the keystroke instead, and typing 5000 into a box that ends

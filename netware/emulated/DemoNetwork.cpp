@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program's network lives, and the built-in demo network a first
 // start finds there.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated client's operations: connections, paths, searches, directory
 // handles, the deleted-file iteration and purge, contexts and names.
 #include "netware/emulated/EmulatedClient.h"

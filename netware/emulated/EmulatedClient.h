@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated NetWare client: plays the client libraries and the servers behind
 // them over one SQLite database per network (servers, volumes, directories, live
 // and deleted files, users, the workstation's connections, injected faults).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SQLite access of the emulated network.
 #include "netware/emulated/EmulatedDatabase.h"
 

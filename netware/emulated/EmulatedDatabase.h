@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SQLite database that holds one emulated network: schema, connection
 // settings that keep it durable, and a thin statement wrapper.
 #pragma once

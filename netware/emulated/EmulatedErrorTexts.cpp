@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the emulated client's completion codes.
 #include "netware/emulated/EmulatedErrorTexts.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated client's error-text library: the texts of the completion codes
 // it gives.
 #pragma once

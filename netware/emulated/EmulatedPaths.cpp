@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path and wildcard rules of the emulated client.
 #include "netware/emulated/EmulatedPaths.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path and name rules of the emulated client: UNC and volume-form paths, and the
 // "*" / "?" wildcards of directory searches.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the line-based text fixture format (docs/fixture-format.md) into a
 // network, in one transaction.
 #include <cstdio>

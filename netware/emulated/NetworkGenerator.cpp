@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeded generation of large emulated networks.
 #include "netware/emulated/NetworkGenerator.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Large networks made from a seed, for benchmarks and load tests.
 #pragma once
 

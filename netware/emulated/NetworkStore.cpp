@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Queries and additions over the emulated network's tables.
 #include "netware/emulated/NetworkStore.h"
 

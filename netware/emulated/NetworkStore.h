@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads and writes the contents of an emulated network: the queries the client
 // answers from, and the additions that fixtures, the generator and the demo
 // network make. Statements are prepared once and reused; the read-mostly tables

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raw deleted-file scan over the client operations.
 #include "netware/emulated/RawScan.h"
 

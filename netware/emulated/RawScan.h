@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raw deleted-file scan through the client operations: walks directories
 // with DirSearchStart/DirSearchNext and reads each with NextDeletedFile. It is
 // the baseline a job is compared with (nwemu scan, the scan benchmark).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the trash cans of the users and file systems of this machine.
 #include "netware/trash/TrashCans.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the trash cans of this machine are: the mount table, the users, and
 // for each user the home trash and the trash cans at the top of every mounted
 // file system. Tests hand in an environment of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trash client's operations: the one connection, paths, searches,
 // directory handles, the entry iteration and purge, contexts and names.
 #include "netware/trash/TrashClient.h"

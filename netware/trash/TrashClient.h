@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop trash cans of this machine as a NetWare client: one server,
 // TRASH, whose volumes are the mounted file systems, whose directories are
 // the folders trashed items came from, and whose deleted files are the trash

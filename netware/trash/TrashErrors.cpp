@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // errno to completion code.
 #include "netware/trash/TrashErrors.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Completion codes of the trash client, and the one table that turns a failed
 // system call's errno into them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the trash cans into volumes, directories and entries.
 #include "netware/trash/TrashIndex.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trash cans seen as one server's volumes: a volume per mount point, the
 // original folders of the trashed items as its directories, and the trash
 // entries as the deleted files in them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files of a trash can: ".trashinfo" files ([Trash Info] with Path= and
 // DeletionDate=), percent-encoded paths, and the "directorysizes" cache.
 #pragma once

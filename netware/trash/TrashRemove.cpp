@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Removal and sizes below a trash can, relative to open directories.
 #include "netware/trash/TrashRemove.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deleting and measuring what lies in a trash can's files/ folder without ever
 // following a symbolic link or crossing into another file system.
 #pragma once

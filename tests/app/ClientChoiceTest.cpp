@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client= switch: which back end the program talks to.
 #include "app/ClientChoice.h"
 

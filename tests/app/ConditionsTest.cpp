@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The selection conditions: name patterns, the size limits in their division
 // form, the age in whole days, Or and And with their short-circuit, and the
 // explanation lines the tests that hold write.

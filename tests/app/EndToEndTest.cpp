@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program run as its own process in automatic mode on a fixture
 // network: the log's bytes, what was purged, and the settings left untouched.
 #include "netware/D_NW.h"

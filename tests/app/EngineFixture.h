@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared fixture of the engine tests: an emulated network in memory, a fixed
 // clock, a message box recorder, and the few controls the engine reads and
 // writes (no main window), wired into a job state of the test's own.

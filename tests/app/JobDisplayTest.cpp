@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results label and the status bar during a job: the status text is
 // always current, and both are painted at most once per display interval.
 #include "app/JobDisplay.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The purge job over all start paths: the shape of the result list, abort,
 // unresolvable paths, the locks while it runs, closing the window during a job,
 // the log and the status bar.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared fixture of the main-window tests: an emulated network in memory, a
 // settings file in a temporary folder named by the ini switch, a recorder for
 // the message boxes, and a fresh job state for every test.

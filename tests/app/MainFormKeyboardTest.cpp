@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Purge tab by keyboard alone: Tab follows the screen and passes the
 // summary by, and no Alt shortcut starts a job.
 #include "tests/app/fixtures/JobFormFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as a process: an unattended run without a screen ends on its
 // own, also when it fails, says why on standard error, and tells by its exit
 // status whether it ran (0), failed (1), found no client to search with (2)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the main window's tabs for the documentation. Disabled in the
 // ordinary run; scripts/screenshots runs it under Xvfb with
 // MORVANE_SCREENSHOT_DIR set to the folder that receives the PNG files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings panel: the grid of the three limits (typed, stepped and set by
 // the program), the job flags, the purge button's caption and the summary.
 #include "MainFormFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's life: first start, restore at first show, placement, the
 // close-time save, the automatic run, the tab change and a client that does
 // not start.

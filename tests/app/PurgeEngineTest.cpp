@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The deleted-file scan and purge against emulated networks: the lines it
 // writes, the marks and counters, what each mode and each confirmation answer
 // purges (checked in the network afterwards), and how failures end a scan.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result log file: exact bytes, replacement of an old log, failures that
 // name the file, a read-only log left alone.
 #include "app/ResultLog.h"

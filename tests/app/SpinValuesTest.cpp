@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The limit values the scan reads: they follow every change of the spin
 // edits the job watches, and any other spin edit is read directly.
 #include "app/SpinValues.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-path tab: collecting and removing start paths, choosing a server,
 // clicking folders, and roots the tree cannot show.
 #include "tests/app/fixtures/JobFormFixture.h"

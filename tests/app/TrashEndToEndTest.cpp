@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program run in automatic mode with client=trash on trash cans that
 // trash-cli wrote into a temporary home and a temporary mount-like folder:
 // what it lists, what it purges, and what trash-list shows afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a check as the ordinary user nobody, in a child process: root reads and
 // writes whatever the permission bits say, so tests of refused access drop to
 // nobody when the suite runs as root instead of being skipped.

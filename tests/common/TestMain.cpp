@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry of every test executable: Qt on the offscreen platform (set before the
 // QApplication exists, so the discovery run after the build works without a
 // screen too), then GoogleTest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name context: texts without "CN=", flags, and pointing it at a tree.
 #include <gtest/gtest.h>
 

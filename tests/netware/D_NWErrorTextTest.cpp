@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Completion codes as text, the error box, and packed date-times as text and
 // as date-time values.
 #include <gtest/gtest.h>

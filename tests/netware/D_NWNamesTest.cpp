@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // User names by object id: the lookup in a context of its own, and the
 // most-recently-used cache per connection.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // D_NW against emulated networks: start-up, connections, tree names, user
 // names, path splitting, the walk, error texts and deletion date-times as the
 // client gives them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path splitting, the directory query and the walk over a server directory
 // tree: orders, modes, path forms and patterns.
 #include <gtest/gtest.h>

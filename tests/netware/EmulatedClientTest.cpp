@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated client as the program sees it: connections, tree and server
 // names, path splitting, directory searches, contexts, user names, error texts.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Directory handles, the deleted-file iteration, purges and injected faults of
 // the emulated client, and that a purge is on disk when it returns.
 #include <gtest/gtest.h>

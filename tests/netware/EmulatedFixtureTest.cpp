@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text fixture format: every line kind reaches the client as written, bad
 // lines are reported by number and add nothing; the packed date-time keeps
 // invalid parts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole networks: where the default one lives, the demo network a first start
 // creates, seeded generation, the raw scan over the client operations, and that
 // a killed writer leaves a sound database.

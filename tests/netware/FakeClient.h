@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small scripted client back end for the D_NW tests: connections, a
 // directory tree in volume-path form, contexts and user names, each operation
 // counted so the tests can tell which calls were (not) made.

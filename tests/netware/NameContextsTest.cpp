@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name contexts both client back ends hand out.
 #include <gtest/gtest.h>
 

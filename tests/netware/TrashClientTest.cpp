@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trash client over trash cans built in a temporary folder: volumes and
 // folders, imperfect entries, purges that never leave the trash can, sizes
 // beyond 4 GiB, trash cans that may not be used, and a purge refused midway.

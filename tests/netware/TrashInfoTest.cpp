@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading .trashinfo files, percent-encoded paths and the directorysizes cache.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Position and size of windows and controls, and splitter panes.
 #include "D_IniTestSupport.h"
 #include "settings/D_Ini.h"

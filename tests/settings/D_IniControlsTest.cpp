@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control walk on a panel shaped like the main window's settings panel,
 // and on the other kinds it knows.
 #include "D_IniTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history of an editable combo box: newest first, at most 31 entries, a
 // "Count" that must fit 8 bits.
 #include "D_IniTestSupport.h"

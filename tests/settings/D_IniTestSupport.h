@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A settings file in a scratch folder for the D_Ini tests, with its exact
 // bytes and its sections at hand.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys, values written only on change, numbered list sections and the
 // start-path list with its check marks.
 #include "D_IniTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file under attack and under failure: names and values that would
 // inject lines are refused, and a write the file system refuses or that breaks
 // off midway leaves the old file whole and no temporary file behind.

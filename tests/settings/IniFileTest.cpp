@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading hand-written settings files: the rules by which a profile file written
 // elsewhere reads the same here.
 #include "settings/IniFile.h"

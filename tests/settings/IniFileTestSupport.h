@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scratch folder per test for settings-file tests, with helpers to write a
 // hand-made file and to read back its exact bytes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing settings files: where new lines go, which bytes change, and where a
 // bare file name puts the file.
 #include "settings/IniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The atomic file writer: content streamed in pieces, a replacement abandoned
 // midway leaving the old file and no temporary file, and each failure reported
 // with its step and errno.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared string and path routines and the byte-count text.
 #include "util/D_Util.h"
 

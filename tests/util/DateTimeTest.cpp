@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding calendar dates as day counts, and the replaceable clock.
 #include "util/DateTime.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rewriting a file in place: a pre-created log in a folder the user may not
 // write to, links followed, pipes without a reader refused instead of waited
 // for. (Read-only files: ResultLogTest.)

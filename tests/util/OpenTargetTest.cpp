@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar's opener: what counts as a web address, a local path or a
 // server path, and that nothing is ever run, not even a program planted where
 // a path or address would lead a launcher that runs files. The launcher is

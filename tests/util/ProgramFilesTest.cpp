@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names derived from paths and from the program's own path.
 #include "util/ProgramFiles.h"
 

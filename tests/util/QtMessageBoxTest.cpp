@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's message boxes: built from a request, answered by the button
 // clicked, and answered with the safe button when there is no screen.
 #include "util/QtMessageBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The throttled message pump: the first call pumps, calls within the interval
 // return at once, the next call after it pumps again.
 #include "util/QtMessagePump.h"

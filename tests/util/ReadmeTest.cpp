@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a text file into a memo, and the read-me beside the program or in
 // the data folder of an installation.
 #include "util/Readme.h"

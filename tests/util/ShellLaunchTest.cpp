@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a command into file, parameters and folder, the built-ins, and the
 // argument vectors the real launcher would start. The launcher is captured:
 // no test starts a process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading auto, ini= and log= from the argument list.
 #include "util/Switches.h"
 

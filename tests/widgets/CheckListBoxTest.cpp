@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CheckListBox: items, marks, selection and the double-click and mark signals.
 #include "widgets/CheckListBox.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RadioGroup: the index moves by program and by user, and the change signal
 // fires exactly once per real change.
 #include "widgets/RadioGroup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result list: line storage and replacement, selection by the program and
 // by mouse and keyboard, the scroll range following appends, and the memory a
 // line costs.

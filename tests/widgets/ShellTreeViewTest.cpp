@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder tree on a local folder and on an emulated server: lazy listing,
 // the paths it reports, re-rooting, refused roots and the click signals.
 #include "widgets/ShellTreeView.h"

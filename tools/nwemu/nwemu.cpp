@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // nwemu: creates, fills, generates, scans and inspects emulated NetWare networks.
 #include <chrono>
 #include <cstdio>
