@@ -15,7 +15,7 @@ ClientChoice CreateClientBackend()
     ClientChoice choice;
     const std::string client = SwitchValue("client", 1, "emulated");
     if (SameTextAscii(client, "trash")) {
-        choice.backend = std::make_unique<TrashClient>(SystemTrashEnvironment());
+        choice.backend = std::make_unique<TrashClient>(TrashClient::EnvironmentSource(SystemTrashEnvironment));
     } else if (SameTextAscii(client, "emulated")) {
         // Without its network the client cannot start: the window reports that
         // once, as its client start-up failure with the reason, and runs on

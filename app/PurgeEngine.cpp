@@ -10,6 +10,7 @@
 #include "app/Conditions.h"
 #include "app/FileLine.h"
 #include "app/JobDisplay.h"
+#include "netware/NWClientBackend.h"
 #include "util/MessageBox.h"
 #include "util/MessagePump.h"
 #include "widgets/RadioGroup.h"
@@ -141,6 +142,8 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
             code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
                                       std::string(file.Name).c_str());
             ReportNWError(code, "NWPurgeDeletedFile");
+            if (!FailedPurgeEndsScan())
+                code = 0;  // reported; the scan goes on with the next file
         }
     } while (code == 0 && job.RunState != RunState::Abort);
 }

@@ -77,6 +77,10 @@ public:
     // The error-text library, loaded by name on every call; nullptr when it
     // cannot be loaded.
     virtual std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() = 0;
+
+    // Whether a failed purge ends the scan of its directory, as on a NetWare
+    // server; a back end whose directories mix several owners' files says no.
+    virtual bool FailedPurgeEndsScan() const { return true; }
 };
 
 // Installs the back end that the client operations forward to and returns the
@@ -84,3 +88,11 @@ public:
 // ERR_CLIENT_NOT_STARTED.
 NWClientBackend* SetClientBackend(NWClientBackend* backend);
 NWClientBackend* ClientBackend();
+
+// Whether the installed back end's failed purge ends the scan of its directory
+// (true without one).
+inline bool FailedPurgeEndsScan()
+{
+    const NWClientBackend* backend = ClientBackend();
+    return !backend || backend->FailedPurgeEndsScan();
+}

@@ -7,12 +7,16 @@
 #include <dirent.h>
 #include <fstream>
 #include <iterator>
+#include <limits.h>
+#include <map>
 #include <pwd.h>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+
+#include "netware/trash/OwnedFolders.h"
 
 namespace {
 
@@ -60,19 +64,66 @@ std::string Joined(const std::string& directory, const std::string& name)
 
 class CanCollector {
 public:
-    void Add(const std::string& path, TrashCanKind kind, const std::string& topdir, uid_t owner)
+    explicit CanCollector(const TrashEnvironment& environment) : environment_(environment) {}
+
+    void Add(const std::string& path, TrashCanKind kind, const std::string& topdir, uid_t uid)
     {
+        // A quick look first: most users have no trash can on most mounts.
         struct stat info;
-        if (!IsUsableDirectory(path, info) || !seen_.insert({info.st_dev, info.st_ino}).second)
+        if (lstat(path.c_str(), &info) != 0)
             return;
-        cans_.push_back({path, topdir, kind, owner});
+        TrashCan can{path, topdir, kind, OwnerOf(uid), 0, 0, {}};
+        int fd = -1;
+        try {
+            const ActingAsOwner asOwner(can.owner);
+            fd = OpenOwnedFolder(path, uid, can.problem);
+            if (fd >= 0 && fstat(fd, &info) != 0)
+                can.problem = path + " cannot be looked at";
+        } catch (const OwnerIdentityError& e) {
+            can.problem = e.what();
+        }
+        if (fd >= 0)
+            close(fd);
+        if (!can.problem.empty()) {
+            cans_.push_back(std::move(can));
+            return;
+        }
+        if (fd < 0 || !seen_.insert({info.st_dev, info.st_ino}).second)
+            return;
+        can.device = info.st_dev;
+        can.inode = info.st_ino;
+        cans_.push_back(std::move(can));
     }
     std::vector<TrashCan> Take() { return std::move(cans_); }
 
 private:
+    const OwnerIdentity& OwnerOf(uid_t uid)
+    {
+        auto known = owners_.find(uid);
+        if (known != owners_.end())
+            return known->second;
+        // A user the databases do not know acts with the group its entry
+        // gives, or with none of root's.
+        gid_t group = uid;
+        for (const TrashUser& user : environment_.users)
+            if (user.uid == uid)
+                group = user.gid;
+        return owners_[uid] = IdentityOfUser(uid, group);
+    }
+
+    const TrashEnvironment& environment_;
+    std::map<uid_t, OwnerIdentity> owners_;
     std::set<std::pair<dev_t, ino_t>> seen_;
     std::vector<TrashCan> cans_;
 };
+
+// The home folder as the administrator set it up, links resolved: what lies
+// below it is the user's and is opened without following any link.
+std::string ResolvedHome(const std::string& home)
+{
+    char resolved[PATH_MAX];
+    return realpath(home.c_str(), resolved) ? std::string(resolved) : home;
+}
 
 // $topdir/.Trash is shared by all users: it counts only with its sticky bit,
 // so that nobody can take another user's folder in it away.
@@ -151,7 +202,7 @@ TrashEnvironment SystemTrashEnvironment()
             if (!line.empty() && line.front() == '/')
                 environment.mountPoints.push_back(line);
         if (struct passwd* own = getpwuid(environment.uid))
-            environment.users.push_back({own->pw_uid, own->pw_name, own->pw_dir});
+            environment.users.push_back({own->pw_uid, own->pw_name, own->pw_dir, own->pw_gid});
         return environment;
     }
 
@@ -159,20 +210,20 @@ TrashEnvironment SystemTrashEnvironment()
     environment.everyUser = environment.uid == 0;
     setpwent();
     while (struct passwd* user = getpwent())
-        environment.users.push_back({user->pw_uid, user->pw_name, user->pw_dir ? user->pw_dir : ""});
+        environment.users.push_back({user->pw_uid, user->pw_name, user->pw_dir ? user->pw_dir : "", user->pw_gid});
     endpwent();
     return environment;
 }
 
 std::vector<TrashCan> FindTrashCans(const TrashEnvironment& environment)
 {
-    CanCollector cans;
+    CanCollector cans(environment);
     if (!environment.homeTrash.empty())
         cans.Add(environment.homeTrash, TrashCanKind::Home, "", environment.uid);
     if (environment.everyUser)
         for (const TrashUser& user : environment.users)
             if (!user.home.empty() && user.home.front() == '/')
-                cans.Add(Joined(user.home, ".local/share/Trash"), TrashCanKind::Home, "", user.uid);
+                cans.Add(Joined(ResolvedHome(user.home), ".local/share/Trash"), TrashCanKind::Home, "", user.uid);
     for (const std::string& topdir : environment.mountPoints) {
         if (environment.everyUser)
             AddEveryUsersTopDirCans(cans, topdir);
@@ -180,6 +231,44 @@ std::vector<TrashCan> FindTrashCans(const TrashEnvironment& environment)
             AddTopDirCansOf(cans, topdir, environment.uid);
     }
     return cans.Take();
+}
+
+OpenTrashCan::OpenTrashCan(const TrashCan& trashCan)
+{
+    const uid_t owner = trashCan.owner.uid;
+    can = OpenOwnedFolder(trashCan.path, owner, problem);
+    struct stat info;
+    if (can < 0) {
+        error = errno;
+        if (problem.empty())
+            problem = trashCan.path + " is gone";
+        return;
+    }
+    if (fstat(can, &info) != 0 || info.st_dev != trashCan.device || info.st_ino != trashCan.inode) {
+        error = ESTALE;
+        problem = trashCan.path + " is another folder than the one read";
+        return;
+    }
+    device = info.st_dev;
+    files = OpenOwnedSubfolder(can, "files", owner, trashCan.path + "/files", problem);
+    if (files < 0 && !problem.empty()) {
+        error = errno;
+        return;
+    }
+    this->info = OpenOwnedSubfolder(can, "info", owner, trashCan.path + "/info", problem);
+    if (this->info < 0 && !problem.empty()) {
+        error = errno;
+        return;
+    }
+    if (files >= 0 && fstat(files, &info) == 0)
+        device = info.st_dev;
+}
+
+OpenTrashCan::~OpenTrashCan()
+{
+    for (int fd : {can, files, info})
+        if (fd >= 0)
+            close(fd);
 }
 
 std::string VolumeNameOfMountPoint(const std::string& mountPoint)

@@ -8,10 +8,13 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "netware/trash/OwnerIdentity.h"
+
 struct TrashUser {
     uid_t uid = 0;
     std::string name;
     std::string home;
+    gid_t gid = 0;  // the primary group, for a user the group database does not know
 };
 
 struct TrashEnvironment {
@@ -22,7 +25,8 @@ struct TrashEnvironment {
     std::vector<TrashUser> users;          // the password database (or a test's)
 };
 
-// The machine as the running user sees it: mount points from
+// The machine as the running user sees it, read anew for every reading of
+// the trash (a disk mounted meanwhile is seen): mount points from
 // /proc/self/mountinfo, every user of the password database, every user's
 // trash cans when run as root. With $MORVANE_TRASH_MOUNTS naming a file of mount
 // points, one a line, only those mount points and only the running user's own
@@ -38,12 +42,37 @@ struct TrashCan {
     std::string path;         // the folder holding files/ and info/
     std::string topdir;       // the mount point a TopDir can serves (empty for Home)
     TrashCanKind kind = TrashCanKind::Home;
-    uid_t owner = 0;
+    OwnerIdentity owner;      // the user its name or place says, as whom it is read and purged
+    dev_t device = 0;         // the folder found, which every later opening must meet again
+    ino_t inode = 0;
+    std::string problem;      // why the can may not be used; empty for a usable one
 };
 
-// Every trash can of the environment that exists and may be used: not a
-// symbolic link; $topdir/.Trash only with its sticky bit set. Each folder once.
+// Every trash can of the environment that exists: $topdir/.Trash only with
+// its sticky bit set. Each folder once. A can is opened as its owner from the
+// root down (see OwnedFolders.h); one that is a link, lies below a link or a
+// folder of another user, or does not belong to its owner is kept with its
+// problem, to be reported and left alone.
 std::vector<TrashCan> FindTrashCans(const TrashEnvironment& environment);
+
+// The folders of a trash can, opened as its owner (call it acting as the
+// owner) from the root down, and only when the can is the very folder that
+// was found; files/ and info/ must be its owner's too. A missing files/ or
+// info/ stays -1 without a problem. Closed with the object.
+class OpenTrashCan {
+public:
+    explicit OpenTrashCan(const TrashCan& can);
+    ~OpenTrashCan();
+    OpenTrashCan(const OpenTrashCan&) = delete;
+    OpenTrashCan& operator=(const OpenTrashCan&) = delete;
+
+    int can = -1;
+    int files = -1;
+    int info = -1;
+    dev_t device = 0;     // of files/ (else of the can)
+    int error = 0;        // errno of the failed step, when one failed
+    std::string problem;  // what failed, naming the folder
+};
 
 // A volume name for a mount point: "/" is ROOT, other paths upper case with
 // every character but A-Z, 0-9 and "_" made "_" ("/mnt/data" is MNT_DATA).

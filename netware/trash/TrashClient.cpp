@@ -13,8 +13,11 @@
 
 #include "netware/ClientText.h"
 #include "netware/PackedDateTime.h"
+#include "netware/trash/CanFiles.h"
 #include "netware/trash/TrashInfo.h"
+#include "netware/trash/TrashNames.h"
 #include "netware/trash/TrashRemove.h"
+#include "util/MessageBox.h"
 
 namespace {
 
@@ -85,34 +88,32 @@ bool ParsePath(const char* text, PathParts& parts)
 
 class TrashErrorTexts : public NWErrorTextLibrary {
 public:
+    TrashErrorTexts(NWCCODE failed, std::string subject) : failed_(failed), subject_(std::move(subject)) {}
     bool HasStrerror() const override { return true; }
     std::string NWstrerror(nuint32 code) const override
     {
-        switch (code) {
-        case TRASH_ERR_NO_PURGE_PRIVILEGE:
-            return "No permission to delete the trashed item";
-        case TRASH_ERR_IO_FAILURE:
-            return "The trashed item could not be deleted";
-        case ERR_INVALID_PATH:
-            return "Invalid path";
-        case ERR_VOLUME_DOES_NOT_EXIST:
-            return "Volume does not exist";
-        case ERR_NO_MORE_DIR_HANDLES:
-            return "No more directory handles";
-        case ERR_INVALID_CONNECTION:
-            return "Invalid connection";
-        case ERR_NO_CONNECTION_TO_SERVER:
-            return "No connection to server";
-        default:
+        const char* text = TrashCodeText(static_cast<NWCCODE>(code));
+        if (!text)
             return "Unknown error";
-        }
+        return code == failed_ && !subject_.empty() ? std::string(text) + ": " + subject_ : text;
     }
+
+private:
+    NWCCODE failed_;
+    std::string subject_;
 };
+
+// The name of an entry as the listing gave it (cut to the record's name).
+std::string_view ListedName(const std::string& name) { return std::string_view(name).substr(0, 255); }
 
 }  // namespace
 
 TrashClient::TrashClient(TrashEnvironment environment, Clock clock)
-    : environment_(std::move(environment)), clock_(std::move(clock))
+    : TrashClient([environment] { return environment; }, std::move(clock))
+{
+}
+
+TrashClient::TrashClient(EnvironmentSource source, Clock clock) : source_(std::move(source)), clock_(std::move(clock))
 {
 }
 
@@ -122,43 +123,36 @@ TrashClient::~TrashClient()
     CloseCans();
 }
 
-void TrashClient::CloseCans()
-{
-    for (auto& [can, open] : openCans_) {
-        if (open.files >= 0)
-            close(open.files);
-        if (open.info >= 0)
-            close(open.info);
-    }
-    openCans_.clear();
-}
+void TrashClient::CloseCans() { openCans_.clear(); }
 
-const TrashClient::OpenCan& TrashClient::OpenedCan(size_t can)
+const OpenTrashCan& TrashClient::OpenedCan(size_t can)
 {
     auto found = openCans_.find(can);
     if (found != openCans_.end())
-        return found->second;
-    // Opened without following links, and used for every step after, so a
-    // can or folder swapped for a link since the trash was read is refused
-    // instead of followed.
-    OpenCan open;
-    int canFd = ::open(index_.cans[can].path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (canFd < 0) {
-        open.error = errno;
-    } else {
-        open.files = openat(canFd, "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        open.info = openat(canFd, "info", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        struct stat files;
-        if (open.files >= 0 && fstat(open.files, &files) == 0)
-            open.device = files.st_dev;
-        close(canFd);
-    }
-    return openCans_[can] = open;
+        return *found->second;
+    // Opened as its owner from the root down and used for every step after,
+    // so a can or folder swapped since the trash was read is refused instead
+    // of followed.
+    const ActingAsOwner asOwner(index_.cans[can].owner);
+    return *(openCans_[can] = std::make_unique<OpenTrashCan>(index_.cans[can]));
+}
+
+void TrashClient::ReportProblems()
+{
+    for (const std::string& problem : index_.problems)
+        if (reportedProblems_.insert(problem).second)
+            MessageBoxOK(MsgDlgType::Error, problem);
+}
+
+NWCCODE TrashClient::Failed(NWCCODE code, std::string subject)
+{
+    lastFailure_ = {code, std::move(subject)};
+    return code;
 }
 
 std::unique_ptr<NWErrorTextLibrary> TrashClient::LoadErrorTextLibrary()
 {
-    return std::make_unique<TrashErrorTexts>();
+    return std::make_unique<TrashErrorTexts>(lastFailure_.code, lastFailure_.subject);
 }
 
 void TrashClient::Refresh()
@@ -174,6 +168,7 @@ void TrashClient::Refresh()
         return;
     RemovePurgedFoldersSizes();
     CloseCans();
+    environment_ = source_();
     index_ = TrashIndex::Read(environment_);
     indexUsed_ = clock_();
     indexValid_ = true;
@@ -263,6 +258,7 @@ NWCCODE TrashClient::SplitPathByClient(const char* path, char* server, NWCONN_HA
     } else {
         Refresh();
     }
+    ReportProblems();
     size_t volumeIndex = 0;
     if (!index_.FindVolume(parts.volume, volumeIndex))
         return ERR_VOLUME_DOES_NOT_EXIST;
@@ -418,7 +414,7 @@ NWCCODE TrashClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
     entryInfo.fileSize = static_cast<nuint32>(entry.size);
     entryInfo.fileSizeHigh = static_cast<nuint32>(entry.size >> 32);
     entryInfo.deletedDateAndTime = entry.deleted;
-    entryInfo.deletorID = static_cast<nuint32>(index_.cans[entry.can].owner);
+    entryInfo.deletorID = static_cast<nuint32>(index_.cans[entry.can].owner.uid);
     iterHandle = static_cast<nuint32>(*next + 1);
     volumeNumber = state.volumeNumber;
     directoryBase = static_cast<nuint32>(state.directory);
@@ -440,32 +436,45 @@ NWCCODE TrashClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
     if (iterHandle == 0 || !std::binary_search(list.begin(), list.end(), wanted) || !fileName)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
     TrashEntry& entry = index_.entries[wanted];
-    if (entry.purged || entry.name != fileName)
+    if (entry.purged || ListedName(entry.name) != fileName)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    return PurgeEntry(entry);
+    if (beforePurge_)
+        beforePurge_();
+    try {
+        const ActingAsOwner asOwner(index_.cans[entry.can].owner);
+        return PurgeEntry(entry);
+    } catch (const OwnerIdentityError& e) {
+        return Failed(TRASH_ERR_NO_PURGE_PRIVILEGE, e.what());
+    }
 }
 
 NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
 {
-    const OpenCan& can = OpenedCan(entry.can);
+    lastFailure_ = {};
+    const TrashCan& trashCan = index_.cans[entry.can];
+    const OpenTrashCan& can = OpenedCan(entry.can);
     if (can.error)
-        return TrashCodeOfErrno(can.error);
+        return Failed(TrashCodeOfErrno(can.error), "trash can " + DisplayName(can.problem));
+    const std::string item = DisplayName(trashCan.path + "/files/" + entry.trashName);
     // Only the item that was listed is purged: one restored and trashed again
     // since, or another one trashed under the same name, is left alone.
     if (!StillAsRead(can.files, entry))
-        return TRASH_ERR_NO_SUCH_DELETED_FILE;
+        return Failed(TRASH_ERR_NO_SUCH_DELETED_FILE, item);
     int error = 0;
     if (entry.hasFile)
         error = can.files < 0 ? ENOENT : RemoveTrashedEntry(can.files, entry.trashName, can.device);
     // The .trashinfo goes only after its item, so a failed purge stays listed.
-    if (!error && entry.hasInfo) {
+    if (error)
+        return Failed(TrashCodeOfErrno(error), item);
+    if (entry.hasInfo) {
         if (can.info < 0)
             error = ENOENT;
         else if (unlinkat(can.info, (entry.trashName + ".trashinfo").c_str(), 0) != 0 && errno != ENOENT)
             error = errno;
+        if (error)
+            return Failed(TrashCodeOfErrno(error),
+                          DisplayName(trashCan.path + "/info/" + entry.trashName + ".trashinfo"));
     }
-    if (error)
-        return TrashCodeOfErrno(error);
     entry.purged = true;
     // Only folders have a cached size. Their lines go when the scan is done
     // with the directory, in one rewrite per can rather than one per folder
@@ -478,8 +487,16 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
 
 void TrashClient::RemovePurgedFoldersSizes()
 {
+    // By the can's owner, in the can's open folder: the new file is theirs.
     for (const auto& [can, names] : purgedFolders_)
-        RemoveDirectorySizesLines(index_.cans[can].path, names);
+        try {
+            const ActingAsOwner asOwner(index_.cans[can].owner);
+            const OpenTrashCan& open = OpenedCan(can);
+            if (open.can >= 0)
+                RemoveDirectorySizesLines(open.can, names);
+        } catch (const OwnerIdentityError&) {
+            // The cache keeps lines of purged folders, which its readers skip.
+        }
     purgedFolders_.clear();
 }
 

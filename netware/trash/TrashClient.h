@@ -30,7 +30,15 @@ public:
     // again (tests give one of their own).
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     explicit TrashClient(TrashEnvironment environment, Clock clock = std::chrono::steady_clock::now);
+    // The environment is asked for at every reading (SystemTrashEnvironment
+    // reads the mount table afresh, so a disk mounted meanwhile is seen).
+    using EnvironmentSource = std::function<TrashEnvironment()>;
+    explicit TrashClient(EnvironmentSource source, Clock clock = std::chrono::steady_clock::now);
     ~TrashClient() override;
+
+    // Called between a scan's listing of an entry and its purge (tests make
+    // races happen there).
+    void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
 
     const TrashIndex& Index() const { return index_; }
     int DirHandlesInUse() const { return static_cast<int>(dirHandles_.size()); }
@@ -76,8 +84,13 @@ public:
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                    char* name) override;
 
-    // No error-text library: codes are shown with the system's texts.
+    // A text for every code the client returns; the last failed purge's text
+    // names its item or trash can.
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+    // A folder mixes the items of several users: one that cannot be purged
+    // must not keep the others from being purged.
+    bool FailedPurgeEndsScan() const override { return false; }
 
 private:
     struct DirHandleState {
@@ -91,26 +104,23 @@ private:
         std::vector<std::string> names;  // the directory's subdirectories
     };
 
-    // The files/ and info/ folders of a trash can, opened at its first purge
-    // and kept for the purges after it.
-    struct OpenCan {
-        int files = -1;
-        int info = -1;
-        dev_t device = 0;
-        int error = 0;  // of the failed open, when one failed
-    };
-
     // Reads the trash cans again, unless a scan is under way or the reading
     // was made or used by a scan a moment ago.
     void Refresh();
-    const OpenCan& OpenedCan(size_t can);
+    // The folders of a trash can, opened (as its owner) at its first purge and
+    // kept for the purges after it.
+    const OpenTrashCan& OpenedCan(size_t can);
     void CloseCans();
+    // Shows each problem of the reading in an error box, once per client.
+    void ReportProblems();
+    NWCCODE Failed(NWCCODE code, std::string subject);
     bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
     NWCCODE PurgeEntry(TrashEntry& entry);
     // Takes the purged folders' lines out of their cans' directorysizes.
     void RemovePurgedFoldersSizes();
 
+    EnvironmentSource source_;
     TrashEnvironment environment_;
     Clock clock_;
     TrashIndex index_;
@@ -122,6 +132,12 @@ private:
     std::map<nuint16, SearchState> searches_;
     nuint16 nextSearchId_ = 1;
     NameContexts contexts_;
-    std::map<size_t, OpenCan> openCans_;
+    std::map<size_t, std::unique_ptr<OpenTrashCan>> openCans_;
+    std::set<std::string> reportedProblems_;
+    std::function<void()> beforePurge_;
+    struct Failure {
+        NWCCODE code = 0;
+        std::string subject;  // the item or can it concerned
+    } lastFailure_;
     std::map<size_t, std::set<std::string>> purgedFolders_;  // by can, their sizes' lines not yet removed
 };

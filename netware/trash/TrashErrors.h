@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Completion codes of the trash client, and the one table that turns a failed
-// system call's errno into them.
+// Completion codes of the trash client, the one table that turns a failed
+// system call's errno into them, and the text of every code it returns.
 #pragma once
 
 #include "netware/ntypes.h"
 
-constexpr NWCCODE TRASH_ERR_IO_FAILURE = 0x8983;            // any failure to read or delete
+constexpr NWCCODE TRASH_ERR_IO_FAILURE = 0x8983;            // any other failure to read or delete
+constexpr NWCCODE TRASH_ERR_READ_ONLY = 0x8986;             // the file system is mounted read-only
 constexpr NWCCODE TRASH_ERR_NO_PURGE_PRIVILEGE = ERR_NO_PURGE_PRIVILEGE;  // 0x898A: not allowed to delete
 constexpr NWCCODE TRASH_ERR_NO_SUCH_DELETED_FILE = 0x89FF;  // purge of a record the iteration isn't at
 
-// Permission failures (EACCES, EPERM, EROFS) give 0x898A, every other errno 0x8983.
+// Permission failures (EACCES, EPERM) give 0x898A, a read-only file system
+// (EROFS) 0x8986, every other errno 0x8983.
 NWCCODE TrashCodeOfErrno(int error);
+
+// The text of a code the trash client returns; nullptr for any other code.
+const char* TrashCodeText(NWCCODE code);

@@ -14,8 +14,11 @@
 #include <unordered_set>
 
 #include "netware/PackedDateTime.h"
+#include "netware/trash/CanFiles.h"
+#include "netware/trash/OwnedFolders.h"
 #include "netware/trash/ParallelFor.h"
 #include "netware/trash/TrashInfo.h"
+#include "netware/trash/TrashNames.h"
 #include "netware/trash/TrashRemove.h"
 
 namespace {
@@ -51,32 +54,6 @@ std::vector<std::string> Components(const std::string& path)
     return parts;
 }
 
-// Reads a small file without following a link; a FIFO or device opened by
-// mistake neither blocks nor yields anything (non-blocking, and only regular
-// files are read).
-bool ReadSmallFile(int dirFd, const char* name, std::string& text)
-{
-    int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buffer[4096];
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    bool ok = n >= 0;
-    if (n > 0)
-        text.append(buffer, static_cast<size_t>(n));
-    // A .trashinfo holds two short lines: the first read takes it whole.
-    // Anything far longer than that is not one.
-    while (n == static_cast<ssize_t>(sizeof buffer) && text.size() < 65536 && (n = read(fd, buffer, sizeof buffer)) > 0)
-        text.append(buffer, static_cast<size_t>(n));
-    if (n < 0)
-        ok = false;
-    struct stat info;
-    if (ok && text.empty() && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)))
-        ok = false;
-    close(fd);
-    return ok;
-}
-
 nuint32 PackedLocalTime(const std::tm& parts)
 {
     return PackDeletedDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
@@ -92,6 +69,12 @@ nuint32 PackedLocalTime(std::time_t time)
 
 bool InPackedRange(const std::tm& parts) { return parts.tm_year + 1900 >= 1980 && parts.tm_year + 1900 <= 2043; }
 
+bool Later(std::tm local, std::time_t now)
+{
+    local.tm_isdst = -1;
+    return std::mktime(&local) > now;
+}
+
 // The open folders of a trash can and its cache of folder sizes. Its readers
 // change nothing, so that many can run at once.
 struct CanFolders {
@@ -99,6 +82,7 @@ struct CanFolders {
     int infoFd;
     dev_t device;
     const DirectorySizes& cachedSizes;
+    std::time_t now;
 
     // A folder's size comes from the cache while its .trashinfo has the
     // modification time the cache gives (never for an entry without one).
@@ -121,7 +105,7 @@ struct CanFolders {
         entry.hasInfo = true;
         const std::string infoName = trashName + std::string(InfoSuffix);
         std::string text;
-        const bool readable = ReadSmallFile(infoFd, infoName.c_str(), text);
+        const bool readable = ReadCanFile(infoFd, infoName.c_str(), TrashInfoSizeLimit, text) == 0;
         // The .trashinfo's own times are needed only for a folder's cached
         // size and for an entry without a valid date.
         struct stat info{};
@@ -148,8 +132,9 @@ struct CanFolders {
                                                           static_cast<std::int64_t>(infoStat().st_mtime));
         // Without a valid date, the time the item came into the trash: the
         // change time of its file, else of its .trashinfo.
+        // A date to come is the owner's word against the clock: it counts as now.
         if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
-            entry.deleted = PackedLocalTime(*parsed.deletionDate);
+            entry.deleted = Later(*parsed.deletionDate, now) ? PackedLocalTime(now) : PackedLocalTime(*parsed.deletionDate);
         else
             entry.deleted =
                 PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
@@ -208,8 +193,20 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
     }
     if (index.volumes.empty())
         return index;
-    for (size_t can = 0; can < index.cans.size(); ++can)
-        index.ReadCan(can);
+    const std::time_t now = std::time(nullptr);
+    for (size_t can = 0; can < index.cans.size(); ++can) {
+        if (!index.cans[can].problem.empty()) {
+            index.problems.push_back("Trash can " + DisplayName(index.cans[can].path) +
+                                     " is not used: " + DisplayName(index.cans[can].problem));
+            continue;
+        }
+        try {
+            const ActingAsOwner asOwner(index.cans[can].owner);
+            index.ReadCan(can, now);
+        } catch (const OwnerIdentityError& e) {
+            index.problems.push_back("Trash can " + DisplayName(index.cans[can].path) + " is not read: " + e.what());
+        }
+    }
 
     // Volumes without a trash can or an entry are of no interest: the pseudo
     // file systems of the mount table would only crowd the folder tree.
@@ -273,14 +270,16 @@ void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& orig
     size_t volume;
     std::vector<std::string> folders;
     bool originKnown = false;
-    if (originalPath && !originalPath->empty() &&
+    // A path with "." or ".." in it could be shown anywhere: its item is of
+    // unknown origin.
+    if (originalPath && !originalPath->empty() && !HasDotComponents(*originalPath) &&
         (originalPath->front() == '/' || trashCan.kind == TrashCanKind::TopDir)) {
         const std::string absolute =
             originalPath->front() == '/' ? *originalPath : trashCan.topdir + "/" + *originalPath;
         volume = VolumeOfPath(absolute, relative);
         folders = Components(relative);
         if (!folders.empty()) {
-            entry.name = folders.back();
+            entry.name = DisplayName(folders.back());
             folders.pop_back();
             originKnown = true;
         }
@@ -288,30 +287,34 @@ void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& orig
     if (!originKnown) {
         volume = VolumeOfPath(trashCan.kind == TrashCanKind::TopDir ? trashCan.topdir : trashCan.path, relative);
         folders = {UnknownOriginDirectory};
-        entry.name = entry.trashName;
+        entry.name = DisplayName(entry.trashName);
     }
     size_t directory = volumes[volume].root;
     for (const std::string& folder : folders)
-        directory = ChildDirectory(directory, folder);
+        directory = ChildDirectory(directory, folder == UnknownOriginDirectory ? folder : DisplayName(folder));
     directories[directory].entries.push_back(index);
 }
 
-void TrashIndex::ReadCan(size_t can)
+void TrashIndex::ReadCan(size_t can, std::time_t now)
 {
-    const std::string path = cans[can].path;
-    int canFd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (canFd < 0)
+    const TrashCan& trashCan = cans[can];
+    const OpenTrashCan open(trashCan);
+    if (!open.problem.empty()) {
+        // A can that went away since it was found is simply not there.
+        if (open.can >= 0 || open.error != ENOENT)
+            problems.push_back("Trash can " + DisplayName(trashCan.path) + " cannot be read (" +
+                               DisplayName(open.problem) + "): nothing in it is purged");
         return;
-    int filesFd = openat(canFd, "files", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    int infoFd = openat(canFd, "info", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    struct stat canInfo;
-    fstat(filesFd >= 0 ? filesFd : canFd, &canInfo);
-    const dev_t device = canInfo.st_dev;
+    }
+    const int filesFd = open.files, infoFd = open.info;
+    const dev_t device = open.device;
 
+    // Root's sweep counts the folder sizes of other users' cans itself: a
+    // size their owner wrote must not decide root's purge.
     DirectorySizes cachedSizes;
-    {
+    if (geteuid() != 0 || trashCan.owner.uid == 0) {
         std::string text;
-        if (ReadSmallFile(canFd, "directorysizes", text))
+        if (ReadCanFile(open.can, "directorysizes", DirectorySizesSizeLimit, text) == 0)
             cachedSizes = ParseDirectorySizes(text);
     }
 
@@ -322,18 +325,21 @@ void TrashIndex::ReadCan(size_t can)
         if (DIR* dir = fdopendir(dup(infoFd))) {
             while (struct dirent* entry = readdir(dir)) {
                 std::string_view name = entry->d_name;
-                if (name.size() > InfoSuffix.size() && name.substr(name.size() - InfoSuffix.size()) == InfoSuffix)
+                if (name.size() > InfoSuffix.size() && name.substr(name.size() - InfoSuffix.size()) == InfoSuffix &&
+                    IsItemName(name.substr(0, name.size() - InfoSuffix.size())))
                     trashNames.emplace_back(name.substr(0, name.size() - InfoSuffix.size()));
             }
             closedir(dir);
         }
-    const CanFolders folders{filesFd, infoFd, device, cachedSizes};
+    const CanFolders folders{filesFd, infoFd, device, cachedSizes, now};
     const size_t first = entries.size();
     entries.resize(first + trashNames.size());
     std::vector<std::optional<std::string>> originalPaths(trashNames.size());
-    ForEachInParallel(trashNames.size(), [&](size_t i) {
-        originalPaths[i] = folders.ReadEntry(can, trashNames[i], entries[first + i]);
-    });
+    // Every reading thread acts as the can's owner, as this one does.
+    ForEachInParallel(
+        trashNames.size(),
+        [&](size_t i) { originalPaths[i] = folders.ReadEntry(can, trashNames[i], entries[first + i]); },
+        [&] { return ActingAsOwner(trashCan.owner); });
     for (size_t i = 0; i < trashNames.size(); ++i)
         PlaceEntry(first + i, originalPaths[i]);
 
@@ -345,7 +351,7 @@ void TrashIndex::ReadCan(size_t can)
         if (DIR* dir = fdopendir(dup(filesFd))) {
             while (struct dirent* entry = readdir(dir)) {
                 std::string_view name = entry->d_name;
-                if (name != "." && name != ".." && !withInfo.count(name))
+                if (IsItemName(name) && !withInfo.count(name))
                     withoutInfo.emplace_back(name);
             }
             closedir(dir);
@@ -366,12 +372,6 @@ void TrashIndex::ReadCan(size_t can)
         entry.identity = IdentityOf(fileInfo);
         PlaceEntry(entries.size() - 1, std::nullopt);
     }
-
-    if (filesFd >= 0)
-        close(filesFd);
-    if (infoFd >= 0)
-        close(infoFd);
-    close(canFd);
 }
 
 bool TrashIndex::FindVolume(const std::string& name, size_t& volume) const
@@ -389,16 +389,29 @@ bool TrashIndex::FindDirectory(size_t volume, const std::vector<std::string>& co
     if (volume >= volumes.size())
         return false;
     size_t current = volumes[volume].root;
-    for (const std::string& component : components) {
+    // A name shown with escapes holds backslashes, which split it into
+    // several components: at each level the longest run of components that
+    // names a folder wins.
+    for (size_t first = 0; first < components.size();) {
         const auto& children = directories[current].children;
-        auto exact = std::find_if(children.begin(), children.end(),
-                                  [&](size_t child) { return directories[child].name == component; });
-        if (exact == children.end())
-            exact = std::find_if(children.begin(), children.end(),
-                                 [&](size_t child) { return SameAscii(directories[child].name, component); });
-        if (exact == children.end())
+        size_t next = 0, found = current;
+        std::string joined;
+        for (size_t last = first; last < components.size(); ++last) {
+            joined += (last > first ? "\\" : "") + components[last];
+            auto exact = std::find_if(children.begin(), children.end(),
+                                      [&](size_t child) { return directories[child].name == joined; });
+            if (exact == children.end())
+                exact = std::find_if(children.begin(), children.end(),
+                                     [&](size_t child) { return SameAscii(directories[child].name, joined); });
+            if (exact != children.end()) {
+                next = last + 1;
+                found = *exact;
+            }
+        }
+        if (!next)
             return false;
-        current = *exact;
+        current = found;
+        first = next;
     }
     directory = current;
     return true;

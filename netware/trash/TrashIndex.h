@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -28,7 +29,7 @@ struct TrashItemIdentity {
 TrashItemIdentity IdentityOf(const struct stat& info);
 
 struct TrashEntry {
-    std::string name;       // the original name, as listed
+    std::string name;       // the original name, as listed (see DisplayName)
     size_t can = 0;         // index into TrashIndex::cans
     std::string trashName;  // its name in files/ and (with ".trashinfo") in info/
     std::uint64_t size = 0;
@@ -59,13 +60,17 @@ struct TrashVolume {
 
 class TrashIndex {
 public:
-    // Reads every trash can of the environment.
+    // Reads every trash can of the environment, each as its owner. A
+    // DeletionDate later than now counts as now.
     static TrashIndex Read(const TrashEnvironment& environment);
 
     std::vector<TrashCan> cans;
     std::vector<TrashVolume> volumes;        // by volume number
     std::vector<TrashDirectory> directories;
     std::vector<TrashEntry> entries;
+    // What kept a can, or part of one, from being read: a text each, naming
+    // the can. Nothing is listed (so nothing purged) from such a can.
+    std::vector<std::string> problems;
 
     // The directory of a volume's path components (exact names first, then
     // ASCII case-insensitively); false when there is none.
@@ -76,7 +81,7 @@ public:
 private:
     size_t VolumeOfPath(const std::string& absolutePath, std::string& relative);
     size_t ChildDirectory(size_t parent, const std::string& name);
-    void ReadCan(size_t can);
+    void ReadCan(size_t can, std::time_t now);
     // Names the entry of that index (read, but without a name yet) and enters
     // it in the directory of its original path, or of unknown origin without
     // a usable one.

@@ -2,12 +2,7 @@
 // Reading .trashinfo files and the directorysizes cache.
 #include "netware/trash/TrashInfo.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -70,19 +65,6 @@ int DaysInMonth(int year, int month)
 {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text)
-{
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
-    char buffer[8192];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        text.append(buffer, static_cast<size_t>(n));
-    close(fd);
-    return n == 0;
 }
 
 }  // namespace
@@ -199,18 +181,12 @@ DirectorySizes ParseDirectorySizes(std::string_view text)
     return sizes;
 }
 
-int RemoveDirectorySizesLines(const std::string& trashCan, const std::set<std::string>& entryNames)
+bool WithoutDirectorySizesLines(std::string_view text, const std::set<std::string>& entryNames, std::string& kept)
 {
-    const std::string path = trashCan + "/directorysizes";
-    std::string text;
-    if (!ReadWholeFile(path, text))
-        return errno == ENOENT ? 0 : errno;
-
-    std::string kept;
+    kept.clear();
     bool found = false;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::string_view line = TakeLine(rest);
+    while (!text.empty()) {
+        const std::string_view line = TakeLine(text);
         if (const auto parts = SplitSizesLine(line)) {
             const auto name = PercentDecode(parts->encodedName);
             if (name && entryNames.count(*name)) {
@@ -223,30 +199,5 @@ int RemoveDirectorySizesLines(const std::string& trashCan, const std::set<std::s
             kept += '\n';
         }
     }
-    if (!found)
-        return 0;
-
-    // The temporary name is unique to this process, so two programs updating
-    // the cache at once never write into each other's file.
-    const std::string temporary = path + ".morvane-" + std::to_string(getpid());
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return errno;
-    size_t written = 0;
-    while (written < kept.size()) {
-        ssize_t n = write(fd, kept.data() + written, kept.size() - written);
-        if (n < 0) {
-            int error = errno;
-            close(fd);
-            unlink(temporary.c_str());
-            return error;
-        }
-        written += static_cast<size_t>(n);
-    }
-    if (close(fd) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        unlink(temporary.c_str());
-        return error;
-    }
-    return 0;
+    return found;
 }

@@ -40,12 +40,6 @@ struct DirectorySize {
 using DirectorySizes = std::map<std::string, DirectorySize>;
 DirectorySizes ParseDirectorySizes(std::string_view text);
 
-// Takes the lines of the given entries out of the can's directorysizes file,
-// written to a temporary file and renamed over it: one rewrite for all of
-// them. A missing file or a file without those lines is left alone. Returns 0
-// or the errno of the failed step.
-int RemoveDirectorySizesLines(const std::string& trashCan, const std::set<std::string>& entryNames);
-inline int RemoveDirectorySizesLine(const std::string& trashCan, const std::string& entryName)
-{
-    return RemoveDirectorySizesLines(trashCan, {entryName});
-}
+// The text of directorysizes without the lines of the given entries; false
+// when it holds none of them (nothing to rewrite).
+bool WithoutDirectorySizesLines(std::string_view text, const std::set<std::string>& entryNames, std::string& kept);

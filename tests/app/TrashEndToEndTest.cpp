@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built program run in automatic mode with client=trash on trash cans that
-// trash-cli wrote into a temporary home and a temporary mount-like folder:
-// what it lists, what it purges, and what trash-list shows afterwards.
+// trash-cli or gio wrote into a temporary home and a temporary mount-like
+// folder: what it lists, what it purges, and what the peer shows afterwards.
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
@@ -49,15 +49,36 @@ protected:
         env.insert("TZ", "UTC");
     }
 
-    // Runs trash-cli (through the mount-point wrapper); its standard output.
-    std::string TrashCli(const QString& command, const QStringList& arguments)
+    // Runs a peer program; its standard output.
+    std::string RunPeer(const QString& program, const QStringList& arguments)
     {
         QProcess run;
         run.setProcessEnvironment(env);
-        run.start("/usr/bin/python3", QStringList{QString::fromStdString(Peer.string()), command} + arguments);
+        run.start(program, arguments);
         EXPECT_TRUE(run.waitForFinished(60000));
         EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
         return run.readAllStandardOutput().toStdString();
+    }
+    // Runs trash-cli (through the mount-point wrapper); its standard output.
+    std::string TrashCli(const QString& command, const QStringList& arguments)
+    {
+        return RunPeer("/usr/bin/python3", QStringList{QString::fromStdString(Peer.string()), command} + arguments);
+    }
+    // Runs the program automatically with the trash client on the given
+    // start path; its exit status.
+    int RunProgram(const QString& program, const std::string& ini)
+    {
+        Write(base / "morvane.ini", ini);
+        QProcess run;
+        QProcessEnvironment programEnv = env;
+        programEnv.insert("MORVANE_TRASH_MOUNTS", QString::fromStdString((base / "mounts").string()));
+        run.setProcessEnvironment(programEnv);
+        run.setWorkingDirectory(dir.path());
+        run.start(program, {"c=trash", "auto", QString::fromStdString("ini=" + (base / "morvane.ini").string()),
+                            QString::fromStdString("log=" + (base / "result.log").string())});
+        EXPECT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        return run.exitCode();
     }
 
     QTemporaryDir dir;
@@ -105,21 +126,11 @@ TEST_F(TrashEndToEndTest, AutomaticRunPurgesWhatTheConditionsSelectAndTrashListS
 
     const std::string volume = VolumeNameOfMountPoint(base.string());
     Write(base / "mounts", base.string() + "\n" + top.string() + "\n");
-    Write(base / "morvane.ini", "[Config]\nCheckBoxSizeLowerLimit=1\nFileSizeLowerLimit=4000000\nCheckBoxAge=1\n"
-                                "FileOlderThan=30\nRadioGroupLogic=0\nCheckBoxFilePatterns=1\n\n"
-                                "[Config MemoExtList]\n0=*.tmp\n\n[CheckListBoxQ]\n0=\\\\TRASH\\" + volume +
-                                    "\n1=\\\\TRASH\\" + volume + "_TOP\n\n[CheckListBoxQ Checked]\n\\\\TRASH\\" +
-                                    volume + "=1\n\\\\TRASH\\" + volume + "_TOP=1\n");
-
-    QProcess run;
-    QProcessEnvironment programEnv = env;
-    programEnv.insert("MORVANE_TRASH_MOUNTS", QString::fromStdString((base / "mounts").string()));
-    run.setProcessEnvironment(programEnv);
-    run.setWorkingDirectory(dir.path());
-    run.start(program, {"c=trash", "auto", QString::fromStdString("ini=" + (base / "morvane.ini").string()),
-                        QString::fromStdString("log=" + (base / "result.log").string())});
-    ASSERT_TRUE(run.waitForFinished(60000));
-    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    RunProgram(program, "[Config]\nCheckBoxSizeLowerLimit=1\nFileSizeLowerLimit=4000000\nCheckBoxAge=1\n"
+                        "FileOlderThan=30\nRadioGroupLogic=0\nCheckBoxFilePatterns=1\n\n"
+                        "[Config MemoExtList]\n0=*.tmp\n\n[CheckListBoxQ]\n0=\\\\TRASH\\" + volume +
+                            "\n1=\\\\TRASH\\" + volume + "_TOP\n\n[CheckListBoxQ Checked]\n\\\\TRASH\\" +
+                            volume + "=1\n\\\\TRASH\\" + volume + "_TOP=1\n");
 
     const std::string log = ReadBytes(base / "result.log");
     EXPECT_NE(log.find("     + big.iso  (5.00 GB) [ Deleted: "), std::string::npos) << log;
@@ -133,6 +144,45 @@ TEST_F(TrashEndToEndTest, AutomaticRunPurgesWhatTheConditionsSelectAndTrashListS
     EXPECT_NE(left.find((top / "docs" / "keep2.txt").string()), std::string::npos) << left;
     EXPECT_EQ(std::count(left.begin(), left.end(), '\n'), 2) << left;
     EXPECT_EQ(ReadBytes(base / "outside" / "target.txt"), "precious");
+}
+
+TEST_F(TrashEndToEndTest, WhatGioTrashedIsListedAndPurgedExactlyAndGioAgrees)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    if (!QFileInfo::exists("/usr/bin/gio") || !QFileInfo::exists("/usr/bin/dbus-run-session") ||
+        !QFileInfo::exists("/usr/libexec/gvfsd-trash"))
+        GTEST_SKIP() << "gio with its trash service is not installed (scripts/setup installs it)";
+
+    const fs::path data = base / "data";
+    env.insert("HOME", QString::fromStdString(base.string()));
+    const std::string broken = "two\nlines.tmp";
+    for (const std::string name : {"keep.txt", "old.tmp", broken})
+        Write(data / name, name);
+    fs::create_directories(data / "tree.tmp" / "deep");
+    RunPeer("/usr/bin/gio", {"trash", QString::fromStdString((data / "keep.txt").string()),
+                             QString::fromStdString((data / "old.tmp").string()),
+                             QString::fromStdString((data / broken).string()),
+                             QString::fromStdString((data / "tree.tmp").string())});
+    ASSERT_TRUE(fs::exists(base / "xdg" / "Trash" / "info" / "old.tmp.trashinfo")) << "gio used another trash can";
+
+    const std::string volume = VolumeNameOfMountPoint(base.string());
+    Write(base / "mounts", base.string() + "\n");
+    RunProgram(program, "[Config]\nCheckBoxFilePatterns=1\nRadioGroupLogic=0\n\n[Config MemoExtList]\n0=*.tmp\n\n"
+                        "[CheckListBoxQ]\n0=\\\\TRASH\\" + volume + "\n\n[CheckListBoxQ Checked]\n\\\\TRASH\\" +
+                            volume + "=1\n");
+
+    const std::string log = ReadBytes(base / "result.log");
+    EXPECT_NE(log.find("     + old.tmp  ("), std::string::npos) << log;
+    EXPECT_NE(log.find("     + two\\nlines.tmp  ("), std::string::npos) << "shown escaped, purged all the same\n" << log;
+    EXPECT_NE(log.find("     + tree.tmp  ("), std::string::npos) << log;
+    EXPECT_NE(log.find("     - keep.txt  ("), std::string::npos) << log;
+
+    const std::string left = RunPeer("/usr/bin/dbus-run-session", {"--", "/usr/bin/gio", "trash", "--list"});
+    EXPECT_NE(left.find((data / "keep.txt").string()), std::string::npos) << left;
+    EXPECT_EQ(std::count(left.begin(), left.end(), '\n'), 1) << left;
+    EXPECT_EQ(std::distance(fs::directory_iterator(base / "xdg" / "Trash" / "files"), fs::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -355,6 +356,9 @@ TEST_F(TrashClientTest, CansThatMayNotBeUsedAreIgnoredAndRootSeesEveryUser)
     fs::create_directories(base + "/top/.Trash/" + uid);  // no sticky bit
     Trash(base + "/top/.Trash/" + uid, "unsafe.txt", "u", Info("unsafe.txt").c_str());
     Trash(base + "/top/.Trash-4242", "other.txt", "o", Info("other.txt").c_str());
+    // Only a can that belongs to the user its name says is used.
+    for (const std::string path : {"", "/files", "/info", "/info/other.txt.trashinfo", "/files/other.txt"})
+        lchown((base + "/top/.Trash-4242" + path).c_str(), 4242, 4242);
     Trash(base + "/real", "linked.txt", "l", Info(base + "/linked.txt").c_str());
     fs::remove_all(homeTrash);
     fs::create_directory_symlink(base + "/real", homeTrash);
@@ -415,6 +419,35 @@ TEST_F(TrashClientTest, PermissionFailureMidPurgeIsReportedAndNothingElseDeleted
     EXPECT_TRUE(fs::exists(homeTrash + "/files/locked/ro/f.txt"));
     EXPECT_TRUE(fs::exists(homeTrash + "/files/other.txt"));
     EXPECT_TRUE(fs::exists(base + "/outside/target.txt"));
+}
+
+TEST_F(TrashClientTest, AFolderNestedDeeperThanTheDescriptorLimitIsPurged)
+{
+    const int depth = 400;
+    fs::create_directories(homeTrash + "/files/deep");
+    int fd = open((homeTrash + "/files/deep").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < depth && fd >= 0; ++level) {
+        close(openat(fd, "f", O_WRONLY | O_CREAT, 0644));
+        mkdirat(fd, "d", 0755);
+        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    close(fd);
+    Trash(homeTrash, "deep", nullptr, Info(base + "/w/deep").c_str());
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    struct rlimit low = saved;
+    low.rlim_cur = 128;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const auto codes = Purge(client, conn, volume + ":w", "deep");
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(codes, std::vector<NWCCODE>{0});
+    EXPECT_FALSE(fs::exists(homeTrash + "/files/deep"));
 }
 
 }  // namespace

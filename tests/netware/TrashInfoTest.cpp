@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
+#include "netware/trash/CanFiles.h"
 #include "netware/trash/TrashInfo.h"
 
 namespace {
@@ -52,10 +55,14 @@ TEST(TrashInfoTest, DirectorySizesLineOfAPurgedFolderIsRemovedAndTheRestKept)
     EXPECT_EQ(sizes["keep me"].size, 4096u);
     EXPECT_EQ(sizes["keep me"].infoMtime, 1700000000);
 
-    EXPECT_EQ(RemoveDirectorySizesLine(can, "gone\xC3\xA4"), 0);
+    const int canFd = open(can.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(canFd, 0);
+    EXPECT_EQ(RemoveDirectorySizesLines(canFd, {"gone\xC3\xA4"}), 0);
     std::ifstream in(can + "/directorysizes");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "4096 1700000000 keep%20me\n");
-    EXPECT_EQ(RemoveDirectorySizesLine(dir.path().toStdString() + "/none", "x"), 0) << "no cache, nothing to do";
+    unlink((can + "/directorysizes").c_str());
+    EXPECT_EQ(RemoveDirectorySizesLines(canFd, {"x"}), 0) << "no cache, nothing to do";
+    close(canFd);
 }
 
 }  // namespace

@@ -1,0 +1,491 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Root's sweep of two ordinary users' trash cans, each attack tried by one of
+// them (mallory) against the other (victim), the shared folder and root: the
+// attack must fail and what is not mallory's must be intact afterwards.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "netware/D_NW.h"
+#include "netware/PackedDateTime.h"
+#include "netware/trash/TrashClient.h"
+#include "util/MessageBox.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t Mallory = 47011, Victim = 47012;
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Runs steps in a child process as the given user; true when they all succeeded.
+bool AsUser(uid_t uid, const std::function<bool()>& steps)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        umask(022);
+        const bool dropped = setgroups(0, nullptr) == 0 && setgid(uid) == 0 && setuid(uid) == 0;
+        _exit(dropped && steps() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Installs a client for the error texts while it lives.
+struct InstalledBackend {
+    explicit InstalledBackend(NWClientBackend& backend) : previous(SetClientBackend(&backend)) {}
+    ~InstalledBackend() { SetClientBackend(previous); }
+    NWClientBackend* previous;
+};
+
+struct Item {
+    std::string name;
+    nuint32 owner;
+    nuint32 deleted;
+    std::uint64_t size;
+};
+
+class TrashSweepAsRootTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() != 0)
+            GTEST_SKIP() << "only root sweeps other users' trash cans";
+        char pattern[] = "/tmp/morvane-sweep-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        base = pattern;
+        chmod(base.c_str(), 0755);
+        for (const char* folder : {"/home", "/mnt", "/shared"})
+            fs::create_directory(base + folder);
+        chmod((base + "/mnt").c_str(), 01777);
+        chmod((base + "/shared").c_str(), 01777);
+        Write(base + "/shared/root-file", "root's");
+        Write(base + "/root-secret", "root's secret");
+        chmod((base + "/root-secret").c_str(), 0600);
+        for (uid_t uid : {Mallory, Victim}) {
+            const std::string home = Home(uid);
+            fs::create_directory(home);
+            ASSERT_EQ(chown(home.c_str(), uid, uid), 0);
+            ASSERT_TRUE(AsUser(uid, [&] {
+                fs::create_directories(home + "/.local/share/Trash/files");
+                fs::create_directories(home + "/.local/share/Trash/info");
+                return true;
+            }));
+        }
+        ASSERT_TRUE(AsUser(Victim, [&] {
+            Write(base + "/shared/victim-file", "victim's");
+            return true;
+        }));
+        environment.mountPoints = {base, base + "/mnt"};
+        environment.everyUser = true;
+        environment.users = {{Mallory, "mallory", Home(Mallory), Mallory}, {Victim, "victim", Home(Victim), Victim}};
+        volume = VolumeNameOfMountPoint(base);
+    }
+    void TearDown() override
+    {
+        if (base.empty())
+            return;
+        umount2((base + "/mnt").c_str(), MNT_DETACH);
+        for (auto& entry : fs::recursive_directory_iterator(base))
+            if (entry.is_directory() && !entry.is_symlink())
+                chmod(entry.path().c_str(), 0755);
+        fs::remove_all(base);
+    }
+
+    std::string Home(uid_t uid) const { return base + "/home/" + (uid == Mallory ? "mallory" : "victim"); }
+    std::string Can(uid_t uid) const { return Home(uid) + "/.local/share/Trash"; }
+
+    // Trashes an item as its owner: a file of that text (none for nullptr)
+    // and its .trashinfo with that Path and date.
+    bool Trash(uid_t uid, const std::string& can, const std::string& name, const char* text, const std::string& path,
+               const std::string& date = "2024-03-01T13:45:07")
+    {
+        return AsUser(uid, [&] {
+            if (text)
+                Write(can + "/files/" + name, text);
+            Write(can + "/info/" + name + ".trashinfo", "[Trash Info]\nPath=" + path + "\nDeletionDate=" + date + "\n");
+            return true;
+        });
+    }
+    // The volume path of a folder below base.
+    std::string Folder(const std::string& relative) const { return volume + ":" + relative; }
+
+    NWCONN_HANDLE Open(TrashClient& client)
+    {
+        NWCONN_REF ref = 0;
+        NWCONN_HANDLE conn = 0;
+        EXPECT_EQ(client.PrimaryConnRef(ref), 0);
+        EXPECT_EQ(client.NWCCOpenConnByRef(ref, 1, 0, conn), 0);
+        return conn;
+    }
+    // Lists a folder and, with purge, purges every item in it as the purge
+    // job does; the failed purges' codes are collected.
+    std::vector<Item> Scan(TrashClient& client, NWCONN_HANDLE conn, const std::string& volumePath, bool purge,
+                           std::vector<NWCCODE>* failures = nullptr)
+    {
+        std::vector<Item> items;
+        NWDIR_HANDLE handle = 0;
+        if (client.NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr) != 0)
+            return items;
+        nuint32 iteration = 0xFFFFFFFF, dirBase = 0;
+        nuint8 number = 0;
+        NWDELETED_INFO record{};
+        while (client.NextDeletedFile(conn, handle, iteration, number, dirBase, record) == 0) {
+            items.push_back({record.name, record.deletorID, record.deletedDateAndTime, DeletedFileSize(record)});
+            if (!purge)
+                continue;
+            const NWCCODE code = client.NWPurgeDeletedFile(conn, handle, iteration, number, dirBase, record.name);
+            if (code && failures)
+                failures->push_back(code);
+            if (code && client.FailedPurgeEndsScan())
+                break;
+        }
+        client.ReleaseDirHandle(conn, handle);
+        return items;
+    }
+    void ExpectOthersIntact()
+    {
+        EXPECT_EQ(Read(base + "/shared/root-file"), "root's");
+        EXPECT_EQ(Read(base + "/shared/victim-file"), "victim's");
+        EXPECT_EQ(Read(base + "/root-secret"), "root's secret");
+    }
+    static bool AnyProblemMentions(const TrashClient& client, const std::string& text)
+    {
+        const auto& problems = client.Index().problems;
+        return std::any_of(problems.begin(), problems.end(),
+                           [&](const std::string& p) { return p.find(text) != std::string::npos; });
+    }
+
+    std::string base, volume;
+    TrashEnvironment environment;
+    MessageBoxRecorder boxes;
+};
+
+TEST_F(TrashSweepAsRootTest, DotNamesAreNoItemsAndFilesMovedIntoASharedFolderAreNotFollowed)
+{
+    const std::string can = Can(Mallory);
+    ASSERT_TRUE(Trash(Mallory, can, "..", nullptr, base + "/docs/up"));
+    ASSERT_TRUE(Trash(Mallory, can, ".", nullptr, base + "/docs/here"));
+    ASSERT_TRUE(Trash(Mallory, can, "bait", "bait", base + "/docs/bait"));
+    ASSERT_TRUE(Trash(Victim, Can(Victim), "v.txt", "victim's item", base + "/docs/v.txt"));
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    // Between the listing and the purge, mallory swaps her files/ for a link
+    // to the shared folder.
+    client.SetBeforePurgeHook([&] {
+        AsUser(Mallory, [&] {
+            rename((can + "/files").c_str(), (base + "/shared/moved").c_str());
+            return symlink((base + "/shared").c_str(), (can + "/files").c_str()) == 0;
+        });
+        client.SetBeforePurgeHook(nullptr);
+    });
+    std::vector<NWCCODE> failures;
+    const auto items = Scan(client, conn, Folder("docs"), true, &failures);
+    ASSERT_EQ(items.size(), 2u) << "\".\" and \"..\" are never items";
+    EXPECT_EQ(failures.size(), 1u) << "mallory's item, its files/ now a link, is not purged";
+    ExpectOthersIntact();
+    EXPECT_TRUE(fs::exists(can + "/info"));
+    EXPECT_TRUE(fs::exists(base + "/shared/moved/bait"));
+    EXPECT_FALSE(fs::exists(Can(Victim) + "/files/v.txt")) << "the victim's item is purged all the same";
+}
+
+TEST_F(TrashSweepAsRootTest, FifosAndAHugeSizeCacheNeitherHangNorFloodTheSweep)
+{
+    const std::string home = Can(Mallory), top = base + "/mnt/.Trash-" + std::to_string(Mallory);
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        fs::create_directories(top + "/files/folder");
+        fs::create_directories(top + "/info");
+        fs::create_directories(home + "/files/folder");
+        Write(top + "/directorysizes", "");
+        bool made = truncate((top + "/directorysizes").c_str(), 1LL << 30) == 0 &&
+                    mkfifo((home + "/directorysizes").c_str(), 0644) == 0;
+        for (int n = 0; n < 3; ++n)
+            for (const std::string& can : {home, top})
+                made = made && mkfifo((can + "/directorysizes.morvane-" + std::to_string(getppid()) + "-" +
+                                       std::to_string(n)).c_str(), 0644) == 0;
+        return made;
+    }));
+    ASSERT_TRUE(Trash(Mallory, home, "folder", nullptr, base + "/docs/folder"));
+    ASSERT_TRUE(Trash(Mallory, top, "folder", nullptr, "docs/folder"));
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    EXPECT_EQ(Scan(client, conn, Folder("docs"), true).size(), 1u);
+    EXPECT_EQ(Scan(client, conn, volume + "_MNT:docs", true).size(), 1u);
+    client.CloseConn(conn);  // the size caches are rewritten now
+    struct stat info;
+    ASSERT_EQ(stat((top + "/directorysizes").c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 1LL << 30) << "a cache beyond the size limit is left alone";
+    EXPECT_EQ(info.st_uid, Mallory);
+    ASSERT_EQ(lstat((home + "/directorysizes").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_FALSE(fs::exists(home + "/files/folder"));
+    EXPECT_FALSE(fs::exists(top + "/files/folder"));
+    ExpectOthersIntact();
+}
+
+TEST_F(TrashSweepAsRootTest, TheCacheRewriteNeverWritesThroughAPlantedLinkAndStaysTheOwners)
+{
+    const std::string can = Can(Mallory);
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        fs::create_directories(can + "/files/gone");
+        fs::create_directories(can + "/files/kept");
+        Write(can + "/directorysizes", "7 1 gone\n9 1 kept\n");
+        return true;
+    }));
+    ASSERT_TRUE(Trash(Mallory, can, "gone", nullptr, base + "/docs/gone"));
+    ASSERT_TRUE(Trash(Mallory, can, "kept", nullptr, base + "/other/kept"));
+    // A hard link to root's file at the temporary names (root places it, as
+    // mallory could where hard links are not protected).
+    for (int n = 0; n < 3; ++n)
+        ASSERT_EQ(link((base + "/root-secret").c_str(),
+                       (can + "/directorysizes.morvane-" + std::to_string(getpid()) + "-" + std::to_string(n)).c_str()),
+                  0);
+    {
+        TrashClient client(environment);
+        NWCONN_HANDLE conn = Open(client);
+        EXPECT_EQ(Scan(client, conn, Folder("docs"), true).size(), 1u);
+    }
+    ExpectOthersIntact();
+    struct stat info;
+    ASSERT_EQ(stat((base + "/root-secret").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(Read(can + "/directorysizes"), "9 1 kept\n");
+    ASSERT_EQ(stat((can + "/directorysizes").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, Mallory) << "the rewritten cache is its owner's";
+}
+
+TEST_F(TrashSweepAsRootTest, LinksAboveTheCanAreNotFollowedNeitherWhenReadNorBeforeThePurge)
+{
+    ASSERT_TRUE(Trash(Victim, Can(Victim), "mine.txt", "victim's item", base + "/private/mine.txt"));
+    // Mallory's ~/.local/share is a link to the victim's.
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        fs::remove_all(Home(Mallory) + "/.local/share");
+        fs::create_directory_symlink(Home(Victim) + "/.local/share", Home(Mallory) + "/.local/share");
+        return true;
+    }));
+    {
+        TrashClient client(environment);
+        NWCONN_HANDLE conn = Open(client);
+        const auto items = Scan(client, conn, Folder("private"), false);
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(items[0].owner, Victim);
+        EXPECT_TRUE(AnyProblemMentions(client, "symbolic link")) << "the window says the can is not used";
+    }
+
+    // Now a real can when read, swapped for the link before the purge.
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        fs::remove(Home(Mallory) + "/.local/share");
+        fs::create_directories(Can(Mallory) + "/files");
+        fs::create_directories(Can(Mallory) + "/info");
+        return true;
+    }));
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "mine.txt", "mallory's", base + "/docs/mine.txt"));
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    client.SetBeforePurgeHook([&] {
+        AsUser(Mallory, [&] {
+            return rename((Home(Mallory) + "/.local/share").c_str(), (Home(Mallory) + "/old").c_str()) == 0 &&
+                   symlink((Home(Victim) + "/.local/share").c_str(), (Home(Mallory) + "/.local/share").c_str()) == 0;
+        });
+        client.SetBeforePurgeHook(nullptr);
+    });
+    std::vector<NWCCODE> failures;
+    EXPECT_EQ(Scan(client, conn, Folder("docs"), true, &failures).size(), 1u);
+    EXPECT_EQ(failures.size(), 1u) << "mallory's swapped can is not purged";
+    EXPECT_TRUE(fs::exists(Can(Victim) + "/info/mine.txt.trashinfo"));
+    EXPECT_EQ(Read(Can(Victim) + "/files/mine.txt"), "victim's item");
+    ExpectOthersIntact();
+}
+
+TEST_F(TrashSweepAsRootTest, OneUsersUnpurgeableItemDoesNotStopThePurgeOfTheOthers)
+{
+    // A name far beyond 255 bytes, and an item mallory made undeletable, in
+    // the folder the victim's items came from.
+    const std::string longName(300, 'L');
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "long", "l", base + "/docs/" + longName));
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        fs::create_directories(Can(Mallory) + "/files/stuck/locked");
+        Write(Can(Mallory) + "/files/stuck/locked/f", "f");
+        return chmod((Can(Mallory) + "/files/stuck/locked").c_str(), 0555) == 0;
+    }));
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "stuck", nullptr, base + "/docs/stuck"));
+    for (const char* name : {"a.txt", "b.txt"})
+        ASSERT_TRUE(Trash(Victim, Can(Victim), name, "v", base + "/docs/" + name));
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    std::vector<NWCCODE> failures;
+    const auto items = Scan(client, conn, Folder("docs"), true, &failures);
+    EXPECT_EQ(items.size(), 4u);
+    EXPECT_EQ(failures, std::vector<NWCCODE>{0x898A}) << "only the undeletable item fails";
+    EXPECT_FALSE(fs::exists(Can(Mallory) + "/files/long")) << "an item is purged by what its listing showed";
+    EXPECT_FALSE(fs::exists(Can(Victim) + "/files/a.txt"));
+    EXPECT_FALSE(fs::exists(Can(Victim) + "/files/b.txt"));
+    EXPECT_TRUE(fs::exists(Can(Mallory) + "/info/stuck.trashinfo"));
+    ExpectOthersIntact();
+}
+
+TEST_F(TrashSweepAsRootTest, ControlCharactersAndDotDotPathsForgeNoLinesAndNoFolders)
+{
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "a", "a", base + "/docs/x%0A%0AROOT:%5Cetc%0A     + shadow%1B[2J"));
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "b", "b", base + "/home/mallory/../../../../etc/shadow"));
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "c%0Ad", "c", base + "/docs%1B/c"));
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    const TrashIndex& index = client.Index();
+    auto plain = [](const std::string& text) {
+        return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    };
+    for (const TrashDirectory& directory : index.directories)
+        EXPECT_TRUE(plain(directory.name)) << directory.name;
+    for (const TrashEntry& entry : index.entries)
+        EXPECT_TRUE(plain(entry.name)) << entry.name;
+    const auto docs = Scan(client, conn, Folder("docs"), false);
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].name, "x\\n\\nROOT:\\x5Cetc\\n     + shadow\\x1B[2J");
+    EXPECT_EQ(Scan(client, conn, Folder("docs\\x1B"), false).size(), 1u) << "a folder shown escaped is found";
+    for (const TrashDirectory& directory : index.directories)
+        EXPECT_NE(directory.name, "etc");
+    std::vector<std::string> unknown;
+    for (const Item& item : Scan(client, conn, Folder(UnknownOriginDirectory), false))
+        unknown.push_back(item.name);
+    EXPECT_EQ(unknown, std::vector<std::string>{"b"}) << "a path with \"..\" is of unknown origin";
+}
+
+TEST_F(TrashSweepAsRootTest, SizesAndDatesTheOwnerWroteDoNotDecideRootsPurge)
+{
+    const std::string can = Can(Mallory);
+    ASSERT_TRUE(Trash(Mallory, can, "big", nullptr, base + "/docs/big"));
+    ASSERT_TRUE(Trash(Mallory, can, "future.txt", "f", base + "/docs/future.txt", "2040-01-01T00:00:00"));
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        fs::create_directories(can + "/files/big");
+        Write(can + "/files/big/disk.img", "");
+        struct stat info;
+        return truncate((can + "/files/big/disk.img").c_str(), 5LL << 30) == 0 &&
+               stat((can + "/info/big.trashinfo").c_str(), &info) == 0 &&
+               (Write(can + "/directorysizes", "1 " + std::to_string(info.st_mtime) + " big\n"), true);
+    }));
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const nuint32 later = PackDeletedDateTime(local.tm_year + 1900 + 1, local.tm_mon + 1, 1, 0, 0, 0);
+    for (const Item& item : Scan(client, conn, Folder("docs"), false)) {
+        if (item.name == "big") {
+            EXPECT_EQ(item.size, 5ULL << 30) << "root counts the folder itself";
+        } else {
+            EXPECT_LT(item.deleted, later) << "a date to come counts as now";
+        }
+    }
+}
+
+TEST_F(TrashSweepAsRootTest, ACanMadeInAnotherUsersNameIsNotUsed)
+{
+    const std::string forged = base + "/mnt/.Trash-" + std::to_string(Victim);
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        fs::create_directories(forged + "/files");
+        fs::create_directories(forged + "/info");
+        return true;
+    }));
+    ASSERT_TRUE(Trash(Mallory, forged, "blame.txt", "b", "docs/blame.txt"));
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    char server[256], vol[256], dir[256];
+    NWCONN_HANDLE split = 0;
+    client.SplitPathByClient(("\\\\TRASH\\" + volume + "_MNT").c_str(), server, split, vol, dir);
+    EXPECT_TRUE(Scan(client, conn, volume + "_MNT:docs", false).empty());
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_NE(boxes.Texts()[0].find(forged), std::string::npos) << boxes.Texts()[0];
+    EXPECT_NE(boxes.Texts()[0].find("not to user " + std::to_string(Victim)), std::string::npos);
+}
+
+TEST_F(TrashSweepAsRootTest, FailuresAreReportedNamingTheirCanOrItem)
+{
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "hidden.txt", "h", base + "/docs/hidden.txt"));
+    ASSERT_TRUE(AsUser(Mallory, [&] { return chmod((Can(Mallory) + "/info").c_str(), 0300) == 0; }));
+    ASSERT_TRUE(Trash(Victim, Can(Victim), "half.txt", "h", base + "/docs/half.txt"));
+    ASSERT_TRUE(AsUser(Victim, [&] { return chmod((Can(Victim) + "/info").c_str(), 0555) == 0; }));
+    TrashClient client(environment);
+    const InstalledBackend installed(client);
+    NWCONN_HANDLE conn = Open(client);
+    char server[256], vol[256], dir[256];
+    NWCONN_HANDLE split = 0;
+    client.SplitPathByClient(("\\\\TRASH\\" + volume + "\\docs").c_str(), server, split, vol, dir);
+    ASSERT_EQ(boxes.Texts().size(), 1u) << "an unreadable info/ is reported";
+    EXPECT_NE(boxes.Texts()[0].find(Can(Mallory) + "/info"), std::string::npos) << boxes.Texts()[0];
+    std::vector<NWCCODE> failures;
+    const auto items = Scan(client, conn, Folder("docs"), true, &failures);
+    EXPECT_EQ(items.size(), 1u) << "nothing of the unreadable can is listed";
+    EXPECT_EQ(Read(Can(Mallory) + "/files/hidden.txt"), "h");
+    ASSERT_EQ(failures, std::vector<NWCCODE>{0x898A}) << "the .trashinfo could not go";
+    EXPECT_NE(NWErrorText(0x898A).find(Can(Victim) + "/info/half.txt.trashinfo"), std::string::npos)
+        << NWErrorText(0x898A);
+    EXPECT_EQ(NWErrorText(0x89FF).find("()"), std::string::npos) << NWErrorText(0x89FF);
+
+    // A read-only file system has its own code.
+    const std::string mount = base + "/mnt";
+    if (::mount("none", mount.c_str(), "tmpfs", 0, "mode=1777") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const std::string top = mount + "/.Trash-" + std::to_string(Victim);
+    ASSERT_TRUE(AsUser(Victim, [&] {
+        fs::create_directories(top + "/files");
+        fs::create_directories(top + "/info");
+        return true;
+    }));
+    ASSERT_TRUE(Trash(Victim, top, "ro.txt", "r", "ro/ro.txt"));
+    ASSERT_EQ(::mount("none", mount.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    TrashClient again(environment);
+    const InstalledBackend installedAgain(again);
+    failures.clear();
+    Scan(again, Open(again), volume + "_MNT:ro", true, &failures);
+    EXPECT_EQ(failures, std::vector<NWCCODE>{0x8986});
+    EXPECT_NE(NWErrorText(0x8986).find("read-only"), std::string::npos) << NWErrorText(0x8986);
+}
+
+TEST_F(TrashSweepAsRootTest, EveryReadingThreadActsAsTheOwner)
+{
+    // Enough items for the reading to be shared among threads; every tenth
+    // .trashinfo only root may read, so the owner reads it as broken.
+    const int count = 1200;
+    const std::string can = Can(Mallory);
+    ASSERT_TRUE(AsUser(Mallory, [&] {
+        for (int i = 0; i < count; ++i) {
+            Write(can + "/files/f" + std::to_string(i), "x");
+            Write(can + "/info/f" + std::to_string(i) + ".trashinfo",
+                  "[Trash Info]\nPath=" + base + "/docs/f" + std::to_string(i) + "\nDeletionDate=2024-03-01T13:45:07\n");
+        }
+        return true;
+    }));
+    for (int i = 0; i < count; i += 10) {
+        const std::string info = can + "/info/f" + std::to_string(i) + ".trashinfo";
+        ASSERT_EQ(chown(info.c_str(), 0, 0), 0);
+        ASSERT_EQ(chmod(info.c_str(), 0600), 0);
+    }
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    EXPECT_EQ(Scan(client, conn, Folder("docs"), false).size(), size_t{count - count / 10});
+    EXPECT_EQ(Scan(client, conn, Folder(UnknownOriginDirectory), false).size(), size_t{count / 10});
+}
+
+}  // namespace
