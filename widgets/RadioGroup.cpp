@@ -4,6 +4,7 @@
 #include "widgets/RadioGroup.h"
 
 #include <QButtonGroup>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QRadioButton>
 
@@ -31,6 +32,7 @@ void RadioGroup::addItem(const QString& text, const QVariant& data)
 {
     auto* button = new QRadioButton(text, this);
     group_->addButton(button, count());
+    button->installEventFilter(this);
     buttons_.append(button);
     data_.append(data);
     relayout();
@@ -86,6 +88,19 @@ void RadioGroup::setItemIndex(int index)
     buttons_[index_]->setChecked(false);
     group_->setExclusive(true);
     changeIndex(-1);
+}
+
+bool RadioGroup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn && index_ >= 0) {
+        // The arrow keys move the focus with these reasons too; from the
+        // chosen button they choose the next one before it gets the focus.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* button = qobject_cast<QRadioButton*>(watched);
+        if (button && !button->isChecked() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
+            buttons_[index_]->setFocus(reason);
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void RadioGroup::setColumns(int columns)
