@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QRadioButton>
 
@@ -92,13 +93,23 @@ void RadioGroup::setItemIndex(int index)
 
 bool RadioGroup::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && index_ >= 0) {
+    auto* button = qobject_cast<QRadioButton*>(watched);
+    if (!button || button->isChecked() || index_ < 0)
+        return QGroupBox::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
         // The arrow keys move the focus with these reasons too; from the
         // chosen button they choose the next one before it gets the focus.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        auto* button = qobject_cast<QRadioButton*>(watched);
-        if (button && !button->isChecked() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
             buttons_[index_]->setFocus(reason);
+    } else if (event->type() == QEvent::KeyPress) {
+        // The focus came here otherwise (an Alt shortcut that several controls
+        // share): an arrow key goes back to the chosen button.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right) {
+            buttons_[index_]->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
     }
     return QGroupBox::eventFilter(watched, event);
 }
