@@ -18,6 +18,7 @@ void StartJob(JobState& job, const JobControls& controls)
     job.TotalCount = 0;
     job.MatchCount = 0;
     job.RunState = RunState::Running;
+    job.Stopped = false;
     job.Patterns = PatternLines();
     job.Limits.Watch(job.AgeSpin, job.LargerThanSpin, job.SmallerThanSpin);
 }

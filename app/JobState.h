@@ -54,6 +54,9 @@ struct JobState {
     bool UseSmallerThan = false;
     bool ConfirmEach = false;
     nuint16 RunState = 0;
+    // Set with RunState Abort when the user stopped the job (Escape, closing
+    // the window) rather than answering a confirmation with Abort.
+    bool Stopped = false;
     std::unique_ptr<::IniFile> IniFile;
     NWDSContextHandle NameContext = 0;
     ::ResultList* ResultList = nullptr;

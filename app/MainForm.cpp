@@ -25,7 +25,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPlainTextEdit>
@@ -87,6 +86,7 @@ void TMainForm::ConnectHandlers()
         ShellTreeView1DblClick(ShellTreeView1);
     });
     connect(CheckListBoxQ, &CheckListBox::deletePressed, this, [this] { CheckListBoxQDblClick(CheckListBoxQ); });
+    connect(CheckListBoxQ, &CheckListBox::checkedChanged, this, [this] { UpdateStartPathNote(); });
     stopShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     stopShortcut_->setContext(Qt::WindowShortcut);
     stopShortcut_->setEnabled(false);  // only while a job runs
@@ -103,20 +103,12 @@ void TMainForm::ConnectHandlers()
         connect(box, &QCheckBox::toggled, this, [this, box] { CheckForSettingsChange(box); });
     MemoExtList->installEventFilter(this);
 
-    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan}) {
-        // Every change of the value, typed, stepped or set by the program.
+    // Every change of a value: stepped, set by the program, or typed once the
+    // editing ends (the spin edits take no value while the user types). The
+    // box's text changes just before its value signal, so whoever follows the
+    // value hears of the value on the grid.
+    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan})
         connect(spin, &QSpinBox::textChanged, this, [this, spin] { SpinIncrement(spin); });
-        // A typed text the box cannot take as a value (empty, 0, too large)
-        // changes no value, but is still a change of the edit's text.
-        if (auto* edit = spin->findChild<QLineEdit*>()) {
-            connect(edit, &QLineEdit::textChanged, this, [this, spin, edit] {
-                bool number = false;
-                const long long value = edit->text().trimmed().toLongLong(&number);
-                if (!number || value < spin->minimum() || value > spin->maximum())
-                    SpinIncrement(spin);
-            });
-        }
-    }
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

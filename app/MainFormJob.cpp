@@ -6,6 +6,7 @@
 #include "app/JobState.h"
 #include "app/PurgeEngine.h"
 #include "app/ResultLog.h"
+#include "app/StartPathCoverage.h"
 #include "netware/D_NW.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
@@ -22,6 +23,8 @@
 #include <QToolTip>
 #include <QStatusBar>
 #include <cstdio>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -31,6 +34,45 @@ std::string Format2(const char* format, const std::string& a, const std::string&
     std::string text(static_cast<std::size_t>(size), '\0');
     std::snprintf(text.data(), text.size() + 1, format, a.c_str(), b.c_str());
     return text;
+}
+
+// Where each start path of the list leads, resolved as the job resolves it but
+// leaving the job's connection and path alone.
+std::vector<StartPathPlace> StartPathPlaces(const CheckListBox& list)
+{
+    std::vector<StartPathPlace> places;
+    for (int i = 0; i < list.count(); ++i) {
+        const bool recursive = list.isChecked(i);
+        NWCONN_HANDLE conn = 0;
+        std::string server, volume, directory;
+        try {
+            if (SplitNetWarePath(ShortPathName(StdStr(list.itemText(i))), conn, server, volume, directory) == 0) {
+                places.push_back(PlaceOfResolvedPath(server, volume, directory, recursive));
+                continue;
+            }
+        } catch (...) {
+            // Not resolved here: the job's own step for it says what failed.
+        }
+        places.push_back(StartPathPlace{{}, recursive});
+    }
+    return places;
+}
+
+// A directory as the job's record of scanned directories knows it: the server,
+// the volume and the directories, in upper case ("VOL1:\\DATA" and "vol1:DATA"
+// are one directory).
+std::string ScannedKey(const std::string& server, const std::string& volumePath)
+{
+    const std::size_t colon = volumePath.find(':');
+    const std::string volume = volumePath.substr(0, colon);
+    const std::string directory = colon == std::string::npos ? std::string() : volumePath.substr(colon + 1);
+    const StartPathPlace place = PlaceOfResolvedPath(server, volume, directory, false);
+    if (place.parts.empty())
+        return AsciiUpper(server + "\\" + volumePath);
+    std::string key;
+    for (const std::string& part : place.parts)
+        key += part + "\\";
+    return key;
 }
 
 }  // namespace
@@ -54,9 +96,14 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     StartJob(Job, {ListBoxResults, StatusBar1, MemoExtList, FileSizeLowerLimit, FileSizeUpperLimit, FileOlderThan,
                    RadioGroupLogic, RadioGroupOptions, LabelResults});
 
-    ListBoxResults->clear();
+    ClearResults();
 
     const int count = CheckListBoxQ->count();
+    // Each deleted file once per job: a start path that another one covers is
+    // not walked, and no directory is scanned twice (an entry without its
+    // recursion mark also reaches the directories one level below it).
+    const std::vector<int> coverers = CoveringStartPaths(StartPathPlaces(*CheckListBoxQ));
+    std::unordered_set<std::string> scanned;
     for (int i = 0; i < count; ++i) {
         if (Job.RunState == RunState::Abort)
             break;
@@ -74,7 +121,12 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
             ListBoxResults->addLine(Format2("%s under %s", title, entry) + IfStr(recursive, " (sub)", ""));
             ListBoxResults->addLine("");
 
-            if (split != 0) {
+            if (i < static_cast<int>(coverers.size()) && coverers[i] >= 0) {
+                const int coverer = coverers[i];
+                ListBoxResults->addLine("     Covered by " + StdStr(CheckListBoxQ->itemText(coverer)) +
+                                        IfStr(CheckListBoxQ->isChecked(coverer), " (sub)", "") +
+                                        ": not walked again");
+            } else if (split != 0) {
                 // Walking with the connection and volume of an earlier path
                 // would scan (and purge in) the wrong place: say so instead.
                 ListBoxResults->addLine("     Path not resolved: SplitNetWarePath returned error " +
@@ -87,8 +139,9 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 const std::string walkPath = Format2("%s:%s", Job.VolumeName, Job.DirPath);
                 WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
-                    [](const std::string& path, const WalkEntry& entry, void* userData) {
-                        PurgeDirectoryCallback(path, entry, userData);
+                    [&scanned](const std::string& path, const WalkEntry& entry, void* userData) {
+                        if (scanned.insert(ScannedKey(Job.ServerName, path)).second)
+                            PurgeDirectoryCallback(path, entry, userData);
                     },
                     ListBoxResults, recursive);
             }
@@ -97,6 +150,12 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
         }
     }
 
+    if (Job.RunState == RunState::Abort)
+        ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
+                                            : "Job aborted in a confirmation: the rest was not scanned.");
+    // A job that found nothing still shows its totals, not the last job's.
+    if (Job.TotalCount == 0)
+        SetResultsCaption(LabelResults, 0, 0);
     ShowResultsCaption();
     StatusBar1->showMessage(QStr(Job.SelectedFolder));
 
@@ -117,8 +176,17 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 
 void TMainForm::StopJob()
 {
-    if (JobRunning)
+    // After an Abort answer the job is already ending as aborted.
+    if (JobRunning && Job.RunState != RunState::Abort) {
         Job.RunState = RunState::Abort;
+        Job.Stopped = true;
+    }
+}
+
+void TMainForm::ClearResults()
+{
+    ListBoxResults->clear();
+    LabelResults->setText(QStringLiteral("Results ... "));
 }
 
 bool TMainForm::PurgeOfEveryFileAllowed()

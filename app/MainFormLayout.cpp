@@ -172,9 +172,17 @@ void TMainForm::CreateLayout()
     LabelDirSelected = Named(new QLabel(QStringLiteral("#Start Paths Selected: 0"), PanelPathSelect), "LabelDirSelected");
     pathLayout->addWidget(ShellTreeView1, 1);
     pathLayout->addWidget(LabelDirSelected, 0, Qt::AlignLeft | Qt::AlignBottom);
-    CheckListBoxQ = Named(new CheckListBox(Splitter2), "CheckListBoxQ");
+    PanelStartPaths = Panel(Splitter2, "PanelStartPaths");
+    auto* startPathsLayout = Tight(new QVBoxLayout(PanelStartPaths), 0, 2);
+    CheckListBoxQ = Named(new CheckListBox(PanelStartPaths), "CheckListBoxQ");
     CheckListBoxQ->setToolTip(
         QStringLiteral("Double-Click to remove from list of start directories (checkbox indicates recursion)"));
+    LabelStartPathNote = Named(new QLabel(PanelStartPaths), "LabelStartPathNote");
+    LabelStartPathNote->setWordWrap(true);
+    LabelStartPathNote->setTextFormat(Qt::PlainText);
+    LabelStartPathNote->hide();
+    startPathsLayout->addWidget(CheckListBoxQ, 1);
+    startPathsLayout->addWidget(LabelStartPathNote);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setSizes({300, 100});

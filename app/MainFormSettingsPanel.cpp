@@ -20,15 +20,6 @@
 
 namespace {
 
-// A spin edit's value as its text gives it; a text that is not a number reads
-// as the edit's minimum.
-long long SpinEditValue(const QSpinBox* spin)
-{
-    bool ok = false;
-    const long long value = spin->cleanText().trimmed().toLongLong(&ok);
-    return ok ? value : spin->minimum();
-}
-
 std::string FormatInt(const char* format, long long value)
 {
     char text[96];
@@ -52,20 +43,21 @@ long long GridStep(long long value)
 
 void TMainForm::SpinIncrement(QObject* sender)
 {
+    // Runs when a value has changed; a typed text has become a value within
+    // the range by then (the spin edit's end of editing), so only the grid is
+    // left to apply.
     if (auto* spin = qobject_cast<QSpinBox*>(sender)) {
         try {
-            if (SpinEditValue(spin) < spin->minimum())
-                spin->setValue(1);
-            // Read again: the value may just have changed, and a nested run
-            // may already have snapped it.
-            const long long value = SpinEditValue(spin);
+            const long long value = spin->value();
             const long long step = GridStep(value);
-            // The box keeps the value within its range (a text beyond it may
-            // not even fit an int); the change runs this handler again, nested.
+            // The change runs this handler again, nested, and finds the value
+            // on the grid.
             const long long snapped = (value / step) * step;
             spin->setValue(static_cast<int>(std::clamp<long long>(snapped, spin->minimum(), spin->maximum())));
             spin->setSingleStep(static_cast<int>(step));
         } catch (...) {
+            // A value below 1 has no grid: it stays as it is, and the summary
+            // below still follows it.
         }
     }
     CheckForSettingsChange(sender);
@@ -111,12 +103,16 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
     if (Job.UsePatterns)
         AddSummaryItem(summary, "matching the specified patterns");
     if (Job.UseLargerThan)
-        AddSummaryItem(summary, FormatInt("larger than %lld kb", SpinEditValue(FileSizeLowerLimit)));
+        AddSummaryItem(summary, FormatInt("larger than %lld kb", FileSizeLowerLimit->value()));
     if (Job.UseSmallerThan)
-        AddSummaryItem(summary, FormatInt("smaller than %lld kb", SpinEditValue(FileSizeUpperLimit)));
+        AddSummaryItem(summary, FormatInt("smaller than %lld kb", FileSizeUpperLimit->value()));
     if (Job.UseAge)
-        AddSummaryItem(summary, FormatInt("deleted more than %lld days ago", SpinEditValue(FileOlderThan)));
+        AddSummaryItem(summary, FormatInt("deleted more than %lld days ago", FileOlderThan->value()));
 
+    // Nothing ticked: under Or no file matches, under And every file does.
+    if (summary.empty())
+        summary = ConditionOR() ? " * no file: no condition is ticked"
+                                : " * every deleted file below the start paths";
     if (k == 0)
         summary = "List Files ...\r\n" + summary;
     else if (purgeMode)

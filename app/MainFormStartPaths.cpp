@@ -4,6 +4,7 @@
 #include "app/main.h"
 
 #include "app/JobState.h"
+#include "app/StartPathCoverage.h"
 #include "netware/D_NW.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
@@ -75,7 +76,7 @@ void TMainForm::ShellTreeView1Click(QObject* sender)
     StatusBar1->showMessage(QStr(Job.SelectedFolder));
     // A folder the client cannot resolve (a local one) is shown all the same.
     SplitNetWarePath(Job.SelectedFolder, Job.ConnHandle, Job.ServerName, Job.VolumeName, Job.DirPath);
-    ListBoxResults->clear();
+    ClearResults();
 }
 
 void TMainForm::ShellTreeView1DblClick(QObject* sender)
@@ -114,4 +115,23 @@ void TMainForm::LabelDirSelectedUpd(QObject* sender)
     // A running job keeps the button off until it ends.
     if (!JobRunning)
         BitBtnPurgeSelected->setEnabled(count > 0);
+    UpdateStartPathNote();
+}
+
+void TMainForm::UpdateStartPathNote()
+{
+    // Read from the texts alone: asking the servers at every change of the
+    // list would make it slow; the job resolves each path before it decides.
+    std::vector<StartPathPlace> places;
+    for (int i = 0; i < CheckListBoxQ->count(); ++i)
+        places.push_back(PlaceOfPathText(StdStr(CheckListBoxQ->itemText(i)), CheckListBoxQ->isChecked(i)));
+    const std::vector<int> coverers = CoveringStartPaths(places);
+    QStringList notes;
+    for (int i = 0; i < static_cast<int>(coverers.size()); ++i)
+        if (coverers[i] >= 0)
+            notes << QStringLiteral("%1 is covered by %2%3: a job does not walk it again.")
+                         .arg(CheckListBoxQ->itemText(i), CheckListBoxQ->itemText(coverers[i]),
+                              CheckListBoxQ->isChecked(coverers[i]) ? QStringLiteral(" (sub)") : QString());
+    LabelStartPathNote->setText(notes.join(QLatin1Char('\n')));
+    LabelStartPathNote->setVisible(!notes.isEmpty());
 }

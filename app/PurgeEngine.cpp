@@ -47,6 +47,25 @@ void AddLine(JobState& job, std::string_view text)
         job.ResultList->addLine(text);
 }
 
+// One more explanation line under a matching file that was not purged.
+void ExplainOutcome(JobState& job, std::string_view text)
+{
+    if (job.ResultList)
+        job.ResultList->addLine({ExplanationIndent, text});
+}
+
+// Why a matching file is kept after the confirmation's answer, or nullptr
+// when the answer purges it.
+const char* KeptByAnswer(nuint16 answer)
+{
+    switch (answer) {
+    case RunState::No: return "Kept: answered No";
+    case RunState::NoToAll: return "Kept: No to All";
+    case RunState::Abort: return "Kept: job aborted";
+    default: return nullptr;
+    }
+}
+
 } // namespace
 
 nuint16 ConfirmPurge(const std::string& fileText)
@@ -128,20 +147,26 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
 
         if (ListModeChosen(job))
             file.Matched = false;
-        // Closing the window while events were processed stops the job as an
-        // Abort does: the file in hand is neither asked for nor purged.
-        if (job.RunState == RunState::Abort)
+        // Closing the window or Escape while events were processed stops the
+        // job: the file in hand is neither asked for nor purged.
+        if (file.Matched && job.RunState == RunState::Abort) {
+            ExplainOutcome(job, job.Stopped ? "Kept: job stopped" : "Kept: job aborted");
             file.Matched = false;
+        }
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
             ShowResultsCaption();  // the totals as they stand while the user decides
             job.RunState = ConfirmPurge(FileLine::FileText(line));
-            if (job.RunState == RunState::Abort || job.RunState == RunState::No || job.RunState == RunState::NoToAll)
+            if (const char* kept = KeptByAnswer(job.RunState)) {
+                ExplainOutcome(job, kept);
                 file.Matched = false;
+            }
         }
         if (file.Matched) {
             code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
                                       std::string(file.Name).c_str());
             ReportNWError(code, "NWPurgeDeletedFile");
+            if (code != 0)
+                ExplainOutcome(job, "Purge failed: " + NWErrorText(code));
             if (!FailedPurgeEndsScan())
                 code = 0;  // reported; the scan goes on with the next file
         }

@@ -91,7 +91,9 @@ public:
     QFrame* PanelPathSelect = nullptr;
     ShellTreeView* ShellTreeView1 = nullptr;
     QLabel* LabelDirSelected = nullptr;
+    QFrame* PanelStartPaths = nullptr;
     CheckListBox* CheckListBoxQ = nullptr;
+    QLabel* LabelStartPathNote = nullptr;  // under the list: start paths that others cover
 
     QWidget* TabSheetAction = nullptr;
     QSplitter* Splitter4 = nullptr;
@@ -137,6 +139,8 @@ private:
     void FollowFrame();  // centres again once the window manager's frame is known
     void SelectTab(QWidget* tab);  // a tab change by the program, not the user
     void AddSummaryItem(std::string& summary, const std::string& item);
+    void ClearResults();           // the result list and its totals
+    void UpdateStartPathNote();    // says which start paths others cover
     void SetTabOrder();            // MainFormLayout.cpp
     bool PurgeOfEveryFileAllowed();  // asks when "And" has no condition ticked
     bool CloseDuringJobAllowed();    // asks when a purge job is running

@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QKeySequence>
+#include <QGridLayout>
 #include <QLayout>
+#include <QSpacerItem>
 
 #include <algorithm>
 #include <memory>
@@ -92,6 +94,21 @@ private:
     }
 };
 
+// A short text makes a narrow box, and the window manager then cuts its title
+// down to a few letters. A spacer as wide as the title and the title bar's
+// buttons keeps the box wide enough; the box sizes itself to its layout.
+void KeepTitleWhole(QMessageBox* box)
+{
+    constexpr int TitleBarButtons = 160;
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    if (!grid)
+        return;
+    // The title bar's font is the window manager's, often larger than the box's.
+    const int titleWidth = box->fontMetrics().horizontalAdvance(box->windowTitle()) * 3 / 2 + TitleBarButtons;
+    grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 } // namespace
 
 bool MessageBoxesHeadless()
@@ -133,6 +150,7 @@ QMessageBox* CreateQtMessageBox(const MessageBoxRequest& request)
         else
             mnemonicsTaken.append(mnemonic);
     }
+    KeepTitleWhole(box);
     return box;
 }
 

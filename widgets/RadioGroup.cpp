@@ -4,6 +4,8 @@
 #include "widgets/RadioGroup.h"
 
 #include <QButtonGroup>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QRadioButton>
 
@@ -31,6 +33,7 @@ void RadioGroup::addItem(const QString& text, const QVariant& data)
 {
     auto* button = new QRadioButton(text, this);
     group_->addButton(button, count());
+    button->installEventFilter(this);
     buttons_.append(button);
     data_.append(data);
     relayout();
@@ -86,6 +89,29 @@ void RadioGroup::setItemIndex(int index)
     buttons_[index_]->setChecked(false);
     group_->setExclusive(true);
     changeIndex(-1);
+}
+
+bool RadioGroup::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* button = qobject_cast<QRadioButton*>(watched);
+    if (!button || button->isChecked() || index_ < 0)
+        return QGroupBox::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        // The arrow keys move the focus with these reasons too; from the
+        // chosen button they choose the next one before it gets the focus.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            buttons_[index_]->setFocus(reason);
+    } else if (event->type() == QEvent::KeyPress) {
+        // The focus came here otherwise (an Alt shortcut that several controls
+        // share): an arrow key goes back to the chosen button.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right) {
+            buttons_[index_]->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void RadioGroup::setColumns(int columns)

@@ -45,6 +45,11 @@ public:
 signals:
     void itemIndexChanged(int index);
 
+protected:
+    // Tab and the arrow keys bring the focus to the chosen button, never to
+    // one that a Space would then choose unseen.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buttonToggled(int id, bool checked);
     void relayout();

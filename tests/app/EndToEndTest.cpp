@@ -69,49 +69,96 @@ std::vector<std::string> DeletedNames(const std::string& uncDirectory)
     return names;
 }
 
-TEST(EndToEndTest, AutomaticRunPurgesSelectionAndWritesExactLog)
-{
-    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
-    if (!QFileInfo(program).isExecutable())
-        GTEST_SKIP() << "the program is not built: " << program.toStdString();
+// The built program in automatic mode on the fixture network (with extra
+// fixture lines appended), its settings and a log in a scratch folder.
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        program = QCoreApplication::applicationDirPath() + "/morvane";
+        if (!QFileInfo(program).isExecutable())
+            GTEST_SKIP() << "the program is not built: " << program.toStdString();
+        ASSERT_TRUE(dir.isValid());
+    }
 
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const fs::path scratch = dir.path().toStdString();
-    const fs::path network = scratch / "network.db";
-    const fs::path ini = scratch / "morvane.ini";
-    const fs::path log = scratch / "result.log";
+    void Run(const std::string& extraNetworkLines = "")
+    {
+        const fs::path scratch = dir.path().toStdString();
+        network = scratch / "network.db";
+        ini = scratch / "morvane.ini";
+        const fs::path logFile = scratch / "result.log";
+        {
+            auto client = EmulatedClient::Open(network.string());
+            client->ImportFixture(ReadBytes(FixtureDir / "endtoend.network") + extraNetworkLines);
+        }
+        fs::copy_file(FixtureDir / "endtoend.ini", ini);
+        iniBefore = ReadBytes(ini);
+
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("NWEMU_NETWORK", QString::fromStdString(network.string()));
+        env.insert("XDG_CONFIG_HOME", dir.path());
+        env.insert("LC_ALL", "C");
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(dir.path());
+        run.start(program, {"/AUTO", QString::fromStdString("ini=" + ini.string()),
+                            QString::fromStdString("log=" + logFile.string())});
+        ASSERT_TRUE(run.waitForFinished(60000)) << "the automatic run did not end";
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+        exitCode = run.exitCode();
+        standardError = run.readAllStandardError().toStdString();
+        log = ReadBytes(logFile);
+    }
+
+    // Looks at the network the run left, as the client sees it.
+    std::vector<std::string> Left(const std::string& uncDirectory)
     {
         auto client = EmulatedClient::Open(network.string());
-        client->ImportFixture(ReadBytes(FixtureDir / "endtoend.network"));
+        NWClientBackend* previous = SetClientBackend(client.get());
+        std::vector<std::string> names = DeletedNames(uncDirectory);
+        SetClientBackend(previous);
+        return names;
     }
-    fs::copy_file(FixtureDir / "endtoend.ini", ini);
-    const std::string iniBefore = ReadBytes(ini);
 
-    QProcess run;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("NWEMU_NETWORK", QString::fromStdString(network.string()));
-    env.insert("XDG_CONFIG_HOME", dir.path());
-    env.insert("LC_ALL", "C");
-    run.setProcessEnvironment(env);
-    run.setWorkingDirectory(dir.path());
-    run.start(program, {"/AUTO", QString::fromStdString("ini=" + ini.string()),
-                        QString::fromStdString("log=" + log.string())});
-    ASSERT_TRUE(run.waitForFinished(60000)) << "the automatic run did not end";
-    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    QString program;
+    QTemporaryDir dir;
+    fs::path network, ini;
+    std::string iniBefore, log, standardError;
+    int exitCode = -1;
+};
 
-    EXPECT_EQ(ReadBytes(log), WithDayCounts(ReadBytes(FixtureDir / "endtoend.expected.log")));
+TEST_F(EndToEndTest, AutomaticRunPurgesSelectionAndWritesExactLog)
+{
+    Run();
+    EXPECT_EQ(exitCode, 0) << standardError;
+    EXPECT_EQ(log, WithDayCounts(ReadBytes(FixtureDir / "endtoend.expected.log")));
     EXPECT_EQ(ReadBytes(ini), iniBefore) << "an automatic run writes no settings";
 
+    EXPECT_EQ(Left("\\\\SRV1\\VOL1\\DATA"), std::vector<std::string>{"notes.txt"});
+    EXPECT_EQ(Left("\\\\SRV1\\VOL1\\DATA\\SUB"), std::vector<std::string>{"keep.doc"});
+    EXPECT_EQ(Left("\\\\SRV1\\VOL1\\BROKEN"), (std::vector<std::string>{"bad.tmp", "after.tmp"}));
+    EXPECT_TRUE(Left("\\\\SRV2\\APPS\\OLD").empty());
+}
+
+// A purge the server refuses: the log says so under the file's line, and
+// every other line stays as it was, byte for byte.
+TEST_F(EndToEndTest, RefusedPurgeAddsOneLineToTheLog)
+{
+    Run("fault purge \\\\SRV2\\APPS\\OLD\\c.bak code=0x898A\n");
+    EXPECT_NE(exitCode, 0) << "a refused purge is no clean run";
+    std::string expected = WithDayCounts(ReadBytes(FixtureDir / "endtoend.expected.log"));
+    const std::string after = "          Name match with *.bak\r\n";
+    const std::size_t cbak = expected.find("     + c.bak");
+    ASSERT_NE(cbak, std::string::npos);
+    const std::size_t at = expected.find(after, cbak);
+    ASSERT_NE(at, std::string::npos);
     auto client = EmulatedClient::Open(network.string());
     NWClientBackend* previous = SetClientBackend(client.get());
-    EXPECT_EQ(DeletedNames("\\\\SRV1\\VOL1\\DATA"), std::vector<std::string>{"notes.txt"});
-    EXPECT_EQ(DeletedNames("\\\\SRV1\\VOL1\\DATA\\SUB"), std::vector<std::string>{"keep.doc"});
-    EXPECT_EQ(DeletedNames("\\\\SRV1\\VOL1\\BROKEN"), (std::vector<std::string>{"bad.tmp", "after.tmp"}));
-    EXPECT_TRUE(DeletedNames("\\\\SRV2\\APPS\\OLD").empty());
+    expected.insert(at + after.size(), "          Purge failed: " + NWErrorText(0x898A) + "\r\n");
     SetClientBackend(previous);
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(Left("\\\\SRV2\\APPS\\OLD"), std::vector<std::string>{"c.bak"});
 }
 
 }  // namespace

@@ -111,9 +111,11 @@ TEST_F(JobTest, AbortOnSecondOfThreeStartPathsEndsTheJob)
                             [](const std::string& l) { return l.rfind("Deleted Files ", 0) == 0; }),
               2);
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "VOL1:DATA\\SUB"), lines.end());
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines.back(), "");
-    EXPECT_EQ(lines[lines.size() - 2], "          Name match with *.bak");
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.back(), "Job aborted in a confirmation: the rest was not scanned.");
+    EXPECT_EQ(lines[lines.size() - 2], "");
+    EXPECT_EQ(lines[lines.size() - 3], "          Kept: job aborted");
+    EXPECT_EQ(lines[lines.size() - 4], "          Name match with *.bak");
     EXPECT_EQ(Job.RunState, RunState::Abort);
     EXPECT_EQ(boxes.Requests().size(), 2u);
 
@@ -240,8 +242,8 @@ TEST_F(JobTest, ClosingTheWindowDuringAJobStopsItAndSavesSettings)
     EXPECT_EQ(DeletedNames("SRV1", "VOL1:LATER\\INNER"), Lines{"late.tmp"});
     EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA").size(), 2u);
     const Lines lines = Results();
-    EXPECT_EQ(lines.back(), "");
-    EXPECT_EQ(lines[lines.size() - 3], "Deleted Files  under \\\\SRV1\\VOL1\\LATER (sub)");
+    EXPECT_EQ(lines.back(), "Job stopped: the rest was not scanned.");
+    EXPECT_EQ(lines[lines.size() - 4], "Deleted Files  under \\\\SRV1\\VOL1\\LATER (sub)");
 
     QCoreApplication::processEvents();
     EXPECT_FALSE(form->isVisible());
@@ -305,7 +307,49 @@ TEST_F(JobTest, EscapeStopsTheJobAsAbortAndTheLogIsWritten)
     const Lines lines = Results();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Deleted Files  under \\\\SRV1\\VOL1\\DATA (sub)"), 0);
     EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
-    EXPECT_FALSE(ReadBytes(PathOf("result.log")).empty());
+    // a.tmp matched and was kept: its "+" line says why, and the list says the job stopped.
+    const auto kept = std::find(lines.begin(), lines.end(), "          Kept: job stopped");
+    ASSERT_NE(kept, lines.end());
+    EXPECT_EQ(*(kept - 1), "          Name match with *.tmp");
+    EXPECT_EQ(*(kept - 2), "     + a.tmp  (   1 kB) [ Deleted: 2004-05-06 07:08:09 by JDOE ]");
+    EXPECT_EQ(lines.back(), "Job stopped: the rest was not scanned.");
+    const std::string log = ReadBytes(PathOf("result.log"));
+    EXPECT_EQ(log.substr(log.size() - 40), "Job stopped: the rest was not scanned.\r\n");
+}
+
+// Start paths that overlap (one below a recursive one, the same one twice in
+// other letters, one level reaching a directory already scanned): every
+// deleted file is listed once and the totals are the server's count.
+TEST_F(JobTest, OverlappingAndRepeatedStartPathsListEachFileOnce)
+{
+    OpenForm();
+    ChooseMode(2);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA\\SUB", true);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    AddStartPath("\\\\srv1\\vol1\\data", true);
+    AddStartPath("\\\\SRV1\\VOL1", false);  // its own directory and one level: DATA again, and HOME
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    std::size_t onServer = 0;
+    for (const char* directory : {"VOL1:DATA", "VOL1:DATA\\SUB", "VOL1:DATA\\SUB\\DEEP", "VOL1:HOME"})
+        onServer += DeletedNames("SRV1", directory).size();
+    form->BitBtnPurgeSelectedClick(nullptr);
+
+    const Lines lines = Results();
+    Lines files;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(files),
+                 [](const std::string& l) { return l.rfind("     + ", 0) == 0 || l.rfind("     - ", 0) == 0; });
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(std::adjacent_find(files.begin(), files.end()), files.end()) << "a file listed twice";
+    EXPECT_EQ(files.size(), onServer);
+    EXPECT_EQ(Job.TotalCount, static_cast<int>(onServer));
+    EXPECT_EQ(StdStr(form->LabelResults->text()), "Results: Total: 6 - Matching: 4");
+    const std::string covered = "     Covered by \\\\SRV1\\VOL1\\DATA (sub): not walked again";
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4),
+              (Lines{"Deleted Files  under \\\\SRV1\\VOL1\\DATA\\SUB (sub)", "", covered, ""}));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), covered), 2);
+    // Purged once each: no second try failed.
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA"), Lines{"notes.txt"});
 }
 
 // "And" with nothing ticked matches every file: an interactive purge asks

@@ -50,6 +50,38 @@ TEST_F(MainFormKeyboardTest, TabRunsDownTheSettingsThenOptionsButtonAndResults)
     EXPECT_FALSE(f.MemoFilter->hasFocus());
 }
 
+// The focus in the mode group rests on the chosen button, so that a Space
+// never chooses another mode unseen.
+TEST_F(MainFormKeyboardTest, TabAndArrowsInTheModeGroupLandOnTheChosenButton)
+{
+    OpenOnThePurgeTab();
+    TMainForm& f = *form;
+    RadioGroup& modes = *f.RadioGroupOptions;
+    ChooseMode(1);
+    f.BitBtnPurgeSelected->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(f.BitBtnPurgeSelected, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), modes.button(1));
+
+    // An ambiguous Alt shortcut can leave the focus on another button; an
+    // arrow key brings it to the chosen one, not to its neighbour.
+    ChooseMode(0);
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down}) {
+        modes.button(2)->setFocus(Qt::ShortcutFocusReason);
+        QTest::keyClick(modes.button(2), key);
+        EXPECT_EQ(QApplication::focusWidget(), modes.button(0)) << key;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        EXPECT_EQ(modes.itemIndex(), 0) << key;
+    }
+
+    // From the chosen button an arrow chooses the next one, and the focus goes along.
+    QTest::keyClick(modes.button(0), Qt::Key_Down);
+    EXPECT_EQ(modes.itemIndex(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), modes.button(1));
+    QTest::mouseClick(modes.button(0), Qt::LeftButton);
+    EXPECT_EQ(modes.itemIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), modes.button(0));
+}
+
 TEST_F(MainFormKeyboardTest, AltShortcutsPressedRepeatedlyNeverStartAJob)
 {
     OpenOnThePurgeTab();

@@ -4,6 +4,7 @@
 #include "MainFormFixture.h"
 
 #include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,14 +12,18 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTest>
 
 namespace {
 
-// Replaces the whole text of a spin edit, as typing over a selection does.
+// Replaces the whole text of a spin edit, as typing over a selection does,
+// and ends the editing with Enter.
 void TypeText(QSpinBox* spin, const QString& text)
 {
     spin->findChild<QLineEdit*>()->setText(text);
+    QTest::keyClick(spin, Qt::Key_Return);
 }
 
 // Moves the input focus from the widget to the next control, as the Tab key does.
@@ -129,7 +134,6 @@ TEST_F(MainFormSettingsPanelTest, ListenersAfterTheSnapEndWithTheSnappedValue)
     // Whatever order the nested change reaches later listeners in, the last
     // word is the value on the grid.
     EXPECT_EQ(last, 150);
-    EXPECT_EQ(f->MemoFilter->toPlainText(), "List Files ...\n");
     f->CheckBoxAge->setChecked(true);
     EXPECT_EQ(f->MemoFilter->toPlainText(), "List Files ...\n * deleted more than 150 days ago");
 }
@@ -193,7 +197,6 @@ TEST_F(MainFormSettingsPanelTest, EmptiedPatternMemoUnticksTheBoxWhenLeft)
     LoseFocus(f->MemoExtList, f->CheckBoxAge);
     EXPECT_FALSE(f->CheckBoxFilePatterns->isChecked());
     EXPECT_FALSE(Job.UsePatterns);
-    EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n");
 
     // New lines do not tick it again.
     f->MemoExtList->setPlainText("*.old");
@@ -212,25 +215,84 @@ TEST_F(MainFormSettingsPanelTest, SwitchingOrAndAndChangesOnlyTheConnectives)
     EXPECT_EQ(f->MemoFilter->toPlainText(), QString(orText).replace(" OR  ", " AND "));
 }
 
-// Typed key by key, with the spin edit's validator at work: each intermediate
-// text is snapped, and a number beyond the maximum becomes the maximum rather
-// than losing its last digit.
-TEST_F(MainFormSettingsPanelTest, KeyByKeyTypedLimitsBeyondTheMaximumBecomeTheMaximum)
+// Real keys and clicks: while the user types, the field holds exactly what was
+// typed and the limit keeps its value; Tab, Enter, an arrow key or button end
+// the editing and only then bring the number into range and onto the grid.
+TEST_F(MainFormSettingsPanelTest, TypedLimitsAreCorrectedWhenEditingEndsNotWhileTyping)
 {
     f->PageControl1->setCurrentWidget(f->TabSheetAction);
-    auto typeKeys = [](QSpinBox* spin, const char* keys) {
-        spin->setFocus();
-        QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(spin, keys);
-        return spin->value();
-    };
-    for (const char* keys : {"5000", "2000", "3650"})
-        EXPECT_EQ(typeKeys(f->FileOlderThan, keys), 1000) << keys;
-    EXPECT_EQ(f->FileOlderThan->text(), "1000");
-    EXPECT_EQ(typeKeys(f->FileOlderThan, "175"), 150);  // 1, 17 gives 15, 155 gives 150
-    EXPECT_EQ(typeKeys(f->FileSizeLowerLimit, "1234"), 1000);
-    EXPECT_EQ(typeKeys(f->FileSizeLowerLimit, "9999999999"), 1000000000);
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
     f->CheckBoxAge->setChecked(true);
-    EXPECT_EQ(typeKeys(f->FileOlderThan, "5000"), 1000);
+    auto clearAndType = [](QSpinBox* spin, const QString& keys) {
+        QLineEdit* edit = spin->findChild<QLineEdit*>();
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(spin, Qt::Key_End);
+        for (int i = 0; i < 12 && !edit->text().isEmpty(); ++i)
+            QTest::keyClick(spin, Qt::Key_Backspace);
+        EXPECT_EQ(edit->text(), "") << "an emptied field stays empty";
+        QTest::keyClicks(spin, keys);
+        EXPECT_EQ(edit->text(), keys) << "corrected while typing";
+    };
+    struct Case {
+        QSpinBox* spin;
+        const char* typed;
+        Qt::Key end;
+        int value;
+    };
+    for (const Case& c : {Case{f->FileSizeUpperLimit, "50", Qt::Key_Tab, 50},
+                          Case{f->FileOlderThan, "20", Qt::Key_Tab, 20}, Case{f->FileOlderThan, "7", Qt::Key_Return, 7},
+                          Case{f->FileSizeUpperLimit, "37", Qt::Key_Tab, 35},
+                          Case{f->FileOlderThan, "0", Qt::Key_Tab, 1},
+                          Case{f->FileOlderThan, "5000", Qt::Key_Return, 1000},
+                          Case{f->FileSizeLowerLimit, "", Qt::Key_Tab, 1}}) {
+        SCOPED_TRACE(std::string(c.typed) + " in " + c.spin->objectName().toStdString());
+        const int before = c.spin->value();
+        clearAndType(c.spin, c.typed);
+        EXPECT_EQ(c.spin->value(), before) << "taken before editing ended";
+        QTest::keyClick(c.spin, c.end);
+        EXPECT_EQ(c.spin->value(), c.value);
+        EXPECT_EQ(c.spin->text(), QString::number(c.value));
+    }
     EXPECT_TRUE(f->MemoFilter->toPlainText().endsWith("deleted more than 1000 days ago"));
+
+    // Typing over the selected value, ended by the focus leaving for a click elsewhere.
+    QLineEdit* age = f->FileOlderThan->findChild<QLineEdit*>();
+    QTest::mouseClick(age, Qt::LeftButton);
+    QTest::keyClick(f->FileOlderThan, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(f->FileOlderThan, "175");
+    EXPECT_EQ(age->text(), "175");
+    QTest::mouseClick(f->ListBoxResults->viewport(), Qt::LeftButton);
+    EXPECT_EQ(f->FileOlderThan->value(), 150);
+    EXPECT_EQ(f->FileOlderThan->singleStep(), 50);
+
+    // An arrow key ends the editing, then steps from the corrected value with
+    // its own step: 37 is 35, step 5, so Up gives 40.
+    clearAndType(f->FileOlderThan, "37");
+    QTest::keyClick(f->FileOlderThan, Qt::Key_Up);
+    EXPECT_EQ(f->FileOlderThan->value(), 40);
+    // The same with the arrow button: 150 (step 50) and one click up.
+    clearAndType(f->FileOlderThan, "150");
+    QStyleOptionSpinBox option;
+    option.initFrom(f->FileOlderThan);
+    option.subControls = QStyle::SC_SpinBoxUp;
+    const QRect up =
+        f->FileOlderThan->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, f->FileOlderThan);
+    QTest::mouseClick(f->FileOlderThan, Qt::LeftButton, {}, up.center());
+    EXPECT_EQ(f->FileOlderThan->value(), 200);
+    EXPECT_EQ(f->FileOlderThan->singleStep(), 50);
+    QTest::keyClick(f->FileOlderThan, Qt::Key_Down);
+    EXPECT_EQ(f->FileOlderThan->value(), 150);
+}
+
+// With nothing ticked the summary tells "nothing" (Or) from "everything" (And).
+TEST_F(MainFormSettingsPanelTest, SummaryWithoutConditionsSaysNothingOrEverything)
+{
+    f->RadioGroupOptions->setItemIndex(2);
+    f->CheckBoxFilePatterns->setChecked(false);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n * no file: no condition is ticked");
+    f->RadioGroupLogic->setItemIndex(1);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n * every deleted file below the start paths");
+    f->CheckBoxAge->setChecked(true);
+    EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n * deleted more than 14 days ago");
 }

@@ -35,6 +35,22 @@ deleted \\SRV1\VOL1\DATA\SUB\E.BAK size=200 deleted="2000-01-10 08:00:00" user=0
 
 const std::string Info = " [ Deleted: 2000-01-10 08:00:00 by ADMIN ]";
 
+// The lines of a walk over TwoDirectories with "smaller than 10 kB".
+Lines SmallFilesListed()
+{
+    return {"",
+            "VOL1:DATA",
+            "     + A.BAK  (   5 kB)" + Info,
+            "          File size <= 10 kB",
+            "     - B.TMP  (  49 kB)" + Info,
+            "     + C.BAK  ( 100)" + Info,
+            "          File size <= 10 kB",
+            "",
+            "VOL1:DATA\\SUB",
+            "     + E.BAK  ( 200)" + Info,
+            "          File size <= 10 kB"};
+}
+
 class PurgeEngineTest : public EngineFixture {
 protected:
     void SelectSmallFiles() { job.UseSmallerThan = true; }
@@ -112,18 +128,7 @@ TEST_F(PurgeEngineTest, ListModeMarksAndCountsButPurgesNothing)
     Network(TwoDirectories);
     SelectSmallFiles();
     Walk();
-    EXPECT_EQ((Lines{"",
-                     "VOL1:DATA",
-                     "     + A.BAK  (   5 kB)" + Info,
-                     "          File size <= 10 kB",
-                     "     - B.TMP  (  49 kB)" + Info,
-                     "     + C.BAK  ( 100)" + Info,
-                     "          File size <= 10 kB",
-                     "",
-                     "VOL1:DATA\\SUB",
-                     "     + E.BAK  ( 200)" + Info,
-                     "          File size <= 10 kB"}),
-              results.lines());
+    EXPECT_EQ(SmallFilesListed(), results.lines());
     EXPECT_EQ((Lines{results.line(2), results.line(5), results.line(9)}), Selected());
     EXPECT_EQ(4, job.TotalCount);
     EXPECT_EQ(3, job.MatchCount);
@@ -234,6 +239,47 @@ TEST_F(ConfirmationTest, YesAndNoAreAskedPerFile)
     EXPECT_EQ(3, job.MatchCount);
 }
 
+// Every matching file that is kept says why; a purged one gets no extra line,
+// and "+" still marks each of them as matching.
+TEST_F(ConfirmationTest, EachKeptFileSaysWhyAndPurgedOnesSayNothing)
+{
+    boxes.QueueAnswer(No);
+    boxes.QueueAnswer(Yes);
+    boxes.QueueAnswer(Abort);
+    Walk();
+    Lines expected = SmallFilesListed();
+    expected.push_back("          Kept: job aborted");   // E.BAK
+    expected.insert(expected.begin() + 4, "          Kept: answered No");  // A.BAK; C.BAK was purged
+    EXPECT_EQ(expected, results.lines());
+    EXPECT_EQ((Lines{"A.BAK", "B.TMP"}), Salvageable("VOL1:DATA"));
+    EXPECT_EQ(Lines{"E.BAK"}, Salvageable("VOL1:DATA\\SUB"));
+}
+
+// Stopped (Escape, closing the window) while events were processed: the file
+// in hand is kept and says so; in the list mode nothing is added.
+TEST_F(PurgeEngineTest, FileInHandWhenStoppedSaysSoInThePurgeModesOnly)
+{
+    Network(TwoDirectories);
+    SelectSmallFiles();
+    SetMessagePump([this] {
+        job.RunState = RunState::Abort;
+        job.Stopped = true;
+    });
+    const Lines listed{"", "VOL1:DATA", "     + A.BAK  (   5 kB)" + Info, "          File size <= 10 kB"};
+    options.setItemIndex(0);
+    Walk();
+    EXPECT_EQ(listed, results.lines());
+
+    results.clear();
+    job.RunState = RunState::Running;
+    options.setItemIndex(2);
+    Walk();
+    Lines kept = listed;
+    kept.push_back("          Kept: job stopped");
+    EXPECT_EQ(kept, results.lines());
+    EXPECT_EQ((Lines{"A.BAK", "B.TMP", "C.BAK"}), Salvageable("VOL1:DATA"));
+}
+
 TEST_F(ConfirmationTest, YesToAllPurgesTheRestWithoutAsking)
 {
     boxes.QueueAnswer(YesToAll);
@@ -253,6 +299,7 @@ TEST_F(ConfirmationTest, NoToAllListsTheRestWithoutTestsOrCounts)
                      "VOL1:DATA",
                      "     + A.BAK  (   5 kB)" + Info,
                      "          File size <= 10 kB",
+                     "          Kept: No to All",
                      "     - B.TMP  (  49 kB)" + Info,
                      "     - C.BAK  ( 100)" + Info,
                      "",
@@ -271,7 +318,8 @@ TEST_F(ConfirmationTest, AbortEndsTheScanAndEveryLaterDirectory)
     boxes.QueueAnswer(Abort);
     Walk();
     EXPECT_EQ(1u, boxes.Requests().size());
-    EXPECT_EQ((Lines{"", "VOL1:DATA", "     + A.BAK  (   5 kB)" + Info, "          File size <= 10 kB"}),
+    EXPECT_EQ((Lines{"", "VOL1:DATA", "     + A.BAK  (   5 kB)" + Info, "          File size <= 10 kB",
+                     "          Kept: job aborted"}),
               results.lines());
     EXPECT_EQ(RunState::Abort, job.RunState);
     EXPECT_EQ(1, job.TotalCount);
@@ -347,6 +395,7 @@ TEST_F(PurgeEngineTest, PurgeFailureEndsTheDirectoryAndWalkGoesOn)
                      "VOL1:DATA",
                      "     + A.BAK  (   5 kB)" + Info,
                      "          File size <= 10 kB",
+                     "          Purge failed: " + NWErrorText(0x898A),
                      "",
                      "VOL1:DATA\\SUB",
                      "     + E.BAK  ( 200)" + Info,

@@ -126,10 +126,14 @@ TEST_F(StartPathsTest, ConnectionThatCannotOpenIsReportedAndTreeReRootedAllTheSa
 TEST_F(StartPathsTest, FolderClickClearsResultsAndShowsTheFolder)
 {
     OpenForm();
-    form->ListBoxResults->addLine("an old result");
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    ASSERT_EQ(form->LabelResults->text(), "Results: Total: 2 - Matching: 0");
+    form->CheckListBoxQ->removeItem(0);
     ASSERT_TRUE(form->ShellTreeView1->selectPath("\\\\SRV1\\VOL1\\DATA\\SUB"));
     form->ShellTreeView1Click(nullptr);
     EXPECT_EQ(form->ListBoxResults->count(), 0);
+    EXPECT_EQ(form->LabelResults->text(), "Results ... ") << "the totals go with the list";
     EXPECT_EQ(form->StatusBar1->currentMessage(), "\\\\SRV1\\VOL1\\DATA\\SUB");
     EXPECT_EQ(Job.SelectedFolder, "\\\\SRV1\\VOL1\\DATA\\SUB");
     EXPECT_EQ(Job.ServerName, "SRV1");
@@ -147,6 +151,27 @@ TEST_F(StartPathsTest, FolderClickClearsResultsAndShowsTheFolder)
     EXPECT_EQ(Job.DirPath, "");
     EXPECT_EQ(form->CheckListBoxQ->items(), QStringList{QStr(local)});
     EXPECT_TRUE(boxes.Texts().empty());
+}
+
+// A start path that another one covers is noted under the list, without a box;
+// the note follows the marks and goes with the last covered path.
+TEST_F(StartPathsTest, CoveredStartPathIsNotedUnderTheList)
+{
+    OpenForm();
+    DoubleClickFolder("\\\\SRV1\\VOL1\\DATA");
+    EXPECT_TRUE(form->LabelStartPathNote->isHidden());
+    DoubleClickFolder("\\\\SRV1\\VOL1\\DATA\\SUB");
+    EXPECT_FALSE(form->LabelStartPathNote->isHidden());
+    EXPECT_EQ(StdStr(form->LabelStartPathNote->text()),
+              "\\\\SRV1\\VOL1\\DATA\\SUB is covered by \\\\SRV1\\VOL1\\DATA (sub): a job does not walk it again.");
+    EXPECT_TRUE(boxes.Requests().empty());
+
+    form->CheckListBoxQ->setChecked(0, false);  // one level only: SUB is walked itself
+    EXPECT_TRUE(form->LabelStartPathNote->isHidden());
+    form->CheckListBoxQ->setChecked(0, true);
+    form->CheckListBoxQ->setItemIndex(1);
+    form->CheckListBoxQDblClick(nullptr);
+    EXPECT_TRUE(form->LabelStartPathNote->isHidden());
 }
 
 TEST_F(StartPathsTest, RootThatCannotBeShownIsReportedAndTreeKeepsItsRoot)

@@ -150,3 +150,14 @@ TEST(QtMessageBox, SteadyBoxKeepsItsButtonsInPlaceWhateverTheText)
                                        "THE DRAFTS.DOC  (1.00 GB) [ Deleted: 2001-01-01 00:00:00 by ADMINISTRATOR ]");
     EXPECT_EQ(shortText, longText);
 }
+
+// A one-word text makes a narrow box; the window manager would then cut its
+// title to a few letters.
+TEST(QtMessageBox, ShortTextLeavesRoomForTheWholeTitle)
+{
+    std::unique_ptr<QMessageBox> box(CreateQtMessageBox({MsgDlgType::Custom, "", "No paths selected", {}, 0}));
+    box->show();
+    const int title = box->fontMetrics().horizontalAdvance(box->windowTitle());
+    EXPECT_GE(box->width(), title + 160) << "title " << box->windowTitle().toStdString();
+    box->hide();
+}

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Which start paths another one covers: below a recursive path, or the same
+// directory again, whatever the order and the letter case.
+#include "app/StartPathCoverage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+StartPathPlace Text(const char* path, bool recursive)
+{
+    return PlaceOfPathText(path, recursive);
+}
+
+TEST(StartPathCoverageTest, CoveredPathsNameAWalkedCoverer)
+{
+    struct Case {
+        const char* name;
+        std::vector<StartPathPlace> places;
+        std::vector<int> coverers;
+    };
+    const Case cases[] = {
+        // The covering path may come after the covered ones; a chain names its top.
+        {"below, listed first",
+         {Text("\\\\FS1\\DATA\\PROJECTS\\A", true), Text("\\\\FS1\\DATA\\PROJECTS", true), Text("\\\\fs1\\data", true)},
+         {2, 2, -1}},
+        {"same directory: the recursive entry covers the other, else the first",
+         {Text("\\\\FS1\\DATA\\X", false), Text("\\\\FS1\\DATA\\x\\", true), Text("//fs1/data/x", true)},
+         {1, -1, 1}},
+        // Without its mark a path reaches one level only: it covers no path below it.
+        {"no mark, other volume or server, a name that merely starts alike",
+         {Text("\\\\FS1\\DATA", false), Text("\\\\FS1\\DATA\\HOME", true), Text("\\\\FS1\\SYS\\DATA", true),
+          Text("\\\\FS2\\DATA\\HOME\\A", true), Text("\\\\FS1\\DATA\\HOMES", true)},
+         {-1, -1, -1, -1, -1}},
+        // A local folder or a bare server names no volume: never compared.
+        {"not on a volume",
+         {Text("\\\\FS1", true), Text("\\\\FS1\\DATA", true), Text("/home/a", true), Text("/home/a/b", true)},
+         {-1, -1, -1, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CoveringStartPaths(c.places), c.coverers);
+    }
+}
+
+TEST(StartPathCoverageTest, ResolvedPathsCompareLikeTheirTexts)
+{
+    const std::vector<StartPathPlace> places{PlaceOfResolvedPath("FS1", "DATA", "", true),
+                                             PlaceOfResolvedPath("fs1", "data", "Home\\Alice", false),
+                                             PlaceOfResolvedPath("", "", "", true)};
+    EXPECT_EQ(CoveringStartPaths(places), (std::vector<int>{-1, 0, -1}));
+    EXPECT_EQ(places[1].parts, (std::vector<std::string>{"FS1", "DATA", "HOME", "ALICE"}));
+}
+
+}  // namespace
