@@ -79,13 +79,14 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 // would scan (and purge in) the wrong place: say so instead.
                 ListBoxResults->addLine("     Path not resolved: SplitNetWarePath returned error " +
                                         NWErrorText(split));
+                ++Job.SkippedCount;
             } else {
                 Job.TreeName.clear();
                 ConnTreeName(Job.ConnHandle, Job.TreeName);
                 SetContextTreeAndName(Job.NameContext, Job.TreeName, "[Root]");
 
                 const std::string walkPath = Format2("%s:%s", Job.VolumeName, Job.DirPath);
-                WalkDirectoryTree(
+                Job.SkippedCount += WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
                     [](const std::string& path, const WalkEntry& entry, void* userData) {
                         PurgeDirectoryCallback(path, entry, userData);
@@ -94,6 +95,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
             }
             ListBoxResults->addLine("");
         } catch (...) {
+            ++Job.SkippedCount;  // the rest of this start path was not searched
         }
     }
 
@@ -139,8 +141,12 @@ void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)
     if (!Job.AutoMode && !JobRunning && !PurgeOfEveryFileAllowed())
         return;
     DoTheJob("Deleted Files ", WalkDirectories);
-    if (Job.LogPath.empty())
-        return;
+    if (!Job.LogPath.empty())
+        SaveLogOrSayWhy();
+}
+
+void TMainForm::SaveLogOrSayWhy()
+{
     try {
         SaveResultLog(*ListBoxResults, Job.LogPath);
     } catch (const std::exception& e) {

@@ -74,8 +74,10 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     NWDIR_HANDLE dirHandle = 0;
     NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
     ReportNWError(code, "NWAllocTemporaryDirectoryHandle");
-    if (code != 0)
+    if (code != 0) {
+        ++job.SkippedCount;
         return;
+    }
     DirectoryScanGuard guard(job.ConnHandle, dirHandle);
 
     bool headingWritten = false;
@@ -141,6 +143,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
             code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
                                       std::string(file.Name).c_str());
             ReportNWError(code, "NWPurgeDeletedFile");
+            job.SkippedCount += code != 0;
         }
     } while (code == 0 && job.RunState != RunState::Abort);
 }
