@@ -17,6 +17,7 @@ void StartJob(JobState& job, const JobControls& controls)
     job.ResultsLabel = controls.ResultsLabel;
     job.TotalCount = 0;
     job.MatchCount = 0;
+    job.SkippedCount = 0;
     job.RunState = RunState::Running;
     job.Stopped = false;
     job.Patterns = PatternLines();

@@ -48,6 +48,11 @@ struct JobState {
     std::string TreeName;
     std::int32_t TotalCount = 0;
     std::int32_t MatchCount = 0;
+    // What the job could not do, counted where it is reported: a start path
+    // not resolved, a directory that could not be read or whose listing was
+    // stopped, a purge the server refused. An unattended run ends with
+    // status 3 when it is not 0.
+    std::int32_t SkippedCount = 0;
     bool UsePatterns = false;
     bool UseAge = false;
     bool UseLargerThan = false;
@@ -94,7 +99,7 @@ struct JobControls {
     QLabel* ResultsLabel = nullptr;
 };
 
-// The start of every job: the control references are set, the counters go
-// back to 0 and RunState to running (an earlier job's Yes to All or No to All
+// The start of every job: the control references are set, the counters (the
+// skipped work's too) go back to 0 and RunState to running (an earlier job's Yes to All or No to All
 // no longer applies).
 void StartJob(JobState& job, const JobControls& controls);

@@ -11,6 +11,7 @@
 #include "settings/D_Ini.h"
 #include "settings/IniFile.h"
 #include "settings/IniFileName.h"
+#include "settings/IniTextFile.h"
 #include "util/MessageBox.h"
 #include "util/QtText.h"
 #include "util/Readme.h"
@@ -36,6 +37,8 @@
 #include <QTabWidget>
 #include <QThread>
 #include <QWindow>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -183,21 +186,39 @@ void TMainForm::FormShow(QObject* sender)
         AutomaticRun();
 }
 
+std::string TMainForm::NothingToSearch() const
+{
+    const std::string path = ResolveIniPath(Job.IniPath);
+    const IniFileBytes file = ReadIniBytes(path);
+    if (file.state == IniFileBytes::State::Missing)
+        return "the settings file \"" + path + "\" does not exist";
+    if (file.state == IniFileBytes::State::Unreadable)
+        return "the settings file \"" + path + "\" cannot be read: " + std::strerror(file.error);
+    if (CheckListBoxQ->count() == 0)
+        return "the settings file \"" + path + "\" holds no start path";
+    return std::string();
+}
+
 void TMainForm::AutomaticRun()
 {
-    // The client's failure has been reported; a job now would only list every
-    // start path as unresolved and overwrite the last good log with that.
-    if (!clientStarted_)
+    // The client's failure has been reported; no job runs. The log is still
+    // rewritten, empty, so that no earlier run's results pass for this one's.
+    if (!clientStarted_) {
+        if (!Job.LogPath.empty())
+            SaveLogOrSayWhy();
         return;
+    }
+    // Nothing to search is a set-up fault, not a clean run: said on standard
+    // error (a box would wait for somebody) and ended with status 3.
+    const std::string nothingToSearch = NothingToSearch();
+    if (!nothingToSearch.empty())
+        std::fprintf(stderr, "morvane: nothing to search: %s\n", nothingToSearch.c_str());
     try {
         setWindowState(windowState() | Qt::WindowMinimized);
         RadioGroupOptions->setItemIndex(2);  // runs CheckForSettingsChange: no confirmation
         // The click acts even while the button is disabled.
-        {
-            const ErrorBoxCounter errors;
-            BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
-            automaticRunErrors_ = errors.Count();
-        }
+        BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
+        automaticRunSkipped_ = Job.SkippedCount + (nothingToSearch.empty() ? 0 : 1);
         if (!Job.LogPath.empty())
             SaveResultLog(*ListBoxResults, Job.LogPath);
 

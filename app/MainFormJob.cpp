@@ -131,13 +131,14 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 // would scan (and purge in) the wrong place: say so instead.
                 ListBoxResults->addLine("     Path not resolved: SplitNetWarePath returned error " +
                                         NWErrorText(split));
+                ++Job.SkippedCount;
             } else {
                 Job.TreeName.clear();
                 ConnTreeName(Job.ConnHandle, Job.TreeName);
                 SetContextTreeAndName(Job.NameContext, Job.TreeName, "[Root]");
 
                 const std::string walkPath = Format2("%s:%s", Job.VolumeName, Job.DirPath);
-                WalkDirectoryTree(
+                Job.SkippedCount += WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
                     [&scanned](const std::string& path, const WalkEntry& entry, void* userData) {
                         if (scanned.insert(ScannedKey(Job.ServerName, path)).second)
@@ -147,6 +148,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
             }
             ListBoxResults->addLine("");
         } catch (...) {
+            ++Job.SkippedCount;  // the rest of this start path was not searched
         }
     }
 
@@ -207,8 +209,12 @@ void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)
     if (!Job.AutoMode && !JobRunning && !PurgeOfEveryFileAllowed())
         return;
     DoTheJob("Deleted Files ", WalkDirectories);
-    if (Job.LogPath.empty())
-        return;
+    if (!Job.LogPath.empty())
+        SaveLogOrSayWhy();
+}
+
+void TMainForm::SaveLogOrSayWhy()
+{
     try {
         SaveResultLog(*ListBoxResults, Job.LogPath);
     } catch (const std::exception& e) {

@@ -9,6 +9,8 @@
 #include "widgets/ResultList.h"
 #include "widgets/ShellTreeView.h"
 #include "widgets/SpinEdit.h"
+#include "util/QtText.h"
+#include "util/Readme.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -33,7 +35,6 @@ namespace {
 
 constexpr int WindowWidth = 780;
 constexpr int WindowHeight = 489;
-const char* const MakerAddress = "https://morvane.example.org";
 
 QFont DesignFont(const char* family, int pixelSize, bool bold = false)
 {
@@ -285,7 +286,7 @@ void TMainForm::CreateLayout()
     StatusBar1->setFixedHeight(19);
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setCursor(Qt::PointingHandCursor);
-    StatusBar1->showMessage(QString::fromLatin1(MakerAddress));
+    StatusBar1->showMessage(QStr(DocumentationPath()));
     setStatusBar(StatusBar1);
     SetTabOrder();
 }

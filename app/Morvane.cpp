@@ -11,8 +11,11 @@
 #include "util/ProgramArguments.h"
 #include "util/QtMessageBox.h"
 #include "util/QtMessagePump.h"
+#include "util/QtWarningFilter.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
@@ -24,12 +27,50 @@ namespace {
 constexpr int ExitDone = 0;              // the job ran; the log, when asked for, was written
 constexpr int ExitRunFailed = 1;         // the run reported "Error: " or "Error saving log: "
 constexpr int ExitClientNotStarted = 2;  // the NetWare client did not start; nothing was searched
-constexpr int ExitErrorsReported = 3;    // the job ran, but an error box said a directory or file was skipped
+constexpr int ExitWorkSkipped = 3;       // the job ran, but skipped work (see JobState::SkippedCount),
+                                         // or had nothing to search
+
+const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [client=BACKEND]
+
+Finds the salvageable deleted files below the stored start paths, lists them
+and purges the matching ones. Without "auto" the window opens.
+
+  auto            one unattended job with the stored settings, then exit
+                  (status 0: done; 1: failed; 2: no client; 3: work skipped
+                  or nothing to search)
+  ini=FILE        the settings file (default: morvane.ini in $XDG_CONFIG_HOME)
+  log=FILE        write the result list to FILE after each job
+  client=BACKEND  emulated (the emulated NetWare network, the default) or trash
+  --help          this text
+  --version       the program's version
+
+See morvane(1).
+)";
+
+// --help and --version are answered before any window system is needed, so
+// they work without a display.
+bool AnsweredInformationRequest(int argc, char** argv, int& status)
+{
+    if (argc != 2)
+        return false;
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(Usage, stdout);
+    } else if (std::strcmp(argv[1], "--version") == 0) {
+        std::puts("morvane " MORVANE_VERSION);
+    } else {
+        return false;
+    }
+    status = std::fflush(stdout) == 0 ? 0 : 1;
+    return true;
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (int status = 0; AnsweredInformationRequest(argc, argv, status))
+        return status;
+    InstallQtWarningFilter();
     QApplication app(argc, argv);
     // Ties the window to its desktop entry (name and icon in docks and task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.morvane.Morvane"));
@@ -59,7 +100,7 @@ int main(int argc, char** argv)
         if (Job.AutoMode && !mainForm.ClientStarted())
             result = ExitClientNotStarted;  // reported at start-up; nothing was searched
         else if (mainForm.Terminated())
-            result = mainForm.AutomaticRunErrors() > 0 ? ExitErrorsReported : ExitDone;
+            result = mainForm.AutomaticRunSkipped() > 0 ? ExitWorkSkipped : ExitDone;
         else if (mainForm.AutomaticRunFailed() && MessageBoxesHeadless())
             result = ExitRunFailed;
         else

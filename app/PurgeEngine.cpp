@@ -94,8 +94,10 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     NWDIR_HANDLE dirHandle = 0;
     NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
     ReportNWError(code, "NWAllocTemporaryDirectoryHandle");
-    if (code != 0)
+    if (code != 0) {
+        ++job.SkippedCount;
         return;
+    }
     DirectoryScanGuard guard(job.ConnHandle, dirHandle);
 
     bool headingWritten = false;
@@ -165,8 +167,10 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
             code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
                                       std::string(file.Name).c_str());
             ReportNWError(code, "NWPurgeDeletedFile");
-            if (code != 0)
+            if (code != 0) {
+                ++job.SkippedCount;
                 ExplainOutcome(job, "Purge failed: " + NWErrorText(code));
+            }
             if (!FailedPurgeEndsScan())
                 code = 0;  // reported; the scan goes on with the next file
         }

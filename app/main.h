@@ -71,8 +71,9 @@ public:
     bool Terminated() const { return terminated_; }
     // Set when the automatic run failed; the window then stays open.
     bool AutomaticRunFailed() const { return automaticRunFailed_; }
-    // Error boxes (NetWare errors and the like) that the automatic job showed.
-    int AutomaticRunErrors() const { return automaticRunErrors_; }
+    // What the automatic run could not do: the job's skipped work, and 1 when
+    // there was nothing to search.
+    int AutomaticRunSkipped() const { return automaticRunSkipped_; }
     // Whether the NetWare client started at creation. Without it the automatic
     // run searches nothing.
     bool ClientStarted() const { return clientStarted_; }
@@ -135,6 +136,11 @@ private:
     void CreateLayout();        // MainFormLayout.cpp
     void ConnectHandlers();
     void AutomaticRun();
+    // Why an automatic run has nothing to search (no settings file, no start
+    // path in it), or empty.
+    std::string NothingToSearch() const;
+    // Saves the result list to the log; a failure shows "Error saving log: ".
+    void SaveLogOrSayWhy();
     void PlaceCentred();
     void FollowFrame();  // centres again once the window manager's frame is known
     void SelectTab(QWidget* tab);  // a tab change by the program, not the user
@@ -148,7 +154,7 @@ private:
     bool shown_ = false;
     bool terminated_ = false;
     bool automaticRunFailed_ = false;
-    int automaticRunErrors_ = 0;
+    int automaticRunSkipped_ = 0;
     bool clientStarted_ = false;
     bool programTabChange_ = false;
     bool restoringSettings_ = false;  // FormShow is restoring the stored settings

@@ -191,10 +191,12 @@ constexpr nuint8 WalkFilesAndDirectories = 2;
 
 using WalkCallback = std::function<void(const std::string& path, const WalkEntry& entry, void* userData)>;
 
-void WalkDirectoryTree(NWCONN_HANDLE conn, const std::string& start, const std::string& pattern, nuint8 mode,
-                       const WalkCallback& callback, void* userData, bool recursive);
-void WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::string& pattern, nuint8 mode,
-                   const WalkCallback& callback, void* userData, bool recursive, int depth);
+// Both return how many directories the walk reported it could not search, or
+// whose listing it stopped because the server started it over.
+int WalkDirectoryTree(NWCONN_HANDLE conn, const std::string& start, const std::string& pattern, nuint8 mode,
+                      const WalkCallback& callback, void* userData, bool recursive);
+int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::string& pattern, nuint8 mode,
+                  const WalkCallback& callback, void* userData, bool recursive, int depth);
 
 // ---- Error texts and date-times --------------------------------------------
 

@@ -34,20 +34,26 @@ NWCCODE QueryDirectory(NWCONN_HANDLE conn, const std::string& volumePath)
     return DirectoryInfo(conn, 0, path.c_str(), searchSequence, name, attributes, creationDateTime, ownerID, 0);
 }
 
-void WalkDirectoryTree(NWCONN_HANDLE conn, const std::string& start, const std::string& pattern, nuint8 mode,
-                       const WalkCallback& callback, void* userData, bool recursive)
+int WalkDirectoryTree(NWCONN_HANDLE conn, const std::string& start, const std::string& pattern, nuint8 mode,
+                      const WalkCallback& callback, void* userData, bool recursive)
 {
-    WalkDirectory(conn, start, pattern, mode, callback, userData, recursive, 0);
+    return WalkDirectory(conn, start, pattern, mode, callback, userData, recursive, 0);
 }
 
 namespace {
+// What went wrong in the searches of one directory.
+struct SearchTrouble {
+    NWCCODE startCode = 0;  // the directory could not be searched at all
+    bool repeated = false;  // the server started the listing over
+};
+
 // Runs one directory search and hands each entry path with its walk entry to
-// the sink. A failing start or next simply ends the search: the client does not
-// tell the end of the list from an error. Returns false when the search was
-// cut short because the server started the listing over.
+// the sink. A failing next simply ends the search: the client does not tell
+// the end of the list from an error. A failing start, and a search cut short
+// because the server started the listing over, are noted in trouble.
 template <typename Sink>
-bool SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 attributes, const std::string& pattern,
-                     Sink&& sink)
+void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 attributes, const std::string& pattern,
+                     Sink&& sink, SearchTrouble& trouble)
 {
     SearchLoopGuard guard;
     nuint8 volumeNumber = 0;
@@ -55,6 +61,8 @@ bool SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 at
     nuint16 sequence = 0xFFFF;
     NWSEARCH_ENTRY buffer{};
     NWCCODE code = DirSearchStart(conn, 0, directory.c_str(), volumeNumber, directoryID, sequence, buffer, 0);
+    if (code != 0)
+        trouble.startCode = code;
     // One path buffer for the whole search: each entry only replaces the name
     // after the directory's prefix.
     std::string path = AddSlash(directory);
@@ -78,10 +86,11 @@ bool SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 at
             sink(path, walkEntry);
         // 0xFFFF asks for the start of the listing: handing it back would list
         // the same entries again, forever.
-        if (!first || sequence == 0xFFFF)
-            return false;
+        if (!first || sequence == 0xFFFF) {
+            trouble.repeated = true;
+            return;
+        }
     }
-    return true;
 }
 
 void ReportSearchLoop(const std::string& directory)
@@ -91,7 +100,7 @@ void ReportSearchLoop(const std::string& directory)
 }
 }  // namespace
 
-void WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::string& pattern, nuint8 mode,
+int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::string& pattern, nuint8 mode,
                    const WalkCallback& callback, void* userData, bool recursive, int depth)
 {
     ++depth;
@@ -108,23 +117,30 @@ void WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::
     }
 
     const auto report = [&](const std::string& path, const WalkEntry& entry) { callback(path, entry, userData); };
-    bool sound = true;
+    SearchTrouble trouble;
     if (reportFiles)
-        sound = SearchDirectory(conn, dir, SA_FILES, searchPattern, report) && sound;
+        SearchDirectory(conn, dir, SA_FILES, searchPattern, report, trouble);
     if (reportDirectories)
-        sound = SearchDirectory(conn, dir, SA_DIRECTORIES, searchPattern, report) && sound;
+        SearchDirectory(conn, dir, SA_DIRECTORIES, searchPattern, report, trouble);
 
     // Collected first and walked after the search has ended, so no search is
     // held open on the server across the recursion.
     static const std::string all = "*";
     std::vector<std::string> subdirectories;
     if (recursive)
-        sound = SearchDirectory(conn, dir, SA_DIRECTORIES, all,
-                                [&](const std::string& path, const WalkEntry&) { subdirectories.push_back(path); }) &&
-                sound;
-    // Once per directory, however many of its searches ran in a circle.
-    if (!sound)
+        SearchDirectory(
+            conn, dir, SA_DIRECTORIES, all,
+            [&](const std::string& path, const WalkEntry&) { subdirectories.push_back(path); }, trouble);
+    // Once per directory, however many of its searches failed.
+    int skipped = 0;
+    if (trouble.startCode != 0) {
+        ReportNWError(trouble.startCode, "DirSearchStart");
+        ++skipped;
+    } else if (trouble.repeated) {
         ReportSearchLoop(dir);
+        ++skipped;
+    }
     for (const std::string& sub : subdirectories)
-        WalkDirectory(conn, sub, searchPattern, mode, callback, userData, recursive, depth);
+        skipped += WalkDirectory(conn, sub, searchPattern, mode, callback, userData, recursive, depth);
+    return skipped;
 }

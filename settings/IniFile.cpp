@@ -145,7 +145,7 @@ void IniFile::Update(const std::function<bool(IniText&)>& edit)
         return;
     }
     for (;;) {
-        IniFileUpdate update(path_, IsBareIniName(fileName_));
+        IniFileUpdate update(path_);
         IniText text = IniText::Parse(update.Text());
         if (!edit(text) || update.Replace(text.Bytes()))
             return;
@@ -163,7 +163,7 @@ void IniFile::Transact(const std::function<void()>& edits)
         ~Done() { pending.reset(); }
     };
     for (;;) {
-        IniFileUpdate update(path_, IsBareIniName(fileName_));
+        IniFileUpdate update(path_);
         const Done done{pending_};
         pending_ = std::make_unique<Pending>(Pending{IniText::Parse(update.Text())});
         edits();

@@ -23,11 +23,14 @@
 // follows the last key of its section; a new section goes at the end of the
 // file, after a blank line. Written lines end with CR LF. A write that changes
 // nothing, and a delete or erase that finds nothing, leave the file untouched
-// (a missing file is then not created). The first write creates a missing file,
-// and for a bare name its folder too. A replaced file keeps its mode, owner and
-// group; a file without write permission bits is refused, also for root. Each
-// write holds the file's lock (a sidecar "<file>.lock") from its read to its
-// rename, so that two programs writing at once lose none of each other's keys.
+// (a missing file is then not created), and so does one that would leave the
+// file's bytes as they are. The first write creates a missing file and its
+// missing folders (mode 0700). A replaced file keeps its mode, owner and group;
+// one this user may write but not replace so (a shared file in a shared folder)
+// is rewritten in place instead. A file without write permission bits is
+// refused, also for root. Each write holds the file's lock (a sidecar
+// "<file>.lock") from its read to its rename, so that two programs writing at
+// once lose none of each other's keys.
 #pragma once
 
 #include <cstdint>
@@ -73,7 +76,8 @@ public:
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
     // Key names in file order, as many whole names as fit in the Windows key
-    // list of 16384 characters (each name and its NUL, and a closing NUL).
+    // list of 16384 characters (each name and its NUL, and a closing NUL); the
+    // empty name of a "=value" line is one of them.
     std::vector<std::string> ReadSection(const std::string& section) const;
     // Key lines as "name=value" (quotes kept) in file order; a line without "="
     // comes back trimmed, as it stands.

@@ -198,8 +198,7 @@ std::vector<std::string> IniText::KeyNames(const std::string& section) const
     std::size_t used = 0;
     for (std::size_t i = range->begin; i < range->end; ++i) {
         const Line& line = lines_[i];
-        // An empty name cannot stand in a NUL-separated list.
-        if (line.kind != Kind::Key || !IsListed(line) || line.name.empty())
+        if (line.kind != Kind::Key || !IsListed(line))
             continue;
         // Each name takes its NUL; the list's closing NUL takes one more.
         if (used + line.name.size() + 1 + 1 > KeyListLimit)

@@ -3,6 +3,7 @@
 #include "settings/IniTextFile.h"
 
 #include "settings/IniFile.h"
+#include "util/InPlaceFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -98,8 +99,7 @@ std::string ReadIniText(const std::string& path)
     return DecodeIniText(file.bytes, DetectIniEncoding(file.bytes));
 }
 
-IniFileUpdate::IniFileUpdate(std::string path, bool createFolder)
-    : path_(std::move(path)), createFolder_(createFolder)
+IniFileUpdate::IniFileUpdate(std::string path) : path_(std::move(path))
 {
     try {
         lock_.emplace(path_);
@@ -118,6 +118,14 @@ IniFileUpdate::IniFileUpdate(std::string path, bool createFolder)
 
 bool IniFileUpdate::Replace(const std::string& text)
 {
+    // A UTF-16 file holds characters, not bytes: 8-bit text that is no UTF-8
+    // would come back changed, so it is refused and the file left as it is.
+    if (!IniTextFits(text, encoding_))
+        throw IniFileError("Cannot write file \"" + path_ + "\". The file is UTF-16 text and the new text is not UTF-8.");
+    const std::string bytes = EncodeIniText(text, encoding_);
+    // Rewriting the same bytes would only fail on a read-only file for nothing.
+    if (read_.state == IniFileBytes::State::Read && bytes == read_.bytes)
+        return true;
     // The file is replaced as a write in place would change it: through links,
     // keeping its mode, owner and group, and not at all when it is read-only.
     AtomicFileOptions options;
@@ -125,27 +133,53 @@ bool IniFileUpdate::Replace(const std::string& text)
     options.refuseReadOnly = true;
     options.keepMode = true;
     options.keepOwner = true;
-    options.createFolders = createFolder_;
+    options.createFolders = true;
     options.removeStaleTemporaries = true;
     options.fault = CurrentFault();
-    // A UTF-16 file holds characters, not bytes: 8-bit text that is no UTF-8
-    // would come back changed, so it is refused and the file left as it is.
-    if (!IniTextFits(text, encoding_))
-        throw IniFileError("Cannot write file \"" + path_ + "\". The file is UTF-16 text and the new text is not UTF-8.");
     try {
         AtomicFile file(path_, std::move(options));
-        if (!lock_) {
-            lock_.emplace(path_);
-            const IniFileBytes now = ReadIniBytes(path_);
-            if (now.state != read_.state || now.bytes != read_.bytes)
-                return false;
-        }
-        file.Write(EncodeIniText(text, encoding_));
+        if (!TakeLateLock())
+            return false;
+        file.Write(bytes);
         file.Commit();
         return true;
     } catch (const AtomicFileError& error) {
-        FailWrite(path_, error);
+        if (!MayWriteInPlace(error))
+            FailWrite(path_, error);
     }
+    // A file this user may write, but not replace as its owner and group have
+    // it (a shared file in a shared folder): rewritten in place, as the log is.
+    if (!TakeLateLock())
+        return false;
+    try {
+        InPlaceFile file(path_);
+        file.Write(bytes);
+        file.Commit();
+        return true;
+    } catch (const InPlaceFileError& error) {
+        throw IniFileError("Cannot write file \"" + path_ + "\". " + std::strerror(error.error()));
+    }
+}
+
+bool IniFileUpdate::TakeLateLock()
+{
+    if (lock_)
+        return true;
+    try {
+        lock_.emplace(path_);
+    } catch (const AtomicFileError& error) {
+        // A folder this user may not write in holds no lock file; the check
+        // below still sees a change made since the read.
+        if (error.error() == EWOULDBLOCK)
+            FailWrite(path_, error);
+    }
+    const IniFileBytes now = ReadIniBytes(path_);
+    return now.state == read_.state && now.bytes == read_.bytes;
+}
+
+bool IniFileUpdate::MayWriteInPlace(const AtomicFileError& error) const
+{
+    return error.step() == AtomicFileStep::KeepOwner && error.error() == EPERM && read_.state == IniFileBytes::State::Read && ::access(path_.c_str(), W_OK) == 0;
 }
 
 IniWriteFault SetIniWriteFault(IniWriteFault fault)

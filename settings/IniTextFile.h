@@ -37,10 +37,10 @@ std::string ReadIniText(const std::string& path);
 // file is still as it was read.
 class IniFileUpdate {
 public:
-    // With createFolder, missing folders above a new file are made on Replace.
+    // Missing folders above a new file are made on Replace (mode 0700).
     // Raises IniFileError naming the file and the reason when the file exists
     // but cannot be read (rewriting it would lose it) or its lock stays taken.
-    IniFileUpdate(std::string path, bool createFolder);
+    explicit IniFileUpdate(std::string path);
 
     const std::string& Text() const { return text_; }
 
@@ -48,11 +48,17 @@ public:
     // IniFileError naming the file and the reason, the old file then staying
     // as it was and no temporary file behind. Returns false, changing nothing,
     // when the file changed after an unlocked read; start again then.
+    // Text that encodes to the bytes read writes nothing. A file this user may
+    // write but not replace keeping its owner and group is rewritten in place.
     bool Replace(const std::string& text);
 
 private:
+    // Takes the lock that could not be taken before the read, where it can be
+    // taken now; false when the file changed since the read.
+    bool TakeLateLock();
+    bool MayWriteInPlace(const AtomicFileError& error) const;
+
     std::string path_;
-    bool createFolder_;
     std::optional<AtomicFileLock> lock_;
     IniFileBytes read_;
     IniEncoding encoding_ = IniEncoding::Bytes;

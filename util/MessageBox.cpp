@@ -69,17 +69,6 @@ bool ConfirmYesNo(const std::string& text, bool yesWhenNobodyAsks)
     return ShowMessageBox(request) == 0;
 }
 
-ErrorBoxCounter::ErrorBoxCounter()
-{
-    previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
-        if (request.kind == MsgDlgType::Error)
-            ++count_;
-        return previous_ ? previous_(request) : AnswerOnStandardError(request);
-    });
-}
-
-ErrorBoxCounter::~ErrorBoxCounter() { SetMessageBoxHandler(previous_); }
-
 MessageBoxRecorder::MessageBoxRecorder()
 {
     previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {

@@ -42,22 +42,6 @@ void ShowMessage(const std::string& text);
 // answer without a screen.
 bool ConfirmYesNo(const std::string& text, bool yesWhenNobodyAsks);
 
-// Counts the error boxes shown while it lives, handing every box on to the
-// handler installed before it: an unattended run tells by it whether anything
-// went wrong on the way.
-class ErrorBoxCounter {
-public:
-    ErrorBoxCounter();
-    ~ErrorBoxCounter();
-    ErrorBoxCounter(const ErrorBoxCounter&) = delete;
-    ErrorBoxCounter& operator=(const ErrorBoxCounter&) = delete;
-    int Count() const { return count_; }
-
-private:
-    int count_ = 0;
-    MessageBoxHandler previous_;
-};
-
 // Test helper: installs itself for its lifetime, records every box and answers
 // from a queue (the safe button once the queue is empty).
 class MessageBoxRecorder {

@@ -79,4 +79,16 @@ std::string ReadmeFileName()
     return IsRegularFile(name) ? name : beside;
 }
 
+std::string DocumentationPath()
+{
+    // The documentation folder lies beside the data folder, in share/doc.
+    const std::string beside = ProgramFileExt("txt");
+    const std::filesystem::path docs =
+        std::filesystem::path(ExtractFilePath(beside)) / MORVANE_README_DIR_FROM_PROGRAM / ".." / "doc" / "morvane";
+    std::error_code error;
+    if (std::filesystem::is_directory(docs, error) && !error)
+        return docs.lexically_normal().string();
+    return beside;
+}
+
 void LoadReadme(QPlainTextEdit* memo) { LoadMemoFile(memo, ReadmeFileName()); }

@@ -19,3 +19,8 @@ void LoadMemoFile(QPlainTextEdit* memo, const std::string& fileName);
 std::string ReadmeFileName();
 
 void LoadReadme(QPlainTextEdit* memo);
+
+// Where an administrator finds the documentation: the installed documentation
+// folder (<prefix>/share/doc/morvane) when it is there, else the read-me beside
+// the program. The status bar starts with it.
+std::string DocumentationPath();

@@ -146,6 +146,34 @@ TEST_F(JobTest, UnresolvablePathIsReportedInItsBlockAndNotWalked)
     EXPECT_EQ(second[7], "");
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "VOL1:HOME"), 1) << "HOME must not be walked again";
     EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(Job.SkippedCount, 2) << "each unresolved start path is skipped work";
+}
+
+// What the job could not do is counted where it is reported, whatever the
+// messages say: an unreadable directory, each refused purge, a start path
+// whose directory is missing. The next job counts from 0 again.
+TEST_F(JobTest, SkippedWorkIsCountedWhereItIsReported)
+{
+    client->ImportFixture("fault alloc \\\\SRV1\\VOL1\\DATA\\SUB code=0x899D\n"
+                          "fault purge \\\\SRV1\\VOL1\\HOME code=0x898A\n");
+    OpenForm();
+    ChooseMode(2);
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    AddStartPath("\\\\SRV1\\VOL1\\GONE", false);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    const std::vector<std::string> expected = {
+        "NWAllocTemporaryDirectoryHandle returned error " + NWErrorText(0x899D),
+        "NWPurgeDeletedFile returned error " + NWErrorText(0x898A),
+        "DirSearchStart returned error " + NWErrorText(0x899C)};
+    EXPECT_EQ(boxes.Texts(), expected);
+    EXPECT_EQ(Job.SkippedCount, 3);
+    EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), (Lines{"a.tmp", "b.doc"}));
+
+    while (form->CheckListBoxQ->count() > 1)
+        form->CheckListBoxQ->removeItem(1);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    EXPECT_EQ(Job.SkippedCount, 1) << "only DATA\\SUB again";
 }
 
 TEST_F(JobTest, AfterAJobStatusShowsChosenFolderAndButtonIsEnabled)

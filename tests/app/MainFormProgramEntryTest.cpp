@@ -2,13 +2,15 @@
 // The program as a process: an unattended run without a screen ends on its
 // own, also when it fails, says why on standard error, and tells by its exit
 // status whether it ran (0), failed (1), found no client to search with (2)
-// or ran but reported an error on the way (3).
+// or skipped work or had nothing to search (3); --help and --version need no
+// screen at all.
 #include "netware/emulated/EmulatedClient.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -17,14 +19,18 @@ namespace {
 struct ProgramRun {
     int exitCode = -1;
     QString errors;
+    QString output;
 };
 
-ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments, const QString& network = {})
+ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments, const QString& network = {},
+                      const QString& platform = "offscreen")
 {
     const QString program = QCoreApplication::applicationDirPath() + "/morvane";
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", platform);
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
     env.insert("NWEMU_NETWORK", network.isEmpty() ? dir.filePath("network.db") : network);
     process.setProcessEnvironment(env);
     process.start(program, arguments);
@@ -36,7 +42,28 @@ ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments, co
     }
     run.exitCode = process.exitCode();
     run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    run.output = QString::fromLocal8Bit(process.readAllStandardOutput());
     return run;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// One server with a directory holding two matching deleted files.
+const char* const SmallNetwork = "server SRV1\nvolume SRV1 VOL1\ndir \\\\SRV1\\VOL1\\DATA\n"
+                                 "deleted \\\\SRV1\\VOL1\\DATA\\a.tmp size=1 deleted=\"2001-01-01 00:00:00\"\n"
+                                 "deleted \\\\SRV1\\VOL1\\DATA\\b.tmp size=1 deleted=\"2001-01-01 00:00:00\"\n"
+                                 "connection SRV1 primary\n";
+
+QByteArray SettingsWithStartPath(const char* startPath)
+{
+    return QByteArray("[Config]\r\nCheckBoxFilePatterns=1\r\nRadioGroupLogic=0\r\n[Config MemoExtList]\r\n0=*.tmp\r\n"
+                      "[CheckListBoxQ]\r\n0=") +
+           startPath + "\r\n";
 }
 
 }  // namespace
@@ -54,10 +81,51 @@ protected:
 
 TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunEndsAndWritesOnlyTheLog)
 {
+    EmulatedClient::Open(dir.filePath("network.db").toStdString())->ImportFixture(SmallNetwork);
+    const QByteArray settings = SettingsWithStartPath("\\\\SRV1\\VOL1\\DATA");
+    WriteFile(dir.filePath("m.ini"), settings);
     const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("run.log")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("m.ini")));
+    QFile ini(dir.filePath("m.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), settings) << "the settings file is not written";
+    EXPECT_FALSE(run.errors.contains("propagateSizeHints")) << run.errors.toStdString();
+}
+
+// Nothing to search is no clean run: a missing settings file, or one without
+// a start path, ends with 3 and the reason on standard error (the log is still
+// written, empty). So does a start path that cannot be resolved.
+TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunThatSkipsOrHasNothingToSearchEndsWithStatusThree)
+{
+    EmulatedClient::Open(dir.filePath("network.db").toStdString())->ImportFixture(SmallNetwork);
+    WriteFile(dir.filePath("empty.ini"), "[Config]\r\nRadioGroupLogic=0\r\n");
+    WriteFile(dir.filePath("nope.ini"), SettingsWithStartPath("\\\\FS9\\NOPE\\X"));
+    const struct {
+        const char* ini;
+        const char* says;
+    } cases[] = {{"missing.ini", "does not exist"}, {"empty.ini", "holds no start path"}, {"nope.ini", "0x880F"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini);
+        const ProgramRun run =
+            RunProgram(dir, {"auto", "ini=" + dir.filePath(c.ini), "log=" + dir.filePath("run.log")});
+        EXPECT_EQ(run.exitCode, 3) << run.errors.toStdString();
+        QFile log(dir.filePath("run.log"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(run.errors.contains(c.says) || log.readAll().contains(c.says)) << run.errors.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.filePath("missing.ini")));
+    }
+}
+
+TEST_F(MainFormProgramEntryTest, HelpAndVersionNeedNoScreen)
+{
+    // No display and the default platform: QApplication would abort.
+    for (const QString& argument : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        SCOPED_TRACE(argument.toStdString());
+        const ProgramRun run = RunProgram(dir, {argument}, {}, "xcb");
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_TRUE(run.output.startsWith(argument == "--help" ? "Usage: morvane" : "morvane ")) << run.output.toStdString();
+    }
 }
 
 TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunThatFailsEndsWithTheReason)
@@ -72,9 +140,11 @@ TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunThatFailsEndsWithTheReason)
 }
 
 // A network that cannot be opened: one message naming it and the reason, no
-// job, no log, and a status a cron job can tell from a failed run.
+// job, and a status a cron job can tell from a failed run. The log of an
+// earlier run is emptied, so that its results cannot pass for this run's.
 TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithoutAClientEndsWithStatusTwo)
 {
+    WriteFile(dir.filePath("run.log"), "Deleted Files  under \\\\SRV1\\VOL1\\DATA\r\n");
     const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")},
                                       dir.path());  // a folder is no network database
     EXPECT_EQ(run.exitCode, 2) << run.errors.toStdString();
@@ -82,25 +152,16 @@ TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithoutAClientEndsWithStatu
     EXPECT_TRUE(run.errors.contains("Could not initialize NetWare Client. InitNetWare returned error 0xFFFF "
                                     "(cannot open network " + dir.path()))
         << run.errors.toStdString();
-    EXPECT_FALSE(QFile::exists(dir.filePath("run.log")));
+    EXPECT_EQ(QFileInfo(dir.filePath("run.log")).size(), 0);
 }
 
 // A purge the server refuses is shown as an error box and the job carries on;
 // the run then ends with status 3, so a cron job learns that files were left.
 TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithAnErrorOnTheWayEndsWithStatusThree)
 {
-    {
-        auto client = EmulatedClient::Open(dir.filePath("network.db").toStdString());
-        client->ImportFixture("server SRV1\nvolume SRV1 VOL1\ndir \\\\SRV1\\VOL1\\DATA\n"
-                              "deleted \\\\SRV1\\VOL1\\DATA\\a.tmp size=1 deleted=\"2001-01-01 00:00:00\"\n"
-                              "deleted \\\\SRV1\\VOL1\\DATA\\b.tmp size=1 deleted=\"2001-01-01 00:00:00\"\n"
-                              "connection SRV1 primary\nfault purge \\\\SRV1\\VOL1\\DATA\\a.tmp code=0x898A\n");
-    }
-    QFile ini(dir.filePath("m.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Config]\r\nCheckBoxFilePatterns=1\r\nRadioGroupLogic=0\r\n[Config MemoExtList]\r\n0=*.tmp\r\n"
-              "[CheckListBoxQ]\r\n0=\\\\SRV1\\VOL1\\DATA\r\n");
-    ini.close();
+    EmulatedClient::Open(dir.filePath("network.db").toStdString())
+        ->ImportFixture(std::string(SmallNetwork) + "fault purge \\\\SRV1\\VOL1\\DATA\\a.tmp code=0x898A\n");
+    WriteFile(dir.filePath("m.ini"), SettingsWithStartPath("\\\\SRV1\\VOL1\\DATA"));
 
     const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")});
     EXPECT_EQ(run.exitCode, 3) << run.errors.toStdString();

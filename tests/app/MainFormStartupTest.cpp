@@ -223,11 +223,30 @@ TEST_F(MainFormStartupTest, ClosingWithTheFocusInAnEmptiedMemoSavesThePatternBox
     EXPECT_FALSE(f.CheckBoxFilePatterns->isChecked());
 }
 
+// A read-only settings file is no error while nothing changed: closing writes
+// nothing then. Once something changed, the box names the file and the reason.
 TEST_F(MainFormStartupTest, AFailedSaveOnCloseNamesTheFileAndTheReason)
 {
     WriteIni("[Config]\r\nFileOlderThan=30\r\n");
-    TMainForm& f = Start();
+    Start().close();  // stores the whole window once
+    form.reset();
+    const auto bytes = [&] {
+        QFile file(QString::fromStdString(iniPath));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray saved = bytes();
     ::chmod(iniPath.c_str(), 0444);  // read-only for root as well
+    Job = JobState{};
+    ResetPrimaryConnectionForTesting();
+    boxes.Clear();
+    Start().close();
+    form.reset();
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts()[0];
+    EXPECT_EQ(bytes(), saved);
+
+    Job = JobState{};
+    ResetPrimaryConnectionForTesting();
+    TMainForm& f = Start();
     f.FileOlderThan->setValue(60);
     boxes.Clear();
     f.close();

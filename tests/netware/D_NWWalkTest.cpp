@@ -28,7 +28,7 @@ protected:
                                   const std::string& pattern = "*.*")
     {
         std::vector<std::string> paths;
-        WalkDirectoryTree(
+        skipped = WalkDirectoryTree(
             7, start, pattern, mode,
             [&](const std::string& path, const WalkEntry& entry, void* userData) {
                 EXPECT_EQ(userData, &paths);
@@ -42,6 +42,7 @@ protected:
     using Paths = std::vector<std::string>;
     FakeClient client;
     std::vector<WalkEntry> entries;
+    int skipped = -1;  // what the last walk said it could not do
 };
 
 TEST_F(WalkTest, WithoutRecursionTheStartAndOneLevelBelowAreReported)
@@ -90,15 +91,27 @@ TEST_F(WalkTest, StartUnknownToDirectoryInfoReportsOnlyItsSubdirectories)
               (Paths{"SYS:DIR\\A", "SYS:DIR\\B", "SYS:DIR\\A\\A1", "SYS:DIR\\B\\B1"}));
 }
 
-TEST_F(WalkTest, EmptyDirectoryReportsOnlyItself)
+TEST_F(WalkTest, EmptyDirectoryReportsOnlyItselfAndSkipsNothing)
 {
+    MessageBoxRecorder boxes;
     EXPECT_EQ(Walk("SYS:DIR\\A\\A1", WalkDirectories, true), Paths{"SYS:DIR\\A\\A1"});
+    EXPECT_EQ(skipped, 0);
+    EXPECT_EQ(Walk("SYS:DIR", WalkFilesAndDirectories, true).size(), 8u);
+    EXPECT_EQ(skipped, 0);
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
-TEST_F(WalkTest, UnknownStartReportsNothing)
+// A directory that cannot be searched is no empty one: it is reported once,
+// however many searches of it failed, and counted as skipped.
+TEST_F(WalkTest, UnknownStartReportsNothingButOneErrorAndCountsAsSkipped)
 {
+    MessageBoxRecorder boxes;
     EXPECT_TRUE(Walk("SYS:NOPE", WalkDirectories, true).empty());
+    EXPECT_EQ(skipped, 1);
     EXPECT_TRUE(Walk("SYS:NOPE", WalkFilesAndDirectories, true).empty());
+    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>(2, "DirSearchStart returned error " +
+                                                             NWErrorText(ERR_INVALID_PATH))));
 }
 
 TEST_F(WalkTest, ModeZeroReportsTheFilesOfEveryVisitedDirectory)
@@ -145,6 +158,7 @@ TEST_F(WalkTest, ServerThatListsInACircleIsStoppedWithOneMessage)
                                  "directory was stopped.",
                                  "The server listed SYS:DIR\\A over again from its start; the search of this "
                                  "directory was stopped."}));
+    EXPECT_EQ(skipped, 2);
 
     client.searchRestartsEveryStep = false;
     boxes.Clear();

@@ -66,8 +66,9 @@ TEST_F(IniFileRead, ValueIsEverythingAfterTheFirstEquals)
     EXPECT_EQ(ini.ReadString("S", "empty", "-"), "");
     EXPECT_TRUE(ini.ValueExists("S", "empty"));
     EXPECT_EQ(ini.ReadSectionValues("S"), (std::vector<std::string>{"k=a=b=c", "empty=", "=nameless"}));
-    // An empty name cannot be listed.
-    EXPECT_EQ(ini.ReadSection("S"), (std::vector<std::string>{"k", "empty"}));
+    // The empty name is listed as the Windows functions list it, and reads its value.
+    EXPECT_EQ(ini.ReadSection("S"), (std::vector<std::string>{"k", "empty", ""}));
+    EXPECT_EQ(ini.ReadString("S", "", "-"), "nameless");
 }
 
 TEST_F(IniFileRead, LineWithoutEqualsIsNoKeyButIsListedAsItStands)

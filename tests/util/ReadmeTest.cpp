@@ -148,3 +148,18 @@ TEST_F(ReadmeTest, ReadmeIsFoundBesideTheProgramOrInTheInstalledDataFolder)
     EXPECT_EQ(ReadmeFileName(), PathOf("bin/morvane.txt"));
     SetProgramArguments(saved);
 }
+
+// The status bar starts with the installed documentation folder, <prefix>/share/doc/morvane
+// beside the data folder, or, in the build folder, with the read-me beside the program.
+TEST_F(ReadmeTest, DocumentationIsTheInstalledFolderElseTheReadmeBesideTheProgram)
+{
+    auto saved = ProgramArguments();
+    SetProgramArguments({PathOf("bin/morvane")});
+    EXPECT_EQ(DocumentationPath(), PathOf("bin/morvane.txt"));
+    const std::string docs =
+        (std::filesystem::path(PathOf("bin")) / MORVANE_README_DIR_FROM_PROGRAM / "../doc/morvane").lexically_normal();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(docs)));
+    EXPECT_EQ(DocumentationPath(), docs);
+    SetProgramArguments(saved);
+}
+

@@ -46,6 +46,7 @@ Commands:
                            directory PATH and below
   users                    the user objects and the faults on names
   --help                   this text
+  --version                nwemu's version
 )";
 
 struct Arguments {
@@ -336,14 +337,18 @@ int main(int argc, char** argv)
     Arguments args;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
-        if (word == "--help" || word == "-h")
+        if (word == "--help" || word == "-h") {
             args.help = true;
-        else if (word == "--network" && i + 1 < argc)
+        } else if (word == "--version") {
+            std::puts("nwemu " MORVANE_VERSION);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        } else if (word == "--network" && i + 1 < argc) {
             args.network = argv[++i];
-        else if (word.rfind("--network=", 0) == 0)
+        } else if (word.rfind("--network=", 0) == 0) {
             args.network = word.substr(10);
-        else
+        } else {
             args.words.push_back(word);
+        }
     }
     if (args.help || args.words.empty()) {
         std::fputs(kUsage, args.help ? stdout : stderr);
