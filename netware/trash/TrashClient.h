@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "netware/ConnectionTable.h"
+#include "netware/DirHandlePool.h"
+#include "netware/DirSearches.h"
 #include "netware/NWClientBackend.h"
 #include "netware/NameContexts.h"
 #include "netware/trash/TrashCans.h"
@@ -41,7 +44,7 @@ public:
     void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
 
     const TrashIndex& Index() const { return index_; }
-    int DirHandlesInUse() const { return static_cast<int>(dirHandles_.size()); }
+    int DirHandlesInUse() const { return dirHandles_.InUse(); }
 
     // calwin32
     NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
@@ -94,13 +97,10 @@ public:
 
 private:
     struct DirHandleState {
-        NWCONN_HANDLE conn = 0;
         size_t directory = 0;
         nuint8 volumeNumber = 0;
     };
     struct SearchState {
-        NWCONN_HANDLE conn = 0;
-        nuint8 volumeNumber = 0;
         std::vector<std::string> names;  // the directory's subdirectories
     };
 
@@ -114,7 +114,7 @@ private:
     // Shows each problem of the reading in an error box, once per client.
     void ReportProblems();
     NWCCODE Failed(NWCCODE code, std::string subject);
-    bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
+    bool IsOpen(NWCONN_HANDLE conn) const { return conns_.IsOpen(conn); }
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
     NWCCODE PurgeEntry(TrashEntry& entry);
     // Takes the purged folders' lines out of their cans' directorysizes.
@@ -126,11 +126,9 @@ private:
     TrashIndex index_;
     std::chrono::steady_clock::time_point indexUsed_{};  // read, or a scan's directory released
     bool indexValid_ = false;
-    std::map<NWCONN_HANDLE, bool> openConns_;
-    NWCONN_HANDLE nextConnHandle_ = 1;
-    std::map<NWDIR_HANDLE, DirHandleState> dirHandles_;
-    std::map<nuint16, SearchState> searches_;
-    nuint16 nextSearchId_ = 1;
+    ConnectionTable conns_;
+    DirHandlePool<DirHandleState> dirHandles_;
+    DirSearches<SearchState> searches_;
     NameContexts contexts_;
     std::map<size_t, std::unique_ptr<OpenTrashCan>> openCans_;
     std::set<std::string> reportedProblems_;

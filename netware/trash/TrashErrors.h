@@ -3,12 +3,12 @@
 // system call's errno into them, and the text of every code it returns.
 #pragma once
 
-#include "netware/ntypes.h"
+#include "netware/CompletionCodes.h"
 
-constexpr NWCCODE TRASH_ERR_IO_FAILURE = 0x8983;            // any other failure to read or delete
-constexpr NWCCODE TRASH_ERR_READ_ONLY = 0x8986;             // the file system is mounted read-only
+constexpr NWCCODE TRASH_ERR_IO_FAILURE = ERR_IO_FAILURE;                  // 0x8983: any failure to read or delete
+constexpr NWCCODE TRASH_ERR_READ_ONLY = 0x8986;                           // the file system is mounted read-only
 constexpr NWCCODE TRASH_ERR_NO_PURGE_PRIVILEGE = ERR_NO_PURGE_PRIVILEGE;  // 0x898A: not allowed to delete
-constexpr NWCCODE TRASH_ERR_NO_SUCH_DELETED_FILE = 0x89FF;  // purge of a record the iteration isn't at
+constexpr NWCCODE TRASH_ERR_NO_SUCH_DELETED_FILE = ERR_NO_SUCH_DELETED_FILE;  // 0x89FF: not the entry listed
 
 // Permission failures (EACCES, EPERM) give 0x898A, a read-only file system
 // (EROFS) 0x8986, every other errno 0x8983.
