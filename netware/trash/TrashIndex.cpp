@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <set>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
@@ -62,10 +63,15 @@ nuint32 PackedLocalTime(std::time_t time)
 
 bool InPackedRange(const std::tm& parts) { return parts.tm_year + 1900 >= 1980 && parts.tm_year + 1900 <= 2043; }
 
-bool Later(std::tm local, std::time_t now)
+// Whether a local date and time lies after another, field by field (without
+// mktime, which resets the time zone on every call and so is no friend of
+// the reading threads).
+bool Later(const std::tm& a, const std::tm& b)
 {
-    local.tm_isdst = -1;
-    return std::mktime(&local) > now;
+    auto fields = [](const std::tm& t) {
+        return std::make_tuple(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    };
+    return fields(a) > fields(b);
 }
 
 // The open folders of a trash can and its cache of folder sizes. Its readers
@@ -75,7 +81,7 @@ struct CanFolders {
     int infoFd;
     dev_t device;
     const DirectorySizes& cachedSizes;
-    std::time_t now;
+    const std::tm& now;  // local time
 
     // A folder's size comes from the cache while its .trashinfo has the
     // modification time the cache gives (never for an entry without one).
@@ -127,7 +133,7 @@ struct CanFolders {
         // change time of its file, else of its .trashinfo.
         // A date to come is the owner's word against the clock: it counts as now.
         if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
-            entry.deleted = Later(*parsed.deletionDate, now) ? PackedLocalTime(now) : PackedLocalTime(*parsed.deletionDate);
+            entry.deleted = PackedLocalTime(Later(*parsed.deletionDate, now) ? now : *parsed.deletionDate);
         else
             entry.deleted =
                 PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
@@ -186,7 +192,9 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
     }
     if (index.volumes.empty())
         return index;
-    const std::time_t now = std::time(nullptr);
+    const std::time_t clock = std::time(nullptr);
+    std::tm now{};
+    localtime_r(&clock, &now);
     for (size_t can = 0; can < index.cans.size(); ++can) {
         if (!index.cans[can].problem.empty()) {
             index.problems.push_back("Trash can " + DisplayName(index.cans[can].path) +
@@ -288,7 +296,7 @@ void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& orig
     directories[directory].entries.push_back(index);
 }
 
-void TrashIndex::ReadCan(size_t can, std::time_t now)
+void TrashIndex::ReadCan(size_t can, const std::tm& now)
 {
     const TrashCan& trashCan = cans[can];
     const OpenTrashCan open(trashCan);

@@ -81,7 +81,7 @@ public:
 private:
     size_t VolumeOfPath(const std::string& absolutePath, std::string& relative);
     size_t ChildDirectory(size_t parent, const std::string& name);
-    void ReadCan(size_t can, std::time_t now);
+    void ReadCan(size_t can, const std::tm& now);  // now in local time
     // Names the entry of that index (read, but without a name yet) and enters
     // it in the directory of its original path, or of unknown origin without
     // a usable one.

@@ -158,7 +158,7 @@ TEST_F(TrashEndToEndTest, WhatGioTrashedIsListedAndPurgedExactlyAndGioAgrees)
     const fs::path data = base / "data";
     env.insert("HOME", QString::fromStdString(base.string()));
     const std::string broken = "two\nlines.tmp";
-    for (const std::string name : {"keep.txt", "old.tmp", broken})
+    for (const std::string& name : {std::string("keep.txt"), std::string("old.tmp"), broken})
         Write(data / name, name);
     fs::create_directories(data / "tree.tmp" / "deep");
     RunPeer("/usr/bin/gio", {"trash", QString::fromStdString((data / "keep.txt").string()),

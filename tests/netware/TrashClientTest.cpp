@@ -17,6 +17,7 @@
 
 #include "netware/PackedDateTime.h"
 #include "netware/trash/TrashClient.h"
+#include "tests/netware/TrashConnection.h"
 
 namespace {
 
@@ -75,14 +76,7 @@ protected:
             Write(can + "/info/" + name + ".trashinfo", info);
     }
 
-    NWCONN_HANDLE Open(TrashClient& client)
-    {
-        NWCONN_REF ref = 0;
-        NWCONN_HANDLE conn = 0;
-        EXPECT_EQ(client.PrimaryConnRef(ref), 0);
-        EXPECT_EQ(client.NWCCOpenConnByRef(ref, 1, 0, conn), 0);
-        return conn;
-    }
+    static NWCONN_HANDLE Open(TrashClient& client) { return OpenTrashConnection(client); }
     std::vector<Listed> List(TrashClient& client, NWCONN_HANDLE conn, const std::string& volumePath)
     {
         std::vector<Listed> listed;
@@ -269,6 +263,23 @@ TEST_F(TrashClientTest, TheTrashIsReadAgainOnlyWhenItsReadingHasGoneUnusedAMomen
     EXPECT_EQ(client.SplitPathByClient(docs.c_str(), server, split, vol, dir), 0);
     EXPECT_EQ(client.Index().entries.size(), 2u);
     client.ReleaseDirHandle(conn, handle);
+}
+
+TEST_F(TrashClientTest, AFileSystemMountedAfterTheStartIsSeenByTheNextJob)
+{
+    Trash(base + "/top/.Trash-" + std::to_string(getuid()), "y.txt", "1", Info("projects/y.txt").c_str());
+    environment.mountPoints = {base};
+    auto now = std::chrono::steady_clock::time_point{};
+    TrashClient client([&] { return environment; }, [&] { return now; });
+    NWCONN_HANDLE conn = Open(client);
+    const std::string top = "\\\\TRASH\\" + volume + "_TOP";
+    char server[256], vol[256], dir[256];
+    NWCONN_HANDLE split = 0;
+    EXPECT_NE(client.SplitPathByClient(top.c_str(), server, split, vol, dir), 0);
+    environment.mountPoints.push_back(base + "/top");
+    now += std::chrono::seconds(5);
+    ASSERT_EQ(client.SplitPathByClient(top.c_str(), server, split, vol, dir), 0);
+    EXPECT_EQ(List(client, conn, volume + "_TOP:projects").size(), 1u);
 }
 
 TEST_F(TrashClientTest, OnlyTheItemThatWasListedIsPurged)

@@ -20,6 +20,7 @@
 #include "netware/D_NW.h"
 #include "netware/PackedDateTime.h"
 #include "netware/trash/TrashClient.h"
+#include "tests/netware/TrashConnection.h"
 #include "util/MessageBox.h"
 
 namespace {
@@ -131,14 +132,7 @@ protected:
     // The volume path of a folder below base.
     std::string Folder(const std::string& relative) const { return volume + ":" + relative; }
 
-    NWCONN_HANDLE Open(TrashClient& client)
-    {
-        NWCONN_REF ref = 0;
-        NWCONN_HANDLE conn = 0;
-        EXPECT_EQ(client.PrimaryConnRef(ref), 0);
-        EXPECT_EQ(client.NWCCOpenConnByRef(ref, 1, 0, conn), 0);
-        return conn;
-    }
+    static NWCONN_HANDLE Open(TrashClient& client) { return OpenTrashConnection(client); }
     // Lists a folder and, with purge, purges every item in it as the purge
     // job does; the failed purges' codes are collected.
     std::vector<Item> Scan(TrashClient& client, NWCONN_HANDLE conn, const std::string& volumePath, bool purge,
