@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The filter that keeps the offscreen platform's size-hint notice off standard error.
 #include "util/QtWarningFilter.h"
 
 #include <QtGlobal>

@@ -83,11 +83,13 @@ std::string DocumentationPath()
 {
     // The documentation folder lies beside the data folder, in share/doc.
     const std::string beside = ProgramFileExt("txt");
+    // Normalised first: the path must not depend on the data folder existing.
     const std::filesystem::path docs =
-        std::filesystem::path(ExtractFilePath(beside)) / MORVANE_README_DIR_FROM_PROGRAM / ".." / "doc" / "morvane";
+        (std::filesystem::path(ExtractFilePath(beside)) / MORVANE_README_DIR_FROM_PROGRAM / ".." / "doc" / "morvane")
+            .lexically_normal();
     std::error_code error;
     if (std::filesystem::is_directory(docs, error) && !error)
-        return docs.lexically_normal().string();
+        return docs.string();
     return beside;
 }
 

@@ -166,17 +166,25 @@ TEST_F(IniFileSafety, FileThisUserMayWriteIsWrittenKeepingOwnerGroupAndMode)
     EXPECT_EQ(Entries(), (std::set<std::string>{"s.ini", "member.ini", "stranger.ini", "root.ini", "shared.ini"}));
 }
 
-// A list section is erased and written anew at every save; when that gives the
+// List sections are erased and written anew at every save; when that gives the
 // bytes the file holds, nothing is written, so a read-only file is no error.
 TEST_F(IniFileSafety, SaveThatChangesNoByteWritesNothing)
 {
-    ::chmod(PathOf("s.ini").c_str(), 0444);
     IniFile ini(PathOf("s.ini"));
-    EXPECT_NO_THROW(ini.Transact([&] {
-        ini.EraseSectionAndDuplicates("S");
-        ini.WriteString("S", "k", "old");
-    }));
-    ExpectUntouched();
+    const auto save = [&] {
+        ini.Transact([&] {
+            for (const char* list : {"L1", "L2"}) {
+                ini.EraseSectionAndDuplicates(list);
+                ini.WriteString(list, "0", list);
+            }
+        });
+    };
+    save();
+    const std::string saved = Bytes("s.ini");
+    ::chmod(PathOf("s.ini").c_str(), 0444);
+    EXPECT_NO_THROW(save());
+    EXPECT_EQ(Bytes("s.ini"), saved);
+    EXPECT_EQ(Entries(), std::set<std::string>{"s.ini"});
     ExpectRefused([&] { ini.WriteString("S", "k", "new"); }, {PathOf("s.ini"), std::strerror(EACCES)});
 }
 
