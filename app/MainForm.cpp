@@ -332,6 +332,9 @@ void TMainForm::FormClose(QObject* sender)
     // The pattern memo may still hold the focus, its leave action not yet run:
     // an emptied memo must be saved with its box unticked, as the window shows it.
     CheckForSettingsChange(MemoExtList);
+    // Likewise a limit still being typed is saved as the field takes it.
+    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan})
+        spin->interpretText();
     try {
         if (!Job.IniFile)
             return;

@@ -2,7 +2,8 @@
 // The values of the limit spin edits as the scan reads them for every file.
 // Reading a spin edit's value goes through a variant conversion; here the
 // values are kept as plain numbers, updated by the spin edits' own change
-// signal, so they follow every change the moment it is made.
+// signal, so they follow every change the moment it is made (a typed number
+// when the spin edit takes it, at the end of editing).
 #pragma once
 
 #include <QMetaObject>

@@ -285,6 +285,18 @@ TEST_F(MainFormSettingsPanelTest, TypedLimitsAreCorrectedWhenEditingEndsNotWhile
     EXPECT_EQ(f->FileOlderThan->value(), 150);
 }
 
+// A number still being typed when the window closes is saved as the field
+// takes it at the end of editing.
+TEST_F(MainFormSettingsPanelTest, NumberStillBeingTypedIsSavedOnClose)
+{
+    f->PageControl1->setCurrentWidget(f->TabSheetAction);
+    QTest::mouseClick(f->FileSizeUpperLimit->findChild<QLineEdit*>(), Qt::LeftButton);
+    QTest::keyClick(f->FileSizeUpperLimit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(f->FileSizeUpperLimit, "37");
+    f->close();
+    EXPECT_EQ(Ini().ReadInteger("Config", "FileSizeUpperLimit", 0), 35);
+}
+
 // With nothing ticked the summary tells "nothing" (Or) from "everything" (And).
 TEST_F(MainFormSettingsPanelTest, SummaryWithoutConditionsSaysNothingOrEverything)
 {

@@ -58,7 +58,7 @@ TEST_F(MainFormStartupTest, FirstStartWithoutSettingsFileShowsTheDesignState)
     EXPECT_EQ(f.LabelDirSelected->text(), "#Start Paths Selected: 0");
     EXPECT_FALSE(f.BitBtnPurgeSelected->isEnabled());
     EXPECT_EQ(f.BitBtnPurgeSelected->text(), "&List Deleted Files");
-    EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n");
+    EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n * no file: no condition is ticked");
     EXPECT_EQ(f.FileSizeUpperLimit->value(), 10);
     EXPECT_EQ(f.FileSizeLowerLimit->value(), 1000);
     EXPECT_EQ(f.FileOlderThan->value(), 14);
@@ -371,7 +371,7 @@ TEST_F(MainFormStartupTest, ClientThatDoesNotStartLeavesAnEmptyConnectionList)
     EXPECT_EQ(Job.ConnHandle, NoConnection);
     // The rest of the window works as usual.
     EXPECT_EQ(f.MemoExtList->toPlainText(), "*.tmp\n*.bak");
-    EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n");
+    EXPECT_EQ(f.MemoFilter->toPlainText(), "List Files ...\n * no file: no condition is ticked");
 }
 
 namespace {
