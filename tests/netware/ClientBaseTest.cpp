@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 #include "netware/ClientBase.h"
-#include "netware/PackedDateTime.h"
 
 namespace {
 
@@ -81,7 +80,7 @@ TEST(ClientBaseTest, ConnectionsToTheListedServersWithTheirNamesAndHooks)
     EXPECT_EQ(client.ConnInfo(conn, NWCC_INFO_SERVER_NAME, sizeof text, text), ERR_INVALID_CONNECTION);
 }
 
-TEST(ClientBaseTest, AFailingStoreAnswersWithACodeAndDatesAndContextsAreShared)
+TEST(ClientBaseTest, AFailingStoreAnswersWithACode)
 {
     TwoServers client;
     client.failing = true;
@@ -90,20 +89,5 @@ TEST(ClientBaseTest, AFailingStoreAnswersWithACodeAndDatesAndContextsAreShared)
     NWCONN_HANDLE conn = 0;
     EXPECT_EQ(client.NextConnRef(iterator, ref), ERR_IO_FAILURE);
     EXPECT_EQ(client.NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), ERR_IO_FAILURE);
-    EXPECT_EQ(client.ClientStartup(0, 0), SUCCESSFUL);
-
-    NW_DATE date{};
-    NW_TIME time{};
-    ASSERT_EQ(client.UnpackDateTime(PackDeletedDateTime(2024, 2, 29, 23, 59, 58), date, time), SUCCESSFUL);
-    EXPECT_EQ(date.year, 2024);
-    EXPECT_EQ(date.day, 29);
-    EXPECT_EQ(time.seconds, 58);
-
-    NWDSContextHandle context = 0;
-    ASSERT_EQ(client.ContextCreate(context), SUCCESSFUL);
-    EXPECT_EQ(client.ContextSet(context, DCK_TREE_NAME, "CORP"), SUCCESSFUL);
-    char text[256];
-    ASSERT_EQ(client.ContextGet(context, DCK_TREE_NAME, text), SUCCESSFUL);
-    EXPECT_STREQ(text, "CORP");
-    EXPECT_EQ(client.ContextFree(context), SUCCESSFUL);
+    EXPECT_EQ(client.ConnRefInfo(ConnectionTable::RefOf(1), NWCC_INFO_SERVER_NAME, 0, nullptr), ERR_IO_FAILURE);
 }

