@@ -20,16 +20,12 @@ NWCCODE TrashCodeOfErrno(int error)
     }
 }
 
-const char* TrashCodeText(NWCCODE code)
+std::vector<CompletionCodeText> TrashOwnCodeTexts()
 {
-    static const CompletionCodeText ownTexts[] = {
+    return {
         {TRASH_ERR_IO_FAILURE, "The trashed item could not be read or deleted"},
         {TRASH_ERR_READ_ONLY, "The file system of the trash can is read-only"},
         {TRASH_ERR_NO_PURGE_PRIVILEGE, "No permission to delete the trashed item"},
         {TRASH_ERR_NO_SUCH_DELETED_FILE, "No such trashed item: it is gone or changed since it was listed"},
     };
-    for (const auto& entry : ownTexts)
-        if (entry.code == code)
-            return entry.text;
-    return SharedCodeText(code);
 }

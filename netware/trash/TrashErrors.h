@@ -3,6 +3,8 @@
 // system call's errno into them, and the text of every code it returns.
 #pragma once
 
+#include <vector>
+
 #include "netware/CompletionCodes.h"
 
 constexpr NWCCODE TRASH_ERR_IO_FAILURE = ERR_IO_FAILURE;                  // 0x8983: any failure to read or delete
@@ -14,5 +16,5 @@ constexpr NWCCODE TRASH_ERR_NO_SUCH_DELETED_FILE = ERR_NO_SUCH_DELETED_FILE;  //
 // (EROFS) 0x8986, every other errno 0x8983.
 NWCCODE TrashCodeOfErrno(int error);
 
-// The text of a code the trash client returns; nullptr for any other code.
-const char* TrashCodeText(NWCCODE code);
+// The trash client's own words for its codes; the shared table has the rest.
+std::vector<CompletionCodeText> TrashOwnCodeTexts();
