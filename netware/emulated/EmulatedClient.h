@@ -70,6 +70,10 @@ public:
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
     NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
+    // From the volume's size and used bytes; a volume without a size answers
+    // ERR_VOLUME_SPACE_UNKNOWN.
+    NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                             std::uint64_t& freeBytes) override;
 
     // clxwin32
     NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;

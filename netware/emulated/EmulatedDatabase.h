@@ -46,6 +46,7 @@ public:
 
 private:
     void UpgradeConnections();
+    void UpgradeVolumeSpace();
 
     sqlite3* db_ = nullptr;
 };

@@ -20,6 +20,7 @@ const std::map<nuint32, const char*>& Texts()
         {ERR_INVALID_PATH, "Invalid path"},
         {ERR_NO_MORE_DIR_HANDLES, "No more directory handles"},
         {ERR_NO_SUCH_OBJECT, "No such object"},
+        {ERR_VOLUME_SPACE_UNKNOWN, "Free space of the volume unknown"},
         {ERR_NO_FILES_FOUND, "No files found"},
         {ERR_NO_SUCH_ENTRY, "No such entry"},
         {ERR_BAD_KEY, "Bad context key"},

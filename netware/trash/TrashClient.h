@@ -57,6 +57,9 @@ public:
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
     NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
+    // The file system of the volume's mount point (statvfs).
+    NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                             std::uint64_t& freeBytes) override;
 
     // clxwin32
     NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;
