@@ -99,11 +99,12 @@ void TMainForm::ConnectHandlers()
 
     for (RadioGroup* group : {RadioGroupLogic, RadioGroupOptions})
         connect(group, &RadioGroup::itemIndexChanged, this, [this, group] { CheckForSettingsChange(group); });
-    for (QCheckBox* box : {CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge, CheckBoxFilePatterns})
+    for (QCheckBox* box : {CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge, CheckBoxKeepNewest,
+                           CheckBoxUntilFree, CheckBoxFilePatterns})
         connect(box, &QCheckBox::toggled, this, [this, box] { CheckForSettingsChange(box); });
     MemoExtList->installEventFilter(this);
 
-    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan}) {
+    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan, KeepNewestSize, UntilFreeSize}) {
         // Every change of the value, typed, stepped or set by the program.
         connect(spin, &QSpinBox::textChanged, this, [this, spin] { SpinIncrement(spin); });
         // A typed text the box cannot take as a value (empty, 0, too large)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Purge tab's settings: the job flags, the purge button's caption and the
-// plain-language summary follow every change; the three limits stay on a grid
+// plain-language summary follow every change; the limits stay on a grid
 // whose step grows with the value.
 #include "app/main.h"
 
@@ -101,6 +101,8 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
     Job.UseAge = CheckBoxAge->isChecked();
     Job.UseLargerThan = CheckBoxSizeLowerLimit->isChecked();
     Job.UseSmallerThan = CheckBoxSizeUpperLimit->isChecked();
+    Job.UseKeepNewest = CheckBoxKeepNewest->isChecked();
+    Job.UseUntilFree = CheckBoxUntilFree->isChecked();
 
     std::string caption = "&List Deleted Files";
     if (purgeMode)
@@ -116,6 +118,10 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
         AddSummaryItem(summary, FormatInt("smaller than %lld kb", SpinEditValue(FileSizeUpperLimit)));
     if (Job.UseAge)
         AddSummaryItem(summary, FormatInt("deleted more than %lld days ago", SpinEditValue(FileOlderThan)));
+    if (Job.UseKeepNewest)
+        AddSummaryItem(summary, FormatInt("beyond the newest %lld MB", SpinEditValue(KeepNewestSize)));
+    if (Job.UseUntilFree)
+        AddSummaryItem(summary, FormatInt("oldest, until %lld MB are free", SpinEditValue(UntilFreeSize)));
 
     if (k == 0)
         summary = "List Files ...\r\n" + summary;

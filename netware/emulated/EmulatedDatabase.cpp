@@ -179,15 +179,20 @@ EmulatedDatabase::EmulatedDatabase(const std::string& path)
     }
 }
 
+// True also when the question cannot be asked: an upgrade is then left alone.
+bool EmulatedDatabase::HasColumn(const char* table, const char* column)
+{
+    Statement columns(db_, "SELECT COUNT(*) FROM pragma_table_info(?) WHERE name = ?");
+    columns.Bind(1, std::string(table)).Bind(2, std::string(column));
+    return !columns.Step() || columns.Int(0) > 0;
+}
+
 // Networks made before connections kept their own order had the server id as
 // the key; give them the order column, keeping the rows.
 void EmulatedDatabase::UpgradeConnections()
 {
-    {
-        Statement columns(db_, "SELECT COUNT(*) FROM pragma_table_info('connections') WHERE name = 'id'");
-        if (!columns.Step() || columns.Int(0) > 0)
-            return;
-    }
+    if (HasColumn("connections", "id"))
+        return;
     Exec("BEGIN IMMEDIATE;"
          "ALTER TABLE connections RENAME TO connections_old;"
          "CREATE TABLE connections (id INTEGER PRIMARY KEY,"
@@ -201,11 +206,8 @@ void EmulatedDatabase::UpgradeConnections()
 // client then cannot tell the free space) and nothing counted as used.
 void EmulatedDatabase::UpgradeVolumeSpace()
 {
-    {
-        Statement columns(db_, "SELECT COUNT(*) FROM pragma_table_info('volumes') WHERE name = 'size_bytes'");
-        if (!columns.Step() || columns.Int(0) > 0)
-            return;
-    }
+    if (HasColumn("volumes", "size_bytes"))
+        return;
     Exec("BEGIN IMMEDIATE;"
          "ALTER TABLE volumes ADD COLUMN size_bytes INTEGER;"
          "ALTER TABLE volumes ADD COLUMN used_bytes INTEGER NOT NULL DEFAULT 0;"

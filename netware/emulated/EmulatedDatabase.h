@@ -45,6 +45,7 @@ public:
     int Changes() const;
 
 private:
+    bool HasColumn(const char* table, const char* column);
     void UpgradeConnections();
     void UpgradeVolumeSpace();
 
