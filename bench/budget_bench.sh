@@ -5,7 +5,10 @@
 #   plain:  Or, the name pattern *.zzz only: every file listed and tested;
 #   budget: And, "Keep only the newest" 50 TiB, "Purge until free" 100 TiB and
 #           the pattern *.zzz: each start path is listed once more before its
-#           walk, both cut-offs are found, and every file is placed against them.
+#           walk, both cut-offs are found, and every file is placed against them
+#           (about three files in four lie beyond one, with an explanation line);
+#   pass:   the same with limits no file lies beyond (keep 900 TiB, free 1 MB):
+#           the listing pass and the cut-offs alone.
 # Neither purges anything (no name ends in .zzz), so each run sees the same files.
 # Prints the best time and the peak memory of each.
 # Usage: bench/budget_bench.sh [BUILD_DIR]   (default: build; ROUNDS=3)
@@ -28,21 +31,22 @@ fi
 
 paths=('\\GEN1\VOL1' '\\GEN1\VOL2' '\\GEN2\VOL1' '\\GEN2\VOL2')
 
-settings() {  # LOGIC BUDGETS(0/1)
+settings() {  # LOGIC BUDGETS(0/1) KEEP_MB FREE_MB
   printf '%s\r\n' '[Config]' 'CheckBoxSizeUpperLimit=0' 'CheckBoxSizeLowerLimit=0' 'CheckBoxAge=0' \
-    "RadioGroupLogic=$1" 'CheckBoxFilePatterns=1' "CheckBoxKeepNewest=$2" 'KeepNewestSize=50000000' \
-    "CheckBoxUntilFree=$2" 'UntilFreeSize=100000000' '[Config MemoExtList]' '0=*.zzz' '[CheckListBoxQ]'
+    "RadioGroupLogic=$1" 'CheckBoxFilePatterns=1' "CheckBoxKeepNewest=$2" "KeepNewestSize=$3" \
+    "CheckBoxUntilFree=$2" "UntilFreeSize=$4" '[Config MemoExtList]' '0=*.zzz' '[CheckListBoxQ]'
   for i in "${!paths[@]}"; do printf '%s=%s\r\n' "$i" "${paths[$i]}"; done
   printf '[CheckListBoxQ Checked]\r\n'
   for p in "${paths[@]}"; do printf '%s=1\r\n' "$p"; done
 }
-settings 0 0 > "$data/plain.ini"
-settings 1 1 > "$data/budget.ini"
+settings 0 0 1 1 > "$data/plain.ini"
+settings 1 1 52428800 104857600 > "$data/budget.ini"
+settings 1 1 943718400 1 > "$data/pass.ini"
 
 seconds() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.2f", (e - s) / 1e9 }'; }
 smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 
-for job in plain budget; do
+for job in plain pass budget; do
   best="" memory=""
   for ((round = 1; round <= rounds; round++)); do
     start=$(date +%s%N)

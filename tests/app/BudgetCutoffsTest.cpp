@@ -98,21 +98,19 @@ TEST(BudgetCutoffs, FreeOldestTakesTheOldestUntilEnoughAndNothingForNoNeed)
 
 TEST(BudgetCutoffs, RecordsAlikeInTimePathAndNameAreToldApartByListingOrder)
 {
-    // The same name deleted twice in one second: the first listed is the newer.
-    const std::vector<Listed> files = {{"V:D", "x", 7, 100}, {"V:D", "x", 7, 100}, {"V:D", "x", 7, 100}};
-    EXPECT_EQ(Beyond(ListingOf(files).KeepNewest(150), files), (std::vector<std::string>{"V:D|x", "V:D|x"}));
-    EXPECT_EQ(Beyond(ListingOf(files).FreeOldest(150), files), (std::vector<std::string>{"V:D|x", "V:D|x"}));
-    EXPECT_EQ(Beyond(ListingOf(files).FreeOldest(50), files), (std::vector<std::string>{"V:D|x"}));
-}
-
-TEST(BudgetCutoffs, TimeKeyOrdersEveryPartAndKeepsInvalidDates)
-{
-    const NW_DATE day{31, 12, 1999};
-    const NW_DATE nextDay{1, 1, 2000};
-    const NW_TIME late{59, 59, 23}, early{0, 0, 0};
-    EXPECT_LT(DeletionTimeKey(day, late), DeletionTimeKey(nextDay, early));
-    EXPECT_LT(DeletionTimeKey(day, NW_TIME{7, 59, 23}), DeletionTimeKey(day, NW_TIME{8, 59, 23}));
-    EXPECT_LT(DeletionTimeKey(NW_DATE{31, 0, 1999}, late), DeletionTimeKey(NW_DATE{1, 1, 1999}, early));
+    // The same name deleted three times in one second: the first listed
+    // counts as the newest. Which of them (by listing place) are beyond:
+    const std::vector<Listed> files(3, Listed{"V:D", "x", 7, 100});
+    const auto places = [&files](BudgetCutoff cutoff) {
+        std::vector<std::size_t> beyond;
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (cutoff.Place(7, "V:D", "x"))
+                beyond.push_back(i);
+        return beyond;
+    };
+    EXPECT_EQ(places(ListingOf(files).KeepNewest(150)), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(places(ListingOf(files).FreeOldest(150)), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(places(ListingOf(files).FreeOldest(50)), (std::vector<std::size_t>{2}));
 }
 
 }  // namespace
