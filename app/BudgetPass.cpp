@@ -90,7 +90,7 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
         return;
     if (trouble.code != 0) {
         // Deciding on part of the files could purge newer files than asked.
-        ReportBudgetSkipped(job, "Budget conditions skipped below " + walkPath + ": " + trouble.operation +
+        ReportBudgetSkipped(job, "Budget conditions skipped below " + walkPath + " because " + trouble.operation +
                                      " returned error " + NWErrorText(trouble.code) + " for " + trouble.directory);
         return;
     }
@@ -103,7 +103,7 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
         const NWCCODE code = NWGetVolumeSpace(job.ConnHandle, job.VolumeName.c_str(), totalBytes, freeBytes);
         if (code != 0) {
             ReportBudgetSkipped(job, "\"Purge until free\" skipped below " + walkPath +
-                                         ": the free space of volume " + job.VolumeName +
+                                         " because the free space of volume " + job.VolumeName +
                                          " is not known (NWGetVolumeSpace returned error " + NWErrorText(code) + ")");
             return;
         }

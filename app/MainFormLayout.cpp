@@ -208,7 +208,8 @@ void TMainForm::CreateLayout()
                              LabelAgeUnit, "LabelAgeUnit", "days");
     PanelCBKeep = Panel(PanelConfigLeft, "PanelCBKeep");
     KeepNewestSize = LimitRow(PanelCBKeep, CheckBoxKeepNewest, "CheckBoxKeepNewest", "Keep only the newest",
-                              "KeepNewestSize", 1000000000, 500, 1000, LabelKeepNewestUnit, "LabelKeepNewestUnit", "MB");
+                              "KeepNewestSize", 1000000000, 500, 1000, LabelKeepNewestUnit, "LabelKeepNewestUnit",
+                              "MB");
     PanelCBFree = Panel(PanelConfigLeft, "PanelCBFree");
     UntilFreeSize = LimitRow(PanelCBFree, CheckBoxUntilFree, "CheckBoxUntilFree", "Purge until free", "UntilFreeSize",
                              1000000000, 500, 1000, LabelUntilFreeUnit, "LabelUntilFreeUnit", "MB");

@@ -143,8 +143,8 @@ TEST_F(BudgetConditionsTest, AClientThatCannotTellTheFreeSpaceSkipsOnlyThatCondi
     keepNewest.setValue(1);
     untilFree.setValue(100);
     RunStartPath("VOL2:DATA");  // VOL2 has no size
-    const std::string message = "\"Purge until free\" skipped below VOL2:DATA: the free space of volume VOL2 is not "
-                                "known (NWGetVolumeSpace returned error 0x89FB (Free space of the volume unknown))";
+    const std::string message = "\"Purge until free\" skipped below VOL2:DATA because the free space of volume VOL2 "
+                                "is not known (NWGetVolumeSpace returned error 0x89FB (Free space of the volume unknown))";
     ASSERT_EQ(1u, boxes.Requests().size());
     EXPECT_EQ(MsgDlgType::Error, boxes.Requests()[0].kind);
     EXPECT_EQ(message, boxes.Requests()[0].text);
@@ -169,8 +169,8 @@ TEST_F(BudgetConditionsTest, ADirectoryNotListedInFullSkipsTheBudgetsForItsStart
     PurgeWithoutConfirmation();
     RunStartPath("VOL1:DATA");
     ASSERT_EQ(1u, boxes.Requests().size());
-    EXPECT_NE(boxes.Requests()[0].text.find("Budget conditions skipped below VOL1:DATA: NextDeletedFile returned "
-                                            "error 0x8983 (Disk I/O failure) for VOL1:DATA\\SUB"),
+    EXPECT_NE(boxes.Requests()[0].text.find("Budget conditions skipped below VOL1:DATA because NextDeletedFile "
+                                            "returned error 0x8983 (Disk I/O failure) for VOL1:DATA\\SUB"),
               std::string::npos)
         << boxes.Requests()[0].text;
     EXPECT_TRUE(Matches().empty());

@@ -47,7 +47,8 @@ TEST_F(MainFormBudgetSettingsTest, StoredBudgetsComeBackAsFlagsAndSummaryLinesAn
               "List Files ...\n * beyond the newest 50000 MB\n AND  * oldest, until 20000 MB are free");
     f.RadioGroupOptions->setItemIndex(2);
     EXPECT_EQ(f.MemoFilter->toPlainText(), "Purge Files ...\n * matching the specified patterns\n"
-                                           " AND  * beyond the newest 50000 MB\n AND  * oldest, until 20000 MB are free");
+                                           " AND  * beyond the newest 50000 MB\n"
+                                           " AND  * oldest, until 20000 MB are free");
 
     f.CheckBoxUntilFree->setChecked(false);
     f.KeepNewestSize->setValue(1234);  // onto the grid: 1000
