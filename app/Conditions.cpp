@@ -21,6 +21,7 @@ namespace {
 constexpr std::string_view AgeBefore = "Deleted ", AgeAfter = " days ago";
 constexpr std::string_view LargerBefore = "File size >= ", SmallerBefore = "File size <= ", SizeAfter = " kB";
 constexpr std::string_view NameMatchBefore = "Name match with ";
+constexpr std::string_view KeepNewestBefore = "beyond the newest ", UntilFreeBefore = "oldest, to free ";
 constexpr std::size_t MaxDigits = 10;  // of a 32-bit number
 
 void AppendNumberLine(std::string& text, std::string_view before, long long value, std::string_view after)
@@ -57,6 +58,23 @@ void ExplainNumber(JobState& job, long long value)
     job.ResultList->addLine(text);
 }
 
+// A budget line keeps its limit in MB and shows it in the size text.
+template <const std::string_view& Before>
+void WriteBudgetLine(std::uint32_t megabytes, std::string& text)
+{
+    text += ExplanationIndent;
+    text += Before;
+    text += FormatSize(static_cast<std::int64_t>(megabytes * BytesPerMB));
+}
+
+template <const std::string_view& Before>
+void ExplainBudget(JobState& job, std::uint32_t megabytes)
+{
+    if (job.ResultList)
+        job.ResultList->addValueLine<WriteBudgetLine<Before>>(
+            megabytes, ExplanationIndent.size() + Before.size() + FormattedSizeMaxLength);
+}
+
 void WriteNameMatchLine(std::string_view record, std::string& text)
 {
     text += ExplanationIndent;
@@ -89,6 +107,20 @@ void TestAge(JobState& job, FileEvaluation& file)
     file.Matched = days > limit;
     if (file.Matched)
         ExplainNumber<AgeBefore, AgeAfter>(job, days);
+}
+
+void TestKeepNewest(JobState& job, FileEvaluation& file)
+{
+    file.Matched = file.BeyondNewest;
+    if (file.Matched)
+        ExplainBudget<KeepNewestBefore>(job, job.Budgets.KeepMB);
+}
+
+void TestUntilFree(JobState& job, FileEvaluation& file)
+{
+    file.Matched = file.AmongOldest;
+    if (file.Matched)
+        ExplainBudget<UntilFreeBefore>(job, job.Budgets.FreeMB);
 }
 
 void TestLargerThan(JobState& job, FileEvaluation& file)
@@ -136,6 +168,10 @@ void TestNamePatterns(JobState& job, FileEvaluation& file)
     auto open = [&] { return file.Matched != orMode; };
     if (job.UseAge && open())
         TestAge(job, file);
+    if (job.UseKeepNewest && open())
+        TestKeepNewest(job, file);
+    if (job.UseUntilFree && open())
+        TestUntilFree(job, file);
     if (job.UseLargerThan && open())
         TestLargerThan(job, file);
     if (job.UseSmallerThan && open())

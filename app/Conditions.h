@@ -38,6 +38,10 @@ struct FileEvaluation {
     NW_DATE DeletedDate{};
     NW_TIME DeletedTime{};
     std::string_view Name;  // the record's name, up to its end
+    // Where the file lies against the start path's budget cut-offs (set by
+    // the scan before the tests run).
+    bool BeyondNewest = false;
+    bool AmongOldest = false;
 };
 
 // True when "Or" is chosen in the logic group (item 0), false for "And".
@@ -46,12 +50,15 @@ inline bool ConditionOR(const JobState& job)
     return job.LogicGroup == nullptr || job.LogicGroup->itemIndex() == 0;
 }
 
-// Runs the tests that are switched on, in the fixed order age, larger than,
-// smaller than, patterns, while the outcome is open: under Or until one holds,
+// Runs the tests that are switched on, in the fixed order age, keep only the
+// newest, purge until free, larger than, smaller than, patterns, while the
+// outcome is open: under Or until one holds,
 // under And until one fails. The caller sets Matched := not ConditionOR first.
 void EvaluateConditions(JobState& job, FileEvaluation& file);
 
 void TestAge(JobState& job, FileEvaluation& file);
+void TestKeepNewest(JobState& job, FileEvaluation& file);
+void TestUntilFree(JobState& job, FileEvaluation& file);
 void TestLargerThan(JobState& job, FileEvaluation& file);
 void TestSmallerThan(JobState& job, FileEvaluation& file);
 void TestNamePatterns(JobState& job, FileEvaluation& file);

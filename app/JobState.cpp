@@ -15,6 +15,9 @@ void StartJob(JobState& job, const JobControls& controls)
     job.LogicGroup = controls.LogicGroup;
     job.OptionsGroup = controls.OptionsGroup;
     job.ResultsLabel = controls.ResultsLabel;
+    job.KeepNewestSpin = controls.KeepNewestSpin;
+    job.UntilFreeSpin = controls.UntilFreeSpin;
+    job.Budgets = {};
     job.TotalCount = 0;
     job.MatchCount = 0;
     job.SkippedCount = 0;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/BudgetCutoffs.h"
 #include "app/NamePatterns.h"
 #include "app/SpinValues.h"
 #include "netware/D_NW.h"
@@ -57,6 +58,8 @@ struct JobState {
     bool UseAge = false;
     bool UseLargerThan = false;
     bool UseSmallerThan = false;
+    bool UseKeepNewest = false;  // "Keep only the newest" N MB
+    bool UseUntilFree = false;   // "Purge until free" M MB
     bool ConfirmEach = false;
     nuint16 RunState = 0;
     // Set with RunState Abort when the user stopped the job (Escape, closing
@@ -81,6 +84,16 @@ struct JobState {
     PatternLines Patterns;
     // The limit spin edits' values, followed from the start of every job.
     SpinValues Limits;
+    // The budget limits in MB, read once per start path by its listing pass.
+    QSpinBox* KeepNewestSpin = nullptr;  // KeepNewestSize
+    QSpinBox* UntilFreeSpin = nullptr;   // UntilFreeSize
+    // The budget cut-offs of the start path being worked on.
+    struct StartPathBudgets {
+        BudgetCutoff Keep;
+        BudgetCutoff Free;
+        std::uint32_t KeepMB = 0;
+        std::uint32_t FreeMB = 0;
+    } Budgets;
 };
 
 // The program's one instance.
@@ -97,6 +110,8 @@ struct JobControls {
     RadioGroup* LogicGroup = nullptr;
     RadioGroup* OptionsGroup = nullptr;
     QLabel* ResultsLabel = nullptr;
+    QSpinBox* KeepNewestSpin = nullptr;
+    QSpinBox* UntilFreeSpin = nullptr;
 };
 
 // The start of every job: the control references are set, the counters (the

@@ -102,7 +102,8 @@ void TMainForm::ConnectHandlers()
 
     for (RadioGroup* group : {RadioGroupLogic, RadioGroupOptions})
         connect(group, &RadioGroup::itemIndexChanged, this, [this, group] { CheckForSettingsChange(group); });
-    for (QCheckBox* box : {CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge, CheckBoxFilePatterns})
+    for (QCheckBox* box : {CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge, CheckBoxKeepNewest,
+                           CheckBoxUntilFree, CheckBoxFilePatterns})
         connect(box, &QCheckBox::toggled, this, [this, box] { CheckForSettingsChange(box); });
     MemoExtList->installEventFilter(this);
 
@@ -110,7 +111,7 @@ void TMainForm::ConnectHandlers()
     // editing ends (the spin edits take no value while the user types). The
     // box's text changes just before its value signal, so whoever follows the
     // value hears of the value on the grid.
-    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan})
+    for (QSpinBox* spin : {FileSizeUpperLimit, FileSizeLowerLimit, FileOlderThan, KeepNewestSize, UntilFreeSize})
         connect(spin, &QSpinBox::textChanged, this, [this, spin] { SpinIncrement(spin); });
 }
 

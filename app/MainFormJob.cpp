@@ -3,6 +3,7 @@
 // and the status bar's click.
 #include "app/main.h"
 
+#include "app/BudgetPass.h"
 #include "app/JobState.h"
 #include "app/PurgeEngine.h"
 #include "app/ResultLog.h"
@@ -94,7 +95,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     CheckListBoxQ->setEnabled(false);
 
     StartJob(Job, {ListBoxResults, StatusBar1, MemoExtList, FileSizeLowerLimit, FileSizeUpperLimit, FileOlderThan,
-                   RadioGroupLogic, RadioGroupOptions, LabelResults});
+                   RadioGroupLogic, RadioGroupOptions, LabelResults, KeepNewestSize, UntilFreeSize});
 
     ClearResults();
 
@@ -138,6 +139,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 SetContextTreeAndName(Job.NameContext, Job.TreeName, "[Root]");
 
                 const std::string walkPath = Format2("%s:%s", Job.VolumeName, Job.DirPath);
+                PrepareStartPathBudgets(Job, walkPath, walkMode, recursive);
                 Job.SkippedCount += WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
                     [&scanned](const std::string& path, const WalkEntry& entry, void* userData) {
@@ -195,7 +197,8 @@ bool TMainForm::PurgeOfEveryFileAllowed()
 {
     const int k = RadioGroupOptions->itemIndex();
     const bool purgeMode = k == 1 || k == 2;
-    const bool anyCondition = Job.UsePatterns || Job.UseAge || Job.UseLargerThan || Job.UseSmallerThan;
+    const bool anyCondition = Job.UsePatterns || Job.UseAge || Job.UseLargerThan || Job.UseSmallerThan ||
+                              Job.UseKeepNewest || Job.UseUntilFree;
     // Under "Or" nothing ticked matches nothing; under "And" it matches everything.
     if (!purgeMode || anyCondition || ConditionOR())
         return true;

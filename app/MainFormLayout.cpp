@@ -215,6 +215,13 @@ void TMainForm::CreateLayout()
     PanelCBAge = Panel(PanelConfigLeft, "PanelCBAge");
     FileOlderThan = LimitRow(PanelCBAge, CheckBoxAge, "CheckBoxAge", "Purge older than", "FileOlderThan", 1000, 1, 14,
                              LabelAgeUnit, "LabelAgeUnit", "days");
+    PanelCBKeep = Panel(PanelConfigLeft, "PanelCBKeep");
+    KeepNewestSize = LimitRow(PanelCBKeep, CheckBoxKeepNewest, "CheckBoxKeepNewest", "Keep only the newest",
+                              "KeepNewestSize", 1000000000, 500, 1000, LabelKeepNewestUnit, "LabelKeepNewestUnit",
+                              "MB");
+    PanelCBFree = Panel(PanelConfigLeft, "PanelCBFree");
+    UntilFreeSize = LimitRow(PanelCBFree, CheckBoxUntilFree, "CheckBoxUntilFree", "Purge until free", "UntilFreeSize",
+                             1000000000, 500, 1000, LabelUntilFreeUnit, "LabelUntilFreeUnit", "MB");
     RadioGroupLogic = Named(new RadioGroup(PanelConfigLeft), "RadioGroupLogic");
     RadioGroupLogic->setTitle(QStringLiteral("Logical &Operator"));
     RadioGroupLogic->setColumns(2);
@@ -240,6 +247,8 @@ void TMainForm::CreateLayout()
     leftLayout->addWidget(PanelCBSize1);
     leftLayout->addWidget(PanelCBSize9);
     leftLayout->addWidget(PanelCBAge);
+    leftLayout->addWidget(PanelCBKeep);
+    leftLayout->addWidget(PanelCBFree);
     leftLayout->addWidget(PanelPattern, 1);
 
     PanelConfigRight = Panel(Splitter4, "PanelConfigRight");
@@ -276,9 +285,9 @@ void TMainForm::CreateLayout()
     actionLayout->addWidget(Splitter4);
     PageControl1->addTab(TabSheetAction, QStringLiteral("&Purge Selected Files"));
     // The check boxes and the unit labels as wide in every row, so that the
-    // three spin edits line up and are equally wide.
-    EqualWidths({CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge});
-    EqualWidths({LabelSizeUpperUnit, LabelSizeLowerUnit, LabelAgeUnit});
+    // spin edits line up and are equally wide.
+    EqualWidths({CheckBoxSizeUpperLimit, CheckBoxSizeLowerLimit, CheckBoxAge, CheckBoxKeepNewest, CheckBoxUntilFree});
+    EqualWidths({LabelSizeUpperUnit, LabelSizeLowerUnit, LabelAgeUnit, LabelKeepNewestUnit, LabelUntilFreeUnit});
     // As designed, the Purge tab is the active one; start-up shows Info first.
     PageControl1->setCurrentWidget(TabSheetAction);
 
@@ -299,7 +308,8 @@ void TMainForm::SetTabOrder()
     for (int i = 0; i < RadioGroupLogic->count(); ++i)
         chain.push_back(RadioGroupLogic->button(i));
     chain.insert(chain.end(), {CheckBoxSizeUpperLimit, FileSizeUpperLimit, CheckBoxSizeLowerLimit, FileSizeLowerLimit,
-                               CheckBoxAge, FileOlderThan, CheckBoxFilePatterns, MemoExtList});
+                               CheckBoxAge, FileOlderThan, CheckBoxKeepNewest, KeepNewestSize, CheckBoxUntilFree,
+                               UntilFreeSize, CheckBoxFilePatterns, MemoExtList});
     for (int i = 0; i < RadioGroupOptions->count(); ++i)
         chain.push_back(RadioGroupOptions->button(i));
     chain.insert(chain.end(), {BitBtnPurgeSelected, ListBoxResults});

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Purge tab's settings: the job flags, the purge button's caption and the
-// plain-language summary follow every change; the three limits stay on a grid
+// plain-language summary follow every change; the limits stay on a grid
 // whose step grows with the value.
 #include "app/main.h"
 
@@ -93,6 +93,8 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
     Job.UseAge = CheckBoxAge->isChecked();
     Job.UseLargerThan = CheckBoxSizeLowerLimit->isChecked();
     Job.UseSmallerThan = CheckBoxSizeUpperLimit->isChecked();
+    Job.UseKeepNewest = CheckBoxKeepNewest->isChecked();
+    Job.UseUntilFree = CheckBoxUntilFree->isChecked();
 
     std::string caption = "&List Deleted Files";
     if (purgeMode)
@@ -108,6 +110,10 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
         AddSummaryItem(summary, FormatInt("smaller than %lld kb", FileSizeUpperLimit->value()));
     if (Job.UseAge)
         AddSummaryItem(summary, FormatInt("deleted more than %lld days ago", FileOlderThan->value()));
+    if (Job.UseKeepNewest)
+        AddSummaryItem(summary, FormatInt("beyond the newest %lld MB", KeepNewestSize->value()));
+    if (Job.UseUntilFree)
+        AddSummaryItem(summary, FormatInt("oldest, until %lld MB are free", UntilFreeSize->value()));
 
     // Nothing ticked: under Or no file matches, under And every file does.
     if (summary.empty())

@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "app/BudgetPass.h"
 #include "app/Conditions.h"
 #include "app/FileLine.h"
 #include "app/JobDisplay.h"
@@ -136,6 +137,9 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (job.RunState == RunState::NoToAll)
             continue;  // listed only: no tests, no mark, no count
 
+        if (job.UseKeepNewest || job.UseUntilFree)
+            PlaceInBudgets(job, volumePath, DeletionTimeKey(file.DeletedDate, file.DeletedTime), file.Name,
+                           file.BeyondNewest, file.AmongOldest);
         EvaluateConditions(job, file);
         if (file.Matched) {
             if (job.ResultList) {

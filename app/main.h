@@ -111,6 +111,14 @@ public:
     QCheckBox* CheckBoxAge = nullptr;
     QSpinBox* FileOlderThan = nullptr;
     QLabel* LabelAgeUnit = nullptr;
+    QFrame* PanelCBKeep = nullptr;
+    QCheckBox* CheckBoxKeepNewest = nullptr;
+    QSpinBox* KeepNewestSize = nullptr;
+    QLabel* LabelKeepNewestUnit = nullptr;
+    QFrame* PanelCBFree = nullptr;
+    QCheckBox* CheckBoxUntilFree = nullptr;
+    QSpinBox* UntilFreeSize = nullptr;
+    QLabel* LabelUntilFreeUnit = nullptr;
     RadioGroup* RadioGroupLogic = nullptr;
     QFrame* PanelPattern = nullptr;
     QPlainTextEdit* MemoExtList = nullptr;

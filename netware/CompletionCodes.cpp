@@ -19,7 +19,7 @@ const std::vector<CompletionCodeText> kSharedTexts = {
     {ERR_BAD_DIRECTORY_HANDLE, "Bad directory handle"},
     {ERR_INVALID_PATH, "Invalid path"},
     {ERR_NO_MORE_DIR_HANDLES, "No more directory handles"},
-    {ERR_VOLUME_SPACE_UNKNOWN, "Volume space unknown"},
+    {ERR_VOLUME_SPACE_UNKNOWN, "Free space of the volume unknown"},
     {ERR_NO_SUCH_OBJECT, "No such object"},
     {ERR_NO_FILES_FOUND, "No files found"},
     {ERR_BAD_KEY, "Bad context key"},

@@ -80,3 +80,9 @@ NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeNa
 {
     return Forward([&](NWClientBackend& b) { return b.NWGetVolumeName(conn, volumeNumber, volumeName); });
 }
+
+NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                         std::uint64_t& freeBytes)
+{
+    return Forward([&](NWClientBackend& b) { return b.NWGetVolumeSpace(conn, volumeName, totalBytes, freeBytes); });
+}

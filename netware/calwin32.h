@@ -28,3 +28,8 @@ NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle);
 NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time);
 // volumeName: 256-byte buffer.
 NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName);
+// Total and free bytes of the volume on the connection's server; the space of
+// salvageable files counts as used. ERR_VOLUME_SPACE_UNKNOWN when the client
+// cannot tell.
+NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                         std::uint64_t& freeBytes);

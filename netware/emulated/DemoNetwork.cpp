@@ -149,5 +149,12 @@ void CreateDemoNetwork(EmulatedClient& client)
         if (dir.deleted % 2 == 0)
             store.AddFile(dirId, "INDEX.TXT", 2048);
     }
+    // Sizes for "Purge until free"; the old ARCHIVE server cannot tell its
+    // volumes' free space.
+    constexpr std::uint64_t GiB = 1ULL << 30;
+    for (long long volume : {fs1Sys, fs1Data})
+        store.SetVolumeSpace(volume, 500 * GiB, 200 * GiB);
+    for (long long volume : {fs2Sys, fs2Apps, fs2Users})
+        store.SetVolumeSpace(volume, 250 * GiB, 100 * GiB);
     transaction.Commit();
 }

@@ -232,6 +232,27 @@ NWCCODE EmulatedClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber
     });
 }
 
+NWCCODE EmulatedClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                                         std::uint64_t& freeBytes)
+{
+    totalBytes = 0;
+    freeBytes = 0;
+    return Guarded([&]() -> NWCCODE {
+        long long serverId = ServerOf(conn);
+        if (!serverId)
+            return ERR_INVALID_CONNECTION;
+        StoredVolume volume;
+        if (!volumeName || !store_->FindVolume(serverId, volumeName, volume))
+            return ERR_VOLUME_DOES_NOT_EXIST;
+        std::uint64_t size = 0, used = 0;
+        if (!store_->VolumeSpace(volume.id, size, used))
+            return ERR_VOLUME_SPACE_UNKNOWN;
+        totalBytes = size;
+        freeBytes = used >= size ? 0 : size - used;
+        return SUCCESSFUL;
+    });
+}
+
 // ---- directory handles, deleted files, purge ------------------------------
 
 NWCCODE EmulatedClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,

@@ -67,6 +67,10 @@ public:
                                nuint32 directoryBase, const char* fileName) override;
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
+    // From the volume's size and used bytes; a volume without a size answers
+    // ERR_VOLUME_SPACE_UNKNOWN.
+    NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                             std::uint64_t& freeBytes) override;
 
     // netwin32
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,

@@ -22,6 +22,8 @@ CREATE TABLE IF NOT EXISTS volumes (
     server_id INTEGER NOT NULL REFERENCES servers(id),
     number INTEGER NOT NULL,
     name TEXT NOT NULL COLLATE NOCASE,
+    size_bytes INTEGER,
+    used_bytes INTEGER NOT NULL DEFAULT 0,
     UNIQUE (server_id, name),
     UNIQUE (server_id, number)
 );
@@ -67,6 +69,20 @@ CREATE TABLE IF NOT EXISTS faults (
     code INTEGER NOT NULL,
     after INTEGER NOT NULL DEFAULT 0
 );
+)sql";
+
+// A volume's used space follows its salvageable files: a deleted file still
+// takes its room until it is purged, as on a NetWare server. Made after the
+// upgrade, which gives older networks the columns these use.
+const char* const kSpaceTriggers = R"sql(
+CREATE TRIGGER IF NOT EXISTS deleted_file_uses_space AFTER INSERT ON deleted BEGIN
+    UPDATE volumes SET used_bytes = used_bytes + NEW.size
+    WHERE id = (SELECT volume_id FROM directories WHERE id = NEW.dir_id);
+END;
+CREATE TRIGGER IF NOT EXISTS purge_frees_space AFTER DELETE ON deleted BEGIN
+    UPDATE volumes SET used_bytes = MAX(used_bytes - OLD.size, 0)
+    WHERE id = (SELECT volume_id FROM directories WHERE id = OLD.dir_id);
+END;
 )sql";
 
 }  // namespace
@@ -155,27 +171,46 @@ EmulatedDatabase::EmulatedDatabase(const std::string& path)
         Exec("PRAGMA mmap_size=1073741824");
         Exec(kSchema);
         UpgradeConnections();
+        UpgradeVolumeSpace();
+        Exec(kSpaceTriggers);
     } catch (...) {
         sqlite3_close(db_);
         throw;
     }
 }
 
+// True also when the question cannot be asked: an upgrade is then left alone.
+bool EmulatedDatabase::HasColumn(const char* table, const char* column)
+{
+    Statement columns(db_, "SELECT COUNT(*) FROM pragma_table_info(?) WHERE name = ?");
+    columns.Bind(1, std::string(table)).Bind(2, std::string(column));
+    return !columns.Step() || columns.Int(0) > 0;
+}
+
 // Networks made before connections kept their own order had the server id as
 // the key; give them the order column, keeping the rows.
 void EmulatedDatabase::UpgradeConnections()
 {
-    {
-        Statement columns(db_, "SELECT COUNT(*) FROM pragma_table_info('connections') WHERE name = 'id'");
-        if (!columns.Step() || columns.Int(0) > 0)
-            return;
-    }
+    if (HasColumn("connections", "id"))
+        return;
     Exec("BEGIN IMMEDIATE;"
          "ALTER TABLE connections RENAME TO connections_old;"
          "CREATE TABLE connections (id INTEGER PRIMARY KEY,"
          " server_id INTEGER NOT NULL UNIQUE REFERENCES servers(id), is_primary INTEGER NOT NULL DEFAULT 0);"
          "INSERT INTO connections(server_id, is_primary) SELECT server_id, is_primary FROM connections_old ORDER BY rowid;"
          "DROP TABLE connections_old;"
+         "COMMIT;");
+}
+
+// Networks made before volumes had a size get the columns: no size (the
+// client then cannot tell the free space) and nothing counted as used.
+void EmulatedDatabase::UpgradeVolumeSpace()
+{
+    if (HasColumn("volumes", "size_bytes"))
+        return;
+    Exec("BEGIN IMMEDIATE;"
+         "ALTER TABLE volumes ADD COLUMN size_bytes INTEGER;"
+         "ALTER TABLE volumes ADD COLUMN used_bytes INTEGER NOT NULL DEFAULT 0;"
          "COMMIT;");
 }
 

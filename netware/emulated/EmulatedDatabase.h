@@ -45,7 +45,9 @@ public:
     int Changes() const;
 
 private:
+    bool HasColumn(const char* table, const char* column);
     void UpgradeConnections();
+    void UpgradeVolumeSpace();
 
     sqlite3* db_ = nullptr;
 };

@@ -138,7 +138,7 @@ public:
                 throw std::runtime_error("server already defined: " + line.words[1]);
             store_.AddServer(line.words[1], Option(line, "tree"));
         } else if (kind == "volume") {
-            Want(line, 3, {"number"});
+            Want(line, 3, {"number", "size", "used"});
             long long serverId = Server(line.words[1]);
             StoredVolume existing;
             if (store_.FindVolume(serverId, line.words[2], existing))
@@ -146,7 +146,8 @@ public:
             int number = line.options.count("number") ? static_cast<int>(NumberInRange(Option(line, "number"), "number", 255)) : -1;
             if (number >= 0 && store_.VolumeByNumber(serverId, number, existing))
                 throw std::runtime_error("volume number already used: " + std::to_string(number));
-            store_.AddVolume(serverId, line.words[2], number);
+            long long volumeId = store_.AddVolume(serverId, line.words[2], number);
+            VolumeSpace(line, volumeId);
         } else if (kind == "dir") {
             Want(line, 2, {});
             Directory(line.words[1], false);
@@ -208,6 +209,20 @@ private:
     {
         auto it = line.options.find(key);
         return it == line.options.end() ? fallback : it->second;
+    }
+
+    // Without size= the volume cannot tell its free space.
+    void VolumeSpace(const FixtureLine& line, long long volumeId)
+    {
+        constexpr long long MaxBytes = (1LL << 40) - 1;
+        if (!line.options.count("size")) {
+            if (line.options.count("used"))
+                throw std::runtime_error("used= needs size=");
+            return;
+        }
+        const long long size = NumberInRange(Option(line, "size"), "size", MaxBytes);
+        const long long used = NumberInRange(Option(line, "used", "0"), "used", MaxBytes);
+        store_.SetVolumeSpace(volumeId, static_cast<std::uint64_t>(size), static_cast<std::uint64_t>(used));
     }
 
     static nuint32 Size(const FixtureLine& line)

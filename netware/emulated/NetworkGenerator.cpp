@@ -86,5 +86,8 @@ void GenerateNetwork(EmulatedClient& client, const GenerateOptions& options)
                              kFirstUserId + random() % options.users);
         }
     }
+    if (options.volumeBytes != 0)
+        for (long long volume : volumes)
+            store.SetVolumeSpace(volume, options.volumeBytes, 0);
     transaction.Commit();
 }

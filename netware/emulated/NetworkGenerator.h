@@ -14,6 +14,9 @@ struct GenerateOptions {
     long long deletedFiles = 1000000;
     int users = 50;
     std::uint32_t seed = 1;
+    // Each volume's size in bytes, its deleted files counted as used; 0 gives
+    // volumes without a size, whose free space the client cannot tell.
+    std::uint64_t volumeBytes = 0;
     // Deletion dates lie up to 2000 days before this moment; 0 means now. A
     // fixed moment makes two generations with one seed identical.
     std::time_t now = 0;

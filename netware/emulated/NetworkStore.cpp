@@ -2,6 +2,7 @@
 // Queries and additions over the emulated network's tables.
 #include "netware/emulated/NetworkStore.h"
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <stdexcept>
@@ -14,7 +15,7 @@ enum Slot {
     kFindServer, kServerById, kServers, kFindVolume, kVolumeByNumber, kVolumes, kRoot, kFindChild,
     kChildDirs, kChildFiles, kDeleted, kUserName, kConnections, kFaults, kUserFault, kPurge,
     kAddTree, kTreeSpelling, kAddServer, kAddVolume, kNextVolumeNumber, kAddDir, kAddFile, kAddDeleted, kAddUser,
-    kClearPrimary, kAddConnection, kAddFault, kLoadDirectories, kLoadFiles, kLoadUsers, kLoadFaults, kSlotCount
+    kClearPrimary, kAddConnection, kAddFault, kLoadDirectories, kLoadFiles, kLoadUsers, kLoadFaults, kVolumeSpace, kSetVolumeSpace, kSlotCount
 };
 
 StoredServer ServerRow(Statement& s) { return {s.Int(0), s.Text(1), s.Text(2)}; }
@@ -454,6 +455,26 @@ bool NetworkStore::PurgeDeleted(std::uint32_t id)
     if (tables_ && tablesChangeCount_ == before && sqlite3_get_autocommit(db_.Handle()))
         tablesChangeCount_ = sqlite3_total_changes64(db_.Handle());
     return existed;
+}
+
+bool NetworkStore::VolumeSpace(long long volumeId, std::uint64_t& sizeBytes, std::uint64_t& usedBytes)
+{
+    // Read from the database every time: each purge changes the used space.
+    auto& s = Prepared(kVolumeSpace, "SELECT size_bytes, used_bytes FROM volumes WHERE id = ?");
+    s.Bind(1, volumeId);
+    if (!s.Step() || s.IsNull(0))
+        return false;
+    sizeBytes = static_cast<std::uint64_t>(std::max(0LL, s.Int(0)));
+    usedBytes = static_cast<std::uint64_t>(std::max(0LL, s.Int(1)));
+    return true;
+}
+
+void NetworkStore::SetVolumeSpace(long long volumeId, std::uint64_t sizeBytes, std::uint64_t usedBytes)
+{
+    Prepared(kSetVolumeSpace,
+             "UPDATE volumes SET size_bytes = ?1, used_bytes = ?2 + (SELECT IFNULL(SUM(x.size), 0) FROM deleted x "
+             "JOIN directories d ON x.dir_id = d.id WHERE d.volume_id = ?3) WHERE id = ?3")
+        .Bind(1, static_cast<long long>(sizeBytes)).Bind(2, static_cast<long long>(usedBytes)).Bind(3, volumeId).Run();
 }
 
 void NetworkStore::AddTree(const std::string& name)

@@ -73,6 +73,10 @@ public:
     std::vector<StoredFault> Faults(const char* operation, long long dirId);
     bool UserFault(std::uint32_t userId, std::uint16_t& code);
 
+    // A volume's size and used bytes (its salvageable files included); false
+    // when the volume has no size, so nobody can tell its free space.
+    bool VolumeSpace(long long volumeId, std::uint64_t& sizeBytes, std::uint64_t& usedBytes);
+
     // Removes one deleted-file record; true when it existed.
     bool PurgeDeleted(std::uint32_t id);
 
@@ -85,6 +89,9 @@ public:
     void AddFile(long long dirId, const std::string& name, std::uint32_t size);
     long long AddDeleted(long long dirId, const std::string& name, std::uint32_t size, std::uint32_t deletedAt,
                          std::uint32_t deletor);
+    // Gives the volume a size and the bytes in use besides its salvageable
+    // files, which add their own sizes as they are added.
+    void SetVolumeSpace(long long volumeId, std::uint64_t sizeBytes, std::uint64_t usedBytes);
     void AddUser(std::uint32_t id, const std::string& name);
     void AddConnection(long long serverId, bool primary);
     void AddFault(const std::string& operation, long long dirId, const std::string& fileName, long long userId,

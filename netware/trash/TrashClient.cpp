@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "netware/ClientText.h"
@@ -215,6 +216,26 @@ NWCCODE TrashClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, c
     if (volumeNumber >= index_.volumes.size())
         return ERR_VOLUME_DOES_NOT_EXIST;
     CopyText256(index_.volumes[volumeNumber].name, volumeName);
+    return SUCCESSFUL;
+}
+
+NWCCODE TrashClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                                      std::uint64_t& freeBytes)
+{
+    totalBytes = 0;
+    freeBytes = 0;
+    if (!IsOpen(conn))
+        return ERR_INVALID_CONNECTION;
+    size_t volume = 0;
+    if (!volumeName || !index_.FindVolume(volumeName, volume))
+        return ERR_VOLUME_DOES_NOT_EXIST;
+    // What an ordinary user may still write, as df shows it; the trashed
+    // items take room on the file system, so they count as used.
+    struct statvfs space {};
+    if (statvfs(index_.volumes[volume].mountPoint.c_str(), &space) != 0)
+        return ERR_VOLUME_SPACE_UNKNOWN;
+    totalBytes = static_cast<std::uint64_t>(space.f_blocks) * space.f_frsize;
+    freeBytes = static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize;
     return SUCCESSFUL;
 }
 

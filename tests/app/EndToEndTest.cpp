@@ -81,7 +81,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
     }
 
-    void Run(const std::string& extraNetworkLines = "")
+    void Run(const std::string& extraNetworkLines = "", const std::string& networkFixture = "endtoend.network",
+             const std::string& iniFixture = "endtoend.ini")
     {
         const fs::path scratch = dir.path().toStdString();
         network = scratch / "network.db";
@@ -89,9 +90,9 @@ protected:
         const fs::path logFile = scratch / "result.log";
         {
             auto client = EmulatedClient::Open(network.string());
-            client->ImportFixture(ReadBytes(FixtureDir / "endtoend.network") + extraNetworkLines);
+            client->ImportFixture(ReadBytes(FixtureDir / networkFixture) + extraNetworkLines);
         }
-        fs::copy_file(FixtureDir / "endtoend.ini", ini);
+        fs::copy_file(FixtureDir / iniFixture, ini);
         iniBefore = ReadBytes(ini);
 
         QProcess run;
@@ -160,6 +161,19 @@ TEST_F(EndToEndTest, RefusedPurgeAddsOneLineToTheLog)
     SetClientBackend(previous);
     EXPECT_EQ(log, expected);
     EXPECT_EQ(Left("\\\\SRV2\\APPS\\OLD"), std::vector<std::string>{"c.bak"});
+}
+
+// "Purge until free" 7 MB on a 10 MB volume with 4 MB free purges the oldest
+// 3 MB (a tie of equal times split by path); on a volume that cannot tell its
+// free space the condition is skipped, which the log and the exit status say.
+TEST_F(EndToEndTest, AutomaticBudgetRunPurgesTheOldestAndWritesExactLog)
+{
+    Run("", "budget.network", "budget.ini");
+    EXPECT_EQ(exitCode, 3) << "one start path skipped its condition";
+    EXPECT_EQ(log, ReadBytes(FixtureDir / "budget.expected.log"));
+    EXPECT_EQ(Left("\\\\SRV1\\VOL1\\DATA"), (std::vector<std::string>{"new.tmp", "mid.doc"}));
+    EXPECT_TRUE(Left("\\\\SRV1\\VOL1\\DATA\\SUB").empty());
+    EXPECT_EQ(Left("\\\\SRV1\\VOL2\\ARCHIVE"), std::vector<std::string>{"a.tmp"});
 }
 
 }  // namespace

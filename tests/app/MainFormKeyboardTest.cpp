@@ -31,7 +31,8 @@ TEST_F(MainFormKeyboardTest, TabRunsDownTheSettingsThenOptionsButtonAndResults)
     // Tab enters a radio group at its chosen button only.
     const std::vector<QWidget*> expected{f.CheckBoxSizeUpperLimit, f.FileSizeUpperLimit, f.CheckBoxSizeLowerLimit,
                                          f.FileSizeLowerLimit, f.CheckBoxAge, f.FileOlderThan,
-                                         f.CheckBoxFilePatterns, f.MemoExtList, f.RadioGroupOptions->button(0),
+                                         f.CheckBoxKeepNewest, f.KeepNewestSize, f.CheckBoxUntilFree,
+                                         f.UntilFreeSize, f.CheckBoxFilePatterns, f.MemoExtList, f.RadioGroupOptions->button(0),
                                          f.BitBtnPurgeSelected, f.ListBoxResults};
     ChooseMode(0);
     f.CheckBoxFilePatterns->setEnabled(true);  // greyed out in the list mode; here it takes part

@@ -185,4 +185,64 @@ TEST_F(TrashEndToEndTest, WhatGioTrashedIsListedAndPurgedExactlyAndGioAgrees)
     EXPECT_EQ(std::distance(fs::directory_iterator(base / "xdg" / "Trash" / "files"), fs::directory_iterator()), 1);
 }
 
+
+// A tmpfs of 8 MB, mounted in a mount namespace of its own, holding six
+// trashed files of 1 MB deleted on six days: "Purge until free" 4 MB purges
+// the three oldest, and df then shows at least 4 MB available.
+TEST_F(TrashEndToEndTest, PurgeUntilFreeOnATmpfsFreesTheSpaceWithTheOldestItems)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    if (getuid() != 0 || !QFileInfo::exists("/usr/bin/unshare"))
+        GTEST_SKIP() << "mounting a tmpfs needs root and unshare (util-linux)";
+
+    const fs::path mount = base / "tmpfs";
+    fs::create_directories(mount);
+    const std::string volume = VolumeNameOfMountPoint(mount.string());
+    Write(base / "mounts", mount.string() + "\n");
+    Write(base / "morvane.ini", "[Config]\nCheckBoxUntilFree=1\nUntilFreeSize=4\nRadioGroupLogic=0\n"
+                                "CheckBoxFilePatterns=0\n\n[CheckListBoxQ]\n0=\\\\TRASH\\" + volume +
+                                    "\n\n[CheckListBoxQ Checked]\n\\\\TRASH\\" + volume + "=1\n");
+    // The trash can written as a desktop's file manager writes it, then the
+    // program, then df and what is left, all inside the namespace.
+    const std::string script = R"(set -eu
+mount -t tmpfs -o size=8m tmpfs "$MNT"
+mkdir -p "$MNT/.Trash-0/files" "$MNT/.Trash-0/info"
+for day in 1 2 3 4 5 6; do
+    head -c 1048576 /dev/zero > "$MNT/.Trash-0/files/day$day.bin"
+    printf '[Trash Info]\nPath=data/day%s.bin\nDeletionDate=2024-01-0%sT12:00:00\n' $day $day \
+        > "$MNT/.Trash-0/info/day$day.bin.trashinfo"
+done
+df -B1 --output=avail "$MNT" | tail -n 1 > "$OUT/before"
+"$PROGRAM" c=trash auto "ini=$OUT/morvane.ini" "log=$OUT/result.log"
+df -B1 --output=avail "$MNT" | tail -n 1 > "$OUT/after"
+ls "$MNT/.Trash-0/files" > "$OUT/left"
+)";
+    QProcess run;
+    QProcessEnvironment programEnv = env;
+    programEnv.insert("MORVANE_TRASH_MOUNTS", QString::fromStdString((base / "mounts").string()));
+    programEnv.insert("MNT", QString::fromStdString(mount.string()));
+    programEnv.insert("OUT", QString::fromStdString(base.string()));
+    programEnv.insert("PROGRAM", program);
+    run.setProcessEnvironment(programEnv);
+    run.start("/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c",
+                                   QString::fromStdString(script)});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const std::string errors = run.readAllStandardError().toStdString();
+    if (run.exitCode() != 0 && !fs::exists(base / "before"))
+        GTEST_SKIP() << "no tmpfs could be mounted here: " << errors;
+    ASSERT_EQ(run.exitCode(), 0) << errors;
+
+    EXPECT_LT(std::stoull(ReadBytes(base / "before")), 4ULL << 20);
+    EXPECT_GE(std::stoull(ReadBytes(base / "after")), 4ULL << 20) << "df after the purge";
+    EXPECT_EQ(ReadBytes(base / "left"), "day4.bin\nday5.bin\nday6.bin\n");
+    const std::string log = ReadBytes(base / "result.log");
+    EXPECT_NE(log.find("     + day1.bin  (1.00 MB) [ Deleted: 2024-01-01 12:00:00 by root ]\r\n"
+                       "          oldest, to free 4.00 MB\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("     - day4.bin  (1.00 MB)"), std::string::npos) << log;
+}
+
 }  // namespace

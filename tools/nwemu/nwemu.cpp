@@ -31,14 +31,17 @@ Commands:
                            --demo fills it with the built-in demo network
   import FIXTURE           add the contents of a text fixture (docs/fixture-format.md)
   generate [--servers N] [--volumes N] [--dirs N] [--files N] [--users N] [--seed N]
+           [--volume-size BYTES]
                            add a large network made from a seed
                            (defaults: 2 servers, 2 volumes each, 10000 directories,
-                           1000000 deleted files, 50 users, seed 1)
+                           1000000 deleted files, 50 users, seed 1, volumes
+                           without a size); the deleted files count as used
   scan PATH [--recursive]  list the deleted files of the directory \\SERVER\VOLUME\DIR
                            through the client, one line each:
                            directory, name, size, deletion date-time, user id
-  list [SERVER]            the servers (tree, connection) or a server's volumes and
-                           directories with their numbers of deleted files
+  list [SERVER]            the servers (tree, connection) or a server's volumes
+                           (size, used and free bytes) and directories with their
+                           numbers of deleted files
   deleted PATH             the deleted files stored in one directory, read from the
                            database directly (to check what a purge removed)
   count [PATH]             the number of deleted files in the network, or in the
@@ -170,6 +173,7 @@ int Generate(std::vector<std::string> words, const std::string& network)
     options.deletedFiles = Count(Option(words, "--files", "1000000"), "--files");
     options.users = static_cast<int>(Count(Option(words, "--users", "50"), "--users"));
     options.seed = static_cast<std::uint32_t>(Count(Option(words, "--seed", "1"), "--seed"));
+    options.volumeBytes = static_cast<std::uint64_t>(Count(Option(words, "--volume-size", "0"), "--volume-size"));
     NoMoreWords(words);
     auto client = OpenNetwork(network);
     auto start = std::chrono::steady_clock::now();
@@ -274,7 +278,13 @@ int List(std::vector<std::string> words, const std::string& network)
             FROM directories d JOIN tree t ON d.parent_id = t.id)
         SELECT t.path, (SELECT COUNT(*) FROM deleted x WHERE x.dir_id = t.id) FROM tree t ORDER BY t.path)sql");
     for (const auto& volume : store.Volumes(server.id)) {
-        std::printf("%s (volume %d)\n", volume.name.c_str(), volume.number);
+        std::uint64_t size = 0, used = 0;
+        if (store.VolumeSpace(volume.id, size, used))
+            std::printf("%s (volume %d) size=%llu used=%llu free=%llu\n", volume.name.c_str(), volume.number,
+                        static_cast<unsigned long long>(size), static_cast<unsigned long long>(used),
+                        static_cast<unsigned long long>(used >= size ? 0 : size - used));
+        else
+            std::printf("%s (volume %d) size unknown\n", volume.name.c_str(), volume.number);
         dirs.Reset();
         dirs.Bind(1, volume.id);
         while (dirs.Step())

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The listing pass of a start path and the budget cut-offs it yields.
+#include "app/BudgetPass.h"
+
+#include <QSpinBox>
+
+#include <cstring>
+
+#include "netware/D_NW.h"
+#include "util/MessageBox.h"
+#include "util/MessagePump.h"
+#include "widgets/ResultList.h"
+
+namespace {
+
+// Why a pass could not list every deleted file below its start path; empty
+// while it could.
+struct ListingTrouble {
+    std::string operation;
+    NWCCODE code = 0;
+    std::string directory;
+};
+
+void ListDirectory(JobState& job, const std::string& volumePath, DeletedFileListing& listing,
+                   ListingTrouble& trouble)
+{
+    NWDIR_HANDLE dirHandle = 0;
+    NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
+    if (code != 0) {
+        trouble = {"NWAllocTemporaryDirectoryHandle", code, volumePath};
+        return;
+    }
+    listing.StartDirectory(volumePath);
+    nuint32 iterHandle = 0xFFFFFFFF;
+    NWDELETED_INFO record{};
+    for (;;) {
+        nuint8 volumeNumber = 0;
+        nuint32 directoryBase = 0;
+        code = NextDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase, record);
+        if (code != 0)
+            break;
+        NW_DATE date;
+        NW_TIME time;
+        UnpackPackedDateTime(record.deletedDateAndTime, date, time);
+        listing.Add(DeletionTimeKey(date, time), DeletedFileSize(record),
+                    std::string_view(record.name, strnlen(record.name, sizeof record.name)));
+    }
+    ReleaseDirHandle(job.ConnHandle, dirHandle);  // its code tells nothing the pass could act on
+    if (code != ERR_NO_FILES_FOUND)
+        trouble = {"NextDeletedFile", code, volumePath};
+}
+
+// Shown as every other failure of a job is, and kept in the result list (and
+// so in the log) under the start path's heading.
+void ReportBudgetSkipped(JobState& job, const std::string& text)
+{
+    if (job.ResultList)
+        job.ResultList->addLine("     " + text);
+    MessageBoxOK(MsgDlgType::Error, text);
+}
+
+std::uint32_t SpinMB(const QSpinBox* spin)
+{
+    return spin && spin->value() > 0 ? static_cast<std::uint32_t>(spin->value()) : 1;
+}
+
+}  // namespace
+
+void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 walkMode, bool recursive)
+{
+    job.Budgets = {};
+    if (!job.UseKeepNewest && !job.UseUntilFree)
+        return;
+    job.Budgets.KeepMB = SpinMB(job.KeepNewestSpin);
+    job.Budgets.FreeMB = SpinMB(job.UntilFreeSpin);
+
+    // The same walk the scan makes, so that the pass sees the directories it
+    // will see.
+    DeletedFileListing listing;
+    ListingTrouble trouble;
+    WalkDirectoryTree(
+        job.ConnHandle, walkPath, "*.*", walkMode,
+        [&](const std::string& path, const WalkEntry&, void*) {
+            if (trouble.code == 0 && job.RunState != RunState::Abort)
+                ListDirectory(job, path, listing, trouble);
+            PumpMessages();
+        },
+        nullptr, recursive);
+    if (job.RunState == RunState::Abort)
+        return;
+    if (trouble.code != 0) {
+        // Deciding on part of the files could purge newer files than asked.
+        ReportBudgetSkipped(job, "Budget conditions skipped below " + walkPath + " because " + trouble.operation +
+                                     " returned error " + NWErrorText(trouble.code) + " for " + trouble.directory);
+        return;
+    }
+    listing.Sort();
+
+    if (job.UseKeepNewest)
+        job.Budgets.Keep = listing.KeepNewest(job.Budgets.KeepMB * BytesPerMB);
+    if (job.UseUntilFree) {
+        std::uint64_t totalBytes = 0, freeBytes = 0;
+        const NWCCODE code = NWGetVolumeSpace(job.ConnHandle, job.VolumeName.c_str(), totalBytes, freeBytes);
+        if (code != 0) {
+            ReportBudgetSkipped(job, "\"Purge until free\" skipped below " + walkPath +
+                                         " because the free space of volume " + job.VolumeName +
+                                         " is not known (NWGetVolumeSpace returned error " + NWErrorText(code) + ")");
+            return;
+        }
+        const std::uint64_t wanted = job.Budgets.FreeMB * BytesPerMB;
+        job.Budgets.Free = listing.FreeOldest(wanted > freeBytes ? wanted - freeBytes : 0);
+    }
+}
+
+void PlaceInBudgets(JobState& job, const std::string& volumePath, std::uint64_t time, std::string_view name,
+                    bool& beyondNewest, bool& amongOldest)
+{
+    beyondNewest = job.UseKeepNewest && job.Budgets.Keep.Place(time, volumePath, name);
+    amongOldest = job.UseUntilFree && job.Budgets.Free.Place(time, volumePath, name);
+}
