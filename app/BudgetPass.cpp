@@ -54,6 +54,7 @@ void ListDirectory(JobState& job, const std::string& volumePath, DeletedFileList
 // so in the log) under the start path's heading.
 void ReportBudgetSkipped(JobState& job, const std::string& text)
 {
+    ++job.SkippedCount;
     if (job.ResultList)
         job.ResultList->addLine("     " + text);
     MessageBoxOK(MsgDlgType::Error, text);

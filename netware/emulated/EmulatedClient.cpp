@@ -238,7 +238,7 @@ NWCCODE EmulatedClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeN
     totalBytes = 0;
     freeBytes = 0;
     return Guarded([&]() -> NWCCODE {
-        long long serverId = ServerOf(conn);
+        long long serverId = conns_.ServerOf(conn);
         if (!serverId)
             return ERR_INVALID_CONNECTION;
         StoredVolume volume;

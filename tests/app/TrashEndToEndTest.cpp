@@ -185,7 +185,6 @@ TEST_F(TrashEndToEndTest, WhatGioTrashedIsListedAndPurgedExactlyAndGioAgrees)
     EXPECT_EQ(std::distance(fs::directory_iterator(base / "xdg" / "Trash" / "files"), fs::directory_iterator()), 1);
 }
 
-
 // A tmpfs of 8 MB, mounted in a mount namespace of its own, holding six
 // trashed files of 1 MB deleted on six days: "Purge until free" 4 MB purges
 // the three oldest, and df then shows at least 4 MB available.
