@@ -139,23 +139,13 @@ protected:
                            std::vector<NWCCODE>* failures = nullptr)
     {
         std::vector<Item> items;
-        NWDIR_HANDLE handle = 0;
-        if (client.NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr) != 0)
-            return items;
-        nuint32 iteration = 0xFFFFFFFF, dirBase = 0;
-        nuint8 number = 0;
-        NWDELETED_INFO record{};
-        while (client.NextDeletedFile(conn, handle, iteration, number, dirBase, record) == 0) {
+        ScanTrashFolder(client, conn, volumePath, [&](const NWDELETED_INFO& record, nuint32, auto& purgeIt) {
             items.push_back({record.name, record.deletorID, record.deletedDateAndTime, DeletedFileSize(record)});
-            if (!purge)
-                continue;
-            const NWCCODE code = client.NWPurgeDeletedFile(conn, handle, iteration, number, dirBase, record.name);
+            const NWCCODE code = purge ? purgeIt() : 0;
             if (code && failures)
                 failures->push_back(code);
-            if (code && client.FailedPurgeEndsScan())
-                break;
-        }
-        client.ReleaseDirHandle(conn, handle);
+            return !code || !client.FailedPurgeEndsScan();
+        });
         return items;
     }
     void ExpectOthersIntact()
