@@ -327,6 +327,12 @@ TEST_F(TrashSweepAsRootTest, OneUsersUnpurgeableItemDoesNotStopThePurgeOfTheOthe
     EXPECT_FALSE(fs::exists(Can(Victim) + "/files/b.txt"));
     EXPECT_TRUE(fs::exists(Can(Mallory) + "/info/stuck.trashinfo"));
     ExpectOthersIntact();
+
+    // A folder name beyond 255 bytes is found by the name its listing gave.
+    ASSERT_TRUE(Trash(Victim, Can(Victim), "c.txt", "v", base + "/" + longName + "/c.txt"));
+    TrashClient again(environment);
+    EXPECT_EQ(Scan(again, Open(again), Folder(longName.substr(0, 255)), true).size(), 1u);
+    EXPECT_FALSE(fs::exists(Can(Victim) + "/files/c.txt"));
 }
 
 TEST_F(TrashSweepAsRootTest, ControlCharactersAndDotDotPathsForgeNoLinesAndNoFolders)
