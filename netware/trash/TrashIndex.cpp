@@ -399,8 +399,11 @@ bool TrashIndex::FindDirectory(size_t volume, const std::vector<std::string>& co
         std::string joined;
         for (size_t last = first; last < components.size(); ++last) {
             joined += (last > first ? "\\" : "") + components[last];
-            auto exact = std::find_if(children.begin(), children.end(),
-                                      [&](size_t child) { return directories[child].name == joined; });
+            // A name longer than a record holds comes back cut to its first 255 bytes.
+            auto exact = std::find_if(children.begin(), children.end(), [&](size_t child) {
+                const std::string& name = directories[child].name;
+                return name == joined || (joined.size() == 255 && name.compare(0, 255, joined) == 0);
+            });
             if (exact == children.end())
                 exact = std::find_if(children.begin(), children.end(),
                                      [&](size_t child) { return SameTextAscii(directories[child].name, joined); });

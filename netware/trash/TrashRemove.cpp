@@ -103,60 +103,152 @@ int RemoveAllButOneFolder(int fd, std::string& folder)
     return error;
 }
 
-// Removes the folder `name` of dirFd however deep it is nested, holding one
-// of its folders open at a time: down into a subfolder, and back up through
-// ".." only to the very folder it came from.
-int RemoveDeepFolder(int dirFd, const std::string& name, dev_t device)
-{
+// A walk down a folder tree that holds one of its folders open at a time:
+// down into a subfolder, and back up through ".." only to the very folder it
+// came from (one moved away meanwhile ends the walk with ESTALE).
+class FolderWalk {
+public:
+    explicit FolderWalk(dev_t device) : device_(device) {}
+    ~FolderWalk()
+    {
+        if (current_ >= 0)
+            close(current_);
+    }
+    FolderWalk(const FolderWalk&) = delete;
+    FolderWalk& operator=(const FolderWalk&) = delete;
+
+    int Fd() const { return current_; }
+    size_t Depth() const { return levels_.size(); }
+
+    // Enters the subfolder `name` of dirFd (the current folder, or at the
+    // start the folder holding the tree); 0 or the errno.
+    int Enter(int dirFd, const std::string& name)
+    {
+        int error = 0;
+        struct stat info;
+        const int next = OpenSubdirectoryFd(dirFd, name.c_str(), device_, error, info);
+        if (next < 0)
+            return error;
+        if (current_ >= 0)
+            close(current_);
+        current_ = next;
+        levels_.push_back({name, info.st_dev, info.st_ino});
+        return 0;
+    }
+    // Goes back up to the folder above (not above the first folder entered);
+    // left is the name of the folder it came from. 0 or the errno.
+    int Leave(std::string& left)
+    {
+        left = levels_.back().name;
+        const Level& above = levels_[levels_.size() - 2];
+        struct stat info;
+        const int up = openat(current_, "..", FolderFlags);
+        if (up < 0)
+            return errno;
+        if (fstat(up, &info) != 0 || info.st_dev != above.device || info.st_ino != above.inode) {
+            close(up);
+            return ESTALE;
+        }
+        close(current_);
+        current_ = up;
+        levels_.pop_back();
+        return 0;
+    }
+
+private:
     struct Level {
         std::string name;
         dev_t device;
         ino_t inode;
     };
-    std::vector<Level> levels;
-    int error = 0;
-    struct stat info;
-    int current = OpenSubdirectoryFd(dirFd, name.c_str(), device, error, info);
-    if (current < 0)
+    dev_t device_;
+    int current_ = -1;
+    std::vector<Level> levels_;
+};
+
+// Removes the folder `name` of dirFd however deep it is nested, holding one
+// of its folders open at a time.
+int RemoveDeepFolder(int dirFd, const std::string& name, dev_t device)
+{
+    FolderWalk walk(device);
+    if (int error = walk.Enter(dirFd, name))
         return error;
-    levels.push_back({name, info.st_dev, info.st_ino});
     for (;;) {
         std::string folder;
-        if ((error = RemoveAllButOneFolder(current, folder)))
-            break;
+        if (int error = RemoveAllButOneFolder(walk.Fd(), folder))
+            return error;
         if (!folder.empty()) {
-            const int next = OpenSubdirectoryFd(current, folder.c_str(), device, error, info);
-            if (next < 0)
-                break;
-            close(current);
-            current = next;
-            levels.push_back({folder, info.st_dev, info.st_ino});
+            if (int error = walk.Enter(walk.Fd(), folder))
+                return error;
             continue;
         }
-        const std::string emptied = levels.back().name;
-        levels.pop_back();
-        if (levels.empty()) {
-            close(current);
-            return unlinkat(dirFd, emptied.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT ? 0 : errno;
-        }
-        const int up = openat(current, "..", FolderFlags);
-        if (up < 0 || fstat(up, &info) != 0 || info.st_dev != levels.back().device ||
-            info.st_ino != levels.back().inode) {
-            // Moved away meanwhile: going on would delete somewhere else.
-            error = up < 0 ? errno : ESTALE;
-            if (up >= 0)
-                close(up);
+        if (walk.Depth() == 1)
             break;
+        std::string emptied;
+        if (int error = walk.Leave(emptied))
+            return error;
+        if (unlinkat(walk.Fd(), emptied.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT)
+            return errno;
+    }
+    return unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT ? 0 : errno;
+}
+
+// Adds the sizes of the regular files in the open folder to total, from the
+// entry after `after` on (from the start when it is empty), up to its next
+// subfolder, whose name is left in folder. False when `after` is not there.
+bool SumFilesUpToAFolder(int fd, const std::string& after, std::uint64_t& total, std::string& folder)
+{
+    folder.clear();
+    const int listFd = openat(fd, ".", FolderFlags);
+    DIR* dir = listFd >= 0 ? fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            close(listFd);
+        return false;
+    }
+    bool counting = after.empty();
+    while (struct dirent* entry = readdir(dir)) {
+        if (!counting) {
+            counting = after == entry->d_name;
+            continue;
         }
-        close(current);
-        current = up;
-        if (unlinkat(current, emptied.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
-            error = errno;
+        struct stat info;
+        if (IsDotOrDotDot(entry->d_name) || fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(info.st_mode)) {
+            total += static_cast<std::uint64_t>(info.st_size);
+        } else if (S_ISDIR(info.st_mode)) {
+            folder = entry->d_name;
             break;
         }
     }
-    close(current);
-    return error;
+    closedir(dir);
+    return counting;
+}
+
+// The size of the folder `name` of dirFd however deep it is nested, holding
+// one of its folders open at a time; a folder is listed again from its start
+// after each subfolder, and the count goes on after that subfolder's name.
+std::uint64_t DeepFolderSize(int dirFd, const std::string& name, dev_t device)
+{
+    FolderWalk walk(device);
+    std::uint64_t total = 0;
+    if (walk.Enter(dirFd, name))
+        return total;
+    std::string after;
+    for (;;) {
+        std::string folder;
+        if (!SumFilesUpToAFolder(walk.Fd(), after, total, folder))
+            return total;
+        after.clear();
+        if (!folder.empty()) {
+            if (walk.Enter(walk.Fd(), folder))
+                after = folder;  // not entered (another device, no access): counted as empty
+            continue;
+        }
+        if (walk.Depth() == 1 || walk.Leave(after))
+            return total;
+    }
 }
 
 int RemoveEntry(int dirFd, const std::string& name, dev_t device, int depth)
@@ -205,9 +297,10 @@ std::uint64_t EntrySize(int dirFd, const char* name, dev_t device, int depth)
         return 0;
     if (S_ISREG(info.st_mode))
         return static_cast<std::uint64_t>(info.st_size);
-    // Folders nested deeper than the held levels are not counted.
-    if (!S_ISDIR(info.st_mode) || depth >= HeldLevels)
+    if (!S_ISDIR(info.st_mode))
         return 0;
+    if (depth >= HeldLevels)
+        return DeepFolderSize(dirFd, name, device);
     int error = 0;
     DIR* dir = OpenSubdirectory(dirFd, name, device, error);
     if (!dir)

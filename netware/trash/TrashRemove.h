@@ -17,5 +17,5 @@ int RemoveTrashedEntry(int dirFd, const std::string& name, dev_t device);
 
 // The total size of the regular files at and below the entry (a regular file:
 // its own size), symbolic links not followed, other devices not entered,
-// folders more than 64 levels down not counted.
+// however deep the folders are nested.
 std::uint64_t TrashedEntrySize(int dirFd, const std::string& name, dev_t device);

@@ -80,16 +80,11 @@ protected:
     std::vector<Listed> List(TrashClient& client, NWCONN_HANDLE conn, const std::string& volumePath)
     {
         std::vector<Listed> listed;
-        NWDIR_HANDLE handle = 0;
-        if (client.NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr) != 0)
-            return listed;
-        nuint32 iteration = 0xFFFFFFFF, base = 0;
-        nuint8 number = 0;
-        NWDELETED_INFO record{};
-        while (client.NextDeletedFile(conn, handle, iteration, number, base, record) == 0)
+        ScanTrashFolder(client, conn, volumePath, [&](const NWDELETED_INFO& record, nuint32 iteration, auto&) {
             listed.push_back({record.name, DeletedFileSize(record), record.deletedDateAndTime, record.deletorID,
                               iteration});
-        client.ReleaseDirHandle(conn, handle);
+            return true;
+        });
         return listed;
     }
     // Purges the entries of that name in one scan of the folder; the codes in order.
@@ -97,18 +92,13 @@ protected:
                                const std::string& name, std::vector<std::string>* seen = nullptr)
     {
         std::vector<NWCCODE> codes;
-        NWDIR_HANDLE handle = 0;
-        EXPECT_EQ(client.NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr), 0);
-        nuint32 iteration = 0xFFFFFFFF, dirBase = 0;
-        nuint8 number = 0;
-        NWDELETED_INFO record{};
-        while (client.NextDeletedFile(conn, handle, iteration, number, dirBase, record) == 0) {
+        EXPECT_TRUE(ScanTrashFolder(client, conn, volumePath, [&](const NWDELETED_INFO& record, nuint32, auto& purge) {
             if (seen)
                 seen->push_back(record.name);
             if (name == record.name)
-                codes.push_back(client.NWPurgeDeletedFile(conn, handle, iteration, number, dirBase, record.name));
-        }
-        client.ReleaseDirHandle(conn, handle);
+                codes.push_back(purge());
+            return true;
+        }));
         return codes;
     }
 
@@ -432,13 +422,15 @@ TEST_F(TrashClientTest, PermissionFailureMidPurgeIsReportedAndNothingElseDeleted
     EXPECT_TRUE(fs::exists(base + "/outside/target.txt"));
 }
 
-TEST_F(TrashClientTest, AFolderNestedDeeperThanTheDescriptorLimitIsPurged)
+TEST_F(TrashClientTest, AFolderNestedDeeperThanTheDescriptorLimitIsCountedAndPurged)
 {
     const int depth = 400;
     fs::create_directories(homeTrash + "/files/deep");
     int fd = open((homeTrash + "/files/deep").c_str(), O_RDONLY | O_DIRECTORY);
     for (int level = 0; level < depth && fd >= 0; ++level) {
-        close(openat(fd, "f", O_WRONLY | O_CREAT, 0644));
+        const int file = openat(fd, "f", O_WRONLY | O_CREAT, 0644);
+        EXPECT_EQ(write(file, "x", 1), 1);
+        close(file);
         mkdirat(fd, "d", 0755);
         const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
         close(fd);
@@ -447,16 +439,19 @@ TEST_F(TrashClientTest, AFolderNestedDeeperThanTheDescriptorLimitIsPurged)
     ASSERT_GE(fd, 0);
     close(fd);
     Trash(homeTrash, "deep", nullptr, Info(base + "/w/deep").c_str());
-    TrashClient client(environment);
-    NWCONN_HANDLE conn = Open(client);
 
     struct rlimit saved;
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
     struct rlimit low = saved;
     low.rlim_cur = 128;
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    TrashClient client(environment);
+    NWCONN_HANDLE conn = Open(client);
+    const auto listed = List(client, conn, volume + ":w");
     const auto codes = Purge(client, conn, volume + ":w", "deep");
     setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].size, static_cast<std::uint64_t>(depth)) << "every level counted";
     EXPECT_EQ(codes, std::vector<NWCCODE>{0});
     EXPECT_FALSE(fs::exists(homeTrash + "/files/deep"));
 }

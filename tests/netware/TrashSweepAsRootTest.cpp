@@ -139,23 +139,13 @@ protected:
                            std::vector<NWCCODE>* failures = nullptr)
     {
         std::vector<Item> items;
-        NWDIR_HANDLE handle = 0;
-        if (client.NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr) != 0)
-            return items;
-        nuint32 iteration = 0xFFFFFFFF, dirBase = 0;
-        nuint8 number = 0;
-        NWDELETED_INFO record{};
-        while (client.NextDeletedFile(conn, handle, iteration, number, dirBase, record) == 0) {
+        ScanTrashFolder(client, conn, volumePath, [&](const NWDELETED_INFO& record, nuint32, auto& purgeIt) {
             items.push_back({record.name, record.deletorID, record.deletedDateAndTime, DeletedFileSize(record)});
-            if (!purge)
-                continue;
-            const NWCCODE code = client.NWPurgeDeletedFile(conn, handle, iteration, number, dirBase, record.name);
+            const NWCCODE code = purge ? purgeIt() : 0;
             if (code && failures)
                 failures->push_back(code);
-            if (code && client.FailedPurgeEndsScan())
-                break;
-        }
-        client.ReleaseDirHandle(conn, handle);
+            return !code || !client.FailedPurgeEndsScan();
+        });
         return items;
     }
     void ExpectOthersIntact()
@@ -337,6 +327,12 @@ TEST_F(TrashSweepAsRootTest, OneUsersUnpurgeableItemDoesNotStopThePurgeOfTheOthe
     EXPECT_FALSE(fs::exists(Can(Victim) + "/files/b.txt"));
     EXPECT_TRUE(fs::exists(Can(Mallory) + "/info/stuck.trashinfo"));
     ExpectOthersIntact();
+
+    // A folder name beyond 255 bytes is found by the name its listing gave.
+    ASSERT_TRUE(Trash(Victim, Can(Victim), "c.txt", "v", base + "/" + longName + "/c.txt"));
+    TrashClient again(environment);
+    EXPECT_EQ(Scan(again, Open(again), Folder(longName.substr(0, 255)), true).size(), 1u);
+    EXPECT_FALSE(fs::exists(Can(Victim) + "/files/c.txt"));
 }
 
 TEST_F(TrashSweepAsRootTest, ControlCharactersAndDotDotPathsForgeNoLinesAndNoFolders)
