@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "netware/NameContexts.h"
+
 void CopyText(std::string_view text, char* buffer, std::size_t size)
 {
     if (!buffer || size == 0)
@@ -26,4 +28,17 @@ void CopyTreeName(std::string_view tree, char* buffer, std::size_t size)
     std::memcpy(padded, tree.data(), tree.size());
     std::memset(padded + tree.size(), '_', kTreeNameWidth - tree.size());
     CopyText(std::string_view(padded, kTreeNameWidth), buffer, size);
+}
+
+NWCCODE CopyServerInfo(nuint32 infoType, std::string_view server, std::string_view tree, nuint32 length,
+                       char* buffer)
+{
+    if (infoType == NWCC_INFO_TREE_NAME) {
+        CopyTreeName(tree, buffer, length);
+    } else if (infoType == NWCC_INFO_SERVER_NAME) {
+        CopyText(server, buffer, length);
+    } else {
+        return ERR_INVALID_PARAMETER;
+    }
+    return SUCCESSFUL;
 }

@@ -7,9 +7,9 @@
 
 #include "util/DecimalDigits.h"
 
-namespace {
-
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+namespace {
 
 bool InSet(char c, const std::string& set) { return set.find(c) != std::string::npos; }
 
@@ -73,7 +73,7 @@ std::string AsciiUpper(std::string s)
     return s;
 }
 
-bool SameTextAscii(const std::string& a, const std::string& b)
+bool SameTextAscii(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;

@@ -13,8 +13,9 @@
 #include <vector>
 
 // ASCII case folding: only the letters a to z are changed.
+char UpperAscii(char c);
 std::string AsciiUpper(std::string s);
-bool SameTextAscii(const std::string& a, const std::string& b);
+bool SameTextAscii(std::string_view a, std::string_view b);
 
 std::string IfStr(bool flag, const std::string& a, const std::string& b);
 

@@ -8,17 +8,12 @@
 #include <exception>
 
 #include "netware/ClientText.h"
+#include "netware/NetWarePath.h"
 #include "netware/emulated/EmulatedDatabase.h"
-#include "netware/emulated/EmulatedErrorTexts.h"
-#include "netware/emulated/EmulatedPaths.h"
 #include "netware/emulated/NetworkStore.h"
+#include "util/D_Util.h"
 
 namespace {
-
-// Connection references live in their own number range, so that a reference
-// handed in where a handle belongs fails instead of working by accident.
-constexpr NWCONN_REF kConnRefBase = 0x10000;
-constexpr size_t kMaxOpenSearches = 256;
 
 // Runs one operation, turning a failure of the database into a completion code:
 // the callers of the client expect codes, never exceptions.
@@ -35,7 +30,6 @@ NWCCODE Guarded(F&& operation)
 }  // namespace
 
 struct EmulatedClient::DirHandleState {
-    NWCONN_HANDLE conn = 0;
     long long dirId = 0;
     nuint8 volumeNumber = 0;
     std::vector<StoredDeletedFile> records;  // by id, the iteration order
@@ -50,8 +44,6 @@ struct EmulatedClient::DirHandleState {
 // modulo 0xFFFF (0xFFFF itself asks for the start), so a caller that hands back
 // the sequence it was given goes on where it left off, however long the list.
 struct EmulatedClient::SearchState {
-    NWCONN_HANDLE conn = 0;
-    nuint8 volumeNumber = 0;
     std::vector<StoredEntry> entries;
     std::size_t next = 0;  // the position the last sequence handed out names
 
@@ -90,13 +82,11 @@ std::unique_ptr<EmulatedClient> EmulatedClient::Open(const std::string& dbPath)
     return std::unique_ptr<EmulatedClient>(new EmulatedClient(std::make_unique<EmulatedDatabase>(dbPath)));
 }
 
-void EmulatedClient::SetDirHandlePoolSize(int size) { dirHandlePoolSize_ = std::clamp(size, 1, 255); }
-
-int EmulatedClient::DirHandlesInUse() const { return static_cast<int>(dirHandles_.size()); }
-
 std::unique_ptr<NWErrorTextLibrary> EmulatedClient::LoadErrorTextLibrary()
 {
-    return MakeEmulatedErrorTextLibrary(errorTextMode_);
+    if (errorTextMode_ == ErrorTextLibraryMode::Absent)
+        return nullptr;
+    return MakeErrorTextLibrary({{ERR_NO_SUCH_ENTRY, "No such entry"}}, errorTextMode_ == ErrorTextLibraryMode::Full);
 }
 
 // ---- connections ----------------------------------------------------------
@@ -112,35 +102,11 @@ std::vector<long long> EmulatedClient::WorkstationConnections()
     return servers;
 }
 
-long long EmulatedClient::ServerOf(NWCONN_HANDLE conn) const
-{
-    auto it = openConns_.find(conn);
-    return it == openConns_.end() ? 0 : it->second;
-}
-
-NWCONN_HANDLE EmulatedClient::OpenHandle(long long serverId)
-{
-    // 999 and 0xFFFF mean "no connection" to the program; never hand them out.
-    while (nextConnHandle_ == 0 || nextConnHandle_ == 999 || nextConnHandle_ == 0xFFFF ||
-           openConns_.count(nextConnHandle_))
-        ++nextConnHandle_;
-    NWCONN_HANDLE handle = nextConnHandle_++;
-    openConns_[handle] = serverId;
-    return handle;
-}
-
 NWCCODE EmulatedClient::ClientStartup(nuint32, nuint32) { return startupCode_; }
 
 NWCCODE EmulatedClient::NextConnRef(nuint32& iterator, NWCONN_REF& connRef)
 {
-    return Guarded([&]() -> NWCCODE {
-        auto servers = WorkstationConnections();
-        if (iterator >= servers.size())
-            return ERR_CONNECTION_NOT_FOUND;
-        connRef = kConnRefBase + static_cast<NWCONN_REF>(servers[iterator]);
-        ++iterator;
-        return SUCCESSFUL;
-    });
+    return Guarded([&] { return ConnectionTable::NextRef(WorkstationConnections(), iterator, connRef); });
 }
 
 NWCCODE EmulatedClient::PrimaryConnRef(NWCONN_REF& connRef)
@@ -148,7 +114,7 @@ NWCCODE EmulatedClient::PrimaryConnRef(NWCONN_REF& connRef)
     return Guarded([&]() -> NWCCODE {
         for (const auto& [serverId, primary] : store_->Connections())
             if (primary) {
-                connRef = kConnRefBase + static_cast<NWCONN_REF>(serverId);
+                connRef = ConnectionTable::RefOf(serverId);
                 return SUCCESSFUL;
             }
         return ERR_CONNECTION_NOT_FOUND;
@@ -158,20 +124,19 @@ NWCCODE EmulatedClient::PrimaryConnRef(NWCONN_REF& connRef)
 NWCCODE EmulatedClient::NWCCOpenConnByRef(NWCONN_REF connRef, nuint32, nuint32, NWCONN_HANDLE& conn)
 {
     return Guarded([&]() -> NWCCODE {
-        auto servers = WorkstationConnections();
-        long long serverId = static_cast<long long>(connRef) - kConnRefBase;
-        if (connRef < kConnRefBase || std::find(servers.begin(), servers.end(), serverId) == servers.end())
+        const long long serverId = ConnectionTable::ServerOfRef(connRef, WorkstationConnections());
+        if (!serverId)
             return ERR_INVALID_CONNECTION;
-        conn = OpenHandle(serverId);
+        conn = conns_.Open(serverId);
         return SUCCESSFUL;
     });
 }
 
 NWCCODE EmulatedClient::CloseConn(NWCONN_HANDLE conn)
 {
-    if (!openConns_.erase(conn))
+    if (!conns_.Close(conn))
         return ERR_INVALID_CONNECTION;
-    std::erase_if(dirHandles_, [conn](const auto& entry) { return entry.second->conn == conn; });
+    dirHandles_.ReleaseAll(conn);
     return SUCCESSFUL;
 }
 
@@ -182,29 +147,21 @@ NWCCODE ServerInfoText(NetworkStore& store, long long serverId, nuint32 infoType
     const StoredServer* server = serverId ? store.ServerRecord(serverId) : nullptr;
     if (!server)
         return ERR_INVALID_CONNECTION;
-    if (infoType == NWCC_INFO_TREE_NAME) {
-        CopyTreeName(server->tree, buffer, length);
-    } else if (infoType == NWCC_INFO_SERVER_NAME) {
-        CopyText(server->name, buffer, length);
-    } else {
-        return ERR_INVALID_PARAMETER;
-    }
-    return SUCCESSFUL;
+    return CopyServerInfo(infoType, server->name, server->tree, length, buffer);
 }
 
 }  // namespace
 
 NWCCODE EmulatedClient::ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer)
 {
-    return Guarded([&] { return ServerInfoText(*store_, ServerOf(conn), infoType, length, buffer); });
+    return Guarded([&] { return ServerInfoText(*store_, conns_.ServerOf(conn), infoType, length, buffer); });
 }
 
 NWCCODE EmulatedClient::ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer)
 {
     return Guarded([&]() -> NWCCODE {
-        auto servers = WorkstationConnections();
-        long long serverId = static_cast<long long>(connRef) - kConnRefBase;
-        if (connRef < kConnRefBase || std::find(servers.begin(), servers.end(), serverId) == servers.end())
+        const long long serverId = ConnectionTable::ServerOfRef(connRef, WorkstationConnections());
+        if (!serverId)
             return ERR_INVALID_CONNECTION;
         return ServerInfoText(*store_, serverId, infoType, length, buffer);
     });
@@ -228,17 +185,12 @@ NWCCODE EmulatedClient::SplitPathByClient(const char* path, char* server, NWCONN
 
         // Reuse a handle already open to the server; otherwise attach to it, as
         // the client does for a server the workstation isn't connected to yet.
-        NWCONN_HANDLE handle = 0;
-        for (const auto& [open, serverId] : openConns_)
-            if (serverId == storedServer.id) {
-                handle = open;
-                break;
-            }
+        NWCONN_HANDLE handle = conns_.OpenOn(storedServer.id);
         if (!handle) {
             auto servers = WorkstationConnections();
             if (std::find(servers.begin(), servers.end(), storedServer.id) == servers.end())
                 addedConnections_.push_back(storedServer.id);
-            handle = OpenHandle(storedServer.id);
+            handle = conns_.Open(storedServer.id);
         }
         conn = handle;
         CopyText256(storedServer.name, server);
@@ -250,18 +202,16 @@ NWCCODE EmulatedClient::SplitPathByClient(const char* path, char* server, NWCONN
 
 NWCCODE EmulatedClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, ResolvedDir& out)
 {
-    long long serverId = ServerOf(conn);
+    long long serverId = conns_.ServerOf(conn);
     if (!serverId)
         return ERR_INVALID_CONNECTION;
     NetWarePathParts parts;
-    if (!path)
+    if (!ParseNetWarePath(path, parts))
         return ERR_INVALID_PATH;
-    if (ParseUncPath(path, parts)) {
+    if (!parts.server.empty()) {
         StoredServer server;
-        if (!store_->ServerById(serverId, server) || !SameText(server.name, parts.server))
+        if (!store_->ServerById(serverId, server) || !SameTextAscii(server.name, parts.server))
             return ERR_INVALID_PATH;
-    } else if (!ParseVolumePath(path, parts)) {
-        return ERR_INVALID_PATH;
     }
     StoredVolume volume;
     if (!store_->FindVolume(serverId, parts.volume, volume))
@@ -281,8 +231,7 @@ NWCCODE EmulatedClient::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* pa
         if (NWCCODE code = ResolveDirectory(conn, path, dir))
             return code;
         NetWarePathParts parts;
-        if (!ParseUncPath(path, parts))
-            ParseVolumePath(path, parts);
+        ParseNetWarePath(path, parts);
         CopyText256(parts.directories.empty() ? parts.volume : parts.directories.back(), name);
         attributes = 0x10;
         creationDateTime = 0;
@@ -299,20 +248,9 @@ NWCCODE EmulatedClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* p
         if (NWCCODE code = ResolveDirectory(conn, path, dir))
             return code;
         auto search = std::make_unique<SearchState>();
-        search->conn = conn;
-        search->volumeNumber = static_cast<nuint8>(dir.volumeNumber);
         search->entries = store_->Children(dir.dirId);
-
-        // Searches are never closed by the caller; keep the most recent ones.
-        if (nextSearchId_ == 0)
-            nextSearchId_ = 1;
-        nuint16 id = nextSearchId_++;
-        searches_[id] = std::move(search);
-        nuint16 stale = static_cast<nuint16>(id - kMaxOpenSearches);
-        if (stale != 0)
-            searches_.erase(stale);
         volumeNumber = static_cast<nuint8>(dir.volumeNumber);
-        directoryID = id;
+        directoryID = searches_.Add(conn, volumeNumber, std::move(search));
         return SUCCESSFUL;
     });
 }
@@ -321,10 +259,10 @@ NWCCODE EmulatedClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, n
                                       nuint16 sequence, nuint8 searchAttributes, const char* pattern,
                                       NWSEARCH_ENTRY& entry, nuint32)
 {
-    auto it = searches_.find(directoryID);
-    if (it == searches_.end() || it->second->conn != conn || it->second->volumeNumber != volumeNumber)
+    auto found = searches_.Find(conn, volumeNumber, directoryID);
+    if (!found)
         return ERR_INVALID_PATH;
-    SearchState& search = *it->second;
+    SearchState& search = **found;
     const auto& entries = search.entries;
     const bool directories = (searchAttributes & 0x10) != 0;
     const char* wanted = (pattern && *pattern) ? pattern : "*";
@@ -343,7 +281,7 @@ NWCCODE EmulatedClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, n
 NWCCODE EmulatedClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
 {
     return Guarded([&]() -> NWCCODE {
-        long long serverId = ServerOf(conn);
+        long long serverId = conns_.ServerOf(conn);
         if (!serverId)
             return ERR_INVALID_CONNECTION;
         StoredVolume volume;
@@ -367,17 +305,12 @@ NWCCODE EmulatedClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDI
         if (!allocFaults.empty())
             return allocFaults.front().code;
 
-        int free = 0;
-        for (int h = 1; h <= dirHandlePoolSize_ && !free; ++h)
-            if (!dirHandles_.count(static_cast<NWDIR_HANDLE>(h)))
-                free = h;
-        if (!free)
+        if (dirHandles_.Full())
             return ERR_NO_MORE_DIR_HANDLES;
 
         // The directory's deleted records are read once here; the iteration and
         // purges then work on this list.
         auto state = std::make_unique<DirHandleState>();
-        state->conn = conn;
         state->dirId = dir.dirId;
         state->volumeNumber = static_cast<nuint8>(dir.volumeNumber);
         state->records = store_->DeletedFiles(dir.dirId);
@@ -387,8 +320,8 @@ NWCCODE EmulatedClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDI
             state->hasScanFault = true;
             state->scanFault = scanFaults.front();
         }
-        dirHandles_[static_cast<NWDIR_HANDLE>(free)] = std::move(state);
-        newDirHandle = static_cast<NWDIR_HANDLE>(free);
+        if (NWCCODE code = dirHandles_.Allocate(conn, std::move(state), newDirHandle))
+            return code;
         if (rightsMask)
             *rightsMask = 0xFF;
         return SUCCESSFUL;
@@ -397,20 +330,16 @@ NWCCODE EmulatedClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDI
 
 NWCCODE EmulatedClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)
 {
-    auto it = dirHandles_.find(dirHandle);
-    if (it == dirHandles_.end() || it->second->conn != conn)
-        return ERR_BAD_DIRECTORY_HANDLE;
-    dirHandles_.erase(it);
-    return SUCCESSFUL;
+    return dirHandles_.Release(conn, dirHandle);
 }
 
 NWCCODE EmulatedClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
                                         nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
 {
-    auto it = dirHandles_.find(dirHandle);
-    if (it == dirHandles_.end() || it->second->conn != conn)
+    auto held = dirHandles_.Find(conn, dirHandle);
+    if (!held)
         return ERR_BAD_DIRECTORY_HANDLE;
-    DirHandleState& state = *it->second;
+    DirHandleState& state = **held;
     const auto& records = state.records;
 
     // The iteration handle is the id of the record returned last; the next one
@@ -452,20 +381,20 @@ NWCCODE EmulatedClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
 NWCCODE EmulatedClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
                                            nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
 {
-    auto it = dirHandles_.find(dirHandle);
-    if (it == dirHandles_.end() || it->second->conn != conn)
+    auto held = dirHandles_.Find(conn, dirHandle);
+    if (!held)
         return ERR_BAD_DIRECTORY_HANDLE;
-    DirHandleState& state = *it->second;
+    DirHandleState& state = **held;
     if (volumeNumber != state.volumeNumber || directoryBase != static_cast<nuint32>(state.dirId))
         return ERR_NO_SUCH_DELETED_FILE;
     auto& records = state.records;
     auto record = std::lower_bound(records.begin(), records.end(), iterHandle,
                                    [](const StoredDeletedFile& r, nuint32 id) { return r.id < id; });
     // Purge only exactly the record the caller names: position and name agree.
-    if (record == records.end() || record->id != iterHandle || !fileName || !SameText(record->name, fileName))
+    if (record == records.end() || record->id != iterHandle || !fileName || !SameTextAscii(record->name, fileName))
         return ERR_NO_SUCH_DELETED_FILE;
     for (const auto& fault : state.purgeFaults)
-        if (fault.fileName.empty() || SameText(fault.fileName, record->name))
+        if (fault.fileName.empty() || SameTextAscii(fault.fileName, record->name))
             return fault.code;
 
     return Guarded([&]() -> NWCCODE {
@@ -519,7 +448,7 @@ std::string_view WithoutPadding(std::string_view tree)
 
 bool SameTree(std::string_view a, std::string_view b)
 {
-    return SameText(WithoutPadding(a), WithoutPadding(b));
+    return SameTextAscii(WithoutPadding(a), WithoutPadding(b));
 }
 
 }  // namespace
@@ -531,7 +460,7 @@ NWCCODE EmulatedClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN
         const NameContexts::Context* found = contexts_.Find(context);
         if (!found)
             return ERR_BAD_CONTEXT;
-        const long long serverId = ServerOf(conn);
+        const long long serverId = conns_.ServerOf(conn);
         const StoredServer* server = serverId ? store_->ServerRecord(serverId) : nullptr;
         if (!server)
             return ERR_INVALID_CONNECTION;

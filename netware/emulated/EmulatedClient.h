@@ -4,11 +4,14 @@
 // and deleted files, users, the workstation's connections, injected faults).
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "netware/CompletionCodes.h"
+#include "netware/ConnectionTable.h"
+#include "netware/DirHandlePool.h"
+#include "netware/DirSearches.h"
 #include "netware/NWClientBackend.h"
 #include "netware/NameContexts.h"
 #include "netware/PackedDateTime.h"
@@ -17,9 +20,7 @@ class EmulatedDatabase;
 class NetworkStore;
 
 // Codes only the emulated client gives.
-constexpr NWCCODE ERR_NO_SUCH_ENTRY = 0xFDA7;      // -601, the context's tree differs from the server's
-constexpr NWCCODE ERR_NO_SUCH_DELETED_FILE = 0x89FF;  // purge of a record the iteration isn't at
-constexpr NWCCODE ERR_IO_FAILURE = 0x8983;            // the network database failed
+constexpr NWCCODE ERR_NO_SUCH_ENTRY = 0xFDA7;  // -601, the context's tree differs from the server's
 
 // How much of the error-text library a client offers.
 enum class ErrorTextLibraryMode {
@@ -42,8 +43,8 @@ public:
     // Test and tool settings of the client itself.
     void SetErrorTextLibraryMode(ErrorTextLibraryMode mode) { errorTextMode_ = mode; }
     void SetClientStartupCode(NWCCODE code) { startupCode_ = code; }
-    void SetDirHandlePoolSize(int size);  // 1..255; the default is 254
-    int DirHandlesInUse() const;
+    void SetDirHandlePoolSize(int size) { dirHandles_.SetSize(size); }  // 1..255; the default is 254
+    int DirHandlesInUse() const { return dirHandles_.InUse(); }
 
     EmulatedDatabase& Database() { return *db_; }
     NetworkStore& Store() { return *store_; }
@@ -104,8 +105,6 @@ private:
         long long dirId = 0;
     };
 
-    long long ServerOf(NWCONN_HANDLE conn) const;  // 0 for a handle that isn't open
-    NWCONN_HANDLE OpenHandle(long long serverId);
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, ResolvedDir& out);
     std::vector<long long> WorkstationConnections();  // server ids, workstation order
 
@@ -113,14 +112,11 @@ private:
     std::unique_ptr<NetworkStore> store_;
     ErrorTextLibraryMode errorTextMode_ = ErrorTextLibraryMode::Full;
     NWCCODE startupCode_ = 0;
-    int dirHandlePoolSize_ = 254;
 
-    std::map<NWCONN_HANDLE, long long> openConns_;       // handle -> server id
-    NWCONN_HANDLE nextConnHandle_ = 1;
-    std::vector<long long> addedConnections_;             // connections opened by SplitPathByClient
-    std::map<NWDIR_HANDLE, std::unique_ptr<DirHandleState>> dirHandles_;
-    std::map<nuint16, std::unique_ptr<SearchState>> searches_;
-    nuint16 nextSearchId_ = 1;
+    ConnectionTable conns_;                    // servers by their ids
+    std::vector<long long> addedConnections_;  // connections opened by SplitPathByClient
+    DirHandlePool<std::unique_ptr<DirHandleState>> dirHandles_;
+    DirSearches<std::unique_ptr<SearchState>> searches_;
     NameContexts contexts_;
 };
 

@@ -8,7 +8,7 @@
 
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/emulated/EmulatedDatabase.h"
-#include "netware/emulated/EmulatedPaths.h"
+#include "netware/NetWarePath.h"
 #include "netware/emulated/NetworkStore.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "netware/emulated/EmulatedPaths.h"
+#include "util/D_Util.h"
 
 namespace {
 
@@ -148,7 +148,7 @@ bool NetworkStore::FindServer(const std::string& name, StoredServer& server)
     if (!memory)
         return FindServerSql(name, server);
     for (const auto& [id, stored] : memory->servers)
-        if (SameText(stored.name, name)) {
+        if (SameTextAscii(stored.name, name)) {
             server = stored;
             return true;
         }
@@ -191,7 +191,7 @@ bool NetworkStore::FindVolume(long long serverId, const std::string& name, Store
     const auto found = memory->volumes.find(serverId);
     if (found != memory->volumes.end())
         for (const StoredVolume& stored : found->second)
-            if (SameText(stored.name, name)) {
+            if (SameTextAscii(stored.name, name)) {
                 volume = stored;
                 return true;
             }

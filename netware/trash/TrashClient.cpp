@@ -12,102 +12,17 @@
 #include <unistd.h>
 
 #include "netware/ClientText.h"
+#include "netware/NetWarePath.h"
 #include "netware/PackedDateTime.h"
 #include "netware/trash/TrashInfo.h"
 #include "netware/trash/TrashRemove.h"
+#include "util/D_Util.h"
 
 namespace {
 
-constexpr NWCONN_REF kTrashConnRef = 0x10001;  // the only connection the workstation holds
-constexpr size_t kMaxOpenSearches = 256;
-constexpr int kDirHandlePoolSize = 254;
+constexpr ConnectionTable::Server kTrashServer = 1;  // the only server the workstation is attached to
+constexpr NWCONN_REF kTrashConnRef = ConnectionTable::RefOf(kTrashServer);
 constexpr nuint32 kDirectoryAttribute = 0x10;
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::vector<std::string> SplitComponents(std::string_view text)
-{
-    std::vector<std::string> parts;
-    std::string current;
-    for (char c : text) {
-        if (IsSeparator(c)) {
-            if (!current.empty())
-                parts.push_back(std::move(current));
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty())
-        parts.push_back(std::move(current));
-    return parts;
-}
-
-bool SameAscii(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-               return up(x) == up(y);
-           });
-}
-
-struct PathParts {
-    std::string server;  // empty for the volume form
-    std::string volume;
-    std::vector<std::string> directories;
-};
-
-// "\\SERVER\VOLUME\DIR\SUB" (either separator) or "VOLUME:DIR\SUB".
-bool ParsePath(const char* text, PathParts& parts)
-{
-    if (!text)
-        return false;
-    std::string_view path(text);
-    if (path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2])) {
-        auto components = SplitComponents(path.substr(2));
-        if (components.size() < 2)
-            return false;
-        parts.server = components[0];
-        parts.volume = components[1];
-        parts.directories.assign(components.begin() + 2, components.end());
-        return true;
-    }
-    size_t colon = path.find(':');
-    if (colon == std::string_view::npos || colon == 0)
-        return false;
-    parts.server.clear();
-    parts.volume = std::string(path.substr(0, colon));
-    if (std::any_of(parts.volume.begin(), parts.volume.end(), IsSeparator))
-        return false;
-    parts.directories = SplitComponents(path.substr(colon + 1));
-    return true;
-}
-
-class TrashErrorTexts : public NWErrorTextLibrary {
-public:
-    bool HasStrerror() const override { return true; }
-    std::string NWstrerror(nuint32 code) const override
-    {
-        switch (code) {
-        case TRASH_ERR_NO_PURGE_PRIVILEGE:
-            return "No permission to delete the trashed item";
-        case TRASH_ERR_IO_FAILURE:
-            return "The trashed item could not be deleted";
-        case ERR_INVALID_PATH:
-            return "Invalid path";
-        case ERR_VOLUME_DOES_NOT_EXIST:
-            return "Volume does not exist";
-        case ERR_NO_MORE_DIR_HANDLES:
-            return "No more directory handles";
-        case ERR_INVALID_CONNECTION:
-            return "Invalid connection";
-        case ERR_NO_CONNECTION_TO_SERVER:
-            return "No connection to server";
-        default:
-            return "Unknown error";
-        }
-    }
-};
 
 }  // namespace
 
@@ -158,7 +73,8 @@ const TrashClient::OpenCan& TrashClient::OpenedCan(size_t can)
 
 std::unique_ptr<NWErrorTextLibrary> TrashClient::LoadErrorTextLibrary()
 {
-    return std::make_unique<TrashErrorTexts>();
+    return MakeErrorTextLibrary({{TRASH_ERR_NO_PURGE_PRIVILEGE, "No permission to delete the trashed item"},
+                                 {TRASH_ERR_IO_FAILURE, "The trashed item could not be deleted"}});
 }
 
 void TrashClient::Refresh()
@@ -170,7 +86,7 @@ void TrashClient::Refresh()
     // path and walking it are one job, which reads a large trash once however
     // long its scans take; a job started later reads the trash again.
     const auto now = clock_();
-    if (!dirHandles_.empty() || (indexValid_ && now - indexUsed_ < std::chrono::seconds(2)))
+    if (dirHandles_.InUse() || (indexValid_ && now - indexUsed_ < std::chrono::seconds(2)))
         return;
     RemovePurgedFoldersSizes();
     CloseCans();
@@ -185,11 +101,7 @@ NWCCODE TrashClient::ClientStartup(nuint32, nuint32) { return SUCCESSFUL; }
 
 NWCCODE TrashClient::NextConnRef(nuint32& iterator, NWCONN_REF& connRef)
 {
-    if (iterator >= 1)
-        return ERR_CONNECTION_NOT_FOUND;
-    connRef = kTrashConnRef;
-    ++iterator;
-    return SUCCESSFUL;
+    return ConnectionTable::NextRef({kTrashServer}, iterator, connRef);
 }
 
 NWCCODE TrashClient::PrimaryConnRef(NWCONN_REF& connRef)
@@ -202,49 +114,32 @@ NWCCODE TrashClient::NWCCOpenConnByRef(NWCONN_REF connRef, nuint32, nuint32, NWC
 {
     if (connRef != kTrashConnRef)
         return ERR_INVALID_CONNECTION;
-    // 999 and 0xFFFF mean "no connection" to the program; never hand them out.
-    while (nextConnHandle_ == 0 || nextConnHandle_ == 999 || nextConnHandle_ == 0xFFFF ||
-           openConns_.count(nextConnHandle_))
-        ++nextConnHandle_;
-    conn = nextConnHandle_++;
-    openConns_[conn] = true;
+    conn = conns_.Open(kTrashServer);
     Refresh();
     return SUCCESSFUL;
 }
 
 NWCCODE TrashClient::CloseConn(NWCONN_HANDLE conn)
 {
-    if (!openConns_.erase(conn))
+    if (!conns_.Close(conn))
         return ERR_INVALID_CONNECTION;
-    std::erase_if(dirHandles_, [conn](const auto& handle) { return handle.second.conn == conn; });
+    dirHandles_.ReleaseAll(conn);
     RemovePurgedFoldersSizes();
     return SUCCESSFUL;
 }
 
-namespace {
-
-NWCCODE ServerInfoText(nuint32 infoType, nuint32 length, char* buffer)
-{
-    if (infoType == NWCC_INFO_TREE_NAME) {
-        CopyTreeName(TrashServerName, buffer, length);
-    } else if (infoType == NWCC_INFO_SERVER_NAME) {
-        CopyText(TrashServerName, buffer, length);
-    } else {
-        return ERR_INVALID_PARAMETER;
-    }
-    return SUCCESSFUL;
-}
-
-}  // namespace
-
 NWCCODE TrashClient::ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer)
 {
-    return IsOpen(conn) ? ServerInfoText(infoType, length, buffer) : ERR_INVALID_CONNECTION;
+    if (!IsOpen(conn))
+        return ERR_INVALID_CONNECTION;
+    return CopyServerInfo(infoType, TrashServerName, TrashServerName, length, buffer);
 }
 
 NWCCODE TrashClient::ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer)
 {
-    return connRef == kTrashConnRef ? ServerInfoText(infoType, length, buffer) : ERR_INVALID_CONNECTION;
+    if (connRef != kTrashConnRef)
+        return ERR_INVALID_CONNECTION;
+    return CopyServerInfo(infoType, TrashServerName, TrashServerName, length, buffer);
 }
 
 // ---- paths and searches -----------------------------------------------------
@@ -252,12 +147,12 @@ NWCCODE TrashClient::ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 l
 NWCCODE TrashClient::SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                                        char* directory)
 {
-    PathParts parts;
-    if (!ParsePath(path, parts) || parts.server.empty())
+    NetWarePathParts parts;
+    if (!ParseNetWarePath(path, parts) || parts.server.empty())
         return ERR_INVALID_PATH;
-    if (!SameAscii(parts.server, TrashServerName))
+    if (!SameTextAscii(parts.server, TrashServerName))
         return ERR_NO_CONNECTION_TO_SERVER;
-    if (openConns_.empty()) {
+    if (!conns_.OpenOn(kTrashServer)) {
         NWCONN_HANDLE opened = 0;
         NWCCOpenConnByRef(kTrashConnRef, 1, 0, opened);
     } else {
@@ -266,13 +161,10 @@ NWCCODE TrashClient::SplitPathByClient(const char* path, char* server, NWCONN_HA
     size_t volumeIndex = 0;
     if (!index_.FindVolume(parts.volume, volumeIndex))
         return ERR_VOLUME_DOES_NOT_EXIST;
-    conn = openConns_.begin()->first;
-    std::string joined;
-    for (const std::string& d : parts.directories)
-        joined += (joined.empty() ? "" : "\\") + d;
+    conn = conns_.OpenOn(kTrashServer);
     CopyText256(TrashServerName, server);
     CopyText256(index_.volumes[volumeIndex].name, volume);
-    CopyText256(joined, directory);
+    CopyText256(JoinDirectories(parts.directories), directory);
     return SUCCESSFUL;
 }
 
@@ -280,8 +172,8 @@ NWCCODE TrashClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, size
 {
     if (!IsOpen(conn))
         return ERR_INVALID_CONNECTION;
-    PathParts parts;
-    if (!ParsePath(path, parts) || (!parts.server.empty() && !SameAscii(parts.server, TrashServerName)))
+    NetWarePathParts parts;
+    if (!ParseNetWarePath(path, parts) || (!parts.server.empty() && !SameTextAscii(parts.server, TrashServerName)))
         return ERR_INVALID_PATH;
     if (!index_.FindVolume(parts.volume, volume))
         return ERR_VOLUME_DOES_NOT_EXIST;
@@ -310,32 +202,23 @@ NWCCODE TrashClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
     SearchState search;
-    search.conn = conn;
-    search.volumeNumber = static_cast<nuint8>(volume);
     for (size_t child : index_.directories[directory].children)
         search.names.push_back(index_.directories[child].name);
-
-    // Searches are never closed by the caller; keep the most recent ones.
-    if (nextSearchId_ == 0)
-        nextSearchId_ = 1;
-    const nuint16 id = nextSearchId_++;
-    searches_[id] = std::move(search);
-    searches_.erase(static_cast<nuint16>(id - kMaxOpenSearches));
     volumeNumber = static_cast<nuint8>(volume);
-    directoryID = id;
+    directoryID = searches_.Add(conn, volumeNumber, std::move(search));
     return SUCCESSFUL;
 }
 
 NWCCODE TrashClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
                                    nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry, nuint32)
 {
-    auto it = searches_.find(directoryID);
-    if (it == searches_.end() || it->second.conn != conn || it->second.volumeNumber != volumeNumber)
+    const SearchState* search = searches_.Find(conn, volumeNumber, directoryID);
+    if (!search)
         return ERR_INVALID_PATH;
     // The volumes hold folders only: what lies in them are trash entries.
     if (!(searchAttributes & kDirectoryAttribute))
         return ERR_NO_FILES_FOUND;
-    const auto& names = it->second.names;
+    const auto& names = search->names;
     const char* wanted = (pattern && *pattern) ? pattern : "*";
     for (size_t i = sequence == 0xFFFF ? 0 : sequence; i < names.size(); ++i) {
         if (fnmatch(wanted, names[i].c_str(), FNM_CASEFOLD | FNM_NOESCAPE) != 0)
@@ -366,14 +249,8 @@ NWCCODE TrashClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_H
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
-    int free = 0;
-    for (int h = 1; h <= kDirHandlePoolSize && !free; ++h)
-        if (!dirHandles_.count(static_cast<NWDIR_HANDLE>(h)))
-            free = h;
-    if (!free)
-        return ERR_NO_MORE_DIR_HANDLES;
-    dirHandles_[static_cast<NWDIR_HANDLE>(free)] = {conn, directory, static_cast<nuint8>(volume)};
-    newDirHandle = static_cast<NWDIR_HANDLE>(free);
+    if (NWCCODE code = dirHandles_.Allocate(conn, {directory, static_cast<nuint8>(volume)}, newDirHandle))
+        return code;
     if (rightsMask)
         *rightsMask = 0xFF;
     return SUCCESSFUL;
@@ -381,10 +258,8 @@ NWCCODE TrashClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_H
 
 NWCCODE TrashClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)
 {
-    auto it = dirHandles_.find(dirHandle);
-    if (it == dirHandles_.end() || it->second.conn != conn)
-        return ERR_BAD_DIRECTORY_HANDLE;
-    dirHandles_.erase(it);
+    if (NWCCODE code = dirHandles_.Release(conn, dirHandle))
+        return code;
     RemovePurgedFoldersSizes();
     indexUsed_ = clock_();
     return SUCCESSFUL;
@@ -393,10 +268,10 @@ NWCCODE TrashClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
 NWCCODE TrashClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
                                      nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
 {
-    auto it = dirHandles_.find(dirHandle);
-    if (it == dirHandles_.end() || it->second.conn != conn)
+    const DirHandleState* held = dirHandles_.Find(conn, dirHandle);
+    if (!held)
         return ERR_BAD_DIRECTORY_HANDLE;
-    const DirHandleState& state = it->second;
+    const DirHandleState& state = *held;
     const auto& list = index_.directories[state.directory].entries;
 
     // The iteration handle is the number of the entry returned last (its index
@@ -428,10 +303,10 @@ NWCCODE TrashClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
 NWCCODE TrashClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
                                         nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
 {
-    auto it = dirHandles_.find(dirHandle);
-    if (it == dirHandles_.end() || it->second.conn != conn)
+    const DirHandleState* held = dirHandles_.Find(conn, dirHandle);
+    if (!held)
         return ERR_BAD_DIRECTORY_HANDLE;
-    const DirHandleState& state = it->second;
+    const DirHandleState& state = *held;
     if (volumeNumber != state.volumeNumber || directoryBase != state.directory)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
     // Purge only exactly the entry the caller names: place and name agree.

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "netware/ConnectionTable.h"
+#include "netware/DirHandlePool.h"
+#include "netware/DirSearches.h"
 #include "netware/NWClientBackend.h"
 #include "netware/NameContexts.h"
 #include "netware/trash/TrashCans.h"
@@ -33,7 +36,7 @@ public:
     ~TrashClient() override;
 
     const TrashIndex& Index() const { return index_; }
-    int DirHandlesInUse() const { return static_cast<int>(dirHandles_.size()); }
+    int DirHandlesInUse() const { return dirHandles_.InUse(); }
 
     // calwin32
     NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
@@ -81,13 +84,10 @@ public:
 
 private:
     struct DirHandleState {
-        NWCONN_HANDLE conn = 0;
         size_t directory = 0;
         nuint8 volumeNumber = 0;
     };
     struct SearchState {
-        NWCONN_HANDLE conn = 0;
-        nuint8 volumeNumber = 0;
         std::vector<std::string> names;  // the directory's subdirectories
     };
 
@@ -105,7 +105,7 @@ private:
     void Refresh();
     const OpenCan& OpenedCan(size_t can);
     void CloseCans();
-    bool IsOpen(NWCONN_HANDLE conn) const { return openConns_.count(conn) != 0; }
+    bool IsOpen(NWCONN_HANDLE conn) const { return conns_.IsOpen(conn); }
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
     NWCCODE PurgeEntry(TrashEntry& entry);
     // Takes the purged folders' lines out of their cans' directorysizes.
@@ -116,11 +116,9 @@ private:
     TrashIndex index_;
     std::chrono::steady_clock::time_point indexUsed_{};  // read, or a scan's directory released
     bool indexValid_ = false;
-    std::map<NWCONN_HANDLE, bool> openConns_;
-    NWCONN_HANDLE nextConnHandle_ = 1;
-    std::map<NWDIR_HANDLE, DirHandleState> dirHandles_;
-    std::map<nuint16, SearchState> searches_;
-    nuint16 nextSearchId_ = 1;
+    ConnectionTable conns_;
+    DirHandlePool<DirHandleState> dirHandles_;
+    DirSearches<SearchState> searches_;
     NameContexts contexts_;
     std::map<size_t, OpenCan> openCans_;
     std::map<size_t, std::set<std::string>> purgedFolders_;  // by can, their sizes' lines not yet removed

@@ -17,18 +17,11 @@
 #include "netware/trash/ParallelFor.h"
 #include "netware/trash/TrashInfo.h"
 #include "netware/trash/TrashRemove.h"
+#include "util/D_Util.h"
 
 namespace {
 
 constexpr std::string_view InfoSuffix = ".trashinfo";
-
-bool SameAscii(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-               return up(x) == up(y);
-           });
-}
 
 // Components of a path, "." and empty ones dropped, ".." taking one back.
 std::vector<std::string> Components(const std::string& path)
@@ -377,7 +370,7 @@ void TrashIndex::ReadCan(size_t can)
 bool TrashIndex::FindVolume(const std::string& name, size_t& volume) const
 {
     for (size_t v = 0; v < volumes.size(); ++v)
-        if (SameAscii(volumes[v].name, name)) {
+        if (SameTextAscii(volumes[v].name, name)) {
             volume = v;
             return true;
         }
@@ -395,7 +388,7 @@ bool TrashIndex::FindDirectory(size_t volume, const std::vector<std::string>& co
                                   [&](size_t child) { return directories[child].name == component; });
         if (exact == children.end())
             exact = std::find_if(children.begin(), children.end(),
-                                 [&](size_t child) { return SameAscii(directories[child].name, component); });
+                                 [&](size_t child) { return SameTextAscii(directories[child].name, component); });
         if (exact == children.end())
             return false;
         current = *exact;

@@ -14,7 +14,7 @@
 #include "netware/calwin32.h"
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/emulated/EmulatedDatabase.h"
-#include "netware/emulated/EmulatedPaths.h"
+#include "netware/NetWarePath.h"
 #include "netware/emulated/NetworkGenerator.h"
 #include "netware/emulated/NetworkStore.h"
 #include "netware/emulated/RawScan.h"

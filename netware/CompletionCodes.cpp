@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The shared table of completion-code texts and the error-text library over it.
+#include "netware/CompletionCodes.h"
+
+#include <algorithm>
+
+#include "netware/NameContexts.h"
+
+namespace {
+
+const std::vector<CompletionCodeText> kSharedTexts = {
+    {ERR_INVALID_CONNECTION, "Invalid connection handle"},
+    {ERR_CONNECTION_NOT_FOUND, "Connection not found"},
+    {ERR_NO_CONNECTION_TO_SERVER, "No connection to server"},
+    {ERR_INVALID_PARAMETER, "Invalid parameter"},
+    {ERR_IO_FAILURE, "Disk I/O failure"},
+    {ERR_NO_PURGE_PRIVILEGE, "No privilege to purge the file"},
+    {ERR_VOLUME_DOES_NOT_EXIST, "Volume does not exist"},
+    {ERR_BAD_DIRECTORY_HANDLE, "Bad directory handle"},
+    {ERR_INVALID_PATH, "Invalid path"},
+    {ERR_NO_MORE_DIR_HANDLES, "No more directory handles"},
+    {ERR_VOLUME_SPACE_UNKNOWN, "Volume space unknown"},
+    {ERR_NO_SUCH_OBJECT, "No such object"},
+    {ERR_NO_FILES_FOUND, "No files found"},
+    {ERR_BAD_KEY, "Bad context key"},
+    {ERR_BAD_CONTEXT, "Bad context handle"},
+};
+
+const char* TextIn(const std::vector<CompletionCodeText>& texts, nuint32 code)
+{
+    auto found = std::find_if(texts.begin(), texts.end(), [code](const auto& entry) { return entry.code == code; });
+    return found == texts.end() ? nullptr : found->text;
+}
+
+class ErrorTextLibrary : public NWErrorTextLibrary {
+public:
+    ErrorTextLibrary(std::vector<CompletionCodeText> ownTexts, bool hasStrerror)
+        : ownTexts_(std::move(ownTexts)), hasStrerror_(hasStrerror)
+    {
+    }
+    bool HasStrerror() const override { return hasStrerror_; }
+    std::string NWstrerror(nuint32 code) const override
+    {
+        const char* text = hasStrerror_ ? TextIn(ownTexts_, code) : nullptr;
+        if (hasStrerror_ && !text)
+            text = SharedCodeText(code);
+        return text ? text : "Unknown error";
+    }
+
+private:
+    std::vector<CompletionCodeText> ownTexts_;
+    bool hasStrerror_;
+};
+
+}  // namespace
+
+const char* SharedCodeText(nuint32 code)
+{
+    return TextIn(kSharedTexts, code);
+}
+
+std::unique_ptr<NWErrorTextLibrary> MakeErrorTextLibrary(std::vector<CompletionCodeText> ownTexts, bool hasStrerror)
+{
+    return std::make_unique<ErrorTextLibrary>(std::move(ownTexts), hasStrerror);
+}

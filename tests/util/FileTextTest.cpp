@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a file whole: regular files only, links and limits as asked, and a
+// pipe refused instead of waited for.
+#include "util/FileText.h"
+
+#include <QTemporaryDir>
+#include <cerrno>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+class FileTextTest : public ::testing::Test {
+protected:
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+    void Write(const char* name, const std::string& bytes) const
+    {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(FileTextTest, ReadsWholeFilesDirectlyThroughLinksOrFromAnOpenFolder)
+{
+    const std::string bytes("one\r\ntwo\0three", 14);
+    Write("file", bytes);
+    ASSERT_EQ(symlink("file", Path("link").c_str()), 0);
+    std::string text = "old";
+    EXPECT_EQ(ReadFileText(Path("file"), text), 0);
+    EXPECT_EQ(text, bytes);
+    EXPECT_EQ(ReadFileText(Path("link"), text), 0);
+    EXPECT_EQ(text, bytes);
+
+    const int folder = open(dir.path().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    EXPECT_EQ(ReadFileText("file", text, {.folder = folder, .limit = 3}), 0);
+    EXPECT_EQ(text, "one");
+    EXPECT_EQ(ReadFileText("link", text, {.folder = folder, .followLinks = false}), ELOOP);
+    EXPECT_EQ(text, "");
+    close(folder);
+
+    // Files under /proc say they are empty; they are read to their end.
+    EXPECT_EQ(ReadFileText("/proc/self/mountinfo", text), 0);
+    EXPECT_FALSE(text.empty());
+}
+
+TEST_F(FileTextTest, WhatIsNoRegularFileIsRefusedWithoutWaiting)
+{
+    std::string text;
+    EXPECT_EQ(ReadFileText(Path("missing"), text), ENOENT);
+    EXPECT_EQ(ReadFileText(dir.path().toStdString(), text), EISDIR);
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileText(Path("fifo"), text), EINVAL);
+    EXPECT_EQ(ReadFileText("/dev/zero", text), EINVAL);
+    EXPECT_EQ(text, "");
+}

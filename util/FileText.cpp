@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a file whole.
+#include "util/FileText.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int ReadOpenFile(int fd, std::string& text, std::size_t limit)
+{
+    struct stat info;
+    if (fstat(fd, &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    if (!S_ISREG(info.st_mode))
+        return EINVAL;
+    // A file is read as large as it was when opened, without a last read to
+    // find its end: many small files are read at a time. Files under /proc
+    // tell no size and are read to their end.
+    const std::size_t size = static_cast<std::size_t>(info.st_size);
+    char buffer[65536];
+    while (text.size() < limit && (size == 0 || text.size() < size)) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - text.size()));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ReadFileText(const std::string& path, std::string& text, const FileReadOptions& options)
+{
+    text.clear();
+    // Opened without blocking: the type is only known once it is open, and
+    // opening a pipe without a writer would wait for one.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (options.followLinks ? 0 : O_NOFOLLOW);
+    const int fd = ::openat(options.folder, path.c_str(), flags);
+    if (fd < 0)
+        return errno;
+    const int error = ReadOpenFile(fd, text, options.limit);
+    ::close(fd);
+    if (error)
+        text.clear();
+    return error;
+}

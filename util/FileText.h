@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a file whole, the one way the program reads files: only regular files
+// are read, so a pipe or device at the path never blocks the caller.
+#pragma once
+
+#include <cstddef>
+#include <fcntl.h>
+#include <limits>
+#include <string>
+
+struct FileReadOptions {
+    // An open folder that a relative path starts from.
+    int folder = AT_FDCWD;
+    // False: a symbolic link as the path's last part is refused (ELOOP).
+    bool followLinks = true;
+    // At most this many bytes are read; the rest of a longer file is left out.
+    std::size_t limit = std::numeric_limits<std::size_t>::max();
+};
+
+// Replaces text with the file's bytes and returns 0, or returns the errno of
+// the failure with text emptied: EINVAL for a file that is not a regular one
+// (a pipe, a device), EISDIR for a folder.
+int ReadFileText(const std::string& path, std::string& text, const FileReadOptions& options = {});
