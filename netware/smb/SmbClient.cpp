@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unistd.h>
 
 #include "netware/ClientText.h"
 #include "netware/CompletionCodes.h"
@@ -87,13 +88,15 @@ NWCCODE SmbClient::Reported(Server& server, NWCCODE code)
     return code;
 }
 
-NWCCODE SmbClient::ReadShares(Server& server)
+NWCCODE SmbClient::ReadShares(Server& server, bool report)
 {
     if (server.sharesRead)
         return SUCCESSFUL;
     std::vector<std::string> names;
-    if (NWCCODE code = server.session->ListShares(names))
-        return Reported(server, code);
+    if (NWCCODE code = server.session->ListShares(names)) {
+        lastCall_ = clock_();  // the wait for the server belongs to this job
+        return report ? Reported(server, code) : code;
+    }
     server.shares.clear();
     const SmbServerSettings& settings = server.session->Settings();
     for (const std::string& name : names) {
@@ -312,7 +315,9 @@ NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, cha
     Server* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
-    if (NWCCODE code = ReadShares(*server))
+    // The folder tree asks this before any job: a server that fails is
+    // reported by the job that needs it, not here.
+    if (NWCCODE code = ReadShares(*server, false))
         return code;
     if (volumeNumber >= server->shares.size())
         return ERR_VOLUME_DOES_NOT_EXIST;
@@ -415,21 +420,39 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
 
     // Only the file that was listed goes: one put in its place since, or one
     // that was changed, is left alone; a folder is never deleted here.
-    SmbFileInfo now;
-    if (NWCCODE code = server.session->Stat(file.path, now)) {
+    SmbSession& session = *server.session;
+    auto failed = [&server](NWCCODE code) {
         if (IsServerFailure(code))
             server.failureReported = true;  // the purge's own error box says it
         return code;
-    }
+    };
+    SmbFileInfo now;
+    if (NWCCODE code = session.Stat(file.path, now))
+        return failed(code);
     const bool same = !now.isDirectory && now.size == file.size && now.writeTime == file.writeTime &&
                       now.writeTimeNanoseconds == file.writeTimeNanoseconds &&
                       (file.fileId == 0 || now.fileId == 0 || now.fileId == file.fileId);
     if (!same)
         return SMB_ERR_NO_SUCH_DELETED_FILE;
-    if (NWCCODE code = server.session->Unlink(file.path)) {
-        if (IsServerFailure(code))
-            server.failureReported = true;
-        return code;
+
+    // A file deleted through a share with a recycle bin is moved into the
+    // deleting account's own bin, unless it lies there already: another
+    // user's file is first moved there, under a name of its own, and deleted
+    // from there.
+    std::string target = file.path;
+    const std::string own = index.RepositoryOf(session.User());
+    if (!session.User().empty() && file.floor != own) {
+        SmbFileInfo folder;
+        if (session.Stat(own, folder) == SMB_ERR_NO_SUCH_DELETED_FILE)
+            session.MakeFolder(own);
+        target = own + "/.morvane-purge-" + std::to_string(getpid()) + "-" + std::to_string(++purgeCount_);
+        if (NWCCODE code = session.Rename(file.path, target))
+            return failed(code);
+    }
+    if (NWCCODE code = session.Unlink(target)) {
+        if (target != file.path)
+            session.Rename(target, file.path);  // back where it was listed, as far as the server lets it
+        return failed(code);
     }
     file.purged = true;
     server.purgedFrom.emplace_back(file.path.substr(0, file.path.rfind('/')), file.floor);

@@ -111,7 +111,8 @@ private:
     size_t ServerNumber(const Server& server) const { return static_cast<size_t>(&server - servers_.data()); }
     // The server's failure, shown once per job.
     NWCCODE Reported(Server& server, NWCCODE code);
-    NWCCODE ReadShares(Server& server);
+    // report: show the server's failure (once per job).
+    NWCCODE ReadShares(Server& server, bool report = true);
     NWCCODE FindShare(Server& server, const std::string& name, size_t& share);
     NWCCODE ReadIndex(Server& server, Share& share);
     NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
@@ -127,4 +128,5 @@ private:
     DirHandlePool<Place> dirHandles_;
     DirSearches<Search> searches_;
     NameContexts contexts_;
+    unsigned long purgeCount_ = 0;  // names the files moved into the account's own bin
 };

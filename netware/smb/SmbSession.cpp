@@ -221,6 +221,27 @@ NWCCODE SmbSession::Unlink(const std::string& path)
     return Finish(smbc_getFunctionUnlink(c)(c, Url(path).c_str()));
 }
 
+NWCCODE SmbSession::Rename(const std::string& from, const std::string& to)
+{
+    SmbFileInfo existing;
+    if (Stat(to, existing) == SUCCESSFUL) {
+        errno = EEXIST;
+        return Finish(-1);
+    }
+    if (failure_)
+        return failure_;
+    SMBCCTX* c = context_->context;
+    return Finish(smbc_getFunctionRename(c)(c, Url(from).c_str(), c, Url(to).c_str()));
+}
+
+NWCCODE SmbSession::MakeFolder(const std::string& path)
+{
+    if (NWCCODE code = Connect())
+        return code;
+    SMBCCTX* c = context_->context;
+    return Finish(smbc_getFunctionMkdir(c)(c, Url(path).c_str(), 0700));
+}
+
 NWCCODE SmbSession::RemoveFolder(const std::string& path)
 {
     if (NWCCODE code = Connect())

@@ -49,6 +49,12 @@ public:
     NWCCODE ListFolder(const std::string& path, std::vector<SmbFileInfo>& entries);
     NWCCODE Stat(const std::string& path, SmbFileInfo& info);
     NWCCODE Unlink(const std::string& path);
+    // Renames within a share; fails rather than replace an existing file.
+    NWCCODE Rename(const std::string& from, const std::string& to);
+    NWCCODE MakeFolder(const std::string& path);
+    // The user the server is logged on as; empty when libsmbclient chose
+    // (a Kerberos ticket, the login name).
+    const std::string& User() const { return credentials_.user; }
     NWCCODE RemoveFolder(const std::string& path);
     NWCCODE Space(const std::string& share, std::uint64_t& totalBytes, std::uint64_t& freeBytes);
 

@@ -80,6 +80,7 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
 {
     folders.assign(1, SmbFolder{});
     files.clear();
+    root_.clear();
     std::string repository = settings.repository;
     if (repository.empty()) {
         std::vector<SmbFileInfo> top;
@@ -96,6 +97,7 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
     while (!clean.empty() && clean.back() == '/')
         clean.pop_back();
     const std::string root = share + "/" + clean;
+    root_ = root;
     const auto mark = root.find("%U");
     if (mark == std::string::npos)
         return ReadTree(session, root, 0, root, 0, settings.deletionTimeIsWriteTime, unreadable);
@@ -122,6 +124,12 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
             return code;
     }
     return SUCCESSFUL;
+}
+
+std::string SmbShareIndex::RepositoryOf(const std::string& user) const
+{
+    const auto mark = root_.find("%U");
+    return mark == std::string::npos ? root_ : root_.substr(0, mark) + user + root_.substr(mark + 2);
 }
 
 bool SmbShareIndex::FindFolder(const std::vector<std::string>& parts, size_t& folder) const

@@ -51,10 +51,16 @@ public:
     // case ignored; false when there is none.
     bool FindFolder(const std::vector<std::string>& parts, size_t& folder) const;
 
+    // The repository folder of the given user: for a per-user repository the
+    // user's own folder, else the one repository; empty when the share has
+    // none.
+    std::string RepositoryOf(const std::string& user) const;
+
     std::vector<SmbFolder> folders{SmbFolder{}};  // [0] is the share's root
     std::vector<SmbDeletedFile> files;
 
 private:
+    std::string root_;  // SHARE/repository, "%U" where the user's name goes
     size_t Child(size_t folder, const std::string& name);
     NWCCODE ReadTree(SmbSession& session, const std::string& path, size_t folder, const std::string& floor,
                      std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable);

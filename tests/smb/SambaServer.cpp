@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
 #include <pwd.h>
@@ -58,7 +59,8 @@ std::string SambaServer::Unavailable()
 {
     if (geteuid() != 0)
         return "smbd needs root to switch to its users";
-    for (const char* program : {"/usr/sbin/smbd", "/usr/bin/smbclient", "/usr/bin/smbpasswd"})
+    for (const char* program :
+         {"/usr/sbin/smbd", "/usr/libexec/samba/samba-dcerpcd", "/usr/bin/smbclient", "/usr/bin/smbpasswd"})
         if (access(program, X_OK) != 0)
             return std::string(program) + " is not installed (scripts/setup installs Samba)";
     return {};
@@ -100,6 +102,8 @@ void SambaServer::Start()
         << "interfaces = lo\nbind interfaces only = yes\nsmb ports = " << port_ << "\n"
         << "disable netbios = yes\nload printers = no\nprintcap name = /dev/null\n"
         << "server role = standalone server\nmap to guest = never\n"
+        // The share list comes from samba-dcerpcd, started here beside smbd.
+        << "rpc start on demand helpers = no\n"
         << "[users]\npath = " << ShareFolder("users").string() << "\nread only = no\nadmin users = " << kAlice
         << "\nvfs objects = recycle\nrecycle:repository = .recycle/%U\nrecycle:keeptree = yes\n"
         << "recycle:versions = yes\nrecycle:touch = yes\nrecycle:directory_mode = 0777\nrecycle:subdir_mode = 0700\n"
@@ -109,31 +113,19 @@ void SambaServer::Start()
         << "[nas]\npath = " << ShareFolder("nas").string() << "\nread only = no\nadmin users = " << kAlice
         << "\nvfs objects = recycle\nrecycle:repository = #recycle\nrecycle:touch = yes\n"
         << "recycle:directory_mode = 0777\n";
-    const QString conf = QString::fromStdString((base_ / "smb.conf").string());
+    const QString confFile = QString::fromStdString((base_ / "smb.conf").string());
     for (auto [user, password] : {std::pair{kAlice, kAlicePassword}, std::pair{kBob, kBobPassword}}) {
         EnsureUser(user);
         const QByteArray twice = QByteArray(password) + "\n" + password + "\n";
-        if (Run("/usr/bin/smbpasswd", {"-c", conf, "-s", "-a", user}, twice) != 0) {
+        if (Run("/usr/bin/smbpasswd", {"-c", confFile, "-s", "-a", user}, twice) != 0) {
             startError_ = std::string("smbpasswd failed for ") + user;
             return;
         }
     }
 
-    const std::string confPath = (base_ / "smb.conf").string();
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // A session of its own: smbd signals its whole process group when it
-        // ends, which must not be the test program's.
-        setsid();
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent)
-            _exit(1);
-        execl("/usr/sbin/smbd", "smbd", "-s", confPath.c_str(), "--foreground", "--no-process-group", "-d0",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    pid_ = pid;
+    const std::string conf = (base_ / "smb.conf").string();
+    pid_ = Spawn({"/usr/sbin/smbd", "-s", conf, "--foreground", "--no-process-group", "-d0"});
+    rpcPid_ = Spawn({"/usr/libexec/samba/samba-dcerpcd", "-s", conf, "--libexec-rpcds", "--foreground", "-d0"});
     for (int i = 0; i < 200 && !Accepts(port_); ++i) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
@@ -149,22 +141,50 @@ void SambaServer::Start()
     }
 }
 
-void SambaServer::Stop()
+pid_t SambaServer::Spawn(const std::vector<std::string>& arguments)
 {
-    if (pid_ <= 0)
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // A session of its own: smbd signals its whole process group when it
+        // ends, which must not be the test program's. It ends with the test
+        // program, however that ends.
+        setsid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+void SambaServer::End(pid_t& pid)
+{
+    if (pid <= 0)
         return;
-    kill(pid_, SIGTERM);
+    kill(pid, SIGTERM);
     for (int i = 0; i < 100; ++i) {
         int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+void SambaServer::Stop()
+{
+    End(rpcPid_);
+    End(pid_);
 }
 
 void SambaServer::ClearShares() const

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A real Samba server for the tests: smbd on 127.0.0.1 at a free port, with
+// A real Samba server for the tests: smbd (and samba-dcerpcd) on 127.0.0.1 at a free port, with
 // its configuration, state and password database in a temporary folder, three
 // shares with recycle bins (a per-user repository, a shared .recycle, a
 // #recycle without the folder tree) and two users. It runs in a session of its
@@ -48,10 +48,13 @@ public:
 private:
     void Start();
     void Stop();
+    static pid_t Spawn(const std::vector<std::string>& arguments);
+    static void End(pid_t& pid);
 
     std::filesystem::path base_;
     int port_ = 0;
-    pid_t pid_ = -1;
+    pid_t pid_ = -1;     // smbd
+    pid_t rpcPid_ = -1;  // samba-dcerpcd, which answers the share list
     std::string startError_;
 };
 
