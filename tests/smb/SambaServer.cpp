@@ -126,7 +126,9 @@ void SambaServer::Start()
     const std::string conf = (base_ / "smb.conf").string();
     pid_ = Spawn({"/usr/sbin/smbd", "-s", conf, "--foreground", "--no-process-group", "-d0"});
     rpcPid_ = Spawn({"/usr/libexec/samba/samba-dcerpcd", "-s", conf, "--libexec-rpcds", "--foreground", "-d0"});
-    for (int i = 0; i < 200 && !Accepts(port_); ++i) {
+    // Ready when smbd takes connections and samba-dcerpcd answers the share list.
+    const fs::path shareList = base_ / "ncalrpc" / "np" / "srvsvc";
+    for (int i = 0; i < 200 && !(Accepts(port_) && fs::exists(shareList)); ++i) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
@@ -135,7 +137,7 @@ void SambaServer::Start()
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    if (!Accepts(port_)) {
+    if (!Accepts(port_) || !fs::exists(shareList)) {
         Stop();
         startError_ = "smbd does not answer";
     }

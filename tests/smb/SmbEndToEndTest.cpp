@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <fcntl.h>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -99,11 +100,11 @@ TEST_F(SmbEndToEndTest, OrPurgesByPatternSizeAndAgeAcrossUsersAndLeavesExactlyTh
 
     EXPECT_NE(run.log.find("     + big.iso  (5.00 GB) [ Deleted: "), std::string::npos) << run.log;
     EXPECT_NE(run.log.find("by morvane-alice ]"), std::string::npos) << run.log;
-    EXPECT_NE(run.log.find("USERS:\\Fotos \xC3\x84 2\r\n     + bild \xC3\xBC.tmp"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("users:\\Fotos \xC3\x84 2\r\n     + bild \xC3\xBC.tmp"), std::string::npos) << run.log;
     EXPECT_NE(run.log.find("     + old.txt  (  14) [ Deleted: "), std::string::npos) << run.log;
     EXPECT_NE(run.log.find("     - plan.odt"), std::string::npos) << run.log;
     // The repository's tree merges both users' folders: one proj directory.
-    EXPECT_EQ(run.log.find("USERS:\\proj\r\n"), run.log.rfind("USERS:\\proj\r\n")) << run.log;
+    EXPECT_EQ(run.log.find("users:\\proj\r\n"), run.log.rfind("users:\\proj\r\n")) << run.log;
 
     EXPECT_EQ(TreeOf(users), (std::vector<std::string>{"morvane-alice/", "morvane-alice/proj/",
                                                        "morvane-alice/proj/alice.txt", "morvane-bob/",
@@ -159,23 +160,27 @@ TEST_F(SmbEndToEndTest, RefusedLogonsAndDeadServersEndWithStatusThreeAndPurgeNot
     const std::vector<std::string> kept{"n.tmp"};
     const fs::path bin = s.ShareFolder("nas") / "#recycle";
 
+    // Each case's servers file is written when its turn comes: they share
+    // the file names.
     struct Case {
         const char* what;
-        std::string servers;
+        std::function<std::string()> servers;
         std::string message;
     };
     const int deadPort = UnusedPort();
     const std::vector<Case> cases{
-        {"wrong password", ServersFile(Credentials(SambaServer::kBob, "wrong")),
+        {"wrong password", [&] { return ServersFile(Credentials(SambaServer::kBob, "wrong")); },
          "returned error 0x89DE (The server refused the user name or password)"},
-        {"nothing listens", ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword), {}, deadPort),
+        {"nothing listens",
+         [&] { return ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword), {}, deadPort); },
          "returned error 0x88FF (The server did not answer)"},
         {"credentials others may read",
-         ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword, 0644)), "others may read"},
+         [&] { return ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword, 0644)); },
+         "others may read"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const RunResult run = Run(c.servers, {"\\\\FS1\\NAS", "\\\\FS1\\NAS\\d"});
+        const RunResult run = Run(c.servers(), {"\\\\FS1\\NAS", "\\\\FS1\\NAS\\d"});
         EXPECT_EQ(run.exitCode, 3) << run.errors;
         EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
         // Reported once, though both start paths are on the server.
