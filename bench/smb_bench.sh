@@ -45,6 +45,7 @@ disable netbios = yes
 load printers = no
 printcap name = /dev/null
 server role = standalone server
+rpc start on demand helpers = no
 [users]
 path = $work/share
 read only = no
@@ -57,10 +58,15 @@ recycle:directory_mode = 0777
 recycle:subdir_mode = 0700
 CONF
 printf 'pw\npw\n' | smbpasswd -c "$work/smb.conf" -s -a "$admin" >/dev/null
+# smbd in a session of its own (it signals its whole process group when it
+# ends), and samba-dcerpcd, which answers the share list; both ended by pid.
 setsid /usr/sbin/smbd -s "$work/smb.conf" --foreground --no-process-group -d0 &
 smbd_pid=$!
-trap 'kill "$smbd_pid" 2>/dev/null; wait "$smbd_pid" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
+setsid /usr/libexec/samba/samba-dcerpcd -s "$work/smb.conf" --libexec-rpcds --foreground -d0 &
+rpc_pid=$!
+trap 'kill "$smbd_pid" "$rpc_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 100); do
+  [ -S "$work/ncalrpc/np/srvsvc" ] && (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
 
 # The template: 100 folders, the first 50 of the admin, the others of the
 # other user, each with files/100 files; every second file 40 days old.
@@ -96,15 +102,15 @@ timed() { local name="$1"; shift; sync; /usr/bin/time -f '%e %U %S %M' -o "$work
 median() { grep "^$1 " "$work/times" | awk -v c="$2" '{ print $c }' | sort -g |
   awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 left_old() { find "$work/share/.recycle" -type f -atime +30 | wc -l; }
-morvane() { "$bin/morvane" client=smb auto servers="$work/servers.ini" ini="$work/morvane.ini" 2>"$work/errors"; }
+morvane=("$bin/morvane" client=smb auto servers="$work/servers.ini" ini="$work/morvane.ini")
 
 : > "$work/times"
 for run in $(seq "${SMB_BENCH_RUNS:-3}"); do
   fresh; ini 1000
-  timed listing morvane
+  timed listing "${morvane[@]}" 2>"$work/errors"
 
   fresh; ini 30
-  timed morvane morvane
+  timed morvane "${morvane[@]}" 2>"$work/errors"
   [ "$(left_old)" -eq 0 ] || { echo "morvane left $(left_old) old files" >&2; cat "$work/errors" >&2; exit 1; }
   find "$work/share/.recycle" -type f | sort > "$work/left-morvane"
 

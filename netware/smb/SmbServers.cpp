@@ -13,13 +13,7 @@
 
 namespace {
 
-std::string Trimmed(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
+std::string Trimmed(const std::string& text) { return TrimCharsLeft(TrimCharsRight(text, " \t\r"), " \t\r"); }
 
 class LineReader {
 public:
