@@ -58,6 +58,7 @@ void SmbClient::Touch()
             server.sharesRead = false;
             server.failureReported = false;
             server.shares.clear();
+            server.ownFolders.clear();
             server.session->Revive();
         }
     }
@@ -442,9 +443,11 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     std::string target = file.path;
     const std::string own = index.RepositoryOf(session.User());
     if (!session.User().empty() && file.floor != own) {
-        SmbFileInfo folder;
-        if (session.Stat(own, folder) == SMB_ERR_NO_SUCH_DELETED_FILE)
-            session.MakeFolder(own);
+        if (server.ownFolders.insert(own).second) {
+            SmbFileInfo folder;
+            if (session.Stat(own, folder) == SMB_ERR_NO_SUCH_DELETED_FILE)
+                session.MakeFolder(own);
+        }
         target = own + "/.morvane-purge-" + std::to_string(getpid()) + "-" + std::to_string(++purgeCount_);
         if (NWCCODE code = session.Rename(file.path, target))
             return failed(code);

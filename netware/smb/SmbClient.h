@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,7 @@ private:
         // Folders files were purged from, with the folder each may be emptied
         // up to (not included).
         std::vector<std::pair<std::string, std::string>> purgedFrom;
+        std::set<std::string> ownFolders;  // the account's own repository folders, made where missing
     };
     struct Place {
         size_t server = 0;

@@ -223,13 +223,8 @@ NWCCODE SmbSession::Unlink(const std::string& path)
 
 NWCCODE SmbSession::Rename(const std::string& from, const std::string& to)
 {
-    SmbFileInfo existing;
-    if (Stat(to, existing) == SUCCESSFUL) {
-        errno = EEXIST;
-        return Finish(-1);
-    }
-    if (failure_)
-        return failure_;
+    if (NWCCODE code = Connect())
+        return code;
     SMBCCTX* c = context_->context;
     return Finish(smbc_getFunctionRename(c)(c, Url(from).c_str(), c, Url(to).c_str()));
 }

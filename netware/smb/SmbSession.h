@@ -49,7 +49,8 @@ public:
     NWCCODE ListFolder(const std::string& path, std::vector<SmbFileInfo>& entries);
     NWCCODE Stat(const std::string& path, SmbFileInfo& info);
     NWCCODE Unlink(const std::string& path);
-    // Renames within a share; fails rather than replace an existing file.
+    // Renames within a share. libsmbclient replaces a file of the new name:
+    // callers pick names nothing else uses.
     NWCCODE Rename(const std::string& from, const std::string& to);
     NWCCODE MakeFolder(const std::string& path);
     // The user the server is logged on as; empty when libsmbclient chose

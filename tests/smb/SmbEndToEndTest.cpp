@@ -153,6 +153,24 @@ TEST_F(SmbEndToEndTest, AccessDeniedOnOneFileIsReportedAndTheOthersArePurged)
     EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"locked/", "locked/two.tmp"}));
 }
 
+TEST_F(SmbEndToEndTest, AUserFolderTheAccountMayNotReadIsReportedOnceAndSkipped)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kAlice, "users", "p", "hers.tmp", "not bob's to see");
+    s.Recycle(SambaServer::kBob, "users", "q", "his.tmp", "bob's own");
+    const fs::path bin = s.ShareFolder("users") / ".recycle";
+    ASSERT_TRUE(fs::exists(bin / SambaServer::kBob / "q" / "his.tmp"));
+
+    const RunResult run =
+        Run(ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword)), {"\\\\FS1\\USERS"});
+    EXPECT_EQ(run.exitCode, 3) << run.errors;
+    const std::string report = "Reading \\\\FS1\\users\\.recycle\\morvane-alice returned error 0x898A (Access denied)";
+    EXPECT_NE(run.errors.find(report), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find(report), run.errors.rfind(report)) << run.errors;
+    EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"morvane-alice/", "morvane-alice/p/", "morvane-alice/p/hers.tmp",
+                                                     "morvane-bob/"}));
+}
+
 TEST_F(SmbEndToEndTest, RefusedLogonsAndDeadServersEndWithStatusThreeAndPurgeNothing)
 {
     const SambaServer& s = *server_;
