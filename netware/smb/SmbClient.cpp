@@ -59,6 +59,7 @@ void SmbClient::Touch()
             server.failureReported = false;
             server.shares.clear();
             server.ownFolders.clear();
+            server.checkedFolder.clear();
             server.session->Revive();
         }
     }
@@ -427,12 +428,12 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
             server.failureReported = true;  // the purge's own error box says it
         return code;
     };
-    SmbFileInfo now;
-    if (NWCCODE code = session.Stat(file.path, now))
+    SmbFileInfo* now = nullptr;
+    if (NWCCODE code = CurrentFile(server, file.path, now))
         return failed(code);
-    const bool same = !now.isDirectory && now.size == file.size && now.writeTime == file.writeTime &&
-                      now.writeTimeNanoseconds == file.writeTimeNanoseconds &&
-                      (file.fileId == 0 || now.fileId == 0 || now.fileId == file.fileId);
+    const bool same = !now->isDirectory && now->size == file.size && now->writeTime == file.writeTime &&
+                      now->writeTimeNanoseconds == file.writeTimeNanoseconds &&
+                      (file.fileId == 0 || now->fileId == 0 || now->fileId == file.fileId);
     if (!same)
         return SMB_ERR_NO_SUCH_DELETED_FILE;
 
@@ -445,8 +446,9 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     if (!session.User().empty() && file.floor != own) {
         if (server.ownFolders.insert(own).second) {
             SmbFileInfo folder;
-            if (session.Stat(own, folder) == SMB_ERR_NO_SUCH_DELETED_FILE)
-                session.MakeFolder(own);
+            // One made here goes again when the job is done with it.
+            if (session.Stat(own, folder) == SMB_ERR_NO_SUCH_DELETED_FILE && session.MakeFolder(own) == SUCCESSFUL)
+                server.purgedFrom.emplace_back(own, own.substr(0, own.rfind('/')));
         }
         target = own + "/.morvane-purge-" + std::to_string(getpid()) + "-" + std::to_string(++purgeCount_);
         if (NWCCODE code = session.Rename(file.path, target))
@@ -458,7 +460,33 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
         return failed(code);
     }
     file.purged = true;
+    server.checkedFiles.erase(file.path.substr(file.path.rfind('/') + 1));
     server.purgedFrom.emplace_back(file.path.substr(0, file.path.rfind('/')), file.floor);
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::CurrentFile(Server& server, const std::string& path, SmbFileInfo*& info)
+{
+    // One listing of the folder serves the purges in it for a moment: a
+    // request per folder instead of one per file, with the check no older than
+    // kFreshListing.
+    const std::string folder = path.substr(0, path.rfind('/'));
+    const auto now = clock_();
+    if (server.checkedFolder != folder || now - server.checkedAt >= kFreshListing) {
+        server.checkedFolder.clear();
+        server.checkedFiles.clear();
+        std::vector<SmbFileInfo> entries;
+        if (NWCCODE code = server.session->ListFolder(folder, entries))
+            return code;
+        for (SmbFileInfo& entry : entries)
+            server.checkedFiles.emplace(entry.name, std::move(entry));
+        server.checkedFolder = folder;
+        server.checkedAt = now;
+    }
+    const auto found = server.checkedFiles.find(path.substr(path.rfind('/') + 1));
+    if (found == server.checkedFiles.end())
+        return SMB_ERR_NO_SUCH_DELETED_FILE;
+    info = &found->second;
     return SUCCESSFUL;
 }
 

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -26,6 +27,8 @@ public:
     // A job is what the client is asked without a pause of this length: the
     // shares are read again and a server that failed is tried again after it.
     static constexpr std::chrono::seconds kJobPause{2};
+    // A purge checks the file against a listing of its folder at most this old.
+    static constexpr std::chrono::seconds kFreshListing{1};
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
     // prompt: the login box for a server that refuses the logon and has no
@@ -97,6 +100,11 @@ private:
         // up to (not included).
         std::vector<std::pair<std::string, std::string>> purgedFrom;
         std::set<std::string> ownFolders;  // the account's own repository folders, made where missing
+        // What a folder of the repository holds now, read again for the
+        // purges in it once it is older than kFreshListing.
+        std::string checkedFolder;
+        std::chrono::steady_clock::time_point checkedAt{};
+        std::map<std::string, SmbFileInfo> checkedFiles;
     };
     struct Place {
         size_t server = 0;
@@ -119,6 +127,9 @@ private:
     NWCCODE ReadIndex(Server& server, Share& share);
     NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
     void RemoveLeftEmpty(Server& server);
+    // The file at a server path as it is now; SMB_ERR_NO_SUCH_DELETED_FILE
+    // when it is gone.
+    NWCCODE CurrentFile(Server& server, const std::string& path, SmbFileInfo*& info);
 
     std::vector<Server> servers_;
     std::vector<ConnectionTable::Server> serverNumbers_;  // 1..N
