@@ -34,8 +34,8 @@ const char* TextIn(const std::vector<CompletionCodeText>& texts, nuint32 code)
 
 class ErrorTextLibrary : public NWErrorTextLibrary {
 public:
-    ErrorTextLibrary(std::vector<CompletionCodeText> ownTexts, bool hasStrerror)
-        : ownTexts_(std::move(ownTexts)), hasStrerror_(hasStrerror)
+    ErrorTextLibrary(std::vector<CompletionCodeText> ownTexts, bool hasStrerror, LastFailure lastFailure)
+        : ownTexts_(std::move(ownTexts)), hasStrerror_(hasStrerror), lastFailure_(std::move(lastFailure))
     {
     }
     bool HasStrerror() const override { return hasStrerror_; }
@@ -44,12 +44,17 @@ public:
         const char* text = hasStrerror_ ? TextIn(ownTexts_, code) : nullptr;
         if (hasStrerror_ && !text)
             text = SharedCodeText(code);
-        return text ? text : "Unknown error";
+        if (!text)
+            return "Unknown error";
+        if (code != lastFailure_.code || lastFailure_.subject.empty())
+            return text;
+        return std::string(text) + ": " + lastFailure_.subject;
     }
 
 private:
     std::vector<CompletionCodeText> ownTexts_;
     bool hasStrerror_;
+    LastFailure lastFailure_;
 };
 
 }  // namespace
@@ -59,7 +64,8 @@ const char* SharedCodeText(nuint32 code)
     return TextIn(kSharedTexts, code);
 }
 
-std::unique_ptr<NWErrorTextLibrary> MakeErrorTextLibrary(std::vector<CompletionCodeText> ownTexts, bool hasStrerror)
+std::unique_ptr<NWErrorTextLibrary> MakeErrorTextLibrary(std::vector<CompletionCodeText> ownTexts, bool hasStrerror,
+                                                         LastFailure lastFailure)
 {
-    return std::make_unique<ErrorTextLibrary>(std::move(ownTexts), hasStrerror);
+    return std::make_unique<ErrorTextLibrary>(std::move(ownTexts), hasStrerror, std::move(lastFailure));
 }

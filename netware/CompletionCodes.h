@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "netware/NWClientBackend.h"
@@ -19,8 +20,15 @@ struct CompletionCodeText {
 // The shared table's text for a code; nullptr where it has none.
 const char* SharedCodeText(nuint32 code);
 
+// The code of a back end's last failed call and what it failed on (a file, a
+// server), which the text of that code then names: "<text>: <subject>".
+struct LastFailure {
+    NWCCODE code = SUCCESSFUL;
+    std::string subject;
+};
+
 // An error-text library over the shared table and the back end's own texts,
 // which come first (its own codes, or its own words for a shared code). Codes
 // neither knows read "Unknown error"; so does every code without NWstrerror.
 std::unique_ptr<NWErrorTextLibrary> MakeErrorTextLibrary(std::vector<CompletionCodeText> ownTexts = {},
-                                                         bool hasStrerror = true);
+                                                         bool hasStrerror = true, LastFailure lastFailure = {});

@@ -3,6 +3,7 @@
 #include "settings/IniTextFile.h"
 
 #include "settings/IniFile.h"
+#include "util/FileText.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -63,30 +64,13 @@ std::string ResolveIniPath(const std::string& fileName)
 IniFileBytes ReadIniBytes(const std::string& path)
 {
     IniFileBytes result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.error = errno;
-        result.state = (errno == ENOENT || errno == ENOTDIR) ? IniFileBytes::State::Missing
-                                                              : IniFileBytes::State::Unreadable;
-        return result;
-    }
-    result.state = IniFileBytes::State::Read;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            result.state = IniFileBytes::State::Unreadable;
-            result.error = errno;
-            result.bytes.clear();
-            break;
-        }
-        result.bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
+    result.error = ReadFileText(path, result.bytes);
+    if (result.error == 0)
+        result.state = IniFileBytes::State::Read;
+    else if (result.error == ENOENT || result.error == ENOTDIR)
+        result.state = IniFileBytes::State::Missing;
+    else
+        result.state = IniFileBytes::State::Unreadable;
     return result;
 }
 

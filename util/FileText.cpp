@@ -2,7 +2,6 @@
 // Reading a file whole.
 #include "util/FileText.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,11 +19,15 @@ int ReadOpenFile(int fd, std::string& text, std::size_t limit)
         return EINVAL;
     // A file is read as large as it was when opened, without a last read to
     // find its end: many small files are read at a time. Files under /proc
-    // tell no size and are read to their end.
+    // tell no size and are read to their end. One byte beyond the limit tells
+    // a file that grew past it meanwhile.
     const std::size_t size = static_cast<std::size_t>(info.st_size);
+    if (size > limit)
+        return EFBIG;
     char buffer[65536];
-    while (text.size() < limit && (size == 0 || text.size() < size)) {
-        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - text.size()));
+    while (text.size() <= limit && (size == 0 || text.size() < size)) {
+        const std::size_t wanted = limit - text.size() < sizeof buffer ? limit - text.size() + 1 : sizeof buffer;
+        const ssize_t n = ::read(fd, buffer, wanted);
         if (n == 0)
             break;
         if (n < 0) {
@@ -34,7 +37,7 @@ int ReadOpenFile(int fd, std::string& text, std::size_t limit)
         }
         text.append(buffer, static_cast<std::size_t>(n));
     }
-    return 0;
+    return text.size() > limit ? EFBIG : 0;
 }
 
 }  // namespace

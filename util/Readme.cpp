@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/Readme.h"
 
+#include "util/FileText.h"
 #include "util/PathParts.h"
 #include "util/ProgramFiles.h"
 #include "util/QtText.h"
 
 #include <QPlainTextEdit>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace {
@@ -23,13 +22,8 @@ bool IsRegularFile(const std::string& fileName)
 // pipe of that name could block the window forever.
 std::optional<std::string> ReadTextFile(const std::string& fileName)
 {
-    if (!IsRegularFile(fileName))
-        return std::nullopt;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string content;
+    if (ReadFileText(fileName, content) != 0)
         return std::nullopt;
     return content;
 }

@@ -1,33 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The emulated client's operations: connections, paths, searches, directory
-// handles, the deleted-file iteration and purge, contexts and names.
+// The emulated client's operations: its servers, paths, searches, directory
+// handles, the deleted-file iteration and purge, and names.
 #include "netware/emulated/EmulatedClient.h"
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 
 #include "netware/ClientText.h"
 #include "netware/NetWarePath.h"
 #include "netware/emulated/EmulatedDatabase.h"
 #include "netware/emulated/NetworkStore.h"
 #include "util/D_Util.h"
-
-namespace {
-
-// Runs one operation, turning a failure of the database into a completion code:
-// the callers of the client expect codes, never exceptions.
-template <typename F>
-NWCCODE Guarded(F&& operation)
-{
-    try {
-        return operation();
-    } catch (const std::exception&) {
-        return ERR_IO_FAILURE;
-    }
-}
-
-}  // namespace
 
 struct EmulatedClient::DirHandleState {
     long long dirId = 0;
@@ -89,9 +72,9 @@ std::unique_ptr<NWErrorTextLibrary> EmulatedClient::LoadErrorTextLibrary()
     return MakeErrorTextLibrary({{ERR_NO_SUCH_ENTRY, "No such entry"}}, errorTextMode_ == ErrorTextLibraryMode::Full);
 }
 
-// ---- connections ----------------------------------------------------------
+// ---- servers ------------------------------------------------------------
 
-std::vector<long long> EmulatedClient::WorkstationConnections()
+std::vector<ConnectionTable::Server> EmulatedClient::Servers()
 {
     std::vector<long long> servers;
     for (const auto& [serverId, primary] : store_->Connections())
@@ -104,68 +87,25 @@ std::vector<long long> EmulatedClient::WorkstationConnections()
 
 NWCCODE EmulatedClient::ClientStartup(nuint32, nuint32) { return startupCode_; }
 
-NWCCODE EmulatedClient::NextConnRef(nuint32& iterator, NWCONN_REF& connRef)
+ConnectionTable::Server EmulatedClient::PrimaryServer()
 {
-    return Guarded([&] { return ConnectionTable::NextRef(WorkstationConnections(), iterator, connRef); });
+    for (const auto& [serverId, primary] : store_->Connections())
+        if (primary)
+            return serverId;
+    return 0;
 }
 
-NWCCODE EmulatedClient::PrimaryConnRef(NWCONN_REF& connRef)
+bool EmulatedClient::ServerNames(Server server, std::string& name, std::string& tree)
 {
-    return Guarded([&]() -> NWCCODE {
-        for (const auto& [serverId, primary] : store_->Connections())
-            if (primary) {
-                connRef = ConnectionTable::RefOf(serverId);
-                return SUCCESSFUL;
-            }
-        return ERR_CONNECTION_NOT_FOUND;
-    });
+    const StoredServer* stored = store_->ServerRecord(server);
+    if (!stored)
+        return false;
+    name = stored->name;
+    tree = stored->tree;
+    return true;
 }
 
-NWCCODE EmulatedClient::NWCCOpenConnByRef(NWCONN_REF connRef, nuint32, nuint32, NWCONN_HANDLE& conn)
-{
-    return Guarded([&]() -> NWCCODE {
-        const long long serverId = ConnectionTable::ServerOfRef(connRef, WorkstationConnections());
-        if (!serverId)
-            return ERR_INVALID_CONNECTION;
-        conn = conns_.Open(serverId);
-        return SUCCESSFUL;
-    });
-}
-
-NWCCODE EmulatedClient::CloseConn(NWCONN_HANDLE conn)
-{
-    if (!conns_.Close(conn))
-        return ERR_INVALID_CONNECTION;
-    dirHandles_.ReleaseAll(conn);
-    return SUCCESSFUL;
-}
-
-namespace {
-
-NWCCODE ServerInfoText(NetworkStore& store, long long serverId, nuint32 infoType, nuint32 length, char* buffer)
-{
-    const StoredServer* server = serverId ? store.ServerRecord(serverId) : nullptr;
-    if (!server)
-        return ERR_INVALID_CONNECTION;
-    return CopyServerInfo(infoType, server->name, server->tree, length, buffer);
-}
-
-}  // namespace
-
-NWCCODE EmulatedClient::ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer)
-{
-    return Guarded([&] { return ServerInfoText(*store_, conns_.ServerOf(conn), infoType, length, buffer); });
-}
-
-NWCCODE EmulatedClient::ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer)
-{
-    return Guarded([&]() -> NWCCODE {
-        const long long serverId = ConnectionTable::ServerOfRef(connRef, WorkstationConnections());
-        if (!serverId)
-            return ERR_INVALID_CONNECTION;
-        return ServerInfoText(*store_, serverId, infoType, length, buffer);
-    });
-}
+void EmulatedClient::ConnectionClosed(NWCONN_HANDLE conn) { dirHandles_.ReleaseAll(conn); }
 
 // ---- paths and searches -------------------------------------------------------
 
@@ -187,7 +127,7 @@ NWCCODE EmulatedClient::SplitPathByClient(const char* path, char* server, NWCONN
         // the client does for a server the workstation isn't connected to yet.
         NWCONN_HANDLE handle = conns_.OpenOn(storedServer.id);
         if (!handle) {
-            auto servers = WorkstationConnections();
+            auto servers = Servers();
             if (std::find(servers.begin(), servers.end(), storedServer.id) == servers.end())
                 addedConnections_.push_back(storedServer.id);
             handle = conns_.Open(storedServer.id);
@@ -405,37 +345,7 @@ NWCCODE EmulatedClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirH
     });
 }
 
-NWCCODE EmulatedClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
-{
-    UnpackDeletedDateTime(packed, date, time);
-    return SUCCESSFUL;
-}
-
-// ---- contexts and names ---------------------------------------------------
-
-NWCCODE EmulatedClient::ContextCreate(NWDSContextHandle& context) { return contexts_.Create(context); }
-
-NWCCODE EmulatedClient::ContextFree(NWDSContextHandle context) { return contexts_.Free(context); }
-
-NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
-{
-    return contexts_.Get(context, key, value);
-}
-
-NWCCODE EmulatedClient::ContextGet(NWDSContextHandle context, nuint32 key, char* text)
-{
-    return contexts_.Get(context, key, text);
-}
-
-NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value)
-{
-    return contexts_.Set(context, key, value);
-}
-
-NWCCODE EmulatedClient::ContextSet(NWDSContextHandle context, nuint32 key, const char* text)
-{
-    return contexts_.Set(context, key, text);
-}
+// ---- names --------------------------------------------------------------
 
 namespace {
 

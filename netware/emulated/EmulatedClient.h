@@ -8,12 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "netware/CompletionCodes.h"
-#include "netware/ConnectionTable.h"
+#include "netware/ClientBase.h"
 #include "netware/DirHandlePool.h"
 #include "netware/DirSearches.h"
-#include "netware/NWClientBackend.h"
-#include "netware/NameContexts.h"
 #include "netware/PackedDateTime.h"
 
 class EmulatedDatabase;
@@ -29,7 +26,7 @@ enum class ErrorTextLibraryMode {
     Absent,       // the library cannot be loaded
 };
 
-class EmulatedClient : public NWClientBackend {
+class EmulatedClient : public ClientBase {
 public:
     static std::unique_ptr<EmulatedClient> OpenInMemory();                  // empty network
     static std::unique_ptr<EmulatedClient> Open(const std::string& dbPath);  // creates the schema when new
@@ -69,28 +66,21 @@ public:
     NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
                                nuint32 directoryBase, const char* fileName) override;
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
-    NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
 
-    // clxwin32
-    NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;
-    NWCCODE PrimaryConnRef(NWCONN_REF& connRef) override;
-    NWCCODE NWCCOpenConnByRef(NWCONN_REF connRef, nuint32 openState, nuint32 reserved, NWCONN_HANDLE& conn) override;
-    NWCCODE CloseConn(NWCONN_HANDLE conn) override;
-    NWCCODE ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer) override;
-    NWCCODE ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer) override;
-
     // netwin32
-    NWCCODE ContextCreate(NWDSContextHandle& context) override;
-    NWCCODE ContextFree(NWDSContextHandle context) override;
-    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value) override;
-    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, char* text) override;
-    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value) override;
-    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, const char* text) override;
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                    char* name) override;
 
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+protected:
+    // The workstation's connections: those the network lists, then servers
+    // that SplitPathByClient attached to.
+    std::vector<Server> Servers() override;
+    Server PrimaryServer() override;
+    bool ServerNames(Server server, std::string& name, std::string& tree) override;
+    void ConnectionClosed(NWCONN_HANDLE conn) override;
 
 private:
     explicit EmulatedClient(std::unique_ptr<EmulatedDatabase> db);
@@ -106,18 +96,15 @@ private:
     };
 
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, ResolvedDir& out);
-    std::vector<long long> WorkstationConnections();  // server ids, workstation order
 
     std::unique_ptr<EmulatedDatabase> db_;
     std::unique_ptr<NetworkStore> store_;
     ErrorTextLibraryMode errorTextMode_ = ErrorTextLibraryMode::Full;
     NWCCODE startupCode_ = 0;
 
-    ConnectionTable conns_;                    // servers by their ids
-    std::vector<long long> addedConnections_;  // connections opened by SplitPathByClient
+    std::vector<long long> addedConnections_;  // servers attached by SplitPathByClient
     DirHandlePool<std::unique_ptr<DirHandleState>> dirHandles_;
     DirSearches<std::unique_ptr<SearchState>> searches_;
-    NameContexts contexts_;
 };
 
 // Where the program finds its network: $NWEMU_NETWORK when set, else

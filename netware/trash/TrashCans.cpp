@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the trash cans of the users and file systems of this machine.
 #include "netware/trash/TrashCans.h"
+#include "util/FileText.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,8 +19,9 @@ namespace {
 
 std::string ReadText(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    ReadFileText(path, text);  // an unreadable list is an empty one
+    return text;
 }
 
 // mountinfo escapes blanks, tabs, newlines and backslashes as \ooo.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The trash client's operations: the one connection, paths, searches,
-// directory handles, the entry iteration and purge, contexts and names.
+// The trash client's operations: the one server, paths, searches, directory
+// handles, the entry iteration and purge, and names.
 #include "netware/trash/TrashClient.h"
 
 #include <algorithm>
@@ -95,51 +95,24 @@ void TrashClient::Refresh()
     indexValid_ = true;
 }
 
-// ---- the connection ---------------------------------------------------------
+// ---- the server -------------------------------------------------------------
 
-NWCCODE TrashClient::ClientStartup(nuint32, nuint32) { return SUCCESSFUL; }
+std::vector<ConnectionTable::Server> TrashClient::Servers() { return {kTrashServer}; }
 
-NWCCODE TrashClient::NextConnRef(nuint32& iterator, NWCONN_REF& connRef)
+ConnectionTable::Server TrashClient::PrimaryServer() { return kTrashServer; }
+
+bool TrashClient::ServerNames(Server server, std::string& name, std::string& tree)
 {
-    return ConnectionTable::NextRef({kTrashServer}, iterator, connRef);
+    name = tree = TrashServerName;
+    return server == kTrashServer;
 }
 
-NWCCODE TrashClient::PrimaryConnRef(NWCONN_REF& connRef)
-{
-    connRef = kTrashConnRef;
-    return SUCCESSFUL;
-}
+void TrashClient::ConnectionOpened(NWCONN_HANDLE) { Refresh(); }
 
-NWCCODE TrashClient::NWCCOpenConnByRef(NWCONN_REF connRef, nuint32, nuint32, NWCONN_HANDLE& conn)
+void TrashClient::ConnectionClosed(NWCONN_HANDLE conn)
 {
-    if (connRef != kTrashConnRef)
-        return ERR_INVALID_CONNECTION;
-    conn = conns_.Open(kTrashServer);
-    Refresh();
-    return SUCCESSFUL;
-}
-
-NWCCODE TrashClient::CloseConn(NWCONN_HANDLE conn)
-{
-    if (!conns_.Close(conn))
-        return ERR_INVALID_CONNECTION;
     dirHandles_.ReleaseAll(conn);
     RemovePurgedFoldersSizes();
-    return SUCCESSFUL;
-}
-
-NWCCODE TrashClient::ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer)
-{
-    if (!IsOpen(conn))
-        return ERR_INVALID_CONNECTION;
-    return CopyServerInfo(infoType, TrashServerName, TrashServerName, length, buffer);
-}
-
-NWCCODE TrashClient::ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer)
-{
-    if (connRef != kTrashConnRef)
-        return ERR_INVALID_CONNECTION;
-    return CopyServerInfo(infoType, TrashServerName, TrashServerName, length, buffer);
 }
 
 // ---- paths and searches -----------------------------------------------------
@@ -358,37 +331,7 @@ void TrashClient::RemovePurgedFoldersSizes()
     purgedFolders_.clear();
 }
 
-NWCCODE TrashClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
-{
-    UnpackDeletedDateTime(packed, date, time);
-    return SUCCESSFUL;
-}
-
-// ---- contexts and names -----------------------------------------------------
-
-NWCCODE TrashClient::ContextCreate(NWDSContextHandle& context) { return contexts_.Create(context); }
-
-NWCCODE TrashClient::ContextFree(NWDSContextHandle context) { return contexts_.Free(context); }
-
-NWCCODE TrashClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
-{
-    return contexts_.Get(context, key, value);
-}
-
-NWCCODE TrashClient::ContextGet(NWDSContextHandle context, nuint32 key, char* text)
-{
-    return contexts_.Get(context, key, text);
-}
-
-NWCCODE TrashClient::ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value)
-{
-    return contexts_.Set(context, key, value);
-}
-
-NWCCODE TrashClient::ContextSet(NWDSContextHandle context, nuint32 key, const char* text)
-{
-    return contexts_.Set(context, key, text);
-}
+// ---- names ------------------------------------------------------------------
 
 NWCCODE TrashClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                             char* name)

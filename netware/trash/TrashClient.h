@@ -13,18 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "netware/ConnectionTable.h"
+#include "netware/ClientBase.h"
 #include "netware/DirHandlePool.h"
 #include "netware/DirSearches.h"
-#include "netware/NWClientBackend.h"
-#include "netware/NameContexts.h"
 #include "netware/trash/TrashCans.h"
 #include "netware/trash/TrashErrors.h"
 #include "netware/trash/TrashIndex.h"
 
 inline constexpr const char* TrashServerName = "TRASH";
 
-class TrashClient : public NWClientBackend {
+class TrashClient : public ClientBase {
 public:
     // The trash cans of the given environment (SystemTrashEnvironment() for
     // the machine's own); they are read when a connection opens or a path is
@@ -39,7 +37,6 @@ public:
     int DirHandlesInUse() const { return dirHandles_.InUse(); }
 
     // calwin32
-    NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
     NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                               char* directory) override;
     NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
@@ -58,29 +55,22 @@ public:
     NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
                                nuint32 directoryBase, const char* fileName) override;
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
-    NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
 
-    // clxwin32
-    NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;
-    NWCCODE PrimaryConnRef(NWCONN_REF& connRef) override;
-    NWCCODE NWCCOpenConnByRef(NWCONN_REF connRef, nuint32 openState, nuint32 reserved, NWCONN_HANDLE& conn) override;
-    NWCCODE CloseConn(NWCONN_HANDLE conn) override;
-    NWCCODE ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer) override;
-    NWCCODE ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer) override;
-
     // netwin32
-    NWCCODE ContextCreate(NWDSContextHandle& context) override;
-    NWCCODE ContextFree(NWDSContextHandle context) override;
-    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value) override;
-    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, char* text) override;
-    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value) override;
-    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, const char* text) override;
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                    char* name) override;
 
-    // No error-text library: codes are shown with the system's texts.
+    // The shared texts of the codes, in its own words for a failed delete.
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+protected:
+    // One server, TRASH; opening a connection reads the trash cans.
+    std::vector<Server> Servers() override;
+    Server PrimaryServer() override;
+    bool ServerNames(Server server, std::string& name, std::string& tree) override;
+    void ConnectionOpened(NWCONN_HANDLE conn) override;
+    void ConnectionClosed(NWCONN_HANDLE conn) override;
 
 private:
     struct DirHandleState {
@@ -116,10 +106,8 @@ private:
     TrashIndex index_;
     std::chrono::steady_clock::time_point indexUsed_{};  // read, or a scan's directory released
     bool indexValid_ = false;
-    ConnectionTable conns_;
     DirHandlePool<DirHandleState> dirHandles_;
     DirSearches<SearchState> searches_;
-    NameContexts contexts_;
     std::map<size_t, OpenCan> openCans_;
     std::map<size_t, std::set<std::string>> purgedFolders_;  // by can, their sizes' lines not yet removed
 };

@@ -28,3 +28,11 @@ TEST(CompletionCodesTest, WithoutStrerrorEveryCodeIsUnknown)
     EXPECT_EQ(library->NWstrerror(ERR_INVALID_PATH), "Unknown error");
     EXPECT_EQ(SharedCodeText(0x000A), nullptr);
 }
+
+TEST(CompletionCodesTest, TheLastFailureNamesWhatItFailedOnInItsCodesTextOnly)
+{
+    auto library = MakeErrorTextLibrary({{ERR_IO_FAILURE, "Could not delete"}}, true, {ERR_IO_FAILURE, "a b.txt"});
+    EXPECT_EQ(library->NWstrerror(ERR_IO_FAILURE), "Could not delete: a b.txt");
+    EXPECT_EQ(library->NWstrerror(ERR_INVALID_PATH), "Invalid path");
+    EXPECT_EQ(MakeErrorTextLibrary({}, true, {0x8001, "x"})->NWstrerror(0x8001), "Unknown error");
+}

@@ -35,18 +35,22 @@ TEST_F(FileTextTest, ReadsWholeFilesDirectlyThroughLinksOrFromAnOpenFolder)
 
     const int folder = open(dir.path().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(folder, 0);
-    EXPECT_EQ(ReadFileText("file", text, {.folder = folder, .limit = 3}), 0);
-    EXPECT_EQ(text, "one");
+    EXPECT_EQ(ReadFileText("file", text, {.folder = folder, .limit = bytes.size()}), 0);
+    EXPECT_EQ(text, bytes);
+    EXPECT_EQ(ReadFileText("file", text, {.folder = folder, .limit = bytes.size() - 1}), EFBIG);
+    EXPECT_EQ(text, "");
     EXPECT_EQ(ReadFileText("link", text, {.folder = folder, .followLinks = false}), ELOOP);
     EXPECT_EQ(text, "");
     close(folder);
 
-    // Files under /proc say they are empty; they are read to their end.
+    // Files under /proc say they are empty; they are read to their end, and
+    // the limit still holds.
     EXPECT_EQ(ReadFileText("/proc/self/mountinfo", text), 0);
     EXPECT_FALSE(text.empty());
+    EXPECT_EQ(ReadFileText("/proc/self/mountinfo", text, {.limit = 4}), EFBIG);
 }
 
-TEST_F(FileTextTest, WhatIsNoRegularFileIsRefusedWithoutWaiting)
+TEST_F(FileTextTest, WhatIsNoRegularFileIsRefusedWithoutWaitingOrFlooding)
 {
     std::string text;
     EXPECT_EQ(ReadFileText(Path("missing"), text), ENOENT);

@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,7 @@
 #include "netware/emulated/NetworkGenerator.h"
 #include "netware/emulated/NetworkStore.h"
 #include "netware/emulated/RawScan.h"
+#include "util/FileText.h"
 
 namespace {
 
@@ -148,14 +147,12 @@ int Import(std::vector<std::string> words, const std::string& network)
 {
     if (words.size() != 1)
         throw std::runtime_error("import needs one FIXTURE file");
-    std::ifstream in(words.front(), std::ios::binary);
-    if (!in)
+    std::string text;
+    if (ReadFileText(words.front(), text) != 0)
         throw std::runtime_error("cannot read " + words.front());
-    std::stringstream text;
-    text << in.rdbuf();
     auto client = OpenNetwork(network);
     try {
-        client->ImportFixture(text.str());
+        client->ImportFixture(text);
     } catch (const std::exception& e) {
         throw std::runtime_error(words.front() + ": " + e.what());
     }
