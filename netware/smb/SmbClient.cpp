@@ -11,7 +11,6 @@
 #include "netware/CompletionCodes.h"
 #include "netware/D_NW.h"
 #include "netware/NetWarePath.h"
-#include "netware/PackedDateTime.h"
 #include "netware/ShownName.h"
 #include "netware/smb/SmbErrors.h"
 #include "util/D_Util.h"
@@ -30,17 +29,17 @@ SmbClient::SmbClient(std::vector<SmbServerSettings> servers, SmbLoginPrompt prom
     : clock_(std::move(clock))
 {
     for (SmbServerSettings& settings : servers) {
-        Server server;
+        SmbServer server;
         server.session = std::make_unique<SmbSession>(std::move(settings), prompt);
         servers_.push_back(std::move(server));
-        serverNumbers_.push_back(static_cast<ConnectionTable::Server>(servers_.size()));
+        serverNumbers_.push_back(static_cast<ClientBase::Server>(servers_.size()));
     }
     splitConns_.assign(servers_.size(), 0);
 }
 
 SmbClient::~SmbClient()
 {
-    for (Server& server : servers_)
+    for (SmbServer& server : servers_)
         RemoveLeftEmpty(server);
 }
 
@@ -53,7 +52,7 @@ void SmbClient::Touch()
 {
     const auto now = clock_();
     if (dirHandles_.InUse() == 0 && now - lastCall_ >= kJobPause) {
-        for (Server& server : servers_) {
+        for (SmbServer& server : servers_) {
             RemoveLeftEmpty(server);
             server.sharesRead = false;
             server.failureReported = false;
@@ -66,13 +65,13 @@ void SmbClient::Touch()
     lastCall_ = now;
 }
 
-SmbClient::Server* SmbClient::ServerOfConn(NWCONN_HANDLE conn)
+SmbClient::SmbServer* SmbClient::ServerOfConn(NWCONN_HANDLE conn)
 {
-    const auto number = connections_.ServerOf(conn);
+    const auto number = conns_.ServerOf(conn);
     return number > 0 ? &servers_[static_cast<size_t>(number - 1)] : nullptr;
 }
 
-NWCCODE SmbClient::Reported(Server& server, NWCCODE code)
+NWCCODE SmbClient::Reported(SmbServer& server, NWCCODE code)
 {
     // Whatever the server failed with was waited for once; the moment after
     // it counts as the same job, however long the wait was.
@@ -90,7 +89,7 @@ NWCCODE SmbClient::Reported(Server& server, NWCCODE code)
     return code;
 }
 
-NWCCODE SmbClient::ReadShares(Server& server, bool report)
+NWCCODE SmbClient::ReadShares(SmbServer& server, bool report)
 {
     if (server.sharesRead)
         return SUCCESSFUL;
@@ -112,7 +111,7 @@ NWCCODE SmbClient::ReadShares(Server& server, bool report)
     return SUCCESSFUL;
 }
 
-NWCCODE SmbClient::FindShare(Server& server, const std::string& name, size_t& share)
+NWCCODE SmbClient::FindShare(SmbServer& server, const std::string& name, size_t& share)
 {
     if (NWCCODE code = ReadShares(server))
         return code;
@@ -124,7 +123,7 @@ NWCCODE SmbClient::FindShare(Server& server, const std::string& name, size_t& sh
     return ERR_VOLUME_DOES_NOT_EXIST;
 }
 
-NWCCODE SmbClient::ReadIndex(Server& server, Share& share)
+NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
 {
     if (share.read)
         return SUCCESSFUL;
@@ -150,7 +149,7 @@ NWCCODE SmbClient::ReadIndex(Server& server, Share& share)
 
 NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
 {
-    Server* server = ServerOfConn(conn);
+    SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
     NetWarePathParts parts;
@@ -171,62 +170,32 @@ NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
 
 // ---- connections ------------------------------------------------------------
 
-NWCCODE SmbClient::ClientStartup(nuint32, nuint32) { return SUCCESSFUL; }
-
-NWCCODE SmbClient::NextConnRef(nuint32& iterator, NWCONN_REF& connRef)
+bool SmbClient::ServerNames(ClientBase::Server server, std::string& name, std::string& tree)
 {
-    return ConnectionTable::NextRef(serverNumbers_, iterator, connRef);
+    if (server < 1 || static_cast<size_t>(server) > servers_.size())
+        return false;
+    name = tree = servers_[static_cast<size_t>(server - 1)].session->Settings().name;
+    return true;
 }
 
-NWCCODE SmbClient::PrimaryConnRef(NWCONN_REF& connRef)
-{
-    if (servers_.empty())
-        return ERR_CONNECTION_NOT_FOUND;
-    connRef = ConnectionTable::RefOf(1);
-    return SUCCESSFUL;
-}
-
-NWCCODE SmbClient::NWCCOpenConnByRef(NWCONN_REF connRef, nuint32, nuint32, NWCONN_HANDLE& conn)
+void SmbClient::ConnectionOpened(NWCONN_HANDLE conn)
 {
     // Opening asks nothing of the server yet: one that does not answer is
     // found, and reported, when its shares or folders are first asked for.
-    const auto server = ConnectionTable::ServerOfRef(connRef, serverNumbers_);
-    if (server == 0)
-        return ERR_INVALID_CONNECTION;
     Touch();
-    conn = currentConn_ = connections_.Open(server);
-    return SUCCESSFUL;
+    currentConn_ = conn;
 }
 
-NWCCODE SmbClient::CloseConn(NWCONN_HANDLE conn)
+void SmbClient::ConnectionClosed(NWCONN_HANDLE conn)
 {
-    Server* server = ServerOfConn(conn);
-    if (!server || !connections_.Close(conn))
-        return ERR_INVALID_CONNECTION;
     dirHandles_.ReleaseAll(conn);
-    RemoveLeftEmpty(*server);
+    for (SmbServer& server : servers_)
+        RemoveLeftEmpty(server);
     for (NWCONN_HANDLE& split : splitConns_)
         if (split == conn)
             split = 0;
-    return SUCCESSFUL;
-}
-
-NWCCODE SmbClient::ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer)
-{
-    Server* server = ServerOfConn(conn);
-    if (!server)
-        return ERR_INVALID_CONNECTION;
-    const std::string& name = server->session->Settings().name;
-    return CopyServerInfo(infoType, name, name, length, buffer);
-}
-
-NWCCODE SmbClient::ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer)
-{
-    const auto server = ConnectionTable::ServerOfRef(connRef, serverNumbers_);
-    if (server == 0)
-        return ERR_INVALID_CONNECTION;
-    const std::string& name = servers_[static_cast<size_t>(server - 1)].session->Settings().name;
-    return CopyServerInfo(infoType, name, name, length, buffer);
+    if (currentConn_ == conn)
+        currentConn_ = 0;
 }
 
 // ---- paths, volumes and searches --------------------------------------------
@@ -241,7 +210,7 @@ NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HAND
     size_t number = servers_.size();
     if (parts.server.empty()) {
         // The volume form names a share of the server in use.
-        if (Server* current = ServerOfConn(currentConn_))
+        if (SmbServer* current = ServerOfConn(currentConn_))
             number = ServerNumber(*current);
     } else {
         for (size_t i = 0; i < servers_.size() && number == servers_.size(); ++i)
@@ -250,12 +219,12 @@ NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HAND
     }
     if (number == servers_.size())
         return ERR_NO_CONNECTION_TO_SERVER;
-    Server& found = servers_[number];
+    SmbServer& found = servers_[number];
     size_t share = 0;
     if (NWCCODE code = FindShare(found, parts.volume, share))
         return code;
     if (splitConns_[number] == 0)
-        splitConns_[number] = connections_.Open(static_cast<ConnectionTable::Server>(number + 1));
+        splitConns_[number] = conns_.Open(static_cast<ClientBase::Server>(number + 1));
     conn = splitConns_[number];
     CopyText256(found.session->Settings().name, server);
     CopyText256(found.shares[share].name, volume);
@@ -314,7 +283,7 @@ NWCCODE SmbClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint1
 
 NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
 {
-    Server* server = ServerOfConn(conn);
+    SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
     // The folder tree asks this before any job: a server that fails is
@@ -330,7 +299,7 @@ NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, cha
 NWCCODE SmbClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
                                     std::uint64_t& freeBytes)
 {
-    Server* server = ServerOfConn(conn);
+    SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
     size_t share = 0;
@@ -361,7 +330,7 @@ NWCCODE SmbClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)
     const Place* place = dirHandles_.Find(conn, dirHandle);
     if (!place)
         return ERR_BAD_DIRECTORY_HANDLE;
-    Server& server = servers_[place->server];
+    SmbServer& server = servers_[place->server];
     dirHandles_.Release(conn, dirHandle);
     RemoveLeftEmpty(server);
     lastCall_ = clock_();
@@ -374,7 +343,7 @@ NWCCODE SmbClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, n
     const Place* place = dirHandles_.Find(conn, dirHandle);
     if (!place)
         return ERR_BAD_DIRECTORY_HANDLE;
-    const Server& server = servers_[place->server];
+    const SmbServer& server = servers_[place->server];
     const SmbShareIndex& index = server.shares[place->share].index;
     const auto& list = index.folders[place->folder].files;
 
@@ -410,7 +379,7 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
         return ERR_BAD_DIRECTORY_HANDLE;
     if (volumeNumber != place->share || directoryBase != place->folder)
         return SMB_ERR_NO_SUCH_DELETED_FILE;
-    Server& server = servers_[place->server];
+    SmbServer& server = servers_[place->server];
     SmbShareIndex& index = server.shares[place->share].index;
     const auto& list = index.folders[place->folder].files;
     const size_t wanted = static_cast<size_t>(iterHandle) - 1;
@@ -465,7 +434,7 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     return SUCCESSFUL;
 }
 
-NWCCODE SmbClient::CurrentFile(Server& server, const std::string& path, SmbFileInfo*& info)
+NWCCODE SmbClient::CurrentFile(SmbServer& server, const std::string& path, SmbFileInfo*& info)
 {
     // One listing of the folder serves the purges in it for a moment: a
     // request per folder instead of one per file, with the check no older than
@@ -490,7 +459,7 @@ NWCCODE SmbClient::CurrentFile(Server& server, const std::string& path, SmbFileI
     return SUCCESSFUL;
 }
 
-void SmbClient::RemoveLeftEmpty(Server& server)
+void SmbClient::RemoveLeftEmpty(SmbServer& server)
 {
     // Deepest first, each folder once; a folder that still holds anything is
     // refused by the server and ends the climb from it.
@@ -509,44 +478,14 @@ void SmbClient::RemoveLeftEmpty(Server& server)
     folders.clear();
 }
 
-NWCCODE SmbClient::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
-{
-    UnpackDeletedDateTime(packed, date, time);
-    return SUCCESSFUL;
-}
-
-// ---- contexts and names -----------------------------------------------------
-
-NWCCODE SmbClient::ContextCreate(NWDSContextHandle& context) { return contexts_.Create(context); }
-
-NWCCODE SmbClient::ContextFree(NWDSContextHandle context) { return contexts_.Free(context); }
-
-NWCCODE SmbClient::ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value)
-{
-    return contexts_.Get(context, key, value);
-}
-
-NWCCODE SmbClient::ContextGet(NWDSContextHandle context, nuint32 key, char* text)
-{
-    return contexts_.Get(context, key, text);
-}
-
-NWCCODE SmbClient::ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value)
-{
-    return contexts_.Set(context, key, value);
-}
-
-NWCCODE SmbClient::ContextSet(NWDSContextHandle context, nuint32 key, const char* text)
-{
-    return contexts_.Set(context, key, text);
-}
+// ---- names ------------------------------------------------------------------
 
 NWCCODE SmbClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                           char* name)
 {
     if (!contexts_.Find(context))
         return ERR_BAD_CONTEXT;
-    Server* server = ServerOfConn(conn);
+    SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
     // The users of per-user repositories, by the folders they deleted into.

@@ -13,16 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "netware/ConnectionTable.h"
+#include "netware/ClientBase.h"
 #include "netware/DirHandlePool.h"
 #include "netware/DirSearches.h"
 #include "netware/NWClientBackend.h"
-#include "netware/NameContexts.h"
 #include "netware/smb/SmbServers.h"
 #include "netware/smb/SmbSession.h"
 #include "netware/smb/SmbShareIndex.h"
 
-class SmbClient : public NWClientBackend {
+class SmbClient : public ClientBase {
 public:
     // A job is what the client is asked without a pause of this length: the
     // shares are read again and a server that failed is tried again after it.
@@ -40,7 +39,6 @@ public:
     int DirHandlesInUse() const { return dirHandles_.InUse(); }
 
     // calwin32
-    NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
     NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                               char* directory) override;
     NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
@@ -59,30 +57,22 @@ public:
     NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
                                nuint32 directoryBase, const char* fileName) override;
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
-    NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
     NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
                              std::uint64_t& freeBytes) override;
 
-    // clxwin32
-    NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;
-    NWCCODE PrimaryConnRef(NWCONN_REF& connRef) override;
-    NWCCODE NWCCOpenConnByRef(NWCONN_REF connRef, nuint32 openState, nuint32 reserved, NWCONN_HANDLE& conn) override;
-    NWCCODE CloseConn(NWCONN_HANDLE conn) override;
-    NWCCODE ConnInfo(NWCONN_HANDLE conn, nuint32 infoType, nuint32 length, char* buffer) override;
-    NWCCODE ConnRefInfo(NWCONN_REF connRef, nuint32 infoType, nuint32 length, char* buffer) override;
-
     // netwin32
-    NWCCODE ContextCreate(NWDSContextHandle& context) override;
-    NWCCODE ContextFree(NWDSContextHandle context) override;
-    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, nuint32& value) override;
-    NWCCODE ContextGet(NWDSContextHandle context, nuint32 key, char* text) override;
-    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, nuint32 value) override;
-    NWCCODE ContextSet(NWDSContextHandle context, nuint32 key, const char* text) override;
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                    char* name) override;
 
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+protected:
+    std::vector<ClientBase::Server> Servers() override { return serverNumbers_; }
+    ClientBase::Server PrimaryServer() override { return servers_.empty() ? 0 : 1; }
+    bool ServerNames(ClientBase::Server server, std::string& name, std::string& tree) override;
+    void ConnectionOpened(NWCONN_HANDLE conn) override;
+    void ConnectionClosed(NWCONN_HANDLE conn) override;
 
 private:
     struct Share {
@@ -90,7 +80,7 @@ private:
         bool read = false;
         SmbShareIndex index;
     };
-    struct Server {
+    struct SmbServer {
         std::unique_ptr<SmbSession> session;
         bool sharesRead = false;
         bool failureReported = false;
@@ -117,29 +107,27 @@ private:
 
     // The first call after a pause starts a new job.
     void Touch();
-    Server* ServerOfConn(NWCONN_HANDLE conn);
-    size_t ServerNumber(const Server& server) const { return static_cast<size_t>(&server - servers_.data()); }
+    SmbServer* ServerOfConn(NWCONN_HANDLE conn);
+    size_t ServerNumber(const SmbServer& server) const { return static_cast<size_t>(&server - servers_.data()); }
     // The server's failure, shown once per job.
-    NWCCODE Reported(Server& server, NWCCODE code);
+    NWCCODE Reported(SmbServer& server, NWCCODE code);
     // report: show the server's failure (once per job).
-    NWCCODE ReadShares(Server& server, bool report = true);
-    NWCCODE FindShare(Server& server, const std::string& name, size_t& share);
-    NWCCODE ReadIndex(Server& server, Share& share);
+    NWCCODE ReadShares(SmbServer& server, bool report = true);
+    NWCCODE FindShare(SmbServer& server, const std::string& name, size_t& share);
+    NWCCODE ReadIndex(SmbServer& server, Share& share);
     NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
-    void RemoveLeftEmpty(Server& server);
+    void RemoveLeftEmpty(SmbServer& server);
     // The file at a server path as it is now; SMB_ERR_NO_SUCH_DELETED_FILE
     // when it is gone.
-    NWCCODE CurrentFile(Server& server, const std::string& path, SmbFileInfo*& info);
+    NWCCODE CurrentFile(SmbServer& server, const std::string& path, SmbFileInfo*& info);
 
-    std::vector<Server> servers_;
-    std::vector<ConnectionTable::Server> serverNumbers_;  // 1..N
+    std::vector<SmbServer> servers_;
+    std::vector<ClientBase::Server> serverNumbers_;  // 1..N
     Clock clock_;
     std::chrono::steady_clock::time_point lastCall_{};
-    ConnectionTable connections_;
     NWCONN_HANDLE currentConn_ = 0;  // opened last: the server of volume-form paths
     std::vector<NWCONN_HANDLE> splitConns_;  // by server: the handle paths of it resolve to, 0: none yet
     DirHandlePool<Place> dirHandles_;
     DirSearches<Search> searches_;
-    NameContexts contexts_;
     unsigned long purgeCount_ = 0;  // names the files moved into the account's own bin
 };
