@@ -4,8 +4,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <libsmbclient.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include "netware/smb/SmbErrors.h"
 
@@ -58,6 +63,42 @@ struct SmbContext {
             smbc_free_context(context, 1);
     }
 };
+
+namespace {
+
+// Whether the server takes a TCP connection within the time-out: libsmbclient
+// waits up to 20 seconds for one, whatever time-out it is given. 0, or the
+// errno of the failure.
+int ProbeServer(const std::string& host, int port, int timeoutMs)
+{
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* addresses = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0)
+        return EHOSTUNREACH;
+    int error = ETIMEDOUT;
+    for (addrinfo* a = addresses; a && error; a = a->ai_next) {
+        const int s = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (s < 0)
+            continue;
+        if (connect(s, a->ai_addr, a->ai_addrlen) == 0) {
+            error = 0;
+        } else if (errno == EINPROGRESS) {
+            pollfd wait{s, POLLOUT, 0};
+            if (poll(&wait, 1, timeoutMs) == 1) {
+                socklen_t length = sizeof error;
+                getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length);
+            }
+        } else {
+            error = errno;
+        }
+        close(s);
+    }
+    freeaddrinfo(addresses);
+    return error;
+}
+
+}  // namespace
 
 SmbSession::SmbSession(SmbServerSettings settings, SmbLoginPrompt prompt)
     : settings_(std::move(settings)), prompt_(std::move(prompt))
@@ -117,6 +158,10 @@ NWCCODE SmbSession::Connect()
             failureDetail_ = error;
             return failure_ = SMB_ERR_BAD_CREDENTIALS_FILE;
         }
+    }
+    if (const int error = ProbeServer(settings_.host, settings_.port, settings_.timeoutSeconds * 1000)) {
+        const NWCCODE code = SmbCodeOfErrno(error, false);
+        return failure_ = IsServerFailure(code) ? code : SMB_ERR_SERVER_UNREACHABLE;
     }
     for (;;) {
         delete context_;

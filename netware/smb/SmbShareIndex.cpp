@@ -8,6 +8,7 @@
 #include "netware/ShownName.h"
 #include "netware/smb/SmbErrors.h"
 #include "util/D_Util.h"
+#include "util/MessagePump.h"
 
 const char* const SmbDefaultRepositories[3] = {".recycle", "#recycle", "@Recycle"};
 
@@ -44,7 +45,10 @@ NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, si
                                 const SmbUnreadableFolder& unreadable)
 {
     std::vector<SmbFileInfo> entries;
-    if (NWCCODE code = session.ListFolder(path, entries)) {
+    const NWCCODE listed = session.ListFolder(path, entries);
+    // A large bin is read folder by folder: the window stays responsive.
+    PumpMessages();
+    if (NWCCODE code = listed) {
         if (session.Failure())
             return session.Failure();
         if (code != SMB_ERR_NO_SUCH_DELETED_FILE)  // a folder that is gone holds nothing
