@@ -6,15 +6,56 @@
 
 #include "netware/UnavailableClient.h"
 #include "netware/emulated/EmulatedClient.h"
+#include "netware/smb/SmbClient.h"
 #include "netware/trash/TrashClient.h"
 #include "util/D_Util.h"
+#include "util/FileText.h"
+#include "util/LoginBox.h"
 #include "util/Switches.h"
+
+namespace {
+
+// The login box, asked through the installed handler; an automatic run never asks.
+SmbLoginPrompt SmbLoginBox()
+{
+    if (SwitchGiven("auto", 2))
+        return {};
+    return [](const std::string& server, SmbCredentials& credentials) {
+        LoginAnswer answer{credentials.user, "", credentials.domain};
+        if (!AskLogin(server, answer))
+            return false;
+        credentials.user = answer.user;
+        credentials.password = answer.password;
+        credentials.domain = answer.domain;
+        return true;
+    };
+}
+
+std::unique_ptr<NWClientBackend> CreateSmbClient()
+{
+    const std::string file = SwitchValue("servers", 3, DefaultServersFile());
+    // A servers file that cannot be read starts no client: the window says
+    // why, as for an emulated network that cannot be opened.
+    try {
+        std::vector<SmbServerSettings> servers = ReadServersFile(file);
+        std::string mounts;
+        if (ReadFileText("/proc/self/mounts", mounts) == 0)
+            AddMountedServers(mounts, servers);
+        return std::make_unique<SmbClient>(std::move(servers), SmbLoginBox());
+    } catch (const std::exception& e) {
+        return std::make_unique<UnavailableClient>(e.what());
+    }
+}
+
+}  // namespace
 
 ClientChoice CreateClientBackend()
 {
     ClientChoice choice;
     const std::string client = SwitchValue("client", 1, "emulated");
-    if (SameTextAscii(client, "trash")) {
+    if (SameTextAscii(client, "smb")) {
+        choice.backend = CreateSmbClient();
+    } else if (SameTextAscii(client, "trash")) {
         choice.backend = std::make_unique<TrashClient>(TrashClient::EnvironmentSource(SystemTrashEnvironment));
     } else if (SameTextAscii(client, "emulated")) {
         // Without its network the client cannot start: the window reports that
@@ -32,7 +73,7 @@ ClientChoice CreateClientBackend()
         }
     } else {
         choice.unknownClient = true;
-        choice.error = "Unknown client \"" + client + "\": use client=emulated or client=trash";
+        choice.error = "Unknown client \"" + client + "\": use client=emulated, client=trash or client=smb";
     }
     return choice;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which NetWare client back end the program talks to, from the "client="
-// switch: the emulated network (the default) or the trash cans of this machine.
+// switch: the emulated network (the default), the trash cans of this machine,
+// or the recycle bins of SMB servers.
 #pragma once
 
 #include <memory>
@@ -14,8 +15,10 @@ struct ClientChoice {
     bool unknownClient = false;                // the switch names no client: nothing runs
 };
 
-// "client=emulated" or "client=trash", any letter case, the key abbreviable to
-// "c" like the other switches. The emulated network opens from its default
-// place (one that cannot be opened gives a client that fails to start, with
-// the reason); the trash client sees the machine's own trash cans.
+// "client=emulated", "client=trash" or "client=smb", any letter case, the key
+// abbreviable to "c" like the other switches. The emulated network opens from
+// its default place (one that cannot be opened gives a client that fails to
+// start, with the reason); the trash client sees the machine's own trash cans;
+// the SMB client the servers of the servers file ("servers=FILE", else
+// $XDG_CONFIG_HOME/morvane/servers.ini) and of the cifs mounts.
 ClientChoice CreateClientBackend();

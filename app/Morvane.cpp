@@ -9,6 +9,7 @@
 #include "netware/NWClientBackend.h"
 #include "util/MessageBox.h"
 #include "util/ProgramArguments.h"
+#include "util/QtLoginBox.h"
 #include "util/QtMessageBox.h"
 #include "util/QtMessagePump.h"
 #include "util/QtWarningFilter.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv)
     SetProgramArguments(arguments);
 
     InstallQtMessageBoxHandler();
+    InstallQtLoginBoxHandler();
     InstallQtMessagePump();
     ClientChoice client = CreateClientBackend();
     if (client.unknownClient) {

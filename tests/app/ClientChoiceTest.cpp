@@ -2,10 +2,13 @@
 // The client= switch: which back end the program talks to.
 #include "app/ClientChoice.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "netware/UnavailableClient.h"
 #include "netware/emulated/EmulatedClient.h"
+#include "netware/smb/SmbClient.h"
 #include "netware/trash/TrashClient.h"
 #include "util/ProgramArguments.h"
 
@@ -39,8 +42,34 @@ TEST(ClientChoiceTest, SwitchPicksTheBackEndAndRefusesAnUnknownOne)
     ClientChoice unknown = ChooseWith({"client=trsh"});
     EXPECT_EQ(unknown.backend, nullptr);
     EXPECT_TRUE(unknown.unknownClient);
-    EXPECT_EQ(unknown.error, "Unknown client \"trsh\": use client=emulated or client=trash");
+    EXPECT_EQ(unknown.error, "Unknown client \"trsh\": use client=emulated, client=trash or client=smb");
     qunsetenv("NWEMU_NETWORK");
+}
+
+TEST(ClientChoiceTest, SmbClientReadsItsServersFileAndOneItCannotUseStartsNoClient)
+{
+    QTemporaryDir dir;
+    const std::string servers = (dir.path() + "/servers.ini").toStdString();
+    QFile file(QString::fromStdString(servers));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[FS1]\nPort=445\n");
+    file.close();
+    ClientChoice smb = ChooseWith({"c=smb", "servers=" + servers});
+    ASSERT_NE(dynamic_cast<SmbClient*>(smb.backend.get()), nullptr);
+    char name[256] = {};
+    NWCONN_REF primary = 0;
+    EXPECT_EQ(smb.backend->PrimaryConnRef(primary), 0);
+    EXPECT_EQ(smb.backend->ConnRefInfo(primary, NWCC_INFO_SERVER_NAME, 255, name), 0);
+    EXPECT_STREQ(name, "FS1");
+
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[FS1]\nPort=none\n");
+    file.close();
+    ClientChoice broken = ChooseWith({"c=smb", "ser=" + servers});
+    ASSERT_NE(dynamic_cast<UnavailableClient*>(broken.backend.get()), nullptr);
+    EXPECT_EQ(broken.backend->ClientStartup(0, 0), ERR_CLIENT_NOT_STARTED);
+    EXPECT_EQ(broken.backend->LoadErrorTextLibrary()->NWstrerror(ERR_CLIENT_NOT_STARTED),
+              servers + ", line 2: Port must be a number from 1 to 65535");
 }
 
 }  // namespace

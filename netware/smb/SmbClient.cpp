@@ -1,0 +1,496 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The SMB client's operations: connections, paths, searches, directory
+// handles, the deleted-file iteration and purge, contexts and names.
+#include "netware/smb/SmbClient.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unistd.h>
+
+#include "netware/ClientText.h"
+#include "netware/CompletionCodes.h"
+#include "netware/D_NW.h"
+#include "netware/NetWarePath.h"
+#include "netware/ShownName.h"
+#include "netware/smb/SmbErrors.h"
+#include "util/D_Util.h"
+#include "util/MessageBox.h"
+
+namespace {
+
+constexpr nuint32 kDirectoryAttribute = 0x10;
+constexpr size_t kMaxVolumes = 255;
+
+std::string Backslashed(const std::string& path) { return ReplaceChars(path, "/", '\\'); }
+
+}  // namespace
+
+SmbClient::SmbClient(std::vector<SmbServerSettings> servers, SmbLoginPrompt prompt, Clock clock)
+    : clock_(std::move(clock))
+{
+    for (SmbServerSettings& settings : servers) {
+        SmbServer server;
+        server.session = std::make_unique<SmbSession>(std::move(settings), prompt);
+        servers_.push_back(std::move(server));
+        serverNumbers_.push_back(static_cast<ClientBase::Server>(servers_.size()));
+    }
+    splitConns_.assign(servers_.size(), 0);
+}
+
+SmbClient::~SmbClient()
+{
+    for (SmbServer& server : servers_)
+        RemoveLeftEmpty(server);
+}
+
+std::unique_ptr<NWErrorTextLibrary> SmbClient::LoadErrorTextLibrary()
+{
+    return MakeErrorTextLibrary(SmbCodeTexts());
+}
+
+void SmbClient::Touch()
+{
+    const auto now = clock_();
+    if (dirHandles_.InUse() == 0 && now - lastCall_ >= kJobPause) {
+        for (SmbServer& server : servers_) {
+            RemoveLeftEmpty(server);
+            server.sharesRead = false;
+            server.failureReported = false;
+            server.shares.clear();
+            server.ownFolders.clear();
+            server.checkedFolder.clear();
+            server.session->Revive();
+        }
+    }
+    lastCall_ = now;
+}
+
+SmbClient::SmbServer* SmbClient::ServerOfConn(NWCONN_HANDLE conn)
+{
+    const auto number = conns_.ServerOf(conn);
+    return number > 0 ? &servers_[static_cast<size_t>(number - 1)] : nullptr;
+}
+
+NWCCODE SmbClient::Reported(SmbServer& server, NWCCODE code)
+{
+    // Whatever the server failed with was waited for once; the moment after
+    // it counts as the same job, however long the wait was.
+    lastCall_ = clock_();
+    if (!IsServerFailure(code) || server.failureReported)
+        return code;
+    server.failureReported = true;
+    const SmbServerSettings& settings = server.session->Settings();
+    const std::string name = "\\\\" + settings.name;
+    if (!server.session->FailureDetail().empty())
+        MessageBoxOK(MsgDlgType::Error, name + ": " + server.session->FailureDetail());
+    else
+        ReportNWError(code, "Connecting to " + name + " (" + settings.host + " port " +
+                                std::to_string(settings.port) + ")");
+    return code;
+}
+
+NWCCODE SmbClient::ReadShares(SmbServer& server, bool report)
+{
+    if (server.sharesRead)
+        return SUCCESSFUL;
+    std::vector<std::string> names;
+    if (NWCCODE code = server.session->ListShares(names)) {
+        lastCall_ = clock_();  // the wait for the server belongs to this job
+        return report ? Reported(server, code) : code;
+    }
+    server.shares.clear();
+    const SmbServerSettings& settings = server.session->Settings();
+    for (const std::string& name : names) {
+        // Hidden shares (C$, ADMIN$) only when the servers file names them.
+        if (!name.empty() && name.back() == '$' && !settings.shares.count(AsciiUpper(name)))
+            continue;
+        if (server.shares.size() < kMaxVolumes)
+            server.shares.push_back(Share{name, false, {}});
+    }
+    server.sharesRead = true;
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::FindShare(SmbServer& server, const std::string& name, size_t& share)
+{
+    if (NWCCODE code = ReadShares(server))
+        return code;
+    for (size_t i = 0; i < server.shares.size(); ++i)
+        if (SameTextAscii(server.shares[i].name, name)) {
+            share = i;
+            return SUCCESSFUL;
+        }
+    return ERR_VOLUME_DOES_NOT_EXIST;
+}
+
+NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
+{
+    if (share.read)
+        return SUCCESSFUL;
+    const SmbServerSettings& settings = server.session->Settings();
+    auto userNumber = [&server](const std::string& user) {
+        for (size_t i = 0; i < server.users.size(); ++i)
+            if (server.users[i] == user)
+                return static_cast<std::uint32_t>(i + 1);
+        server.users.push_back(user);
+        return static_cast<std::uint32_t>(server.users.size());
+    };
+    // A folder the account may not read is skipped, and said once.
+    auto unreadable = [&settings](const std::string& path, NWCCODE code) {
+        ReportNWError(code, "Reading \\\\" + settings.name + "\\" + Backslashed(path));
+    };
+    const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
+                                          userNumber, unreadable);
+    if (code)
+        return Reported(server, code);
+    share.read = true;
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
+{
+    SmbServer* server = ServerOfConn(conn);
+    if (!server)
+        return ERR_INVALID_CONNECTION;
+    NetWarePathParts parts;
+    if (!ParseNetWarePath(path, parts) ||
+        (!parts.server.empty() && !SameTextAscii(parts.server, server->session->Settings().name)))
+        return ERR_INVALID_PATH;
+    size_t share = 0;
+    if (NWCCODE code = FindShare(*server, parts.volume, share))
+        return code;
+    if (NWCCODE code = ReadIndex(*server, server->shares[share]))
+        return code;
+    size_t folder = 0;
+    if (!server->shares[share].index.FindFolder(parts.directories, folder))
+        return ERR_INVALID_PATH;
+    place = {ServerNumber(*server), share, folder};
+    return SUCCESSFUL;
+}
+
+// ---- connections ------------------------------------------------------------
+
+bool SmbClient::ServerNames(ClientBase::Server server, std::string& name, std::string& tree)
+{
+    if (server < 1 || static_cast<size_t>(server) > servers_.size())
+        return false;
+    name = tree = servers_[static_cast<size_t>(server - 1)].session->Settings().name;
+    return true;
+}
+
+void SmbClient::ConnectionOpened(NWCONN_HANDLE conn)
+{
+    // Opening asks nothing of the server yet: one that does not answer is
+    // found, and reported, when its shares or folders are first asked for.
+    Touch();
+    currentConn_ = conn;
+}
+
+void SmbClient::ConnectionClosed(NWCONN_HANDLE conn)
+{
+    dirHandles_.ReleaseAll(conn);
+    for (SmbServer& server : servers_)
+        RemoveLeftEmpty(server);
+    for (NWCONN_HANDLE& split : splitConns_)
+        if (split == conn)
+            split = 0;
+    if (currentConn_ == conn)
+        currentConn_ = 0;
+}
+
+// ---- paths, volumes and searches --------------------------------------------
+
+NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
+                                     char* directory)
+{
+    Touch();
+    NetWarePathParts parts;
+    if (!ParseNetWarePath(path, parts))
+        return ERR_INVALID_PATH;
+    size_t number = servers_.size();
+    if (parts.server.empty()) {
+        // The volume form names a share of the server in use.
+        if (SmbServer* current = ServerOfConn(currentConn_))
+            number = ServerNumber(*current);
+    } else {
+        for (size_t i = 0; i < servers_.size() && number == servers_.size(); ++i)
+            if (SameTextAscii(servers_[i].session->Settings().name, parts.server))
+                number = i;
+    }
+    if (number == servers_.size())
+        return ERR_NO_CONNECTION_TO_SERVER;
+    SmbServer& found = servers_[number];
+    size_t share = 0;
+    if (NWCCODE code = FindShare(found, parts.volume, share))
+        return code;
+    if (splitConns_[number] == 0)
+        splitConns_[number] = conns_.Open(static_cast<ClientBase::Server>(number + 1));
+    conn = splitConns_[number];
+    CopyText256(found.session->Settings().name, server);
+    CopyText256(found.shares[share].name, volume);
+    CopyText256(JoinDirectories(parts.directories), directory);
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* path, const nuint8*, char* name,
+                                 nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID, nuint32)
+{
+    Place place;
+    if (NWCCODE code = Resolve(conn, path, place))
+        return code;
+    CopyText256(servers_[place.server].shares[place.share].index.folders[place.folder].name, name);
+    attributes = kDirectoryAttribute;
+    creationDateTime = 0;
+    ownerID = 0;
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, nuint8& volumeNumber,
+                                  nuint16& directoryID, nuint16&, NWSEARCH_ENTRY&, nuint32)
+{
+    Place place;
+    if (NWCCODE code = Resolve(conn, path, place))
+        return code;
+    const SmbShareIndex& index = servers_[place.server].shares[place.share].index;
+    Search search;
+    for (size_t child : index.folders[place.folder].children)
+        search.names.push_back(index.folders[child].name);
+    volumeNumber = static_cast<nuint8>(place.share);
+    directoryID = searches_.Add(conn, volumeNumber, std::move(search));
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
+                                 nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry, nuint32)
+{
+    Search* search = searches_.Find(conn, volumeNumber, directoryID);
+    if (!search)
+        return ERR_INVALID_PATH;
+    // The tree holds folders only: what lies in them are deleted files.
+    if (!(searchAttributes & kDirectoryAttribute))
+        return ERR_NO_FILES_FOUND;
+    const char* wanted = (pattern && *pattern) ? pattern : "*";
+    for (size_t i = sequence == 0xFFFF ? 0 : sequence; i < search->names.size(); ++i) {
+        if (!WildcardMatch(wanted, search->names[i].c_str()))
+            continue;
+        entry.nextSequence = static_cast<nuint16>(i + 1);
+        entry.reserved = 0;
+        CopyText256(search->names[i], entry.name);
+        return SUCCESSFUL;
+    }
+    return ERR_NO_FILES_FOUND;
+}
+
+NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
+{
+    SmbServer* server = ServerOfConn(conn);
+    if (!server)
+        return ERR_INVALID_CONNECTION;
+    // The folder tree asks this before any job: a server that fails is
+    // reported by the job that needs it, not here.
+    if (NWCCODE code = ReadShares(*server, false))
+        return code;
+    if (volumeNumber >= server->shares.size())
+        return ERR_VOLUME_DOES_NOT_EXIST;
+    CopyText256(server->shares[volumeNumber].name, volumeName);
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                                    std::uint64_t& freeBytes)
+{
+    SmbServer* server = ServerOfConn(conn);
+    if (!server)
+        return ERR_INVALID_CONNECTION;
+    size_t share = 0;
+    if (NWCCODE code = FindShare(*server, volumeName ? volumeName : "", share))
+        return code;
+    if (NWCCODE code = server->session->Space(server->shares[share].name, totalBytes, freeBytes))
+        return Reported(*server, code);
+    return SUCCESSFUL;
+}
+
+// ---- directory handles, deleted files, purge --------------------------------
+
+NWCCODE SmbClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,
+                                                   NWDIR_HANDLE& newDirHandle, nuint8* rightsMask)
+{
+    Place place;
+    if (NWCCODE code = Resolve(conn, path, place))
+        return code;
+    if (NWCCODE code = dirHandles_.Allocate(conn, place, newDirHandle))
+        return code;
+    if (rightsMask)
+        *rightsMask = 0xFF;
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)
+{
+    const Place* place = dirHandles_.Find(conn, dirHandle);
+    if (!place)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    SmbServer& server = servers_[place->server];
+    dirHandles_.Release(conn, dirHandle);
+    RemoveLeftEmpty(server);
+    lastCall_ = clock_();
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
+                                   nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
+{
+    const Place* place = dirHandles_.Find(conn, dirHandle);
+    if (!place)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    const SmbServer& server = servers_[place->server];
+    const SmbShareIndex& index = server.shares[place->share].index;
+    const auto& list = index.folders[place->folder].files;
+
+    // The iteration handle is the number of the file returned last (its index
+    // + 1); the next one is the first unpurged file with a greater number.
+    auto next = iterHandle == 0xFFFFFFFFu ? list.begin() : std::upper_bound(list.begin(), list.end(), iterHandle - 1);
+    while (next != list.end() && index.files[*next].purged)
+        ++next;
+    if (next == list.end())
+        return ERR_NO_FILES_FOUND;
+
+    const SmbDeletedFile& file = index.files[*next];
+    std::memset(&entryInfo, 0, sizeof entryInfo);
+    entryInfo.sequence = static_cast<nuint32>(*next + 1);
+    entryInfo.parent = static_cast<nuint32>(place->folder);
+    entryInfo.nameLength = static_cast<nuint8>(std::min<size_t>(file.name.size(), 255));
+    CopyText256(file.name, entryInfo.name);
+    entryInfo.fileSize = static_cast<nuint32>(file.size);
+    entryInfo.fileSizeHigh = static_cast<nuint32>(file.size >> 32);
+    entryInfo.deletedDateAndTime = file.deleted;
+    entryInfo.deletorID = file.user;
+    iterHandle = static_cast<nuint32>(*next + 1);
+    volumeNumber = static_cast<nuint8>(place->share);
+    directoryBase = static_cast<nuint32>(place->folder);
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
+                                      nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
+{
+    const Place* place = dirHandles_.Find(conn, dirHandle);
+    if (!place)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    if (volumeNumber != place->share || directoryBase != place->folder)
+        return SMB_ERR_NO_SUCH_DELETED_FILE;
+    SmbServer& server = servers_[place->server];
+    SmbShareIndex& index = server.shares[place->share].index;
+    const auto& list = index.folders[place->folder].files;
+    const size_t wanted = static_cast<size_t>(iterHandle) - 1;
+    if (iterHandle == 0 || !fileName || !std::binary_search(list.begin(), list.end(), wanted))
+        return SMB_ERR_NO_SUCH_DELETED_FILE;
+    SmbDeletedFile& file = index.files[wanted];
+    if (file.purged || file.name != fileName)
+        return SMB_ERR_NO_SUCH_DELETED_FILE;
+
+    // Only the file that was listed goes: one put in its place since, or one
+    // that was changed, is left alone; a folder is never deleted here.
+    SmbSession& session = *server.session;
+    auto failed = [&server](NWCCODE code) {
+        if (IsServerFailure(code))
+            server.failureReported = true;  // the purge's own error box says it
+        return code;
+    };
+    SmbFileInfo* now = nullptr;
+    if (NWCCODE code = CurrentFile(server, file.path, now))
+        return failed(code);
+    const bool same = !now->isDirectory && now->size == file.size && now->writeTime == file.writeTime &&
+                      now->writeTimeNanoseconds == file.writeTimeNanoseconds &&
+                      (file.fileId == 0 || now->fileId == 0 || now->fileId == file.fileId);
+    if (!same)
+        return SMB_ERR_NO_SUCH_DELETED_FILE;
+
+    // A file deleted through a share with a recycle bin is moved into the
+    // deleting account's own bin, unless it lies there already: another
+    // user's file is first moved there, under a name of its own, and deleted
+    // from there.
+    std::string target = file.path;
+    const std::string own = index.RepositoryOf(session.User());
+    if (!session.User().empty() && file.floor != own) {
+        if (server.ownFolders.insert(own).second) {
+            SmbFileInfo folder;
+            // One made here goes again when the job is done with it.
+            if (session.Stat(own, folder) == SMB_ERR_NO_SUCH_DELETED_FILE && session.MakeFolder(own) == SUCCESSFUL)
+                server.purgedFrom.emplace_back(own, own.substr(0, own.rfind('/')));
+        }
+        target = own + "/.morvane-purge-" + std::to_string(getpid()) + "-" + std::to_string(++purgeCount_);
+        if (NWCCODE code = session.Rename(file.path, target))
+            return failed(code);
+    }
+    if (NWCCODE code = session.Unlink(target)) {
+        if (target != file.path)
+            session.Rename(target, file.path);  // back where it was listed, as far as the server lets it
+        return failed(code);
+    }
+    file.purged = true;
+    server.checkedFiles.erase(file.path.substr(file.path.rfind('/') + 1));
+    server.purgedFrom.emplace_back(file.path.substr(0, file.path.rfind('/')), file.floor);
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::CurrentFile(SmbServer& server, const std::string& path, SmbFileInfo*& info)
+{
+    // One listing of the folder serves the purges in it for a moment: a
+    // request per folder instead of one per file, with the check no older than
+    // kFreshListing.
+    const std::string folder = path.substr(0, path.rfind('/'));
+    const auto now = clock_();
+    if (server.checkedFolder != folder || now - server.checkedAt >= kFreshListing) {
+        server.checkedFolder.clear();
+        server.checkedFiles.clear();
+        std::vector<SmbFileInfo> entries;
+        if (NWCCODE code = server.session->ListFolder(folder, entries))
+            return code;
+        for (SmbFileInfo& entry : entries)
+            server.checkedFiles.emplace(entry.name, std::move(entry));
+        server.checkedFolder = folder;
+        server.checkedAt = now;
+    }
+    const auto found = server.checkedFiles.find(path.substr(path.rfind('/') + 1));
+    if (found == server.checkedFiles.end())
+        return SMB_ERR_NO_SUCH_DELETED_FILE;
+    info = &found->second;
+    return SUCCESSFUL;
+}
+
+void SmbClient::RemoveLeftEmpty(SmbServer& server)
+{
+    // Deepest first, each folder once; a folder that still holds anything is
+    // refused by the server and ends the climb from it.
+    auto& folders = server.purgedFrom;
+    std::sort(folders.begin(), folders.end(),
+              [](const auto& a, const auto& b) { return a.first.size() != b.first.size() ? a.first.size() > b.first.size() : a.first < b.first; });
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    for (const auto& [start, floor] : folders) {
+        if (server.session->Failure())
+            break;
+        std::string folder = start;
+        while (folder.size() > floor.size() && folder.compare(0, floor.size(), floor) == 0 &&
+               server.session->RemoveFolder(folder) == SUCCESSFUL)
+            folder.erase(folder.rfind('/'));
+    }
+    folders.clear();
+}
+
+// ---- names ------------------------------------------------------------------
+
+NWCCODE SmbClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                          char* name)
+{
+    if (!contexts_.Find(context))
+        return ERR_BAD_CONTEXT;
+    SmbServer* server = ServerOfConn(conn);
+    if (!server)
+        return ERR_INVALID_CONNECTION;
+    // The users of per-user repositories, by the folders they deleted into.
+    if (objectID == 0 || objectID > server->users.size())
+        return ERR_NO_SUCH_OBJECT;
+    CopyText256(ShownName(server->users[objectID - 1]), name);
+    return SUCCESSFUL;
+}

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SMB servers as a NetWare client: the servers of the servers file and of the
+// cifs mounts are the connections, their disk shares the volumes, the original
+// folders of the deleted files the directories, and the files in the shares'
+// recycle bins the deleted files. Purging one deletes it on the server.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "netware/ClientBase.h"
+#include "netware/DirHandlePool.h"
+#include "netware/DirSearches.h"
+#include "netware/NWClientBackend.h"
+#include "netware/smb/SmbServers.h"
+#include "netware/smb/SmbSession.h"
+#include "netware/smb/SmbShareIndex.h"
+
+class SmbClient : public ClientBase {
+public:
+    // A job is what the client is asked without a pause of this length: the
+    // shares are read again and a server that failed is tried again after it.
+    static constexpr std::chrono::seconds kJobPause{2};
+    // A purge checks the file against a listing of its folder at most this old.
+    static constexpr std::chrono::seconds kFreshListing{1};
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    // prompt: the login box for a server that refuses the logon and has no
+    // credentials file; empty in an automatic run, which never asks.
+    SmbClient(std::vector<SmbServerSettings> servers, SmbLoginPrompt prompt,
+              Clock clock = std::chrono::steady_clock::now);
+    ~SmbClient() override;
+
+    int DirHandlesInUse() const { return dirHandles_.InUse(); }
+
+    // calwin32
+    NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
+                              char* directory) override;
+    NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
+                          char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
+                          nuint32 reserved) override;
+    NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
+                           nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer,
+                           nuint32 reserved) override;
+    NWCCODE DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
+                          nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
+                          nuint32 reserved) override;
+    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                            NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) override;
+    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
+                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
+    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
+                               nuint32 directoryBase, const char* fileName) override;
+    NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
+    NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
+    NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                             std::uint64_t& freeBytes) override;
+
+    // netwin32
+    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                   char* name) override;
+
+    std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+protected:
+    std::vector<ClientBase::Server> Servers() override { return serverNumbers_; }
+    ClientBase::Server PrimaryServer() override { return servers_.empty() ? 0 : 1; }
+    bool ServerNames(ClientBase::Server server, std::string& name, std::string& tree) override;
+    void ConnectionOpened(NWCONN_HANDLE conn) override;
+    void ConnectionClosed(NWCONN_HANDLE conn) override;
+
+private:
+    struct Share {
+        std::string name;
+        bool read = false;
+        SmbShareIndex index;
+    };
+    struct SmbServer {
+        std::unique_ptr<SmbSession> session;
+        bool sharesRead = false;
+        bool failureReported = false;
+        std::vector<Share> shares;
+        std::vector<std::string> users;  // deleting users, numbered from 1
+        // Folders files were purged from, with the folder each may be emptied
+        // up to (not included).
+        std::vector<std::pair<std::string, std::string>> purgedFrom;
+        std::set<std::string> ownFolders;  // the account's own repository folders, made where missing
+        // What a folder of the repository holds now, read again for the
+        // purges in it once it is older than kFreshListing.
+        std::string checkedFolder;
+        std::chrono::steady_clock::time_point checkedAt{};
+        std::map<std::string, SmbFileInfo> checkedFiles;
+    };
+    struct Place {
+        size_t server = 0;
+        size_t share = 0;
+        size_t folder = 0;
+    };
+    struct Search {
+        std::vector<std::string> names;
+    };
+
+    // The first call after a pause starts a new job.
+    void Touch();
+    SmbServer* ServerOfConn(NWCONN_HANDLE conn);
+    size_t ServerNumber(const SmbServer& server) const { return static_cast<size_t>(&server - servers_.data()); }
+    // The server's failure, shown once per job.
+    NWCCODE Reported(SmbServer& server, NWCCODE code);
+    // report: show the server's failure (once per job).
+    NWCCODE ReadShares(SmbServer& server, bool report = true);
+    NWCCODE FindShare(SmbServer& server, const std::string& name, size_t& share);
+    NWCCODE ReadIndex(SmbServer& server, Share& share);
+    NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
+    void RemoveLeftEmpty(SmbServer& server);
+    // The file at a server path as it is now; SMB_ERR_NO_SUCH_DELETED_FILE
+    // when it is gone.
+    NWCCODE CurrentFile(SmbServer& server, const std::string& path, SmbFileInfo*& info);
+
+    std::vector<SmbServer> servers_;
+    std::vector<ClientBase::Server> serverNumbers_;  // 1..N
+    Clock clock_;
+    std::chrono::steady_clock::time_point lastCall_{};
+    NWCONN_HANDLE currentConn_ = 0;  // opened last: the server of volume-form paths
+    std::vector<NWCONN_HANDLE> splitConns_;  // by server: the handle paths of it resolve to, 0: none yet
+    DirHandlePool<Place> dirHandles_;
+    DirSearches<Search> searches_;
+    unsigned long purgeCount_ = 0;  // names the files moved into the account's own bin
+};

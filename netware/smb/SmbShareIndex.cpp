@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a share's recycle bin into the tree of original folders.
+#include "netware/smb/SmbShareIndex.h"
+
+#include <ctime>
+
+#include "netware/PackedDateTime.h"
+#include "netware/ShownName.h"
+#include "netware/smb/SmbErrors.h"
+#include "util/D_Util.h"
+#include "util/MessagePump.h"
+
+const char* const SmbDefaultRepositories[3] = {".recycle", "#recycle", "@Recycle"};
+
+namespace {
+
+nuint32 PackedLocalTime(std::time_t when)
+{
+    std::tm local {};
+    localtime_r(&when, &local);
+    // The packed form holds the years 1980 to 2043.
+    if (local.tm_year < 80)
+        return PackDeletedDateTime(1980, 1, 1, 0, 0, 0);
+    if (local.tm_year > 143)
+        return PackDeletedDateTime(2043, 12, 31, 23, 59, 59);
+    return PackDeletedDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                               std::min(local.tm_sec, 59));
+}
+
+}  // namespace
+
+size_t SmbShareIndex::Child(size_t folder, const std::string& name)
+{
+    const std::string shown = ShownName(name);
+    for (size_t child : folders[folder].children)
+        if (folders[child].name == shown)
+            return child;
+    folders.push_back(SmbFolder{shown, folder, {}, {}});
+    folders[folder].children.push_back(folders.size() - 1);
+    return folders.size() - 1;
+}
+
+NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, size_t folder,
+                                const std::string& floor, std::uint32_t user, bool writeTime,
+                                const SmbUnreadableFolder& unreadable)
+{
+    std::vector<SmbFileInfo> entries;
+    const NWCCODE listed = session.ListFolder(path, entries);
+    // A large bin is read folder by folder: the window stays responsive.
+    PumpMessages();
+    if (NWCCODE code = listed) {
+        if (session.Failure())
+            return session.Failure();
+        if (code != SMB_ERR_NO_SUCH_DELETED_FILE)  // a folder that is gone holds nothing
+            unreadable(path, code);
+        return SUCCESSFUL;
+    }
+    for (SmbFileInfo& entry : entries) {
+        const std::string entryPath = path + "/" + entry.name;
+        if (entry.isDirectory) {
+            if (NWCCODE code = ReadTree(session, entryPath, Child(folder, entry.name), floor, user, writeTime,
+                                        unreadable))
+                return code;
+            continue;
+        }
+        SmbDeletedFile file;
+        file.name = ShownName(entry.name);
+        file.path = entryPath;
+        file.floor = floor;
+        file.user = user;
+        file.size = entry.size;
+        file.fileId = entry.fileId;
+        file.writeTime = entry.writeTime;
+        file.writeTimeNanoseconds = entry.writeTimeNanoseconds;
+        file.deleted = PackedLocalTime(writeTime ? entry.writeTime : entry.accessTime);
+        folders[folder].files.push_back(files.size());
+        files.push_back(std::move(file));
+    }
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
+                            const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable)
+{
+    folders.assign(1, SmbFolder{});
+    files.clear();
+    root_.clear();
+    std::string repository = settings.repository;
+    if (repository.empty()) {
+        std::vector<SmbFileInfo> top;
+        if (NWCCODE code = session.ListFolder(share, top))
+            return session.Failure() ? session.Failure() : code;
+        for (const char* candidate : SmbDefaultRepositories)
+            for (const SmbFileInfo& entry : top)
+                if (repository.empty() && entry.isDirectory && entry.name == candidate)
+                    repository = candidate;
+        if (repository.empty())
+            return SUCCESSFUL;
+    }
+    std::string clean = ReplaceChars(repository, "\\", '/');
+    while (!clean.empty() && clean.back() == '/')
+        clean.pop_back();
+    const std::string root = share + "/" + clean;
+    root_ = root;
+    const auto mark = root.find("%U");
+    if (mark == std::string::npos)
+        return ReadTree(session, root, 0, root, 0, settings.deletionTimeIsWriteTime, unreadable);
+
+    // A per-user repository: the part before %U holds a folder per user.
+    std::string base = root.substr(0, mark);
+    const std::string rest = root.substr(mark + 2);
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    std::vector<SmbFileInfo> users;
+    if (NWCCODE code = session.ListFolder(base, users)) {
+        if (session.Failure())
+            return session.Failure();
+        if (code != SMB_ERR_NO_SUCH_DELETED_FILE)
+            unreadable(base, code);
+        return SUCCESSFUL;
+    }
+    for (const SmbFileInfo& user : users) {
+        if (!user.isDirectory)
+            continue;
+        const std::string userRoot = base + "/" + user.name + rest;
+        if (NWCCODE code = ReadTree(session, userRoot, 0, userRoot, userNumber(user.name),
+                                    settings.deletionTimeIsWriteTime, unreadable))
+            return code;
+    }
+    return SUCCESSFUL;
+}
+
+std::string SmbShareIndex::RepositoryOf(const std::string& user) const
+{
+    const auto mark = root_.find("%U");
+    return mark == std::string::npos ? root_ : root_.substr(0, mark) + user + root_.substr(mark + 2);
+}
+
+bool SmbShareIndex::FindFolder(const std::vector<std::string>& parts, size_t& folder) const
+{
+    size_t current = 0;
+    for (const std::string& part : parts) {
+        bool found = false;
+        for (size_t child : folders[current].children)
+            if (SameTextAscii(folders[child].name, part)) {
+                current = child;
+                found = true;
+                break;
+            }
+        if (!found)
+            return false;
+    }
+    folder = current;
+    return true;
+}

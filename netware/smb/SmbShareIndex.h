@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What one share's recycle bin holds, seen as the client shows it: a tree of
+// the deleted files' original folders (the users' folders of a per-user
+// repository merged into one tree) and the deleted files in them.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "netware/ntypes.h"
+#include "netware/smb/SmbServers.h"
+#include "netware/smb/SmbSession.h"
+
+struct SmbDeletedFile {
+    std::string name;           // UTF-8, control characters escaped (ShownName)
+    std::string path;           // on the server: SHARE/repository/.../name
+    std::string floor;          // the repository or user folder it lies below, never removed
+    std::uint32_t user = 0;     // the deleting user's number (1-based), 0: unknown
+    std::uint64_t size = 0;
+    std::uint64_t fileId = 0;
+    std::time_t writeTime = 0;
+    long writeTimeNanoseconds = 0;
+    nuint32 deleted = 0;        // packed deletion date-time
+    bool purged = false;
+};
+
+struct SmbFolder {
+    std::string name;  // as shown (ShownName)
+    size_t parent = 0;
+    std::vector<size_t> children;
+    std::vector<size_t> files;  // ascending indexes into SmbShareIndex::files
+};
+
+// Called for a repository folder that could not be read, with the server's
+// code; the reading goes on with the others.
+using SmbUnreadableFolder = std::function<void(const std::string& path, NWCCODE code)>;
+// The number of a deleting user's name (per-user repositories).
+using SmbUserNumber = std::function<std::uint32_t(const std::string& user)>;
+
+class SmbShareIndex {
+public:
+    // Reads the share's repository through the session. Fails only when the
+    // server failed; a share without a repository is an empty tree.
+    NWCCODE Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
+                 const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable);
+
+    // The folder of a path below the share's root ("" is the root), letter
+    // case ignored; false when there is none.
+    bool FindFolder(const std::vector<std::string>& parts, size_t& folder) const;
+
+    // The repository folder of the given user: for a per-user repository the
+    // user's own folder, else the one repository; empty when the share has
+    // none.
+    std::string RepositoryOf(const std::string& user) const;
+
+    std::vector<SmbFolder> folders{SmbFolder{}};  // [0] is the share's root
+    std::vector<SmbDeletedFile> files;
+
+private:
+    std::string root_;  // SHARE/repository, "%U" where the user's name goes
+    size_t Child(size_t folder, const std::string& name);
+    NWCCODE ReadTree(SmbSession& session, const std::string& path, size_t folder, const std::string& floor,
+                     std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable);
+};
+
+// The repository's folder in a share when none is configured: the first of
+// .recycle, #recycle and @Recycle that exists; empty when none does.
+extern const char* const SmbDefaultRepositories[3];

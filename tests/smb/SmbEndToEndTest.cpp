@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The built program run as "morvane client=smb auto" against the test smbd,
+// whose recycle bins smbclient filled: what it lists and purges, what the
+// server's file system and smbclient show afterwards, and how it fails.
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <fcntl.h>
+#include <functional>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+#include "SmbTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct RunResult {
+    int exitCode = -1;
+    std::string errors;  // standard error: the boxes of a run without a screen
+    std::string log;
+};
+
+class SmbEndToEndTest : public SmbServerTest {
+protected:
+    void SetUp() override
+    {
+        SmbServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        program_ = QCoreApplication::applicationDirPath() + "/morvane";
+        if (!QFileInfo(program_).isExecutable())
+            GTEST_SKIP() << "the program is not built";
+    }
+
+    // The default conditions: the pattern *.tmp, a size of at least
+    // 4000000 kB and an age of 30 days, combined by Or.
+    static constexpr const char* kOrConditions = "CheckBoxSizeLowerLimit=1\nFileSizeLowerLimit=4000000\n"
+                                                 "CheckBoxAge=1\nFileOlderThan=30\nRadioGroupLogic=0\n"
+                                                 "CheckBoxFilePatterns=1\n";
+
+    // An automatic run over the recursive start paths.
+    RunResult Run(const std::string& serversFile, const std::vector<std::string>& paths,
+                  const std::string& conditions = kOrConditions)
+    {
+        std::string list = "[CheckListBoxQ]\n", checked = "[CheckListBoxQ Checked]\n";
+        for (size_t i = 0; i < paths.size(); ++i) {
+            list += std::to_string(i) + "=" + paths[i] + "\n";
+            checked += paths[i] + "=1\n";
+        }
+        WriteFile(base_ / "morvane.ini",
+                  "[Config]\n" + conditions + "\n[Config MemoExtList]\n0=*.tmp\n\n" + list + "\n" + checked);
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(base_.string()));
+        env.insert("LC_ALL", "C.UTF-8");
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(QString::fromStdString(base_.string()));
+        run.start(program_, {"client=smb", "auto", QString::fromStdString("servers=" + serversFile),
+                             QString::fromStdString("ini=" + (base_ / "morvane.ini").string()),
+                             QString::fromStdString("log=" + (base_ / "result.log").string())});
+        EXPECT_TRUE(run.waitForFinished(120000));
+        return {run.exitCode(), run.readAllStandardError().toStdString(), ReadBytes(base_ / "result.log")};
+    }
+
+    QString program_;
+};
+
+TEST_F(SmbEndToEndTest, OrPurgesByPatternSizeAndAgeAcrossUsersAndLeavesExactlyTheKeptFiles)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kBob, "users", "proj", "plan.odt", "kept: new, no pattern");
+    s.Recycle(SambaServer::kBob, "users", "proj", "old.txt", "forty days old");
+    s.Recycle(SambaServer::kBob, "users", "Fotos \xC3\x84 2", "bild \xC3\xBC.tmp", "pattern");
+    s.Recycle(SambaServer::kBob, "users", "proj", "only.tmp", "pattern");
+    s.Recycle(SambaServer::kAlice, "users", "proj", "alice.txt", "kept");
+    s.Recycle(SambaServer::kBob, "nas", "d", "n.tmp", "pattern, flat repository");
+    s.Recycle(SambaServer::kAlice, "nas", "d", "keep.doc", "kept");
+    const fs::path users = s.ShareFolder("users") / ".recycle";
+    SetAccessDaysAgo(users / SambaServer::kBob / "proj" / "old.txt", 40);
+    // A 5 GiB file, sparse, put straight into the recycle bin.
+    const fs::path big = users / SambaServer::kAlice / "big.iso";
+    WriteFile(big, "", 0644);
+    ASSERT_EQ(truncate(big.c_str(), 5LL << 30), 0);
+    ASSERT_TRUE(fs::exists(users / SambaServer::kBob / "Fotos \xC3\x84 2" / "bild \xC3\xBC.tmp"))
+        << "smbclient did not fill the recycle bin";
+
+    const RunResult run = Run(ServersFile(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword)),
+                              {"\\\\FS1\\USERS", "\\\\FS1\\NAS"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+
+    EXPECT_NE(run.log.find("     + big.iso  (5.00 GB) [ Deleted: "), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("by morvane-alice ]"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("users:\\Fotos \xC3\x84 2\r\n     + bild \xC3\xBC.tmp"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("     + old.txt  (  14) [ Deleted: "), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("     - plan.odt"), std::string::npos) << run.log;
+    // The repository's tree merges both users' folders: one proj directory.
+    EXPECT_EQ(run.log.find("users:\\proj\r\n"), run.log.rfind("users:\\proj\r\n")) << run.log;
+
+    EXPECT_EQ(TreeOf(users), (std::vector<std::string>{"morvane-alice/", "morvane-alice/proj/",
+                                                       "morvane-alice/proj/alice.txt", "morvane-bob/",
+                                                       "morvane-bob/proj/", "morvane-bob/proj/plan.odt"}));
+    EXPECT_EQ(TreeOf(s.ShareFolder("nas") / "#recycle"), std::vector<std::string>{"keep.doc"});
+    const std::string listing = s.Smbclient(SambaServer::kAlice, "users", "ls .recycle/morvane-bob/proj/*");
+    EXPECT_NE(listing.find("plan.odt"), std::string::npos) << listing;
+    EXPECT_EQ(listing.find("old.txt"), std::string::npos) << listing;
+}
+
+TEST_F(SmbEndToEndTest, AndPurgesOnlyFilesMatchingEveryConditionInASharedRepository)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kBob, "team", "x", "a.tmp", "old and pattern");
+    s.Recycle(SambaServer::kBob, "team", "x", "b.tmp", "new");
+    s.Recycle(SambaServer::kBob, "team", "x", "c.txt", "old, no pattern");
+    const fs::path bin = s.ShareFolder("team") / ".recycle";
+    SetAccessDaysAgo(bin / "x" / "a.tmp", 45);
+    SetAccessDaysAgo(bin / "x" / "c.txt", 45);
+
+    const RunResult run = Run(ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword)),
+                              {"\\\\FS1\\TEAM\\x"}, "CheckBoxAge=1\nFileOlderThan=30\nRadioGroupLogic=1\nCheckBoxFilePatterns=1\n");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"x/", "x/b.tmp", "x/c.txt"})) << run.log;
+    EXPECT_NE(run.log.find("     + a.tmp"), std::string::npos) << run.log;
+    // A shared repository does not say who deleted a file.
+    EXPECT_NE(run.log.find("by [n/a] ]"), std::string::npos) << run.log;
+}
+
+TEST_F(SmbEndToEndTest, AccessDeniedOnOneFileIsReportedAndTheOthersArePurged)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kBob, "team", "free", "one.tmp", "1");
+    s.Recycle(SambaServer::kBob, "team", "locked", "two.tmp", "2");
+    s.Recycle(SambaServer::kBob, "team", "free2", "three.tmp", "3");
+    const fs::path bin = s.ShareFolder("team") / ".recycle";
+    // Bob may read the folder but not delete in it.
+    chown((bin / "locked").c_str(), 0, 0);
+    fs::permissions(bin / "locked", fs::perms(0755));
+
+    const RunResult run =
+        Run(ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword)), {"\\\\FS1\\TEAM"});
+    EXPECT_EQ(run.exitCode, 3) << run.errors;
+    EXPECT_NE(run.errors.find("NWPurgeDeletedFile returned error 0x898A (Access denied)"), std::string::npos)
+        << run.errors;
+    EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"locked/", "locked/two.tmp"}));
+}
+
+TEST_F(SmbEndToEndTest, AUserFolderTheAccountMayNotReadIsReportedOnceAndSkipped)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kAlice, "users", "p", "hers.tmp", "not bob's to see");
+    s.Recycle(SambaServer::kBob, "users", "q", "his.tmp", "bob's own");
+    const fs::path bin = s.ShareFolder("users") / ".recycle";
+    ASSERT_TRUE(fs::exists(bin / SambaServer::kBob / "q" / "his.tmp"));
+
+    const RunResult run =
+        Run(ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword)), {"\\\\FS1\\USERS"});
+    EXPECT_EQ(run.exitCode, 3) << run.errors;
+    const std::string report = "Reading \\\\FS1\\users\\.recycle\\morvane-alice returned error 0x898A (Access denied)";
+    EXPECT_NE(run.errors.find(report), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find(report), run.errors.rfind(report)) << run.errors;
+    EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"morvane-alice/", "morvane-alice/p/", "morvane-alice/p/hers.tmp",
+                                                     "morvane-bob/"}));
+}
+
+TEST_F(SmbEndToEndTest, RefusedLogonsAndDeadServersEndWithStatusThreeAndPurgeNothing)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kBob, "nas", "d", "n.tmp", "pattern");
+    const std::vector<std::string> kept{"n.tmp"};
+    const fs::path bin = s.ShareFolder("nas") / "#recycle";
+
+    // Each case's servers file is written when its turn comes: they share
+    // the file names.
+    struct Case {
+        const char* what;
+        std::function<std::string()> servers;
+        std::string message;
+    };
+    const int deadPort = UnusedPort();
+    const std::vector<Case> cases{
+        {"wrong password", [&] { return ServersFile(Credentials(SambaServer::kBob, "wrong")); },
+         "returned error 0x89DE (The server refused the user name or password)"},
+        {"nothing listens",
+         [&] { return ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword), {}, deadPort); },
+         "returned error 0x88FF (The server did not answer)"},
+        {"credentials others may read",
+         [&] { return ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword, 0644)); },
+         "others may read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RunResult run = Run(c.servers(), {"\\\\FS1\\NAS", "\\\\FS1\\NAS\\d"});
+        EXPECT_EQ(run.exitCode, 3) << run.errors;
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+        // Reported once, though both start paths are on the server.
+        EXPECT_EQ(run.errors.find("\\\\FS1"), run.errors.rfind("\\\\FS1")) << run.errors;
+        EXPECT_EQ(run.errors.find("secret"), std::string::npos) << run.errors;
+        EXPECT_EQ(TreeOf(bin), kept);
+    }
+}
+
+}  // namespace
