@@ -219,7 +219,9 @@ void TMainForm::AutomaticRun()
         RadioGroupOptions->setItemIndex(2);  // runs CheckForSettingsChange: no confirmation
         // The click acts even while the button is disabled.
         BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
-        automaticRunSkipped_ = Job.SkippedCount + (nothingToSearch.empty() ? 0 : 1);
+        // The back ends' own reports count from the start, which opened the
+        // primary connection: an automatic run is one job.
+        automaticRunSkipped_ = Job.SkippedCount + SkippedWorkReports() + (nothingToSearch.empty() ? 0 : 1);
         if (!Job.LogPath.empty())
             SaveResultLog(*ListBoxResults, Job.LogPath);
 

@@ -204,6 +204,14 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
 std::string NWErrorText(nuint32 code);
 // Shows "<operation> returned error <NWErrorText>" in an error box; code 0 shows nothing.
 void ReportNWError(nuint32 code, const std::string& operation);
+// Work a client back end leaves undone on its own (a trash can it may not use,
+// a server that did not answer, a folder it may not read): shown in an error
+// box, as ReportNWError does, and counted, so that an automatic run's exit
+// status tells of it however the box is worded.
+void ReportSkippedWork(const std::string& text);
+void ReportSkippedWork(nuint32 code, const std::string& operation);
+// How many reports of skipped work the back ends made since the program started.
+std::int32_t SkippedWorkReports();
 // "yyyy-mm-dd hh:mm:ss" of the unpacked parts, valid or not.
 std::string PackedDateTimeText(nuint32 packed);
 // The same text written at out, which has room for PackedDateTimeTextMaxLength

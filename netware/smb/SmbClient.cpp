@@ -82,9 +82,9 @@ NWCCODE SmbClient::Reported(SmbServer& server, NWCCODE code)
     const SmbServerSettings& settings = server.session->Settings();
     const std::string name = "\\\\" + settings.name;
     if (!server.session->FailureDetail().empty())
-        MessageBoxOK(MsgDlgType::Error, name + ": " + server.session->FailureDetail());
+        ReportSkippedWork(name + ": " + server.session->FailureDetail());
     else
-        ReportNWError(code, "Connecting to " + name + " (" + settings.host + " port " +
+        ReportSkippedWork(code, "Connecting to " + name + " (" + settings.host + " port " +
                                 std::to_string(settings.port) + ")");
     return code;
 }
@@ -137,7 +137,7 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
     };
     // A folder the account may not read is skipped, and said once.
     auto unreadable = [&settings](const std::string& path, NWCCODE code) {
-        ReportNWError(code, "Reading \\\\" + settings.name + "\\" + Backslashed(path));
+        ReportSkippedWork(code, "Reading \\\\" + settings.name + "\\" + Backslashed(path));
     };
     const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
                                           userNumber, unreadable);

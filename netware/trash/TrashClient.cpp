@@ -13,13 +13,13 @@
 #include <unistd.h>
 
 #include "netware/ClientText.h"
+#include "netware/D_NW.h"
 #include "netware/NetWarePath.h"
 #include "netware/PackedDateTime.h"
 #include "netware/trash/CanFiles.h"
 #include "netware/trash/TrashInfo.h"
 #include "netware/trash/TrashNames.h"
 #include "netware/trash/TrashRemove.h"
-#include "util/MessageBox.h"
 #include "util/D_Util.h"
 
 namespace {
@@ -66,7 +66,7 @@ void TrashClient::ReportProblems()
 {
     for (const std::string& problem : index_.problems)
         if (reportedProblems_.insert(problem).second)
-            MessageBoxOK(MsgDlgType::Error, problem);
+            ReportSkippedWork(problem);
 }
 
 NWCCODE TrashClient::Failed(NWCCODE code, std::string subject)
