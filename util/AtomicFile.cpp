@@ -37,11 +37,11 @@ std::string FileBehindLinks(const std::string& path)
     return resolved;
 }
 
-int MakeFolders(const std::string& folder)
+int MakeFolders(int start, const std::string& folder)
 {
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
-        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+        if (!part.empty() && ::mkdirat(start, part.c_str(), 0700) != 0 && errno != EEXIST)
             return errno;
         if (slash == std::string::npos)
             return 0;
@@ -81,14 +81,18 @@ bool ProcessIsGone(pid_t pid)
 
 // A writer killed between creating its temporary file and the rename leaves
 // that file behind; nothing else ever removes it.
-void RemoveStaleTemporaries(const std::string& target)
+void RemoveStaleTemporaries(int start, const std::string& target)
 {
     const std::string folder = FolderOf(target);
     const auto slash = target.find_last_of('/');
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
+    const int fd = ::openat(start, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (dir == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
         return;
+    }
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         const pid_t writer = WriterOf(name, base);
@@ -100,9 +104,9 @@ void RemoveStaleTemporaries(const std::string& target)
 
 // Makes the rename itself durable; a folder that cannot be opened or synced
 // (some file systems refuse) does not undo a file that is already in place.
-void SyncFolder(const std::string& folder)
+void SyncFolder(int start, const std::string& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat(start, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     ::fsync(fd);
@@ -117,14 +121,14 @@ AtomicFileError::AtomicFileError(AtomicFileStep step, int error, const std::stri
 }
 
 AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
-    : path_(path), fault_(std::move(options.fault))
+    : path_(path), fault_(std::move(options.fault)), folder_(options.folder)
 {
     if (path.empty())
         Fail(AtomicFileStep::CreateTemporary, ENOENT);
-    target_ = options.followLinks ? FileBehindLinks(path) : path;
+    target_ = options.followLinks && folder_ == AT_FDCWD ? FileBehindLinks(path) : path;
 
     struct stat old {};
-    const bool exists = ::stat(target_.c_str(), &old) == 0;
+    const bool exists = ::fstatat(folder_, target_.c_str(), &old, 0) == 0;
     if (exists && options.refuseReadOnly) {
         if (int error = FaultAt(AtomicFileStep::CheckTarget))
             Fail(AtomicFileStep::CheckTarget, error);
@@ -132,25 +136,25 @@ AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
         // nobody is meant to stay as it is all the same.
         if ((old.st_mode & 0222) == 0)
             Fail(AtomicFileStep::CheckTarget, EACCES);
-        const int probe = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        const int probe = ::openat(folder_, target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (probe < 0)
             Fail(AtomicFileStep::CheckTarget, errno);
         ::close(probe);
     } else if (!exists && options.createFolders) {
         int error = FaultAt(AtomicFileStep::CreateFolder);
         if (error == 0)
-            error = MakeFolders(FolderOf(target_));
+            error = MakeFolders(folder_, FolderOf(target_));
         if (error)
             Fail(AtomicFileStep::CreateFolder, error);
     }
 
     if (options.removeStaleTemporaries)
-        RemoveStaleTemporaries(target_);
+        RemoveStaleTemporaries(folder_, target_);
     temporary_ = TemporaryNameFor(target_);
     if (int error = FaultAt(AtomicFileStep::CreateTemporary))
         Fail(AtomicFileStep::CreateTemporary, error);
     // Mode 0666 lets the umask decide, as for any new file the user creates.
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0)
         Fail(AtomicFileStep::CreateTemporary, errno);
     created_ = true;
@@ -191,7 +195,7 @@ void AtomicFile::Discard()
         ::close(fd_);
     fd_ = -1;
     if (created_ && !committed_)
-        ::unlink(temporary_.c_str());
+        ::unlinkat(folder_, temporary_.c_str(), 0);
     created_ = false;
     errno = error;
 }
@@ -235,12 +239,12 @@ void AtomicFile::Commit()
         Fail(AtomicFileStep::Sync, error);
 
     error = FaultAt(AtomicFileStep::Rename);
-    if (error == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+    if (error == 0 && ::renameat(folder_, temporary_.c_str(), folder_, target_.c_str()) != 0)
         error = errno;
     if (error)
         Fail(AtomicFileStep::Rename, error);
     committed_ = true;
-    SyncFolder(FolderOf(target_));
+    SyncFolder(folder_, FolderOf(target_));
 }
 
 void AtomicFile::Fail(AtomicFileStep step, int error) const

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <chrono>
+#include <fcntl.h>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -24,7 +25,11 @@ enum class AtomicFileStep { CheckTarget, CreateFolder, CreateTemporary, Write, S
 using AtomicFileFault = std::function<int(AtomicFileStep)>;
 
 struct AtomicFileOptions {
-    // A symbolic link at the path stays a link: the file it points to is replaced.
+    // An open folder that a relative path starts from, open for the object's
+    // life: a file is replaced beside it without its path being looked up again.
+    int folder = AT_FDCWD;
+    // A symbolic link at the path stays a link: the file it points to is
+    // replaced. Only without a folder.
     bool followLinks = false;
     // An existing file that may not be opened for writing is refused
     // (CheckTarget, EACCES), as a write in place would be; so is a file
@@ -84,6 +89,7 @@ private:
     std::string target_;
     std::string temporary_;
     AtomicFileFault fault_;
+    int folder_ = AT_FDCWD;
     int fd_ = -1;
     bool created_ = false;
     bool committed_ = false;

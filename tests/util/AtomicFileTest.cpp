@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -178,6 +179,35 @@ TEST_F(AtomicFileTest, FoldersAreMadeForANewFileOnlyWhenAsked)
     file.Commit();
     EXPECT_EQ(Bytes("a/b/out"), "x");
     EXPECT_EQ(ModeOf("a/b"), 0700u);
+}
+
+TEST_F(AtomicFileTest, RelativeToAnOpenFolderEvenWhenItsPathNowLeadsElsewhere)
+{
+    ASSERT_EQ(::mkdir(PathOf("can").c_str(), 0700), 0);
+    Put("can/cache", "old");
+    ::chmod(PathOf("can/cache").c_str(), 0604);
+    const int folder = ::open(PathOf("can").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    // The folder's path is taken by another folder after it was opened.
+    ASSERT_EQ(::rename(PathOf("can").c_str(), PathOf("moved").c_str()), 0);
+    ASSERT_EQ(::mkdir(PathOf("can").c_str(), 0700), 0);
+    {
+        AtomicFileOptions options;
+        options.folder = folder;
+        options.keepMode = true;
+        options.createFolders = true;
+        AtomicFile file("cache", options);
+        file.Write("new");
+        file.Commit();
+        AtomicFile deeper("sub/new", options);
+        deeper.Write("x");
+        deeper.Commit();
+    }
+    ::close(folder);
+    EXPECT_EQ(Bytes("moved/cache"), "new");
+    EXPECT_EQ(ModeOf("moved/cache"), 0604u);
+    EXPECT_EQ(Bytes("moved/sub/new"), "x");
+    EXPECT_TRUE(std::filesystem::is_empty(dir_ / "can"));
 }
 
 TEST_F(AtomicFileTest, LockKeepsASecondHolderOutAndLeavesNoSidecar)
