@@ -7,10 +7,14 @@
 # vfs_recycle leaves them, in identical copies. In one run, side by side, each
 # on its own copy, deleting those older than 30 days:
 #   1. `morvane client=smb auto` (age > 30 days, as a share administrator);
-#   2. `smbclient`: one session, a `del` per file, made from a listing;
+#   2. `smbclient`: one session, a `del` per file, made from a listing (the
+#      other user's files first moved into the admin's own bin, see below);
 #   3. the limit without the network: `find -atime +30 -delete` on the server.
 # Also the listing alone: morvane over the same 10,000 files with nothing
-# older than its limit (files listed per second). Target: morvane within 1.5
+# older than its limit (files listed per second). Deleting through a share
+# with a recycle bin only moves a file into the deleting account's own bin
+# unless it lies there already, so both tools move the other user's files there
+# and delete them from there. Target: morvane within 1.5
 # times smbclient's wall time. Prints the medians, the ratios and morvane's
 # peak memory. SMB_BENCH_FILES and SMB_BENCH_RUNS change the count and rounds.
 # Runs as root (smbd switches to its users). Usage: bench/smb_bench.sh [BUILD_DIR]
@@ -125,11 +129,13 @@ for run in $(seq "${SMB_BENCH_RUNS:-3}"); do
 
   fresh
   [ "$(left_old)" -eq $((files / 2)) ] || { echo "the copy holds $(left_old) old files" >&2; exit 1; }
-  (cd "$work/share" && find .recycle -type f -atime +30 | sed 's|/|\\|g; s|.*|del "&"|') > "$work/dels"
+  # A del of the other user's file would only move it into the admin's own
+  # bin: as morvane does, it is moved there under a name of its own and deleted.
+  (cd "$work/share" && find .recycle -type f -atime +30 | sed 's|/|\\|g' |
+    awk -v own=".recycle\\$admin\\" '{ if (index($0, own) == 1) print "del \"" $0 "\""
+      else { t = own ".bench-" NR; print "rename \"" $0 "\" \"" t "\""; print "del \"" t "\"" } }') > "$work/dels"
   timed smbclient smbclient -p "$port" //127.0.0.1/users -U "$admin%pw" < "$work/dels" > /dev/null
   [ "$(left_old)" -eq 0 ] || { echo "smbclient left $(left_old) old files" >&2; exit 1; }
-  # smbclient's deletes of the other user's files are not deletes: the
-  # server moves them into the admin's own recycle bin, which is left out here.
   kept | diff -q - "$work/left-morvane" >/dev/null ||
     { echo "morvane and smbclient disagree on what is left" >&2; exit 1; }
 

@@ -34,7 +34,6 @@ SmbClient::SmbClient(std::vector<SmbServerSettings> servers, SmbLoginPrompt prom
         servers_.push_back(std::move(server));
         serverNumbers_.push_back(static_cast<ClientBase::Server>(servers_.size()));
     }
-    splitConns_.assign(servers_.size(), 0);
 }
 
 SmbClient::~SmbClient()
@@ -191,9 +190,6 @@ void SmbClient::ConnectionClosed(NWCONN_HANDLE conn)
     dirHandles_.ReleaseAll(conn);
     for (SmbServer& server : servers_)
         RemoveLeftEmpty(server);
-    for (NWCONN_HANDLE& split : splitConns_)
-        if (split == conn)
-            split = 0;
     if (currentConn_ == conn)
         currentConn_ = 0;
 }
@@ -223,9 +219,11 @@ NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HAND
     size_t share = 0;
     if (NWCCODE code = FindShare(found, parts.volume, share))
         return code;
-    if (splitConns_[number] == 0)
-        splitConns_[number] = conns_.Open(static_cast<ClientBase::Server>(number + 1));
-    conn = splitConns_[number];
+    // A handle already open to the server, else a new one.
+    const auto serverNumber = static_cast<ClientBase::Server>(number + 1);
+    conn = conns_.OpenOn(serverNumber);
+    if (!conn)
+        conn = conns_.Open(serverNumber);
     CopyText256(found.session->Settings().name, server);
     CopyText256(found.shares[share].name, volume);
     CopyText256(JoinDirectories(parts.directories), directory);

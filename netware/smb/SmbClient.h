@@ -126,7 +126,6 @@ private:
     Clock clock_;
     std::chrono::steady_clock::time_point lastCall_{};
     NWCONN_HANDLE currentConn_ = 0;  // opened last: the server of volume-form paths
-    std::vector<NWCONN_HANDLE> splitConns_;  // by server: the handle paths of it resolve to, 0: none yet
     DirHandlePool<Place> dirHandles_;
     DirSearches<Search> searches_;
     unsigned long purgeCount_ = 0;  // names the files moved into the account's own bin
