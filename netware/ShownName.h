@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Names as the client shows them: control characters, which would break the
+// Names as the clients show them: control characters, which would break the
 // result list and the log into forged lines or drive a terminal, are written
-// escaped ("\n", "\t", "\r", else "\xHH"); every other byte stays.
+// escaped: line breaks and tabs as \n, \r and \t; other control characters
+// (C1 ones in UTF-8 included), DEL and the backslash (the program's path
+// separator) as \xHH. Every other byte stays.
 #pragma once
 
 #include <string>

@@ -67,6 +67,10 @@ public:
 
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
 
+    // A folder merges the deleted files of several users' repository folders:
+    // one that cannot be purged must not keep the others from being purged.
+    bool FailedPurgeEndsScan() const override { return false; }
+
 protected:
     std::vector<ClientBase::Server> Servers() override { return serverNumbers_; }
     ClientBase::Server PrimaryServer() override { return servers_.empty() ? 0 : 1; }

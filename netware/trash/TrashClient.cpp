@@ -16,6 +16,7 @@
 #include "netware/D_NW.h"
 #include "netware/NetWarePath.h"
 #include "netware/PackedDateTime.h"
+#include "netware/ShownName.h"
 #include "netware/trash/CanFiles.h"
 #include "netware/trash/TrashInfo.h"
 #include "netware/trash/TrashNames.h"
@@ -331,8 +332,8 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
     const TrashCan& trashCan = index_.cans[entry.can];
     const OpenTrashCan& can = OpenedCan(entry.can);
     if (can.error)
-        return Failed(TrashCodeOfErrno(can.error), "trash can " + DisplayName(can.problem));
-    const std::string item = DisplayName(trashCan.path + "/files/" + entry.trashName);
+        return Failed(TrashCodeOfErrno(can.error), "trash can " + ShownName(can.problem));
+    const std::string item = ShownName(trashCan.path + "/files/" + entry.trashName);
     // Only the item that was listed is purged: one restored and trashed again
     // since, or another one trashed under the same name, is left alone.
     if (!StillAsRead(can.files, entry))
@@ -350,7 +351,7 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
             error = errno;
         if (error)
             return Failed(TrashCodeOfErrno(error),
-                          DisplayName(trashCan.path + "/info/" + entry.trashName + ".trashinfo"));
+                          ShownName(trashCan.path + "/info/" + entry.trashName + ".trashinfo"));
     }
     entry.purged = true;
     // Only folders have a cached size. Their lines go when the scan is done

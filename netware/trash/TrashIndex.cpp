@@ -15,6 +15,7 @@
 #include <unordered_set>
 
 #include "netware/PackedDateTime.h"
+#include "netware/ShownName.h"
 #include "netware/trash/CanFiles.h"
 #include "netware/trash/OwnedFolders.h"
 #include "netware/trash/ParallelFor.h"
@@ -197,15 +198,15 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
     localtime_r(&clock, &now);
     for (size_t can = 0; can < index.cans.size(); ++can) {
         if (!index.cans[can].problem.empty()) {
-            index.problems.push_back("Trash can " + DisplayName(index.cans[can].path) +
-                                     " is not used: " + DisplayName(index.cans[can].problem));
+            index.problems.push_back("Trash can " + ShownName(index.cans[can].path) +
+                                     " is not used: " + ShownName(index.cans[can].problem));
             continue;
         }
         try {
             const ActingAsOwner asOwner(index.cans[can].owner);
             index.ReadCan(can, now);
         } catch (const OwnerIdentityError& e) {
-            index.problems.push_back("Trash can " + DisplayName(index.cans[can].path) + " is not read: " + e.what());
+            index.problems.push_back("Trash can " + ShownName(index.cans[can].path) + " is not read: " + e.what());
         }
     }
 
@@ -280,7 +281,7 @@ void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& orig
         volume = VolumeOfPath(absolute, relative);
         folders = Components(relative);
         if (!folders.empty()) {
-            entry.name = DisplayName(folders.back());
+            entry.name = ShownName(folders.back());
             folders.pop_back();
             originKnown = true;
         }
@@ -288,11 +289,11 @@ void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& orig
     if (!originKnown) {
         volume = VolumeOfPath(trashCan.kind == TrashCanKind::TopDir ? trashCan.topdir : trashCan.path, relative);
         folders = {UnknownOriginDirectory};
-        entry.name = DisplayName(entry.trashName);
+        entry.name = ShownName(entry.trashName);
     }
     size_t directory = volumes[volume].root;
     for (const std::string& folder : folders)
-        directory = ChildDirectory(directory, folder == UnknownOriginDirectory ? folder : DisplayName(folder));
+        directory = ChildDirectory(directory, folder == UnknownOriginDirectory ? folder : ShownName(folder));
     directories[directory].entries.push_back(index);
 }
 
@@ -303,8 +304,8 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
     if (!open.problem.empty()) {
         // A can that went away since it was found is simply not there.
         if (open.can >= 0 || open.error != ENOENT)
-            problems.push_back("Trash can " + DisplayName(trashCan.path) + " cannot be read (" +
-                               DisplayName(open.problem) + "): nothing in it is purged");
+            problems.push_back("Trash can " + ShownName(trashCan.path) + " cannot be read (" +
+                               ShownName(open.problem) + "): nothing in it is purged");
         return;
     }
     const int filesFd = open.files, infoFd = open.info;

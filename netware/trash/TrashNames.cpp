@@ -1,18 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Item names, plain original paths and the escaped display of names.
+// Item names and plain original paths.
 #include "netware/trash/TrashNames.h"
-
-namespace {
-
-void PutHex(std::string& out, unsigned char c)
-{
-    static const char hex[] = "0123456789ABCDEF";
-    out += "\\x";
-    out += hex[c >> 4];
-    out += hex[c & 15];
-}
-
-}  // namespace
 
 bool IsItemName(std::string_view name)
 {
@@ -33,30 +21,4 @@ bool HasDotComponents(std::string_view path)
         start = end + 1;
     }
     return false;
-}
-
-std::string DisplayName(std::string_view name)
-{
-    std::string shown;
-    shown.reserve(name.size());
-    for (size_t i = 0; i < name.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c == '\n')
-            shown += "\\n";
-        else if (c == '\r')
-            shown += "\\r";
-        else if (c == '\t')
-            shown += "\\t";
-        else if (c < 0x20 || c == 0x7F || c == '\\')
-            PutHex(shown, c);
-        else if (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
-                 static_cast<unsigned char>(name[i + 1]) <= 0x9F) {
-            // U+0080 to U+009F: C1 controls, which terminals obey as escapes.
-            PutHex(shown, c);
-            PutHex(shown, static_cast<unsigned char>(name[++i]));
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    return shown;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The names a trash can's owner writes, as the program takes and shows them:
-// which names can be items, which original paths are plain, and the text a
-// name is shown with so that it cannot forge lines or terminal sequences.
+// which names can be items and which original paths are plain (the text a name
+// is shown with is ShownName's).
 #pragma once
 
 #include <string>
@@ -14,8 +14,3 @@ bool IsItemName(std::string_view name);
 // Whether an absolute or relative original path has a "." or ".." component
 // (an item from such a path is shown under unknown origin).
 bool HasDotComponents(std::string_view path);
-
-// The name as shown in the list and the log: line breaks and tabs as \n, \r
-// and \t, other control characters (C1 ones in UTF-8 included), DEL and the
-// backslash (the program's path separator) as \xHH.
-std::string DisplayName(std::string_view name);

@@ -130,10 +130,10 @@ TEST_F(CredentialsFileTest, RefusesFilesOthersMayReadOrThatBelongToSomeoneElseWi
               "");
 }
 
-TEST(ShownNameTest, EscapesControlCharactersOnly)
+TEST(ShownNameTest, EscapesControlCharactersAndThePathSeparator)
 {
     EXPECT_EQ(ShownName("a\nb\tc\rd\x1B[31m\x7F"), "a\\nb\\tc\\rd\\x1B[31m\\x7F");
-    EXPECT_EQ(ShownName("Fotos \xC3\x84 2 \\ ok"), "Fotos \xC3\x84 2 \\ ok");
+    EXPECT_EQ(ShownName("Fotos \xC3\x84 2 \\ ok"), "Fotos \xC3\x84 2 \\x5C ok");
 }
 
 }  // namespace
