@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "netware/smb/SmbErrors.h"
+#include "util/PercentEncoding.h"
 
 struct SmbContext {
     SMBCCTX* context = nullptr;
@@ -120,19 +121,7 @@ std::string SmbSession::Url(const std::string& path) const
 {
     // Names travel as UTF-8; every byte that could be read as part of the URL
     // is escaped, and libsmbclient decodes them again.
-    static const char* hex = "0123456789ABCDEF";
-    std::string url = "smb://" + settings_.host + ":" + std::to_string(settings_.port) + "/";
-    for (unsigned char c : path) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
-            c == '.' || c == '_' || c == '~') {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
+    return "smb://" + settings_.host + ":" + std::to_string(settings_.port) + "/" + PercentEncode(path);
 }
 
 NWCCODE SmbSession::Finish(int result)

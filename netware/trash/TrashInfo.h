@@ -11,12 +11,7 @@
 #include <string>
 #include <string_view>
 
-// Undoes the %XX escapes of a trash path; nullopt for a broken escape or a
-// decoded NUL.
-std::optional<std::string> PercentDecode(std::string_view text);
-// Escapes every byte outside the unreserved set and "/", as the trash cans
-// store names.
-std::string PercentEncode(std::string_view text);
+#include "util/PercentEncoding.h"
 
 struct TrashInfo {
     std::optional<std::string> path;  // decoded Path=, when present and well-formed

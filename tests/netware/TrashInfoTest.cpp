@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading .trashinfo files, percent-encoded paths and the directorysizes cache.
+// Reading .trashinfo files and the directorysizes cache.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -12,15 +12,6 @@
 #include "netware/trash/TrashInfo.h"
 
 namespace {
-
-TEST(TrashInfoTest, PercentDecodingKeepsBlanksAndLettersAndRefusesBrokenEscapes)
-{
-    EXPECT_EQ(PercentDecode("/home/a/%C3%A4%20b%25.txt"), std::optional<std::string>("/home/a/\xC3\xA4 b%.txt"));
-    EXPECT_FALSE(PercentDecode("/a%2").has_value());
-    EXPECT_FALSE(PercentDecode("/a%zz").has_value());
-    EXPECT_FALSE(PercentDecode("/a%00b").has_value()) << "a NUL would cut the path short";
-    EXPECT_EQ(PercentDecode(PercentEncode("d i r/\xC3\xA4%.x")), std::optional<std::string>("d i r/\xC3\xA4%.x"));
-}
 
 TEST(TrashInfoTest, KeysCountOnlyInTheTrashInfoGroupAndDatesMustBeReal)
 {
