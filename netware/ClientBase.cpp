@@ -13,6 +13,37 @@ NWCCODE ClientBase::UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
     return SUCCESSFUL;
 }
 
+// ---- directories ------------------------------------------------------------
+
+NWCCODE ClientBase::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* path, const nuint8*, char* name,
+                                  nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID, nuint32)
+{
+    std::string found;
+    if (NWCCODE code = DirectoryName(conn, path, found))
+        return code;
+    CopyText256(found, name);
+    attributes = kDirectoryAttribute;
+    creationDateTime = 0;
+    ownerID = 0;
+    return SUCCESSFUL;
+}
+
+NWCCODE ClientBase::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, nuint8& volumeNumber,
+                                   nuint16& directoryID, nuint16&, NWSEARCH_ENTRY&, nuint32)
+{
+    return StartSearch(conn, path, volumeNumber, directoryID);
+}
+
+NWCCODE ClientBase::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,
+                                                    NWDIR_HANDLE& newDirHandle, nuint8* rightsMask)
+{
+    if (NWCCODE code = AllocateDirHandle(conn, path, newDirHandle))
+        return code;
+    if (rightsMask)
+        *rightsMask = 0xFF;
+    return SUCCESSFUL;
+}
+
 // ---- connections ------------------------------------------------------------
 
 NWCCODE ClientBase::NextConnRef(nuint32& iterator, NWCONN_REF& connRef)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What every client back end answers the same way: start-up, packed dates, name
-// contexts and the connection calls over one ConnectionTable. A back end names
-// its servers and answers the directory and deleted-file calls itself.
+// contexts, the connection calls over one ConnectionTable, and the parts of the
+// directory calls that no back end models (rights, owners, creation dates). A
+// back end names its servers and answers the directory and deleted-file calls.
 #pragma once
 
 #include <exception>
@@ -15,8 +16,22 @@
 
 class ClientBase : public NWClientBackend {
 public:
+    // The attribute of a directory in searches and directory information.
+    static constexpr nuint32 kDirectoryAttribute = 0x10;
+
     NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
     NWCCODE UnpackDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time) override;
+
+    // A directory as a folder without owner or creation date (DirectoryName).
+    NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
+                          char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
+                          nuint32 reserved) final;
+    // Paths are always full ones: the handle, sequence and buffer are not used.
+    NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
+                           nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer, nuint32 reserved) final;
+    // A handle with all rights, for a full path (AllocateDirHandle).
+    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                            NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) final;
 
     NWCCODE NextConnRef(nuint32& iterator, NWCONN_REF& connRef) override;
     NWCCODE PrimaryConnRef(NWCONN_REF& connRef) override;
@@ -45,6 +60,16 @@ protected:
     // Told after a connection is opened and after one is closed.
     virtual void ConnectionOpened(NWCONN_HANDLE) {}
     virtual void ConnectionClosed(NWCONN_HANDLE) {}
+
+    // The directory a full path names on conn's server: its last part's name
+    // as the back end spells it (the volume's for the volume itself).
+    virtual NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) = 0;
+    // Starts a search of the directory's entries: the volume it is on and the
+    // search's id, which DirSearchNext is given back.
+    virtual NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) = 0;
+    // A new directory handle of conn for the directory; ERR_NO_MORE_DIR_HANDLES
+    // when all are held.
+    virtual NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) = 0;
 
     // Runs a call whose store may fail: the callers of a client expect codes,
     // never exceptions, so a failure answers ERR_IO_FAILURE.

@@ -3,7 +3,6 @@
 // and the sidecar lock for a read-modify-write.
 #include "util/AtomicFile.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -49,13 +48,15 @@ int MakeFolders(int start, const std::string& folder)
 }
 
 constexpr char TemporaryMark[] = ".tmp-";
+// Names taken by others (a file, a link or a pipe someone placed there, or
+// another writer of the same file) are passed over up to this many times.
+constexpr int TemporaryNameAttempts = 100;
 
-// A name beside the target that no other writer of this process or another
-// one picks at the same moment: "<name>.tmp-<pid>-<counter>".
-std::string TemporaryNameFor(const std::string& path)
+// "<name>.tmp-<pid>-<attempt>": writers in other processes never pick the
+// same name; writers of this process take the lowest one still free.
+std::string TemporaryNameFor(const std::string& path, int attempt)
 {
-    static std::atomic<unsigned> counter{0};
-    return path + TemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return path + TemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(attempt);
 }
 
 // The process id in a temporary name of the file called base, or 0 when the
@@ -127,8 +128,12 @@ AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
         Fail(AtomicFileStep::CreateTemporary, ENOENT);
     target_ = options.followLinks && folder_ == AT_FDCWD ? FileBehindLinks(path) : path;
 
+    // In an open folder nothing is looked up through a link: a link at the
+    // path lends the new file neither mode nor owner, and is replaced.
     struct stat old {};
-    const bool exists = ::fstatat(folder_, target_.c_str(), &old, 0) == 0;
+    const bool exists = folder_ == AT_FDCWD ? ::fstatat(folder_, target_.c_str(), &old, 0) == 0
+                                            : ::fstatat(folder_, target_.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0
+                                                  && !S_ISLNK(old.st_mode);
     if (exists && options.refuseReadOnly) {
         if (int error = FaultAt(AtomicFileStep::CheckTarget))
             Fail(AtomicFileStep::CheckTarget, error);
@@ -150,11 +155,17 @@ AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
 
     if (options.removeStaleTemporaries)
         RemoveStaleTemporaries(folder_, target_);
-    temporary_ = TemporaryNameFor(target_);
     if (int error = FaultAt(AtomicFileStep::CreateTemporary))
         Fail(AtomicFileStep::CreateTemporary, error);
-    // Mode 0666 lets the umask decide, as for any new file the user creates.
-    fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Created where no file was: whatever already stands at a name, even a
+    // link, is never opened. Mode 0666 lets the umask decide, as for any new
+    // file the user creates.
+    for (int attempt = 0; fd_ < 0 && attempt < TemporaryNameAttempts; ++attempt) {
+        temporary_ = TemporaryNameFor(target_, attempt);
+        fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST)
+            break;
+    }
     if (fd_ < 0)
         Fail(AtomicFileStep::CreateTemporary, errno);
     created_ = true;

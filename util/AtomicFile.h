@@ -26,7 +26,9 @@ using AtomicFileFault = std::function<int(AtomicFileStep)>;
 
 struct AtomicFileOptions {
     // An open folder that a relative path starts from, open for the object's
-    // life: a file is replaced beside it without its path being looked up again.
+    // life: a file is replaced beside it without its path being looked up again,
+    // and a link at the path is replaced without the file behind it being
+    // looked at (it gives no mode or owner to keep).
     int folder = AT_FDCWD;
     // A symbolic link at the path stays a link: the file it points to is
     // replaced. Only without a folder.

@@ -163,8 +163,7 @@ NWCCODE EmulatedClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, R
     return SUCCESSFUL;
 }
 
-NWCCODE EmulatedClient::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* path, const nuint8*, char* name,
-                                      nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID, nuint32)
+NWCCODE EmulatedClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name)
 {
     return Guarded([&]() -> NWCCODE {
         ResolvedDir dir;
@@ -172,16 +171,12 @@ NWCCODE EmulatedClient::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* pa
             return code;
         NetWarePathParts parts;
         ParseNetWarePath(path, parts);
-        CopyText256(parts.directories.empty() ? parts.volume : parts.directories.back(), name);
-        attributes = 0x10;
-        creationDateTime = 0;
-        ownerID = 0;
+        name = parts.directories.empty() ? parts.volume : parts.directories.back();
         return SUCCESSFUL;
     });
 }
 
-NWCCODE EmulatedClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, nuint8& volumeNumber,
-                                       nuint16& directoryID, nuint16&, NWSEARCH_ENTRY&, nuint32)
+NWCCODE EmulatedClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId)
 {
     return Guarded([&]() -> NWCCODE {
         ResolvedDir dir;
@@ -190,7 +185,7 @@ NWCCODE EmulatedClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* p
         auto search = std::make_unique<SearchState>();
         search->entries = store_->Children(dir.dirId);
         volumeNumber = static_cast<nuint8>(dir.volumeNumber);
-        directoryID = searches_.Add(conn, volumeNumber, std::move(search));
+        searchId = searches_.Add(conn, volumeNumber, std::move(search));
         return SUCCESSFUL;
     });
 }
@@ -204,7 +199,7 @@ NWCCODE EmulatedClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, n
         return ERR_INVALID_PATH;
     SearchState& search = **found;
     const auto& entries = search.entries;
-    const bool directories = (searchAttributes & 0x10) != 0;
+    const bool directories = (searchAttributes & kDirectoryAttribute) != 0;
     const char* wanted = (pattern && *pattern) ? pattern : "*";
     for (size_t i = search.PositionOf(sequence); i < entries.size(); ++i) {
         if (entries[i].isDirectory != directories || !WildcardMatch(wanted, entries[i].name.c_str()))
@@ -255,8 +250,7 @@ NWCCODE EmulatedClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeN
 
 // ---- directory handles, deleted files, purge ------------------------------
 
-NWCCODE EmulatedClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,
-                                                        NWDIR_HANDLE& newDirHandle, nuint8* rightsMask)
+NWCCODE EmulatedClient::AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle)
 {
     return Guarded([&]() -> NWCCODE {
         ResolvedDir dir;
@@ -281,11 +275,7 @@ NWCCODE EmulatedClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDI
             state->hasScanFault = true;
             state->scanFault = scanFaults.front();
         }
-        if (NWCCODE code = dirHandles_.Allocate(conn, std::move(state), newDirHandle))
-            return code;
-        if (rightsMask)
-            *rightsMask = 0xFF;
-        return SUCCESSFUL;
+        return dirHandles_.Allocate(conn, std::move(state), handle);
     });
 }
 

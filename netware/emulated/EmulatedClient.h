@@ -37,57 +37,53 @@ public:
     // and then adds nothing.
     void ImportFixture(const std::string& fixtureText);
 
-    // Test and tool settings of the client itself.
-    void SetErrorTextLibraryMode(ErrorTextLibraryMode mode) { errorTextMode_ = mode; }
-    void SetClientStartupCode(NWCCODE code) { startupCode_ = code; }
-    void SetDirHandlePoolSize(int size) { dirHandles_.SetSize(size); }  // 1..255; the default is 254
-    int DirHandlesInUse() const { return dirHandles_.InUse(); }
-
     EmulatedDatabase& Database() { return *db_; }
     NetworkStore& Store() { return *store_; }
 
-    // calwin32
-    NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
+    // ---- servers, volumes, directories, as the network lists them
+    // A UNC path (\\SERVER\VOLUME\dir); a server not yet attached is attached.
     NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                               char* directory) override;
-    NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
-                          char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
-                          nuint32 reserved) override;
-    NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
-                           nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer,
-                           nuint32 reserved) override;
+    // Subdirectories or files, as the search attributes ask.
     NWCCODE DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
                           nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
                           nuint32 reserved) override;
-    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
-                                            NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) override;
-    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
-                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
-    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
-                               nuint32 directoryBase, const char* fileName) override;
-    NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
     // From the volume's size and used bytes; a volume without a size answers
     // ERR_VOLUME_SPACE_UNKNOWN.
     NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
                              std::uint64_t& freeBytes) override;
+    // The code ClientStartup answers.
+    void SetClientStartupCode(NWCCODE code) { startupCode_ = code; }
+    NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2) override;
 
-    // netwin32
+    // ---- deleted files and their purge
+    // Over the deleted files read when the handle was allocated, answering the
+    // directory's injected scan and purge faults.
+    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
+                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
+    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
+                               nuint32 directoryBase, const char* fileName) override;
+    NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
+    void SetDirHandlePoolSize(int size) { dirHandles_.SetSize(size); }  // 1..255; the default is 254
+    int DirHandlesInUse() const { return dirHandles_.InUse(); }
+
+    // ---- users and texts
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                    char* name) override;
-
+    // How much of the error-text library LoadErrorTextLibrary offers.
+    void SetErrorTextLibraryMode(ErrorTextLibraryMode mode) { errorTextMode_ = mode; }
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
 
-protected:
+private:
+    explicit EmulatedClient(std::unique_ptr<EmulatedDatabase> db);
+
     // The workstation's connections: those the network lists, then servers
     // that SplitPathByClient attached to.
     std::vector<Server> Servers() override;
     Server PrimaryServer() override;
     bool ServerNames(Server server, std::string& name, std::string& tree) override;
     void ConnectionClosed(NWCONN_HANDLE conn) override;
-
-private:
-    explicit EmulatedClient(std::unique_ptr<EmulatedDatabase> db);
 
     struct DeletedRecord;
     struct DirHandleState;
@@ -100,6 +96,11 @@ private:
     };
 
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, ResolvedDir& out);
+    // Over ResolveDirectory: a directory of the network store. An injected
+    // "alloc" fault of the directory answers its code.
+    NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
+    NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
+    NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
 
     std::unique_ptr<EmulatedDatabase> db_;
     std::unique_ptr<NetworkStore> store_;

@@ -13,7 +13,8 @@ inline constexpr std::size_t DirectorySizesSizeLimit = 4 * 1024 * 1024;
 
 // Reads the file `name` of the folder open as dirFd when it is a regular file
 // (not a link) of at most `limit` bytes. Returns 0 or the errno that kept it
-// from being read (EFBIG for a larger file, EINVAL for one not regular).
+// from being read (EFBIG for a larger file, EISDIR for a folder, EINVAL for
+// any other file that is not regular).
 int ReadCanFile(int dirFd, const char* name, std::size_t limit, std::string& text);
 
 // Takes the lines of the given entries out of the directorysizes file of the

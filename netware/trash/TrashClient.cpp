@@ -27,7 +27,6 @@ namespace {
 
 constexpr ConnectionTable::Server kTrashServer = 1;  // the only server the workstation is attached to
 constexpr NWCONN_REF kTrashConnRef = ConnectionTable::RefOf(kTrashServer);
-constexpr nuint32 kDirectoryAttribute = 0x10;
 
 // The name of an entry as the listing gave it (cut to the record's name).
 std::string_view ListedName(const std::string& name) { return std::string_view(name).substr(0, 255); }
@@ -161,21 +160,16 @@ NWCCODE TrashClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, size
     return SUCCESSFUL;
 }
 
-NWCCODE TrashClient::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* path, const nuint8*, char* name,
-                                   nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID, nuint32)
+NWCCODE TrashClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name)
 {
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
-    CopyText256(index_.directories[directory].name, name);
-    attributes = kDirectoryAttribute;
-    creationDateTime = 0;
-    ownerID = 0;
+    name = index_.directories[directory].name;
     return SUCCESSFUL;
 }
 
-NWCCODE TrashClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, nuint8& volumeNumber,
-                                    nuint16& directoryID, nuint16&, NWSEARCH_ENTRY&, nuint32)
+NWCCODE TrashClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId)
 {
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
@@ -184,7 +178,7 @@ NWCCODE TrashClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path
     for (size_t child : index_.directories[directory].children)
         search.names.push_back(index_.directories[child].name);
     volumeNumber = static_cast<nuint8>(volume);
-    directoryID = searches_.Add(conn, volumeNumber, std::move(search));
+    searchId = searches_.Add(conn, volumeNumber, std::move(search));
     return SUCCESSFUL;
 }
 
@@ -242,17 +236,12 @@ NWCCODE TrashClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName
 
 // ---- directory handles, entries, purge --------------------------------------
 
-NWCCODE TrashClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,
-                                                     NWDIR_HANDLE& newDirHandle, nuint8* rightsMask)
+NWCCODE TrashClient::AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle)
 {
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
-    if (NWCCODE code = dirHandles_.Allocate(conn, {directory, static_cast<nuint8>(volume)}, newDirHandle))
-        return code;
-    if (rightsMask)
-        *rightsMask = 0xFF;
-    return SUCCESSFUL;
+    return dirHandles_.Allocate(conn, {directory, static_cast<nuint8>(volume)}, handle);
 }
 
 NWCCODE TrashClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)

@@ -37,56 +37,45 @@ public:
     explicit TrashClient(EnvironmentSource source, Clock clock = std::chrono::steady_clock::now);
     ~TrashClient() override;
 
-    // Called between a scan's listing of an entry and its purge (tests make
-    // races happen there).
-    void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
-
     const TrashIndex& Index() const { return index_; }
-    int DirHandlesInUse() const { return dirHandles_.InUse(); }
 
-    // calwin32
+    // ---- paths, volumes, folders
+    // Paths on TRASH only; resolving one reads the trash cans again.
     NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                               char* directory) override;
-    NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
-                          char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
-                          nuint32 reserved) override;
-    NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
-                           nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer,
-                           nuint32 reserved) override;
-    NWCCODE DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
-                          nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
-                          nuint32 reserved) override;
-    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
-                                            NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) override;
-    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
-                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
-    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
-                               nuint32 directoryBase, const char* fileName) override;
-    NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
+    // A volume is a mounted file system that holds a trash can.
     NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
     // The file system of the volume's mount point (statvfs).
     NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
                              std::uint64_t& freeBytes) override;
+    // Subfolders only: what lies in a folder are trash entries, not files.
+    NWCCODE DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
+                          nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
+                          nuint32 reserved) override;
 
-    // netwin32
-    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
-                                   char* name) override;
-
-    // A text for every code the client returns; the last failed purge's text
-    // names its item or trash can.
-    std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
-
+    // ---- trash entries and their purge
+    int DirHandlesInUse() const { return dirHandles_.InUse(); }
+    // The folder's trash entries, of every can; a purge deletes one for good.
+    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
+                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
+    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
+                               nuint32 directoryBase, const char* fileName) override;
+    // Done with a folder: the purged folders' sizes leave the cans' caches.
+    NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
+    // Called between a scan's listing of an entry and its purge (tests make
+    // races happen there).
+    void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
     // A folder mixes the items of several users: one that cannot be purged
     // must not keep the others from being purged.
     bool FailedPurgeEndsScan() const override { return false; }
 
-protected:
-    // One server, TRASH; opening a connection reads the trash cans.
-    std::vector<Server> Servers() override;
-    Server PrimaryServer() override;
-    bool ServerNames(Server server, std::string& name, std::string& tree) override;
-    void ConnectionOpened(NWCONN_HANDLE conn) override;
-    void ConnectionClosed(NWCONN_HANDLE conn) override;
+    // ---- owners and texts
+    // A can's owner is a user id, named by the password database.
+    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                   char* name) override;
+    // A text for every code the client returns; the last failed purge's text
+    // names its item or trash can.
+    std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
 
 private:
     struct DirHandleState {
@@ -97,6 +86,12 @@ private:
         std::vector<std::string> names;  // the directory's subdirectories
     };
 
+    // One server, TRASH; opening a connection reads the trash cans.
+    std::vector<Server> Servers() override;
+    Server PrimaryServer() override;
+    bool ServerNames(Server server, std::string& name, std::string& tree) override;
+    void ConnectionOpened(NWCONN_HANDLE conn) override;
+    void ConnectionClosed(NWCONN_HANDLE conn) override;
     // Reads the trash cans again, unless a scan is under way or the reading
     // was made or used by a scan a moment ago.
     void Refresh();
@@ -109,6 +104,10 @@ private:
     NWCCODE Failed(NWCCODE code, std::string subject);
     bool IsOpen(NWCONN_HANDLE conn) const { return conns_.IsOpen(conn); }
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
+    // Over ResolveDirectory: a folder of the trash index.
+    NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
+    NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
+    NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
     NWCCODE PurgeEntry(TrashEntry& entry);
     // Takes the purged folders' lines out of their cans' directorysizes.
     void RemovePurgedFoldersSizes();

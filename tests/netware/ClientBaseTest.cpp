@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The connection calls every back end answers through the shared base: its
-// servers' references, handles and names, its hooks, and a failing store
-// answered with a code instead of an exception.
+// servers' references, handles and names, its hooks, a failing store
+// answered with a code instead of an exception, and the directory calls' fields
+// that no back end models.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "netware/ClientBase.h"
 
 namespace {
 
-// Two servers, FS1 (primary) and FS2; only the connection calls are asked.
+// Two servers, FS1 (primary) and FS2; a single directory, SYS:DATA, on each.
 class TwoServers : public ClientBase {
 public:
     bool failing = false;
@@ -18,10 +21,7 @@ public:
     std::vector<NWCONN_HANDLE> closed;
 
     NWCCODE SplitPathByClient(const char*, char*, NWCONN_HANDLE&, char*, char*) override { return 1; }
-    NWCCODE DirectoryInfo(NWCONN_HANDLE, nuint8, const char*, const nuint8*, char*, nuint32&, nuint32&, nuint32&, nuint32) override { return 1; }
-    NWCCODE DirSearchStart(NWCONN_HANDLE, nuint8, const char*, nuint8&, nuint16&, nuint16&, NWSEARCH_ENTRY&, nuint32) override { return 1; }
     NWCCODE DirSearchNext(NWCONN_HANDLE, nuint8, nuint16, nuint16, nuint8, const char*, NWSEARCH_ENTRY&, nuint32) override { return 1; }
-    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE, NWDIR_HANDLE, const char*, NWDIR_HANDLE&, nuint8*) override { return 1; }
     NWCCODE NextDeletedFile(NWCONN_HANDLE, NWDIR_HANDLE, nuint32&, nuint8&, nuint32&, NWDELETED_INFO&) override { return 1; }
     NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE, NWDIR_HANDLE, nuint32, nuint8, nuint32, const char*) override { return 1; }
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE, NWDIR_HANDLE) override { return 1; }
@@ -45,6 +45,22 @@ protected:
     }
     void ConnectionOpened(NWCONN_HANDLE) override { ++opened; }
     void ConnectionClosed(NWCONN_HANDLE conn) override { closed.push_back(conn); }
+    NWCCODE DirectoryName(NWCONN_HANDLE, const char* path, std::string& name) override
+    {
+        name = "DATA";
+        return std::string(path) == "SYS:DATA" ? SUCCESSFUL : ERR_INVALID_PATH;
+    }
+    NWCCODE StartSearch(NWCONN_HANDLE, const char*, nuint8& volumeNumber, nuint16& searchId) override
+    {
+        volumeNumber = 3;
+        searchId = 7;
+        return SUCCESSFUL;
+    }
+    NWCCODE AllocateDirHandle(NWCONN_HANDLE, const char* path, NWDIR_HANDLE& handle) override
+    {
+        handle = 5;
+        return std::string(path) == "SYS:DATA" ? SUCCESSFUL : ERR_NO_MORE_DIR_HANDLES;
+    }
 };
 
 }  // namespace
@@ -90,4 +106,36 @@ TEST(ClientBaseTest, AFailingStoreAnswersWithACode)
     EXPECT_EQ(client.NextConnRef(iterator, ref), ERR_IO_FAILURE);
     EXPECT_EQ(client.NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), ERR_IO_FAILURE);
     EXPECT_EQ(client.ConnRefInfo(ConnectionTable::RefOf(1), NWCC_INFO_SERVER_NAME, 0, nullptr), ERR_IO_FAILURE);
+}
+
+TEST(ClientBaseTest, DirectoryCallsAnswerAFolderWithAllRightsAndLeaveFailuresUntouched)
+{
+    TwoServers client;
+    char name[256] = "unchanged";
+    nuint32 attributes = 1, created = 1, owner = 1;
+    ASSERT_EQ(client.DirectoryInfo(1, 0, "SYS:DATA", nullptr, name, attributes, created, owner, 0), SUCCESSFUL);
+    EXPECT_STREQ(name, "DATA");
+    EXPECT_EQ(attributes, ClientBase::kDirectoryAttribute);
+    EXPECT_EQ(created, 0u);
+    EXPECT_EQ(owner, 0u);
+    std::strcpy(name, "unchanged");
+    EXPECT_EQ(client.DirectoryInfo(1, 0, "SYS:NONE", nullptr, name, attributes, created, owner, 0), ERR_INVALID_PATH);
+    EXPECT_STREQ(name, "unchanged");
+
+    nuint8 volume = 0;
+    nuint16 search = 0, sequence = 0;
+    NWSEARCH_ENTRY buffer{};
+    ASSERT_EQ(client.DirSearchStart(1, 0, "SYS:DATA", volume, search, sequence, buffer, 0), SUCCESSFUL);
+    EXPECT_EQ(volume, 3);
+    EXPECT_EQ(search, 7);
+
+    NWDIR_HANDLE handle = 0;
+    nuint8 rights = 0;
+    ASSERT_EQ(client.NWAllocTemporaryDirectoryHandle(1, 0, "SYS:DATA", handle, &rights), SUCCESSFUL);
+    EXPECT_EQ(handle, 5);
+    EXPECT_EQ(rights, 0xFF);
+    rights = 0;
+    EXPECT_EQ(client.NWAllocTemporaryDirectoryHandle(1, 0, "SYS:NONE", handle, &rights), ERR_NO_MORE_DIR_HANDLES);
+    EXPECT_EQ(rights, 0) << "no rights for a handle not given";
+    EXPECT_EQ(client.NWAllocTemporaryDirectoryHandle(1, 0, "SYS:DATA", handle, nullptr), SUCCESSFUL);
 }

@@ -206,7 +206,7 @@ TEST_F(TrashSweepAsRootTest, FifosAndAHugeSizeCacheNeitherHangNorFloodTheSweep)
                     mkfifo((home + "/directorysizes").c_str(), 0644) == 0;
         for (int n = 0; n < 3; ++n)
             for (const std::string& can : {home, top})
-                made = made && mkfifo((can + "/directorysizes.morvane-" + std::to_string(getppid()) + "-" +
+                made = made && mkfifo((can + "/directorysizes.tmp-" + std::to_string(getppid()) + "-" +
                                        std::to_string(n)).c_str(), 0644) == 0;
         return made;
     }));
@@ -243,7 +243,7 @@ TEST_F(TrashSweepAsRootTest, TheCacheRewriteNeverWritesThroughAPlantedLinkAndSta
     // mallory could where hard links are not protected).
     for (int n = 0; n < 3; ++n)
         ASSERT_EQ(link((base + "/root-secret").c_str(),
-                       (can + "/directorysizes.morvane-" + std::to_string(getpid()) + "-" + std::to_string(n)).c_str()),
+                       (can + "/directorysizes.tmp-" + std::to_string(getpid()) + "-" + std::to_string(n)).c_str()),
                   0);
     {
         TrashClient client(environment);

@@ -210,6 +210,39 @@ TEST_F(AtomicFileTest, RelativeToAnOpenFolderEvenWhenItsPathNowLeadsElsewhere)
     EXPECT_TRUE(std::filesystem::is_empty(dir_ / "can"));
 }
 
+// Others may place files in the folder: a hard link to another file, a pipe
+// or a link at a temporary name is passed over untouched, and a link at the
+// path lends the new file nothing.
+TEST_F(AtomicFileTest, NamesTakenByOthersAreNeitherOpenedNorLookedThrough)
+{
+    Put("other", "not mine");
+    ::chmod(PathOf("other").c_str(), 0755);
+    const std::string temporary = "cache.tmp-" + std::to_string(::getpid()) + "-";
+    ASSERT_EQ(::link(PathOf("other").c_str(), PathOf(temporary + "0").c_str()), 0);
+    ASSERT_EQ(::mkfifo(PathOf(temporary + "1").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(PathOf("other").c_str(), PathOf(temporary + "2").c_str()), 0);
+    ASSERT_EQ(::symlink(PathOf("other").c_str(), PathOf("cache").c_str()), 0);
+    const int folder = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    const mode_t savedMask = ::umask(077);
+    {
+        AtomicFileOptions options;
+        options.folder = folder;
+        options.keepMode = true;
+        AtomicFile file("cache", options);
+        file.Write("new");
+        file.Commit();
+    }
+    ::umask(savedMask);
+    ::close(folder);
+    EXPECT_EQ(Bytes("other"), "not mine");
+    EXPECT_EQ(ModeOf("other"), 0755u);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir_ / "cache"));
+    EXPECT_EQ(Bytes("cache"), "new");
+    EXPECT_EQ(ModeOf("cache"), 0600u) << "the mode of the file behind the link is not taken";
+    EXPECT_EQ(Entries().size(), 5u) << "the names taken stay, and nothing else is left";
+}
+
 TEST_F(AtomicFileTest, LockKeepsASecondHolderOutAndLeavesNoSidecar)
 {
     {
