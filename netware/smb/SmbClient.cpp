@@ -230,21 +230,16 @@ NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HAND
     return SUCCESSFUL;
 }
 
-NWCCODE SmbClient::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* path, const nuint8*, char* name,
-                                 nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID, nuint32)
+NWCCODE SmbClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name)
 {
     Place place;
     if (NWCCODE code = Resolve(conn, path, place))
         return code;
-    CopyText256(servers_[place.server].shares[place.share].index.folders[place.folder].name, name);
-    attributes = kDirectoryAttribute;
-    creationDateTime = 0;
-    ownerID = 0;
+    name = servers_[place.server].shares[place.share].index.folders[place.folder].name;
     return SUCCESSFUL;
 }
 
-NWCCODE SmbClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, nuint8& volumeNumber,
-                                  nuint16& directoryID, nuint16&, NWSEARCH_ENTRY&, nuint32)
+NWCCODE SmbClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId)
 {
     Place place;
     if (NWCCODE code = Resolve(conn, path, place))
@@ -254,7 +249,7 @@ NWCCODE SmbClient::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, 
     for (size_t child : index.folders[place.folder].children)
         search.names.push_back(index.folders[child].name);
     volumeNumber = static_cast<nuint8>(place.share);
-    directoryID = searches_.Add(conn, volumeNumber, std::move(search));
+    searchId = searches_.Add(conn, volumeNumber, std::move(search));
     return SUCCESSFUL;
 }
 
@@ -310,17 +305,12 @@ NWCCODE SmbClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, 
 
 // ---- directory handles, deleted files, purge --------------------------------
 
-NWCCODE SmbClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,
-                                                   NWDIR_HANDLE& newDirHandle, nuint8* rightsMask)
+NWCCODE SmbClient::AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle)
 {
     Place place;
     if (NWCCODE code = Resolve(conn, path, place))
         return code;
-    if (NWCCODE code = dirHandles_.Allocate(conn, place, newDirHandle))
-        return code;
-    if (rightsMask)
-        *rightsMask = 0xFF;
-    return SUCCESSFUL;
+    return dirHandles_.Allocate(conn, place, handle);
 }
 
 NWCCODE SmbClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)

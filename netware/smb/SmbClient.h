@@ -36,49 +36,51 @@ public:
               Clock clock = std::chrono::steady_clock::now);
     ~SmbClient() override;
 
-    int DirHandlesInUse() const { return dirHandles_.InUse(); }
-
-    // calwin32
+    // ---- paths, volumes, folders
+    // Paths on the servers of the list; resolving one reads the share's
+    // recycle bin when the job has not read it yet.
     NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                               char* directory) override;
-    NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
-                          char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
-                          nuint32 reserved) override;
-    NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
-                           nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer,
-                           nuint32 reserved) override;
+    // A volume is a disk share of the server.
+    NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
+    // The file system of the share, as the server tells it.
+    NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
+                             std::uint64_t& freeBytes) override;
+    // Folders only: the original folders of the deleted files.
     NWCCODE DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
                           nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
                           nuint32 reserved) override;
-    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
-                                            NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) override;
+
+    // ---- deleted files and their purge
+    int DirHandlesInUse() const { return dirHandles_.InUse(); }
+    // The files of the repository that were deleted from the folder, of every
+    // user's repository folder.
     NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
                             nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
+    // Deletes the file on the server while it is still the one listed.
     NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
                                nuint32 directoryBase, const char* fileName) override;
+    // Done with a folder: the repository folders the purges left empty go.
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
-    NWCCODE NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName) override;
-    NWCCODE NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
-                             std::uint64_t& freeBytes) override;
-
-    // netwin32
-    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
-                                   char* name) override;
-
-    std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
-
     // A folder merges the deleted files of several users' repository folders:
     // one that cannot be purged must not keep the others from being purged.
     bool FailedPurgeEndsScan() const override { return false; }
 
-protected:
+    // ---- users and texts
+    // The deleting users: the user folders of per-user repositories.
+    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                   char* name) override;
+    // The server answers as codes with their texts.
+    std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
+
+private:
+    // The servers of the list, numbered from 1 in its order.
     std::vector<ClientBase::Server> Servers() override { return serverNumbers_; }
     ClientBase::Server PrimaryServer() override { return servers_.empty() ? 0 : 1; }
     bool ServerNames(ClientBase::Server server, std::string& name, std::string& tree) override;
     void ConnectionOpened(NWCONN_HANDLE conn) override;
     void ConnectionClosed(NWCONN_HANDLE conn) override;
 
-private:
     struct Share {
         std::string name;
         bool read = false;
@@ -120,6 +122,10 @@ private:
     NWCCODE FindShare(SmbServer& server, const std::string& name, size_t& share);
     NWCCODE ReadIndex(SmbServer& server, Share& share);
     NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
+    // Over Resolve: a folder of the share's repository tree.
+    NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
+    NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
+    NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
     void RemoveLeftEmpty(SmbServer& server);
     // The file at a server path as it is now; SMB_ERR_NO_SUCH_DELETED_FILE
     // when it is gone.
