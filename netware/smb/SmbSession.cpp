@@ -288,7 +288,9 @@ NWCCODE SmbSession::Space(const std::string& share, std::uint64_t& totalBytes, s
     struct statvfs st {};
     if (NWCCODE code = Finish(smbc_getFunctionStatVFS(c)(c, url.data(), &st)))
         return code;
-    const std::uint64_t unit = st.f_frsize ? st.f_frsize : st.f_bsize;
+    // libsmbclient fills f_bsize with the bytes per sector and f_frsize with
+    // the sectors per allocation unit, which f_blocks and f_bavail count.
+    const std::uint64_t unit = static_cast<std::uint64_t>(st.f_bsize) * (st.f_frsize ? st.f_frsize : 1);
     totalBytes = static_cast<std::uint64_t>(st.f_blocks) * unit;
     freeBytes = static_cast<std::uint64_t>(st.f_bavail) * unit;
     return SUCCESSFUL;

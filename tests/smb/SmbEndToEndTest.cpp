@@ -9,6 +9,7 @@
 #include <functional>
 #include <fstream>
 #include <iterator>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "SmbTestSupport.h"
@@ -132,6 +133,65 @@ TEST_F(SmbEndToEndTest, AndPurgesOnlyFilesMatchingEveryConditionInASharedReposit
     EXPECT_NE(run.log.find("     + a.tmp"), std::string::npos) << run.log;
     // A shared repository does not say who deleted a file.
     EXPECT_NE(run.log.find("by [n/a] ]"), std::string::npos) << run.log;
+}
+
+// Five large recycled files (sparse), deleted a day apart, across both users'
+// folders: the budget conditions order them by access time over the whole
+// share, keep the newest and purge the oldest beyond the budget.
+TEST_F(SmbEndToEndTest, BudgetConditionsPurgeTheOldestBeyondTheBudgetAndKeepTheNewest)
+{
+    const SambaServer& s = *server_;
+    const fs::path bin = s.ShareFolder("users") / ".recycle";
+    const std::vector<std::pair<const char*, const char*>> files{// oldest first
+                                                                  {SambaServer::kBob, "d5.dat"},
+                                                                  {SambaServer::kAlice, "d4.dat"},
+                                                                  {SambaServer::kBob, "d3.dat"},
+                                                                  {SambaServer::kAlice, "d2.dat"},
+                                                                  {SambaServer::kBob, "d1.dat"}};
+    const auto fill = [&](long long sizeMB) {
+        s.ClearShares();
+        int daysAgo = static_cast<int>(files.size());
+        for (const auto& [user, name] : files) {
+            s.Recycle(user, "users", "p", name, "x");
+            const fs::path file = bin / user / "p" / name;
+            EXPECT_EQ(truncate(file.c_str(), sizeMB << 20), 0) << file;
+            SetAccessDaysAgo(file, daysAgo--);
+        }
+    };
+    const std::string credentials = Credentials(SambaServer::kAlice, SambaServer::kAlicePassword);
+    const std::vector<std::string> newestTwo{"morvane-alice/", "morvane-alice/p/", "morvane-alice/p/d2.dat",
+                                             "morvane-bob/",   "morvane-bob/p/",   "morvane-bob/p/d1.dat"};
+    const std::string off = "CheckBoxAge=0\nCheckBoxFilePatterns=0\nRadioGroupLogic=0\n";
+
+    // 10000 MB keep the newest two files of 4000 MB; the three before them go.
+    fill(4000);
+    RunResult run = Run(ServersFile(credentials), {"\\\\FS1\\USERS"},
+                        off + "CheckBoxKeepNewest=1\nKeepNewestSize=10000\n");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(TreeOf(bin), newestTwo) << run.log;
+    EXPECT_NE(run.log.find("     + d3.dat"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("beyond the newest "), std::string::npos) << run.log;
+
+    // M at least 3000 MB above the free space, on the limits' grid (steps of
+    // 5 × 10^(digits - 2)); files of two thirds of the bytes to free: the
+    // oldest two are needed, and a third of it either way absorbs what other
+    // programs write to the disk meanwhile.
+    struct statvfs st {};
+    ASSERT_EQ(statvfs(s.ShareFolder("users").c_str(), &st), 0);
+    const long long freeMB = static_cast<long long>(st.f_bavail * st.f_frsize >> 20);
+    long long untilFree = freeMB + 3000, step = 5;
+    for (long long v = untilFree; v >= 100; v /= 10)
+        step *= 10;
+    untilFree = (untilFree + step - 1) / step * step;
+    fill((untilFree - freeMB) * 2 / 3);
+    run = Run(ServersFile(credentials), {"\\\\FS1\\USERS"},
+              off + "CheckBoxUntilFree=1\nUntilFreeSize=" + std::to_string(untilFree) + "\n");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"morvane-alice/", "morvane-alice/p/", "morvane-alice/p/d2.dat",
+                                                     "morvane-bob/", "morvane-bob/p/", "morvane-bob/p/d1.dat",
+                                                     "morvane-bob/p/d3.dat"}))
+        << run.log;
+    EXPECT_NE(run.log.find("oldest, to free "), std::string::npos) << run.log;
 }
 
 TEST_F(SmbEndToEndTest, AccessDeniedOnOneFileIsReportedAndTheOthersArePurged)
