@@ -10,6 +10,7 @@
 #include "netware/ClientText.h"
 #include "netware/CompletionCodes.h"
 #include "netware/D_NW.h"
+#include "netware/DeletedFileRecords.h"
 #include "netware/NetWarePath.h"
 #include "netware/ShownName.h"
 #include "netware/smb/SmbErrors.h"
@@ -335,25 +336,12 @@ NWCCODE SmbClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, n
     const SmbShareIndex& index = server.shares[place->share].index;
     const auto& list = index.folders[place->folder].files;
 
-    // The iteration handle is the number of the file returned last (its index
-    // + 1); the next one is the first unpurged file with a greater number.
-    auto next = iterHandle == 0xFFFFFFFFu ? list.begin() : std::upper_bound(list.begin(), list.end(), iterHandle - 1);
-    while (next != list.end() && index.files[*next].purged)
-        ++next;
-    if (next == list.end())
+    const auto next = NextUnpurged(list, iterHandle, [&index](size_t file) { return index.files[file].purged; });
+    if (!next)
         return ERR_NO_FILES_FOUND;
-
     const SmbDeletedFile& file = index.files[*next];
-    std::memset(&entryInfo, 0, sizeof entryInfo);
-    entryInfo.sequence = static_cast<nuint32>(*next + 1);
-    entryInfo.parent = static_cast<nuint32>(place->folder);
-    entryInfo.nameLength = static_cast<nuint8>(std::min<size_t>(file.name.size(), 255));
-    CopyText256(file.name, entryInfo.name);
-    entryInfo.fileSize = static_cast<nuint32>(file.size);
-    entryInfo.fileSizeHigh = static_cast<nuint32>(file.size >> 32);
-    entryInfo.deletedDateAndTime = file.deleted;
-    entryInfo.deletorID = file.user;
-    iterHandle = static_cast<nuint32>(*next + 1);
+    FillDeletedRecord({*next, static_cast<nuint32>(place->folder), 0, file.name, file.size, file.deleted, file.user},
+                      entryInfo, iterHandle);
     volumeNumber = static_cast<nuint8>(place->share);
     directoryBase = static_cast<nuint32>(place->folder);
     return SUCCESSFUL;

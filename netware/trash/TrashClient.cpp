@@ -14,6 +14,7 @@
 
 #include "netware/ClientText.h"
 #include "netware/D_NW.h"
+#include "netware/DeletedFileRecords.h"
 #include "netware/NetWarePath.h"
 #include "netware/PackedDateTime.h"
 #include "netware/ShownName.h"
@@ -262,27 +263,13 @@ NWCCODE TrashClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
     const DirHandleState& state = *held;
     const auto& list = index_.directories[state.directory].entries;
 
-    // The iteration handle is the number of the entry returned last (its index
-    // + 1); the next one is the first unpurged entry with a greater number,
-    // which stays right when that entry has been purged meanwhile.
-    auto next = iterHandle == 0xFFFFFFFFu ? list.begin() : std::upper_bound(list.begin(), list.end(), iterHandle - 1);
-    while (next != list.end() && index_.entries[*next].purged)
-        ++next;
-    if (next == list.end())
+    const auto next = NextUnpurged(list, iterHandle, [this](size_t entry) { return index_.entries[entry].purged; });
+    if (!next)
         return ERR_NO_FILES_FOUND;
-
     const TrashEntry& entry = index_.entries[*next];
-    std::memset(&entryInfo, 0, sizeof entryInfo);
-    entryInfo.sequence = static_cast<nuint32>(*next + 1);
-    entryInfo.parent = static_cast<nuint32>(state.directory);
-    entryInfo.attributes = entry.isDirectory ? kDirectoryAttribute : 0;
-    entryInfo.nameLength = static_cast<nuint8>(std::min<size_t>(entry.name.size(), 255));
-    CopyText256(entry.name, entryInfo.name);
-    entryInfo.fileSize = static_cast<nuint32>(entry.size);
-    entryInfo.fileSizeHigh = static_cast<nuint32>(entry.size >> 32);
-    entryInfo.deletedDateAndTime = entry.deleted;
-    entryInfo.deletorID = static_cast<nuint32>(index_.cans[entry.can].owner.uid);
-    iterHandle = static_cast<nuint32>(*next + 1);
+    FillDeletedRecord({*next, static_cast<nuint32>(state.directory), entry.isDirectory ? kDirectoryAttribute : 0,
+                       entry.name, entry.size, entry.deleted, static_cast<nuint32>(index_.cans[entry.can].owner.uid)},
+                      entryInfo, iterHandle);
     volumeNumber = state.volumeNumber;
     directoryBase = static_cast<nuint32>(state.directory);
     return SUCCESSFUL;
