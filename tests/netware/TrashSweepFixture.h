@@ -143,6 +143,17 @@ protected:
         EXPECT_EQ(Read(base + "/shared/victim-file"), "victim's");
         EXPECT_EQ(Read(base + "/root-secret"), "root's secret");
     }
+    // Resolves the volume's path as a job's start path, in a job of its own:
+    // the lines the client notes for the job's result list and log.
+    static std::vector<std::string> LinesOfResolving(TrashClient& client, const std::string& volumeName)
+    {
+        TakeSkippedWorkLines();
+        StartSkippedWorkLines();
+        char server[256], vol[256], dir[256];
+        NWCONN_HANDLE split = 0;
+        client.SplitPathByClient(("\\\\TRASH\\" + volumeName).c_str(), server, split, vol, dir);
+        return TakeSkippedWorkLines();
+    }
     static bool AnyProblemMentions(const TrashClient& client, const std::string& text)
     {
         const auto& problems = client.Index().problems;
