@@ -108,9 +108,9 @@ int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem)
         const int error = errno;
         close(fd);
         if (next < 0) {
-            // A folder the owner cannot even pass through holds no trash can of theirs.
+            // A can found where its owner cannot even pass: said, as whom.
             if (!last && error == EACCES)
-                problem.clear();
+                problem = where + " cannot be passed by user " + std::to_string(owner) + ": " + Reason(error);
             errno = error;
             return -1;
         }

@@ -155,6 +155,10 @@ TEST_F(TrashSweepRefusalsTest, WhatCannotBeListedSizedOrUsedGivesALineEach)
     const std::string plain = SharedMount("plain", 0755);
     fs::create_directory(plain + "/.Trash");
     chmod((plain + "/.Trash").c_str(), 0777);
+    // The victim's can where she cannot even pass.
+    const std::string closed = SharedMount("closed", 0700), unreachable = closed + "/.Trash-" + std::to_string(Victim);
+    ASSERT_TRUE(MakeCan(unreachable));
+    ASSERT_EQ(chown(unreachable.c_str(), Victim, Victim), 0);
 
     TrashClient client(environment);
     const std::int32_t reportedBefore = SkippedWorkReports();
@@ -167,6 +171,8 @@ TEST_F(TrashSweepRefusalsTest, WhatCannotBeListedSizedOrUsedGivesALineEach)
                                       "read: Permission denied"},
         {"Trash can " + base + "/mnt/.Trash is not used: it is a symbolic link"},
         {"Trash can " + plain + "/.Trash is not used: it is shared by every user but has no sticky bit"},
+        {"Trash can " + unreachable + " is not used: " + closed + " cannot be passed by user " +
+         std::to_string(Victim) + ": Permission denied"},
     };
     for (const auto& texts : expected)
         EXPECT_TRUE(AnyLineWith(lines, {texts[0]})) << texts[0] << "\nnot in\n" << Joined(lines);
