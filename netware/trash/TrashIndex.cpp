@@ -170,7 +170,8 @@ struct CanFolders {
             entry.identity = IdentityOf(fileInfo);
         entry.isDirectory = fileStat && S_ISDIR(fileInfo.st_mode);
         if (fileStat)
-            Measure(fileInfo, static_cast<std::int64_t>(infoStat().st_mtime), entry);
+            Measure(fileInfo,
+                    entry.isDirectory ? std::optional<std::int64_t>(infoStat().st_mtime) : std::nullopt, entry);
         else if (entry.hasFile)
             entry.problem = "files/" + trashName + " cannot be looked at (" + std::strerror(lookError) +
                             "): its size is not known";
