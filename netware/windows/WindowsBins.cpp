@@ -72,6 +72,20 @@ std::string FolderProblem(const std::string& path, int error)
     return path + " cannot be opened: " + std::strerror(error);
 }
 
+// Whether the folder lists an entry of exactly that name.
+bool HoldsName(int dirFd, const char* name)
+{
+    DIR* dir = fdopendir(dup(dirFd));
+    if (!dir)
+        return false;
+    bool found = false;
+    while (struct dirent* entry = readdir(dir))
+        if (std::strcmp(entry->d_name, name) == 0)
+            found = true;
+    closedir(dir);
+    return found;
+}
+
 struct ReadItem {
     bool hasIndex = false;
     bool hasItem = false;
@@ -198,18 +212,15 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
                 mapping = ParseUserMapping(mapText, environment.users);
             close(mapFd);
         }
-        std::set<ino_t> seen;  // one folder under both spellings where case is folded
         for (const char* folder : BinFolders) {
+            // Only the name the drive holds: where case is folded, opening
+            // the other spelling would read the same bin twice.
+            if (!HoldsName(mountFd, folder))
+                continue;
             const int binFd = OpenFolderOnDevice(mountFd, folder, drive.device);
-            struct stat binInfo;
             if (binFd < 0) {
                 if (errno != ENOENT)
                     problems.push_back("Recycle bin " + ShownName(FolderProblem(Joined(mountPoint, folder), errno)));
-                continue;
-            }
-            fstat(binFd, &binInfo);
-            if (!seen.insert(binInfo.st_ino).second) {
-                close(binFd);
                 continue;
             }
             if (drive.binFolder.empty()) {

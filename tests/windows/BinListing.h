@@ -11,10 +11,22 @@
 #include <vector>
 
 #include "MountedDrive.h"
-#include "netware/D_NW.h"
+#include "netware/PackedDateTime.h"
 #include "netware/windows/WindowsBinClient.h"
 
 namespace recyclebin {
+
+// "yyyy-mm-dd hh:mm:ss" of a packed date-time, as rifiuti-vista writes times.
+inline std::string DateTimeText(nuint32 packed)
+{
+    NW_DATE date{};
+    NW_TIME time{};
+    UnpackDeletedDateTime(packed, date, time);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month, date.day, time.hours,
+                  time.minutes, time.seconds);
+    return text;
+}
 
 // rifiuti-vista's lines for a bin folder, deletion times in local time, sorted.
 inline std::vector<std::string> RifiutiLines(const std::filesystem::path& bin)
@@ -39,7 +51,7 @@ inline std::vector<std::string> ClientLines(const WindowsBinIndex& index, const 
         for (size_t i : folder.entries) {
             const WindowsBinItem& item = index.items[i];
             if (index.bins[item.bin].sid == sid && !item.purged)
-                lines.push_back("$I" + item.id + "\t" + PackedDateTimeText(item.deleted) + "\t" +
+                lines.push_back("$I" + item.id + "\t" + DateTimeText(item.deleted) + "\t" +
                                 std::to_string(item.size) + "\t" + path + "\\" + item.name);
         }
         for (size_t child : folder.children)

@@ -88,7 +88,7 @@ TEST_F(WindowsBinHostileTest, LinksAreNeverFollowed)
 {
     const fs::path outside = fs::path(dir.path().toStdString()) / "outside";
     WriteFile(outside / "precious.txt", "precious");
-    DeletedFolder(bin, "LINKS1", 2, "D:\\Tree", now);
+    DeletedFolder(bin, "LINKS1", 2, "D:\\Tree\\links", now);
     fs::create_symlink(outside, bin / "$RLINKS1" / "to-outside");
     fs::create_symlink(outside / "precious.txt", bin / "$RLINKS1" / "sub" / "file-link");
     WriteFile(bin / "$ILINK02.txt", IndexBytes(2, "D:\\Tree\\l.txt", 8, FileTimeOf(now)));
