@@ -32,11 +32,11 @@ inline std::string DateTimeText(nuint32 packed)
 inline std::vector<std::string> RifiutiLines(const std::filesystem::path& bin)
 {
     std::string out;
-    RunCommand("LC_ALL=C.UTF-8 rifiuti-vista -z -n " + Quoted(bin) + " 2>/dev/null", &out);
+    RunCommand("LC_ALL=C.UTF-8 rifiuti-vista -z -n " + Quoted(bin), &out);
     std::vector<std::string> lines;
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);)
-        if (!line.empty())
+        if (line.find('\t') != std::string::npos)  // not its word on an empty bin
             lines.push_back(line);
     std::sort(lines.begin(), lines.end());
     return lines;
