@@ -84,4 +84,4 @@ awk -v m="$(median morvane 2)" -v f="$(median find 2)" -v mc="$(median morvane 3
   'BEGIN { printf "morvane / find -delete: %.2f wall, %.2f processor (target <= 1.3 wall)\n", m / f, mc / fc }'
 echo "each round (tool, wall s, processor s, peak kB):"
 cat "$work/times"
-rm -f "$work"/*.img
+[ -n "${WINDOWS_BENCH_KEEP:-}" ] || rm -f "$work"/*.img

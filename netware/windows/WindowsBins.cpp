@@ -310,13 +310,21 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
             const std::string indexName = "$I" + item.id, itemName = "$R" + item.id;
             std::optional<RecycleIndex> parsed;
             struct stat info;
-            if (order[i]->hasIndex && fstatat(binFd, indexName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-                item.hasIndex = true;
-                item.index = IdentityOf(info);
+            if (order[i]->hasIndex) {
+                // One look serves the reading and the identity; what cannot
+                // be read (a link, a pipe) is looked at without opening it.
                 std::string bytes;
-                if (ReadCanFile(binFd, indexName.c_str(), RecycleIndexSizeLimit, bytes) == 0)
-                    parsed = ParseRecycleIndex(bytes);
-                item.deleted = PackedLocalTime(parsed ? UnixTimeOfFileTime(parsed->deleted) : info.st_ctime, now);
+                const int error = ReadFileText(
+                    indexName, bytes, {.folder = binFd, .followLinks = false, .limit = RecycleIndexSizeLimit, .opened = &info});
+                if (error == 0 || error == EFBIG || error == EISDIR ||
+                    (error != ENOENT && fstatat(binFd, indexName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
+                    item.hasIndex = true;
+                    item.index = IdentityOf(info);
+                    if (error == 0)
+                        parsed = ParseRecycleIndex(bytes);
+                    item.deleted =
+                        PackedLocalTime(parsed ? UnixTimeOfFileTime(parsed->deleted) : info.st_ctime, now);
+                }
             }
             if (order[i]->hasItem && fstatat(binFd, itemName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
                 item.hasItem = true;
