@@ -28,13 +28,30 @@ constexpr ConnectionTable::Server kWindowsServer = 1;
 constexpr NWCONN_REF kWindowsConnRef = ConnectionTable::RefOf(kWindowsServer);
 
 // Whether a bin folder still holds what was read under the name: the same
-// file or folder, or still none.
-bool StillAsRead(int binFd, const std::string& name, bool had, const std::optional<TrashItemIdentity>& identity)
+// file or folder (by identity, or by inode and size), or still none. What
+// cannot be looked at fails its removal and says why.
+bool IndexAsRead(int binFd, const std::string& name, const WindowsBinItem& item)
 {
     struct stat now;
     if (fstatat(binFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? !had : true;  // what cannot be looked at fails its removal and says why
-    return had && identity && *identity == IdentityOf(now);
+        return errno == ENOENT ? !item.hasIndex : true;
+    return item.hasIndex && item.index && *item.index == IdentityOf(now);
+}
+
+enum class ItemCheck { AsRead, Changed, OtherSize };
+
+ItemCheck ItemAsRead(int binFd, const std::string& name, const WindowsBinItem& item)
+{
+    struct stat now;
+    if (fstatat(binFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno != ENOENT || !item.hasItem ? ItemCheck::AsRead : ItemCheck::Changed;
+    if (!item.hasItem || now.st_ino != item.itemInode)
+        return ItemCheck::Changed;
+    // A size the index gave decided the selection: a file of another size
+    // was not what was selected.
+    if (item.sizeFromIndex && (!S_ISREG(now.st_mode) || static_cast<std::uint64_t>(now.st_size) != item.size))
+        return ItemCheck::OtherSize;
+    return ItemCheck::AsRead;
 }
 
 std::vector<CompletionCodeText> WindowsOwnCodeTexts()
@@ -339,8 +356,10 @@ NWCCODE WindowsBinClient::PurgeItem(WindowsBinItem& item)
     const std::string shown = ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" + itemName);
     // Only the item that was listed: one deleted again under the same id
     // since, or an index rewritten, is left alone.
-    if (!StillAsRead(open.fd, itemName, item.hasItem, item.item) ||
-        !StillAsRead(open.fd, indexName, item.hasIndex, item.index))
+    const ItemCheck check = ItemAsRead(open.fd, itemName, item);
+    if (check == ItemCheck::OtherSize)
+        return Failed(TRASH_ERR_NO_SUCH_DELETED_FILE, shown + " (its size is not the one its index gives)");
+    if (check == ItemCheck::Changed || !IndexAsRead(open.fd, indexName, item))
         return Failed(TRASH_ERR_NO_SUCH_DELETED_FILE, shown);
     // The index goes only after its item, so a failed purge stays listed.
     if (item.hasItem)

@@ -72,16 +72,19 @@ std::string FolderProblem(const std::string& path, int error)
     return path + " cannot be opened: " + std::strerror(error);
 }
 
-// Whether the folder lists an entry of exactly that name.
-bool HoldsName(int dirFd, const char* name)
+// Whether the folder lists an entry of exactly that name; inode is the
+// number the listing gives it.
+bool HoldsName(int dirFd, const char* name, ino_t& inode)
 {
     DIR* dir = fdopendir(dup(dirFd));
     if (!dir)
         return false;
     bool found = false;
     while (struct dirent* entry = readdir(dir))
-        if (std::strcmp(entry->d_name, name) == 0)
+        if (std::strcmp(entry->d_name, name) == 0) {
             found = true;
+            inode = entry->d_ino;
+        }
     closedir(dir);
     return found;
 }
@@ -89,6 +92,8 @@ bool HoldsName(int dirFd, const char* name)
 struct ReadItem {
     bool hasIndex = false;
     bool hasItem = false;
+    ino_t itemInode = 0;
+    unsigned char itemType = DT_UNKNOWN;
 };
 
 }  // namespace
@@ -191,7 +196,7 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
     struct stat root;
     if (lstat(mountPoint.c_str(), &root) != 0)
         return;
-    WindowsDrive drive{mountPoint, {}, root.st_uid, DriveOwner(mountPoint, root.st_uid, environment), 0};
+    WindowsDrive drive{mountPoint, {}, root.st_uid, DriveOwner(mountPoint, root.st_uid, environment), 0, false};
     try {
         const ActingAsOwner asOwner(drive.owner);
         std::string problem;
@@ -215,7 +220,8 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
         for (const char* folder : BinFolders) {
             // Only the name the drive holds: where case is folded, opening
             // the other spelling would read the same bin twice.
-            if (!HoldsName(mountFd, folder))
+            ino_t listed = 0;
+            if (!HoldsName(mountFd, folder, listed))
                 continue;
             const int binFd = OpenFolderOnDevice(mountFd, folder, drive.device);
             if (binFd < 0) {
@@ -223,6 +229,10 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
                     problems.push_back("Recycle bin " + ShownName(FolderProblem(Joined(mountPoint, folder), errno)));
                 continue;
             }
+            // Some FUSE drives list other inode numbers than they give a
+            // look: their items are looked at one by one.
+            struct stat binInfo;
+            drive.listingInodes = fstat(binFd, &binInfo) == 0 && binInfo.st_ino == listed;
             if (drive.binFolder.empty()) {
                 drive.binFolder = folder;
                 drives.push_back(drive);
@@ -285,8 +295,12 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
             std::string_view id;
             if (IsRecycleName(entry->d_name, 'I', id))
                 found[std::string(id)].hasIndex = true;
-            else if (IsRecycleName(entry->d_name, 'R', id))
-                found[std::string(id)].hasItem = true;
+            else if (IsRecycleName(entry->d_name, 'R', id)) {
+                ReadItem& read = found[std::string(id)];
+                read.hasItem = true;
+                read.itemInode = entry->d_ino;
+                read.itemType = entry->d_type;
+            }
         }
         closedir(dir);
     }
@@ -326,9 +340,17 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
                         PackedLocalTime(parsed ? UnixTimeOfFileTime(parsed->deleted) : info.st_ctime, now);
                 }
             }
-            if (order[i]->hasItem && fstatat(binFd, itemName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            // The listing tells a file from a folder: a file with an index
+            // is not looked at (on a drive through FUSE every look costs).
+            const ReadItem& read = *order[i];
+            if (read.hasItem && read.itemType == DT_REG && parsed && drive.listingInodes) {
                 item.hasItem = true;
-                item.item = IdentityOf(info);
+                item.itemInode = read.itemInode;
+                item.size = parsed->size;
+                item.sizeFromIndex = true;
+            } else if (read.hasItem && fstatat(binFd, itemName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                item.hasItem = true;
+                item.itemInode = info.st_ino;
                 item.isDirectory = S_ISDIR(info.st_mode);
                 item.size = item.isDirectory ? TrashedEntrySize(binFd, itemName, drive.device)
                                              : static_cast<std::uint64_t>(info.st_size);

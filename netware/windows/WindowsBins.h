@@ -42,6 +42,7 @@ struct WindowsDrive {
     uid_t mountOwner = 0;   // the owner of its root
     OwnerIdentity owner;    // as whom it is read and purged
     dev_t device = 0;
+    bool listingInodes = false;  // its folder listings give the inodes a look gives
 };
 
 struct WindowsBin {
@@ -61,8 +62,14 @@ struct WindowsBinItem {
     bool hasItem = false;
     bool isDirectory = false;
     bool purged = false;
-    // The $R and $I as read: an item swapped since is not purged.
-    std::optional<TrashItemIdentity> item, index;
+    // A file's size is its index's word (as Windows wrote it, and as
+    // rifiuti-vista shows it) and is checked against the file when it is
+    // purged; a folder is measured.
+    bool sizeFromIndex = false;
+    // The $R (its inode, from the folder's listing) and the $I as read: an
+    // item swapped since is not purged.
+    std::uint64_t itemInode = 0;
+    std::optional<TrashItemIdentity> index;
 };
 
 class WindowsBinIndex {

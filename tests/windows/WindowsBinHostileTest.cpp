@@ -126,6 +126,21 @@ TEST_F(WindowsBinHostileTest, ABinFolderThatIsALinkIsRefusedWithALine)
                                      " is a symbolic link: not followed");
 }
 
+TEST_F(WindowsBinHostileTest, AFileOfAnotherSizeThanItsIndexSaysIsListedWithThatSizeButNotPurged)
+{
+    WriteFile(bin / "$ILIES01.bin", IndexBytes(2, "D:\\small.bin", 10, FileTimeOf(now)));
+    WriteFile(bin / "$RLIES01.bin", std::string(5000, 'x'));
+    WindowsBinClient client = Client();
+    const NWCONN_HANDLE conn = OpenWindowsConnection(client);
+    NWCCODE code = 0;
+    ASSERT_TRUE(ScanBinFolder(client, conn, VolumePath(""), [&](const NWDELETED_INFO& record, auto purge) {
+        EXPECT_EQ(DeletedFileSize(record), 10u);
+        code = purge();
+    }));
+    EXPECT_EQ(code, ERR_NO_SUCH_DELETED_FILE);
+    EXPECT_TRUE(fs::exists(bin / "$RLIES01.bin"));
+}
+
 TEST_F(WindowsBinHostileTest, AnItemSwappedSinceItWasListedIsNotPurged)
 {
     DeletedFile(bin, "SWAP01.txt", 2, "D:\\s.txt", "listed", now);
