@@ -24,6 +24,9 @@ sid='S-1-5-21-1004336348-1177238915-682003330-1001'
 cleanup() { for m in "$work"/m-*; do mountpoint -q "$m" 2>/dev/null && umount "$m"; done; true; }
 trap cleanup EXIT
 cleanup
+# The image of a previous run with WINDOWS_BENCH_KEEP=1 and as many items is
+# used again (writing it through ntfs-3g takes minutes).
+if [ "$(cat "$work/template.count" 2>/dev/null)" != "$files" ]; then
 rm -rf "$work"
 mkdir -p "$work/m-template"
 truncate -s 2G "$work/template.img"
@@ -46,6 +49,8 @@ for i in range(count):
         f.write(content)
 PY
 umount "$work/m-template"
+echo "$files" > "$work/template.count"
+fi
 
 volume="$(echo "$work/m-morvane" | tr 'a-z' 'A-Z' | sed 's/[^A-Z0-9]/_/g; s/^_*//; s/_*$//')"
 printf '%s\r\n' '[Config]' 'CheckBoxSizeUpperLimit=0' 'CheckBoxSizeLowerLimit=0' 'CheckBoxAge=1' \
@@ -84,4 +89,5 @@ awk -v m="$(median morvane 2)" -v f="$(median find 2)" -v mc="$(median morvane 3
   'BEGIN { printf "morvane / find -delete: %.2f wall, %.2f processor (target <= 1.3 wall)\n", m / f, mc / fc }'
 echo "each round (tool, wall s, processor s, peak kB):"
 cat "$work/times"
-[ -n "${WINDOWS_BENCH_KEEP:-}" ] || rm -f "$work"/*.img
+rm -f "$work/morvane.img" "$work/find.img"
+[ -n "${WINDOWS_BENCH_KEEP:-}" ] || rm -rf "$work"

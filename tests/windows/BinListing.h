@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a test compares: a user's bin as rifiuti-vista lists it, and as the
-// client lists it (index, deletion time, size, original path, tab-separated);
-// and a folder of the client scanned as the purge job scans it.
+// client lists it (index, deletion time, size, original path, tab-separated).
 #pragma once
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "MountedDrive.h"
+#include "../netware/TrashConnection.h"
 #include "netware/PackedDateTime.h"
 #include "netware/windows/WindowsBinClient.h"
 
@@ -61,32 +61,6 @@ inline std::vector<std::string> ClientLines(const WindowsBinIndex& index, const 
         visit(volume.root, "D:");
     std::sort(lines.begin(), lines.end());
     return lines;
-}
-
-inline NWCONN_HANDLE OpenWindowsConnection(WindowsBinClient& client)
-{
-    NWCONN_REF ref = 0;
-    NWCONN_HANDLE conn = 0;
-    client.PrimaryConnRef(ref);
-    client.NWCCOpenConnByRef(ref, 1, 0, conn);
-    return conn;
-}
-
-// Scans a folder ("VOLUME:DIR\SUB"): visit(record, purge) for each item, where
-// purge() purges it and returns the code. False when it cannot be scanned.
-template <class Visit>
-bool ScanBinFolder(WindowsBinClient& client, NWCONN_HANDLE conn, const std::string& volumePath, const Visit& visit)
-{
-    NWDIR_HANDLE handle = 0;
-    if (client.NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr) != 0)
-        return false;
-    nuint32 iteration = 0xFFFFFFFF, dirBase = 0;
-    nuint8 number = 0;
-    NWDELETED_INFO record{};
-    while (client.NextDeletedFile(conn, handle, iteration, number, dirBase, record) == 0)
-        visit(record, [&] { return client.NWPurgeDeletedFile(conn, handle, iteration, number, dirBase, record.name); });
-    client.ReleaseDirHandle(conn, handle);
-    return true;
 }
 
 }  // namespace recyclebin

@@ -97,11 +97,12 @@ TEST_F(WindowsBinHostileTest, LinksAreNeverFollowed)
 
     WindowsBinClient client = Client();
     MessageBoxRecorder boxes;
-    const NWCONN_HANDLE conn = OpenWindowsConnection(client);
+    const NWCONN_HANDLE conn = OpenTrashConnection(client);
     std::vector<std::string> purged;
-    ASSERT_TRUE(ScanBinFolder(client, conn, VolumePath("Tree"), [&](const NWDELETED_INFO& record, auto purge) {
+    ASSERT_TRUE(ScanTrashFolder(client, conn, VolumePath("Tree"), [&](const NWDELETED_INFO& record, nuint32, auto purge) {
         EXPECT_EQ(purge(), 0) << record.name;
         purged.push_back(record.name);
+        return true;
     }));
     EXPECT_EQ(purged.size(), 2u);
     EXPECT_FALSE(fs::exists(fs::symlink_status(bin / "$RLINKS1")));
@@ -131,11 +132,12 @@ TEST_F(WindowsBinHostileTest, AFileOfAnotherSizeThanItsIndexSaysIsListedWithThat
     WriteFile(bin / "$ILIES01.bin", IndexBytes(2, "D:\\small.bin", 10, FileTimeOf(now)));
     WriteFile(bin / "$RLIES01.bin", std::string(5000, 'x'));
     WindowsBinClient client = Client();
-    const NWCONN_HANDLE conn = OpenWindowsConnection(client);
+    const NWCONN_HANDLE conn = OpenTrashConnection(client);
     NWCCODE code = 0;
-    ASSERT_TRUE(ScanBinFolder(client, conn, VolumePath(""), [&](const NWDELETED_INFO& record, auto purge) {
+    ASSERT_TRUE(ScanTrashFolder(client, conn, VolumePath(""), [&](const NWDELETED_INFO& record, nuint32, auto purge) {
         EXPECT_EQ(DeletedFileSize(record), 10u);
         code = purge();
+        return true;
     }));
     EXPECT_EQ(code, ERR_NO_SUCH_DELETED_FILE);
     EXPECT_TRUE(fs::exists(bin / "$RLIES01.bin"));
@@ -145,13 +147,16 @@ TEST_F(WindowsBinHostileTest, AnItemSwappedSinceItWasListedIsNotPurged)
 {
     DeletedFile(bin, "SWAP01.txt", 2, "D:\\s.txt", "listed", now);
     WindowsBinClient client = Client();
-    const NWCONN_HANDLE conn = OpenWindowsConnection(client);
+    const NWCONN_HANDLE conn = OpenTrashConnection(client);
     client.SetBeforePurgeHook([&] {
         fs::remove(bin / "$RSWAP01.txt");
         WriteFile(bin / "$RSWAP01.txt", "another file deleted under the same id");
     });
     NWCCODE code = 0;
-    ASSERT_TRUE(ScanBinFolder(client, conn, VolumePath(""), [&](const NWDELETED_INFO&, auto purge) { code = purge(); }));
+    ASSERT_TRUE(ScanTrashFolder(client, conn, VolumePath(""), [&](const NWDELETED_INFO&, nuint32, auto purge) {
+        code = purge();
+        return true;
+    }));
     EXPECT_EQ(code, ERR_NO_SUCH_DELETED_FILE);
     EXPECT_TRUE(fs::exists(bin / "$RSWAP01.txt"));
     EXPECT_TRUE(fs::exists(bin / "$ISWAP01.txt"));
@@ -186,10 +191,13 @@ TEST(WindowsBinAsRootTest, ADriveMountedForAUserIsPurgedAsThatUser)
         environment.users.push_back({nobody->pw_uid, nobody->pw_name, "/", nobody->pw_gid});
         return environment;
     });
-    const NWCONN_HANDLE conn = OpenWindowsConnection(client);
+    const NWCONN_HANDLE conn = OpenTrashConnection(client);
     std::map<std::string, NWCCODE> codes;
-    ASSERT_TRUE(ScanBinFolder(client, conn, VolumeNameOfMountPoint(drive.string()) + ":Docs",
-                              [&](const NWDELETED_INFO& record, auto purge) { codes[record.name] = purge(); }));
+    ASSERT_TRUE(ScanTrashFolder(client, conn, VolumeNameOfMountPoint(drive.string()) + ":Docs",
+                              [&](const NWDELETED_INFO& record, nuint32, auto purge) {
+                                  codes[record.name] = purge();
+                                  return true;
+                              }));
     EXPECT_EQ(codes["mine.txt"], 0);
     EXPECT_EQ(codes["roots"], ERR_NO_PURGE_PRIVILEGE) << "root's folder in the item is not nobody's to delete";
     EXPECT_FALSE(fs::exists(bin / "$RMINE01.txt"));
