@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "netware/ntypes.h"
 
@@ -35,6 +36,10 @@ struct DeletedRecordValues {
     nuint32 deleted = 0;  // packed deletion date-time
     nuint32 deletor = 0;  // the deleting user's object id
 };
+
+// Whether a purge's file name is the name the record of that entry was
+// listed with (as the record holds it); never for a null name.
+bool IsListedName(std::string_view name, const char* fileName);
 
 // Fills the record and the iteration handle that leads past it.
 void FillDeletedRecord(const DeletedRecordValues& values, NWDELETED_INFO& record, nuint32& iterHandle);

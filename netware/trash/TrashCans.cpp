@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "netware/TextFields.h"
 #include "netware/trash/OwnedFolders.h"
 
 namespace {
@@ -25,22 +26,6 @@ std::string ReadText(const std::string& path)
 {
     std::string text;
     ReadFileText(path, text);  // an unreadable list is an empty one
-    return text;
-}
-
-// mountinfo escapes blanks, tabs, newlines and backslashes as \ooo.
-std::string Unescaped(const std::string& field)
-{
-    std::string text;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::all_of(field.begin() + i + 1, field.begin() + i + 4, [](char c) { return c >= '0' && c <= '7'; })) {
-            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            text += field[i];
-        }
-    }
     return text;
 }
 
@@ -178,7 +163,7 @@ std::vector<std::string> MountPointsOfMountInfo(const std::string& text)
         std::string id, parent, device, root, mountPoint;
         if (!(fields >> id >> parent >> device >> root >> mountPoint))
             continue;
-        mountPoint = Unescaped(mountPoint);
+        mountPoint = MountFieldUnescaped(mountPoint);
         if (std::find(mountPoints.begin(), mountPoints.end(), mountPoint) == mountPoints.end())
             mountPoints.push_back(mountPoint);
     }
