@@ -485,7 +485,9 @@ TEST_F(TrashSweepAsRootTest, EveryReadingThreadActsAsTheOwner)
 // user's: each is listed, taken as a start path by its shown name and purged.
 TEST_F(TrashSweepAsRootTest, EveryFolderIsReachedByItsExactNameAndNoneHidesAnother)
 {
-    const std::string long1 = std::string(254, 'A') + "1", long2 = std::string(254, 'A') + "2";
+    std::string long1(255, 'A'), long2(255, 'A');
+    long1.back() = '1';
+    long2.back() = '2';
     struct Planted {
         uid_t owner;
         const char* item;
