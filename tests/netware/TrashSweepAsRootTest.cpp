@@ -550,8 +550,9 @@ TEST_F(TrashSweepAsRootTest, EveryFolderIsReachedByItsExactNameAndNoneHidesAnoth
         EXPECT_EQ(client.SplitPathByClient(("\\\\TRASH\\" + volume + "\\" + typed).c_str(), server, splitConn,
                                            volumeName, directory.data()),
                   code);
-        if (code == 0)
+        if (code == 0) {
             EXPECT_EQ(std::string(directory.data()), "docs\\Meeting 10%3A30") << "the names as they are";
+        }
     }
     EXPECT_NE(NWErrorText(ERR_AMBIGUOUS_PATH).find("letter case"), std::string::npos);
     ExpectOthersIntact();
