@@ -56,11 +56,14 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// The length of the common start of two texts, compared a block at a time.
+// The length of the common start of two texts. In a walk one path mostly
+// continues the other, so all of it is compared at once first.
 std::size_t CommonPrefix(std::string_view a, std::string_view b)
 {
     const std::size_t limit = std::min(a.size(), b.size());
-    constexpr std::size_t block = 64;
+    if (std::memcmp(a.data(), b.data(), limit) == 0)
+        return limit;
+    constexpr std::size_t block = 4096;
     std::size_t n = 0;
     while (n + block <= limit && std::memcmp(a.data() + n, b.data() + n, block) == 0)
         n += block;
@@ -74,13 +77,13 @@ std::size_t CommonPrefix(std::string_view a, std::string_view b)
 NameLookup FolderPathCache::Resolve(std::string_view path, std::size_t directoryStart, std::size_t root,
                                     const Step& step, std::size_t& folder)
 {
-    if (chain_.empty() || chain_[0].end != directoryStart || chain_[0].folder != root ||
-        CommonPrefix(text_, path) < directoryStart) {
+    std::size_t common = CommonPrefix(text_, path);
+    if (chain_.empty() || chain_[0].end != directoryStart || chain_[0].folder != root || common < directoryStart) {
         chain_.assign(1, Point{directoryStart, root});
         text_.assign(path.substr(0, directoryStart));
+        common = directoryStart;
     }
     // The deepest folder of the last path that this one passes through too.
-    const std::size_t common = CommonPrefix(text_, path);
     std::size_t keep = chain_.size() - 1;
     while (keep > 0 &&
            !(chain_[keep].end <= common && (chain_[keep].end == path.size() || IsSeparator(path[chain_[keep].end]))))
