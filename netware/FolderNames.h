@@ -59,6 +59,24 @@ private:
     std::unordered_map<Key, Folded, KeyHash> folded_;
 };
 
+// The path from a tree's root down to a folder, each folder's name as
+// shownOf gives it, joined with "\"; parentOf(folder) names a folder's parent
+// and isRoot(folder) the root, which the path leaves out.
+template <typename IsRoot, typename ParentOf, typename ShownOf>
+std::string ShownFolderPath(std::size_t folder, IsRoot isRoot, ParentOf parentOf, ShownOf shownOf)
+{
+    std::vector<std::size_t> chain;
+    for (std::size_t f = folder; !isRoot(f); f = parentOf(f))
+        chain.push_back(f);
+    std::string path;
+    for (std::size_t i = chain.size(); i-- > 0;) {
+        if (!path.empty())
+            path += '\\';
+        path += shownOf(chain[i]);
+    }
+    return path;
+}
+
 // Resolves the directory part of full paths to folders one component at a
 // time, remembering the last path: a walk asks for paths that differ from the
 // one before in their last component or two and pays only for what differs,

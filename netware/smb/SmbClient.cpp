@@ -105,7 +105,7 @@ NWCCODE SmbClient::ReadShares(SmbServer& server, bool report)
         if (!name.empty() && name.back() == '$' && !settings.shares.count(AsciiUpper(name)))
             continue;
         if (server.shares.size() < kMaxVolumes)
-            server.shares.push_back(Share{name, false, {}});
+            server.shares.push_back(Share{name, false, {}, {}});
     }
     server.sharesRead = true;
     return SUCCESSFUL;

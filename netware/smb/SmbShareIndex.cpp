@@ -128,14 +128,7 @@ NameLookup SmbShareIndex::FindChild(size_t parent, std::string_view shownName, s
 
 std::string SmbShareIndex::ShownPath(size_t folder) const
 {
-    std::vector<size_t> chain;
-    for (size_t f = folder; f != 0; f = folders[f].parent)
-        chain.push_back(f);
-    std::string path;
-    for (size_t i = chain.size(); i-- > 0;) {
-        if (!path.empty())
-            path += '\\';
-        path += ShownName(folders[chain[i]].name);
-    }
-    return path;
+    return ShownFolderPath(
+        folder, [](size_t f) { return f == 0; }, [this](size_t f) { return folders[f].parent; },
+        [this](size_t f) { return ShownName(folders[f].name); });
 }

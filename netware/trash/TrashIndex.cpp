@@ -371,14 +371,8 @@ NameLookup TrashIndex::FindChild(size_t parent, std::string_view shownName, size
 
 std::string TrashIndex::ShownPath(size_t directory) const
 {
-    std::vector<size_t> chain;
-    for (size_t d = directory; directories[d].parent != d; d = directories[d].parent)
-        chain.push_back(d);
-    std::string path;
-    for (size_t i = chain.size(); i-- > 0;) {
-        if (!path.empty())
-            path += '\\';
-        path += ShownFolderName(directories[chain[i]].name);
-    }
-    return path;
+    return ShownFolderPath(
+        directory, [this](size_t d) { return directories[d].parent == d; },
+        [this](size_t d) { return directories[d].parent; },
+        [this](size_t d) { return ShownFolderName(directories[d].name); });
 }

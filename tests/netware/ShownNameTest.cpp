@@ -116,8 +116,9 @@ TEST(FolderPathCacheTest, ResolvesEveryPathAsAFreshLookupWould)
     for (const Lookup& l : lookups) {
         SCOPED_TRACE(l.path);
         EXPECT_EQ(cache.Resolve(l.path, 4, 0, chain.Step(), folder), l.result);
-        if (l.result == NameLookup::Found)
+        if (l.result == NameLookup::Found) {
             EXPECT_EQ(folder, l.folder);
+        }
     }
 }
 
