@@ -82,13 +82,17 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                    RadioGroupLogic, RadioGroupOptions, LabelResults, KeepNewestSize, UntilFreeSize});
 
     ClearResults();
+    StartSkippedWorkLines();
 
     const int count = CheckListBoxQ->count();
     // Each deleted file once per job: a start path that another one covers is
     // not walked, and no directory is scanned twice (an entry without its
     // recursion mark also reaches the directories one level below it).
     const std::vector<int> coverers = CoveringStartPaths(StartPathPlaces(*CheckListBoxQ));
-    ScannedDirectories scanned(NameRule());
+    ScannedDirectories scanned(NameRule());  // each directory scanned, and the start path that listed it
+    const auto startPathText = [this](int index) {
+        return StdStr(CheckListBoxQ->itemText(index)) + IfStr(CheckListBoxQ->isChecked(index), " (sub)", "");
+    };
     for (int i = 0; i < count; ++i) {
         if (Job.RunState == RunState::Abort)
             break;
@@ -105,12 +109,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 
             ListBoxResults->addLine(Format2("%s under %s", title, entry) + IfStr(recursive, " (sub)", ""));
             ListBoxResults->addLine("");
+            WriteSkippedWorkLines(Job);  // what resolving the paths met
 
             if (i < static_cast<int>(coverers.size()) && coverers[i] >= 0) {
-                const int coverer = coverers[i];
-                ListBoxResults->addLine("     Covered by " + StdStr(CheckListBoxQ->itemText(coverer)) +
-                                        IfStr(CheckListBoxQ->isChecked(coverer), " (sub)", "") +
-                                        ": not walked again");
+                ListBoxResults->addLine("     Covered by " + startPathText(coverers[i]) + ": not walked again");
             } else if (split != 0) {
                 // Walking with the connection and volume of an earlier path
                 // would scan (and purge in) the wrong place: say so instead.
@@ -126,9 +128,17 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 PrepareStartPathBudgets(Job, walkPath, walkMode, recursive);
                 Job.SkippedCount += WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
-                    [&scanned](const std::string& path, const WalkEntry& entry, void* userData) {
-                        if (scanned.FirstVisit(Job.ServerName, path))
+                    [&](const std::string& path, const WalkEntry& entry, void* userData) {
+                        const int listed = scanned.EarlierListing(Job.ServerName, path, i);
+                        if (listed < 0) {
                             PurgeDirectoryCallback(path, entry, userData);
+                        } else {
+                            // A folder block of its own, saying where the folder's files are.
+                            ListBoxResults->addLine("");
+                            ListBoxResults->addLine(path);
+                            ListBoxResults->addLine("     Listed under " + startPathText(listed) +
+                                                    ": not scanned again");
+                        }
                     },
                     ListBoxResults, recursive);
             }
@@ -138,6 +148,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
         }
     }
 
+    WriteSkippedWorkLines(Job);
     if (Job.RunState == RunState::Abort)
         ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
                                             : "Job aborted in a confirmation: the rest was not scanned.");

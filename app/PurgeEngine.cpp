@@ -197,7 +197,14 @@ void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
                                            : QStringLiteral("\u2026") + QString::fromLocal8Bit(volumePath.substr(
                                                                             volumePath.size() - shownLength)));
     PurgeFiles(job, volumePath);
+    WriteSkippedWorkLines(job);
     PumpMessages();
+}
+
+void WriteSkippedWorkLines(JobState& job)
+{
+    for (const std::string& text : TakeSkippedWorkLines())
+        AddLine(job, "     " + text);
 }
 
 void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry&, void*)

@@ -31,7 +31,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-bool ScannedDirectories::FirstVisit(std::string_view server, std::string_view volumePath)
+int ScannedDirectories::EarlierListing(std::string_view server, std::string_view volumePath, int startPath)
 {
     KeyHasher hasher;
     // Servers and volumes are named without regard to case on every back end.
@@ -50,5 +50,6 @@ bool ScannedDirectories::FirstVisit(std::string_view server, std::string_view vo
             hasher.AddName(rest.substr(at, end - at), rule_);
         rest.remove_prefix(end);
     }
-    return seen_.insert(Key{hasher.a, hasher.b}).second;
+    const auto [listed, first] = seen_.emplace(Key{hasher.a, hasher.b}, startPath);
+    return first ? -1 : listed->second;
 }

@@ -9,15 +9,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "netware/FolderNames.h"
 
 class ScannedDirectories {
 public:
     explicit ScannedDirectories(NameCase rule) : rule_(rule) {}
-    // True the first time a directory is given, false after.
-    bool FirstVisit(std::string_view server, std::string_view volumePath);
+    // -1 the first time a directory is given, which is then recorded as
+    // scanned for the start path of that index; after that, that index.
+    int EarlierListing(std::string_view server, std::string_view volumePath, int startPath);
 
 private:
     struct Key {
@@ -28,5 +29,5 @@ private:
         std::size_t operator()(const Key& key) const { return static_cast<std::size_t>(key.a ^ (key.b >> 1)); }
     };
     NameCase rule_;
-    std::unordered_set<Key, KeyHash> seen_;
+    std::unordered_map<Key, int, KeyHash> seen_;
 };

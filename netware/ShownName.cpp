@@ -50,7 +50,9 @@ bool IsHiddenControl(std::string_view sequence)
 
 }  // namespace
 
-std::string ShownName(std::string_view name)
+namespace {
+
+std::string Shown(std::string_view name, bool asName)
 {
     std::string shown;
     shown.reserve(name.size());
@@ -59,7 +61,7 @@ std::string ShownName(std::string_view name)
         if (c < 0x80) {
             const bool literalPercent =
                 c == '%' && !(i + 2 < name.size() && IsHexDigit(name[i + 1]) && IsHexDigit(name[i + 2]));
-            if (c < 0x20 || c == 0x7F || c == '\\' || c == ':' || (c == '%' && !literalPercent))
+            if (c < 0x20 || c == 0x7F || (asName && (c == '\\' || c == ':' || (c == '%' && !literalPercent))))
                 PutEscaped(shown, c);
             else
                 shown += static_cast<char>(c);
@@ -78,6 +80,12 @@ std::string ShownName(std::string_view name)
     }
     return shown;
 }
+
+}  // namespace
+
+std::string ShownName(std::string_view name) { return Shown(name, true); }
+
+std::string ShownText(std::string_view text) { return Shown(text, false); }
 
 std::string NameOfShown(std::string_view shown)
 {

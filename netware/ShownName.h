@@ -13,6 +13,10 @@
 #include <string_view>
 
 std::string ShownName(std::string_view name);
+// A whole path or message as shown in a box, the list and the log: escaped as
+// a name is, but with its separators, colons and "%" as they are (a text is
+// read, never taken back).
+std::string ShownText(std::string_view text);
 // The name a shown name was made from; every "%HH" (either letter case) is
 // the byte HH, every other character itself.
 std::string NameOfShown(std::string_view shown);

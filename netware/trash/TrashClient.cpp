@@ -22,11 +22,25 @@
 #include "netware/trash/TrashNames.h"
 #include "netware/trash/TrashRemove.h"
 #include "util/D_Util.h"
+#include "util/MessageBox.h"
 
 namespace {
 
 constexpr ConnectionTable::Server kTrashServer = 1;  // the only server the workstation is attached to
 constexpr NWCONN_REF kTrashConnRef = ConnectionTable::RefOf(kTrashServer);
+
+// A box for many problems shows the first few; the result list has them all.
+std::string ProblemsBoxText(const std::vector<std::string>& problems)
+{
+    constexpr size_t Shown = 10;
+    std::string text;
+    for (size_t i = 0; i < problems.size() && i < Shown; ++i)
+        text += (i ? "\n" : "") + problems[i];
+    if (problems.size() > Shown)
+        text += "\n... and " + std::to_string(problems.size() - Shown) +
+                " more problems, which the result list names";
+    return text;
+}
 
 }  // namespace
 
@@ -61,9 +75,16 @@ const OpenTrashCan& TrashClient::OpenedCan(size_t can)
 
 void TrashClient::ReportProblems()
 {
-    for (const std::string& problem : index_.problems)
+    // Every job's list and log name each problem; the box shows the new ones,
+    // all in one.
+    std::vector<std::string> fresh;
+    for (const std::string& problem : index_.problems) {
+        NoteSkippedWork(problem);
         if (reportedProblems_.insert(problem).second)
-            ReportSkippedWork(problem);
+            fresh.push_back(problem);
+    }
+    if (!fresh.empty())
+        MessageBoxOK(MsgDlgType::Error, ProblemsBoxText(fresh));
 }
 
 NWCCODE TrashClient::Failed(NWCCODE code, std::string subject)
@@ -267,7 +288,8 @@ NWCCODE TrashClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
         return ERR_NO_FILES_FOUND;
     const TrashEntry& entry = index_.entries[*next];
     FillDeletedRecord({*next, static_cast<nuint32>(state.directory), entry.isDirectory ? kDirectoryAttribute : 0,
-                       entry.name, entry.size, entry.deleted, static_cast<nuint32>(index_.cans[entry.can].owner.uid)},
+                       entry.name, entry.size, entry.deleted, static_cast<nuint32>(index_.cans[entry.can].owner.uid),
+                       entry.allocated},
                       entryInfo, iterHandle);
     volumeNumber = state.volumeNumber;
     directoryBase = static_cast<nuint32>(state.directory);
@@ -307,18 +329,20 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
     const TrashCan& trashCan = index_.cans[entry.can];
     const OpenTrashCan& can = OpenedCan(entry.can);
     if (can.error)
-        return Failed(TrashCodeOfErrno(can.error), "trash can " + ShownName(can.problem));
-    const std::string item = ShownName(trashCan.path + "/files/" + entry.trashName);
+        return Failed(TrashCodeOfErrno(can.error), "trash can " + ShownText(can.problem));
+    const std::string item = ShownText(trashCan.path + "/files/" + entry.trashName);
     // Only the item that was listed is purged: one restored and trashed again
     // since, or another one trashed under the same name, is left alone.
     if (!StillAsRead(can.files, entry))
         return Failed(TRASH_ERR_NO_SUCH_DELETED_FILE, item);
     int error = 0;
+    std::string refused;  // a folder in the item that the purge may not empty, and why
     if (entry.hasFile)
-        error = can.files < 0 ? ENOENT : RemoveTrashedEntry(can.files, entry.trashName, can.device);
+        error = can.files < 0 ? ENOENT
+                              : RemoveTrashedEntry(can.files, entry.trashName, can.device, trashCan.owner.uid, refused);
     // The .trashinfo goes only after its item, so a failed purge stays listed.
     if (error)
-        return Failed(TrashCodeOfErrno(error), item);
+        return Failed(TrashCodeOfErrno(error), refused.empty() ? item : ShownText(trashCan.path + "/files/" + refused));
     if (entry.hasInfo) {
         if (can.info < 0)
             error = ENOENT;
@@ -326,7 +350,7 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
             error = errno;
         if (error)
             return Failed(TrashCodeOfErrno(error),
-                          ShownName(trashCan.path + "/info/" + entry.trashName + ".trashinfo"));
+                          ShownText(trashCan.path + "/info/" + entry.trashName + ".trashinfo"));
     }
     entry.purged = true;
     // Only folders have a cached size. Their lines go when the scan is done

@@ -45,8 +45,10 @@ TEST(ShownNameTest, NamesThatLookAlikeStayApartWhenShown)
         EXPECT_NE(ShownName(a), ShownName(b));
         EXPECT_EQ(NameOfShown(ShownName(b)), b);
     }
-    // A shown name never holds a separator of the program's paths.
+    // A shown name never holds a separator of the program's paths; a shown
+    // path or message keeps them and escapes only what cannot be shown.
     EXPECT_EQ(ShownName("a\\b:c").find_first_of("\\:"), std::string::npos);
+    EXPECT_EQ(ShownText("/a:b\\c 100%41\n"), "/a:b\\c 100%41%0A");
 }
 
 TEST(FolderNamesTest, ExactNamesFirstThenTheOneMatchWithoutCaseElseAmbiguous)
