@@ -6,17 +6,29 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <unordered_set>
 
 #include "app/JobState.h"
 #include "netware/ntypes.h"
 
+// The directories the job has scanned so far, by the key it files them under:
+// the pass leaves them out, as the scan will.
+struct ScannedFolders {
+    const std::unordered_set<std::string>& keys;
+    std::function<std::string(const std::string& volumePath)> keyOf;
+};
+
 // Runs only when a budget condition is ticked; otherwise, and when the pass
-// cannot decide (a directory not listed in full, a client that cannot tell the
-// free space), the condition holds for no file below the start path, and
-// an error box and a line in the result list say why. Uses the job's
-// connection and volume.
-void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 walkMode, bool recursive);
+// cannot decide (a directory that could not be searched or listed in full, a
+// client that cannot tell the free space), the condition holds for no file
+// below the start path, and an error box and a line in the result list say
+// why. The failures of the directories themselves are left to the scan to
+// report, once. "Purge until free" counts the bytes the job marked earlier
+// on the volume in the list mode as freed. Uses the job's connection and volume.
+void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 walkMode, bool recursive,
+                             const ScannedFolders& scanned);
 
 // Whether the file, listed in the directory at volumePath, is beyond each
 // ticked cut-off; once per listed file, in the client's order.

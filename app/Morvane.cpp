@@ -13,6 +13,7 @@
 #include "util/QtMessageBox.h"
 #include "util/QtMessagePump.h"
 #include "util/QtWarningFilter.h"
+#include "util/Switches.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -24,14 +25,7 @@
 
 namespace {
 
-// Exit statuses of an automatic run, for cron jobs and service units.
-constexpr int ExitDone = 0;              // the job ran; the log, when asked for, was written
-constexpr int ExitRunFailed = 1;         // the run reported "Error: " or "Error saving log: "
-constexpr int ExitClientNotStarted = 2;  // the NetWare client did not start; nothing was searched
-constexpr int ExitWorkSkipped = 3;       // the job ran, but skipped work (see JobState::SkippedCount),
-                                         // or had nothing to search
-
-const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [client=BACKEND]
+const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [report=FILE] [client=BACKEND]
 
 Finds the salvageable deleted files below the stored start paths, lists them
 and purges the matching ones. Without "auto" the window opens.
@@ -41,7 +35,10 @@ and purges the matching ones. Without "auto" the window opens.
                   or nothing to search)
   ini=FILE        the settings file (default: morvane.ini in $XDG_CONFIG_HOME)
   log=FILE        write the result list to FILE after each job
-  client=BACKEND  emulated (the emulated NetWare network, the default) or trash
+  report=FILE     write a JSON Lines record of each job to FILE (shortest
+                  form rep=): one object per listed file, then the totals
+  client=BACKEND  emulated (the emulated NetWare network, the default),
+                  trash (this machine's trash cans) or smb (SMB servers)
   --help          this text
   --version       the program's version
 
@@ -71,7 +68,9 @@ int main(int argc, char** argv)
 {
     if (int status = 0; AnsweredInformationRequest(argc, argv, status))
         return status;
-    InstallQtWarningFilter();
+    // Known before the application starts, which already has things to say.
+    SetProgramArguments(std::vector<std::string>(argv, argv + argc));
+    InstallQtWarningFilter(SwitchGiven("auto", 2));
     QApplication app(argc, argv);
     // Ties the window to its desktop entry (name and icon in docks and task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.morvane.Morvane"));
@@ -88,7 +87,7 @@ int main(int argc, char** argv)
     ClientChoice client = CreateClientBackend();
     if (client.unknownClient) {
         ShowMessage(client.error);
-        return ExitClientNotStarted;
+        return AutomaticExitClientNotStarted;
     }
     SetClientBackend(client.backend.get());
 
@@ -100,11 +99,11 @@ int main(int argc, char** argv)
         // One that failed leaves the window open for the user; without a screen
         // nobody could ever close it, so the process ends, reporting the failure.
         if (Job.AutoMode && !mainForm.ClientStarted())
-            result = ExitClientNotStarted;  // reported at start-up; nothing was searched
+            result = AutomaticExitClientNotStarted;  // reported at start-up; nothing was searched
         else if (mainForm.Terminated())
-            result = mainForm.AutomaticRunSkipped() > 0 ? ExitWorkSkipped : ExitDone;
+            result = mainForm.AutomaticRunSkipped() > 0 ? AutomaticExitWorkSkipped : AutomaticExitDone;
         else if (mainForm.AutomaticRunFailed() && MessageBoxesHeadless())
-            result = ExitRunFailed;
+            result = AutomaticExitRunFailed;
         else
             result = app.exec();
     }

@@ -45,11 +45,15 @@ protected:
     void RunStartPath(const std::string& walkPath)
     {
         job.VolumeName = walkPath.substr(0, walkPath.find(':'));
-        PrepareStartPathBudgets(job, walkPath, WalkDirectories, true);
+        const auto key = [](const std::string& path) { return path; };
+        PrepareStartPathBudgets(job, walkPath, WalkDirectories, true, {scanned, key});
         WalkDirectoryTree(
             job.ConnHandle, walkPath, "*.*", WalkDirectories,
-            [this](const std::string& path, const WalkEntry&, void*) { PurgeDirectoryCallback(job, path); }, nullptr,
-            true);
+            [this](const std::string& path, const WalkEntry&, void*) {
+                if (scanned.insert(path).second)
+                    PurgeDirectoryCallback(job, path);
+            },
+            nullptr, true);
     }
 
     // Each matching file with the explanation lines under it, in list order.
@@ -78,6 +82,7 @@ protected:
 
     QSpinBox keepNewest;
     QSpinBox untilFree;
+    std::unordered_set<std::string> scanned;  // the job's, across start paths
 };
 
 TEST_F(BudgetConditionsTest, UntilFreePurgesTheOldestUntilTheVolumeHasTheSpace)
