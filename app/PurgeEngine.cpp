@@ -182,7 +182,15 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (job.UseKeepNewest || job.UseUntilFree)
             PlaceInBudgets(job, volumePath, DeletionTimeKey(file.DeletedDate, file.DeletedTime), file.Name,
                            file.BeyondNewest, file.AmongOldest);
-        EvaluateConditions(job, file);
+        try {
+            EvaluateConditions(job, file);
+        } catch (...) {
+            // Listed, then the scan ends (an invalid deletion date): the
+            // record counts it as the list does.
+            if (job.Report)
+                job.Report->AddFile(report);
+            throw;
+        }
         if (file.Matched) {
             if (job.ResultList) {
                 job.ResultList->changeRecordLine(lineIndex, FileLine::MarkMatching);
