@@ -78,6 +78,18 @@ std::string ScannedKey(const std::string& server, const std::string& volumePath)
     return key;
 }
 
+// The message of the exception being handled.
+std::string CurrentErrorText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an error without a message";
+    }
+}
+
 }  // namespace
 
 void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
@@ -162,10 +174,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 }
             }
             ListBoxResults->addLine("");
-        } catch (const std::exception& e) {
+        } catch (...) {
             // The rest of this start path was not searched: said in the list
             // (and the log) and once in a box.
-            const std::string why = std::string("Start path abandoned: ") + e.what();
+            const std::string why = "Start path abandoned: " + CurrentErrorText();
             ListBoxResults->addLine("     " + why);
             ListBoxResults->addLine("");
             SkipWork(Job, StdStr(CheckListBoxQ->itemText(i)) + ": " + why);
@@ -280,11 +292,12 @@ void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)
     // The unattended run purges what its stored settings say, without asking.
     if (!Job.AutoMode && !JobRunning && !PurgeOfEveryFileAllowed())
         return;
+    const bool jobStarts = !JobRunning;  // a click during a job starts none
     DoTheJob("Deleted Files ", WalkDirectories);
     if (!Job.LogPath.empty())
         SaveLogOrSayWhy();
     // The unattended run finishes its record once it knows its exit status.
-    if (!Job.AutoMode) {
+    if (!Job.AutoMode && jobStarts) {
         try {
             FinishReport(std::nullopt);
         } catch (const std::exception& e) {
