@@ -130,28 +130,25 @@ std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int
     if (!IsValidDate(year, month, day) || hour > 23 || minute > 59 || second > 59 || hour < 0 || minute < 0 ||
         second < 0)
         return std::string();
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    const std::time_t time = std::mktime(&parts);
-    if (time == static_cast<std::time_t>(-1) && !(year == 1969 || year == 1970))
+    const auto wallClock = [&] {
+        std::tm parts{};
+        parts.tm_year = year - 1900;
+        parts.tm_mon = month - 1;
+        parts.tm_mday = day;
+        parts.tm_hour = hour;
+        parts.tm_min = minute;
+        parts.tm_sec = second;
+        return parts;
+    };
+    std::tm normalised = wallClock();
+    normalised.tm_isdst = -1;
+    if (std::mktime(&normalised) == static_cast<std::time_t>(-1) && !(year == 1969 || year == 1970))
         return std::string();
     // mktime moves a time that a change to summer time skipped; the record
     // keeps the server's wall-clock time with the offset then in force.
-    const long offset = parts.tm_gmtoff;
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_gmtoff = offset;
-    return IsoOf(parts);
+    std::tm shown = wallClock();
+    shown.tm_gmtoff = normalised.tm_gmtoff;
+    return IsoOf(shown);
 }
 
 std::string IsoLocalTime(std::time_t time)
