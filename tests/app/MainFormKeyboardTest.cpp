@@ -107,23 +107,13 @@ TEST_F(MainFormKeyboardTest, TabLeavesTheModeGroupAfterSharedAltShortcuts)
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
     RadioGroup& modes = *form->RadioGroupOptions;
-    const auto inModes = [&modes](QWidget* w) {
-        for (int i = 0; i < modes.count(); ++i)
-            if (w == modes.button(i))
-                return true;
-        return false;
-    };
     for (Qt::Key key : {Qt::Key_P, Qt::Key_P, Qt::Key_O})
         QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
     ASSERT_EQ(form->PageControl1->currentWidget(), form->TabSheetAction);
     for (int button = 0; button < modes.count(); ++button) {
-        SCOPED_TRACE(button);
         modes.button(button)->setFocus(Qt::ShortcutFocusReason);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), form->BitBtnPurgeSelected);
-        modes.button(button)->setFocus(Qt::ShortcutFocusReason);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        EXPECT_FALSE(inModes(QApplication::focusWidget()));
+        EXPECT_EQ(QApplication::focusWidget(), form->BitBtnPurgeSelected) << button;
     }
     EXPECT_EQ(modes.itemIndex(), 0) << "no Space chose another mode";
 }
