@@ -110,7 +110,7 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
             job.ConnHandle, walkPath, "*.*", walkMode,
             [&](const std::string& path, const WalkEntry&, void*) {
                 const std::string key = scanned.keyOf(path);
-                if (trouble.code == 0 && job.RunState != RunState::Abort && !scanned.keys.count(key) &&
+                if (trouble.code == 0 && job.RunState != RunState::Abort && !scanned.scanned(key) &&
                     listed.insert(key).second)
                     ListDirectory(job, path, listing, trouble);
                 PumpMessages();

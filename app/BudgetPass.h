@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_set>
 
 #include "app/JobState.h"
 #include "netware/ntypes.h"
 
-// The directories the job has scanned so far, by the key it files them under:
-// the pass leaves them out, as the scan will.
+// The directories the job has scanned so far: the pass leaves them out, as
+// the scan will. keyOf names a directory as the job's record does, so that
+// one reached twice within the start path is listed once.
 struct ScannedFolders {
-    const std::unordered_set<std::string>& keys;
+    std::function<bool(const std::string& key)> scanned;
     std::function<std::string(const std::string& volumePath)> keyOf;
 };
 

@@ -157,7 +157,8 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 const std::string walkPath = Format2("%s:%s", Job.VolumeName, Job.DirPath);
                 PrepareStartPathBudgets(
                     Job, walkPath, walkMode, recursive,
-                    {scanned, [](const std::string& path) { return ScannedKey(Job.ServerName, path); }});
+                    {[&scanned](const std::string& key) { return scanned.count(key) > 0; },
+                     [](const std::string& path) { return ScannedKey(Job.ServerName, path); }});
                 const int notSearched = WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
                     [&](const std::string& path, const WalkEntry& entry, void* userData) {

@@ -6,6 +6,8 @@
 #include "app/BudgetPass.h"
 #include "app/PurgeEngine.h"
 
+#include <unordered_set>
+
 #include "EngineFixture.h"
 
 namespace {
@@ -46,7 +48,8 @@ protected:
     {
         job.VolumeName = walkPath.substr(0, walkPath.find(':'));
         const auto key = [](const std::string& path) { return path; };
-        PrepareStartPathBudgets(job, walkPath, WalkDirectories, recursive, {scanned, key});
+        PrepareStartPathBudgets(job, walkPath, WalkDirectories, recursive,
+                                {[this](const std::string& path) { return scanned.count(path) > 0; }, key});
         WalkDirectoryTree(
             job.ConnHandle, walkPath, "*.*", WalkDirectories,
             [this](const std::string& path, const WalkEntry&, void*) {
