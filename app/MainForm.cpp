@@ -238,8 +238,7 @@ void TMainForm::AutomaticRun()
         BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
         // The back ends' own reports count from the start, which opened the
         // primary connection: an automatic run is one job.
-        if (const std::int32_t clientReports = SkippedWorkReports(); clientReports > 0)
-            SkipWork(Job, std::to_string(clientReports) + " failure(s) reported by the client", clientReports);
+        Job.SkippedCount += SkippedWorkReports();  // their texts came as lines of the job
         if (!nothingToSearch.empty())
             SkipWork(Job, "nothing to search: " + nothingToSearch);
         automaticRunSkipped_ = Job.SkippedCount;

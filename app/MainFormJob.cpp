@@ -112,6 +112,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                    RadioGroupLogic, RadioGroupOptions, LabelResults, KeepNewestSize, UntilFreeSize});
 
     ClearResults();
+    StartSkippedWorkLines();
     StartReport();
 
     const int count = CheckListBoxQ->count();
@@ -140,6 +141,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 
             ListBoxResults->addLine(Format2("%s under %s", title, entry) + IfStr(recursive, " (sub)", ""));
             ListBoxResults->addLine("");
+            WriteSkippedWorkLines(Job);  // what resolving the paths met
 
             if (i < static_cast<int>(coverers.size()) && coverers[i] >= 0) {
                 ListBoxResults->addLine("     Covered by " + startPathText(coverers[i]) + ": not walked again");
@@ -195,6 +197,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     }
     jobEnded_ = std::time(nullptr);
 
+    WriteSkippedWorkLines(Job);
     if (Job.RunState == RunState::Abort)
         ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
                                             : "Job aborted in a confirmation: the rest was not scanned.");

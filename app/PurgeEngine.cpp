@@ -261,7 +261,16 @@ void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
     if (job.StatusLine)
         ShowStatusText(job.StatusLine, QString::fromLocal8Bit(volumePath));
     PurgeFiles(job, volumePath);
+    WriteSkippedWorkLines(job);
     PumpMessages();
+}
+
+void WriteSkippedWorkLines(JobState& job)
+{
+    for (const std::string& text : TakeSkippedWorkLines()) {
+        AddLine(job, "     " + text);
+        SkipWork(job, text, 0);  // counted by the client; the reason goes into the report
+    }
 }
 
 void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry&, void*)
