@@ -109,8 +109,8 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
         notSearched = WalkDirectoryTree(
             job.ConnHandle, walkPath, "*.*", walkMode,
             [&](const std::string& path, const WalkEntry&, void*) {
-                const std::string key = scanned.keyOf(path);
-                if (trouble.code == 0 && job.RunState != RunState::Abort && !scanned.scanned(key) &&
+                const std::string key = scanned.keyOf ? scanned.keyOf(path) : path;
+                if (trouble.code == 0 && job.RunState != RunState::Abort && !(scanned.scanned && scanned.scanned(key)) &&
                     listed.insert(key).second)
                     ListDirectory(job, path, listing, trouble);
                 PumpMessages();

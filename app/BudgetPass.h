@@ -27,8 +27,9 @@ struct ScannedFolders {
 // why. The failures of the directories themselves are left to the scan to
 // report, once. "Purge until free" counts the bytes the job marked earlier
 // on the volume in the list mode as freed. Uses the job's connection and volume.
+// Without scanned, no folder counts as scanned yet.
 void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 walkMode, bool recursive,
-                             const ScannedFolders& scanned);
+                             const ScannedFolders& scanned = {});
 
 // Whether the file, listed in the directory at volumePath, is beyond each
 // ticked cut-off; once per listed file, in the client's order.
