@@ -211,6 +211,7 @@ TEST(ResultLines, LinesAcrossBlockBoundariesKeepTextAndSelection)
     lines.toggleSelected(140'000);
 
     ASSERT_EQ(count, lines.count());
+    EXPECT_EQ(GetParam().onDisk, lines.blocksOnDisk() > 0);
     for (int i = 0; i < count; ++i) {
         std::string expected = i == 70'000 ? longLine : "     - " + text(i);
         if (i == 65'536)
@@ -250,9 +251,25 @@ void WriteSquare(std::uint32_t value, std::string& text)
     text += "square " + std::to_string(std::uint64_t(value) * value);
 }
 
-TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
+// The same with every block of characters in memory, with all but the newest
+// on disk, and with a scratch folder that cannot be used (all in memory).
+struct MemoryPart {
+    std::size_t blocks;
+    const char* folder;
+    bool onDisk;
+};
+
+class ResultLinesMemoryPart : public ::testing::TestWithParam<MemoryPart> {};
+
+INSTANTIATE_TEST_SUITE_P(Blocks, ResultLinesMemoryPart,
+                         ::testing::Values(MemoryPart{ResultLines::DefaultMemoryBlocks, "", false},
+                                           MemoryPart{1, "", true},
+                                           MemoryPart{1, "/nonexistent/scratch", false}));
+
+TEST_P(ResultLinesMemoryPart, RecordAndValueLinesReadAsTheirWritersText)
 {
     ResultLines lines;
+    lines.keepInMemory(GetParam().blocks, GetParam().folder);
     auto expected = [](int i) -> std::string {
         switch (i % 4) {
         case 0: return "pair " + std::to_string(i) + "/x";
@@ -286,6 +303,7 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     changed[9] = "selected and moved";
 
     ASSERT_EQ(count, lines.count());
+    EXPECT_EQ(GetParam().onDisk, lines.blocksOnDisk() > 0);
     for (int i = 0; i < count; ++i) {
         const auto found = changed.find(i);
         ASSERT_EQ(found == changed.end() ? expected(i) : found->second, lines.line(i)) << i;
@@ -296,7 +314,18 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     lines.view(1);
     EXPECT_EQ("text 3", text);
 
+    // Changed again once they are on disk: read back from the end.
+    lines.recordData(4)[3] = 'z';
+    lines.set(5, "selected, changed after the job");
+    for (int i = 0; i < count; ++i)
+        lines.append("more text pushes the first blocks out");
+    EXPECT_EQ("pair 4/z", lines.line(4));
+    EXPECT_EQ("selected, changed after the job", lines.line(5));
+    EXPECT_TRUE(lines.isSelected(5));
+    EXPECT_EQ(expected(count - 1), lines.line(count - 1));
+
     lines.clear();
+    EXPECT_EQ(0u, lines.blocksOnDisk());
     EXPECT_EQ(0, lines.appendValue<WriteCount>(7, 16));
     EXPECT_EQ("count 7", lines.line(0));
 }
