@@ -211,7 +211,6 @@ TEST(ResultLines, LinesAcrossBlockBoundariesKeepTextAndSelection)
     lines.toggleSelected(140'000);
 
     ASSERT_EQ(count, lines.count());
-    EXPECT_EQ(GetParam().onDisk, lines.blocksOnDisk() > 0);
     for (int i = 0; i < count; ++i) {
         std::string expected = i == 70'000 ? longLine : "     - " + text(i);
         if (i == 65'536)
@@ -302,7 +301,13 @@ TEST_P(ResultLinesMemoryPart, RecordAndValueLinesReadAsTheirWritersText)
     lines.set(9, "selected and moved");  // keeps its selection
     changed[9] = "selected and moved";
 
-    ASSERT_EQ(count, lines.count());
+    // More text after them pushes their blocks out of a small memory part.
+    const std::string more = "more text pushes the first blocks out";
+    for (int i = 0; i < count; ++i)
+        lines.append(more);
+    EXPECT_EQ(GetParam().onDisk, lines.blocksOnDisk() > 0);
+
+    ASSERT_EQ(2 * count, lines.count());
     EXPECT_EQ(GetParam().onDisk, lines.blocksOnDisk() > 0);
     for (int i = 0; i < count; ++i) {
         const auto found = changed.find(i);
@@ -314,11 +319,10 @@ TEST_P(ResultLinesMemoryPart, RecordAndValueLinesReadAsTheirWritersText)
     lines.view(1);
     EXPECT_EQ("text 3", text);
 
-    // Changed again once they are on disk: read back from the end.
-    lines.recordData(4)[3] = 'z';
+    EXPECT_EQ(more, lines.line(2 * count - 1));
+    // Changed again, where they lie or, on disk, brought back to the end.
+    lines.recordData(4)[2] = 'z';
     lines.set(5, "selected, changed after the job");
-    for (int i = 0; i < count; ++i)
-        lines.append("more text pushes the first blocks out");
     EXPECT_EQ("pair 4/z", lines.line(4));
     EXPECT_EQ("selected, changed after the job", lines.line(5));
     EXPECT_TRUE(lines.isSelected(5));
