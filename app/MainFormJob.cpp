@@ -24,7 +24,7 @@
 #include <QToolTip>
 #include <QStatusBar>
 #include <cstdio>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -98,13 +98,17 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                    RadioGroupLogic, RadioGroupOptions, LabelResults, KeepNewestSize, UntilFreeSize});
 
     ClearResults();
+    StartSkippedWorkLines();
 
     const int count = CheckListBoxQ->count();
     // Each deleted file once per job: a start path that another one covers is
     // not walked, and no directory is scanned twice (an entry without its
     // recursion mark also reaches the directories one level below it).
     const std::vector<int> coverers = CoveringStartPaths(StartPathPlaces(*CheckListBoxQ));
-    std::unordered_set<std::string> scanned;
+    std::unordered_map<std::string, int> scanned;  // each directory scanned, and the start path that listed it
+    const auto startPathText = [this](int index) {
+        return StdStr(CheckListBoxQ->itemText(index)) + IfStr(CheckListBoxQ->isChecked(index), " (sub)", "");
+    };
     for (int i = 0; i < count; ++i) {
         if (Job.RunState == RunState::Abort)
             break;
@@ -121,12 +125,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 
             ListBoxResults->addLine(Format2("%s under %s", title, entry) + IfStr(recursive, " (sub)", ""));
             ListBoxResults->addLine("");
+            WriteSkippedWorkLines(Job);  // what resolving the paths met
 
             if (i < static_cast<int>(coverers.size()) && coverers[i] >= 0) {
-                const int coverer = coverers[i];
-                ListBoxResults->addLine("     Covered by " + StdStr(CheckListBoxQ->itemText(coverer)) +
-                                        IfStr(CheckListBoxQ->isChecked(coverer), " (sub)", "") +
-                                        ": not walked again");
+                ListBoxResults->addLine("     Covered by " + startPathText(coverers[i]) + ": not walked again");
             } else if (split != 0) {
                 // Walking with the connection and volume of an earlier path
                 // would scan (and purge in) the wrong place: say so instead.
@@ -142,9 +144,17 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 PrepareStartPathBudgets(Job, walkPath, walkMode, recursive);
                 Job.SkippedCount += WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
-                    [&scanned](const std::string& path, const WalkEntry& entry, void* userData) {
-                        if (scanned.insert(ScannedKey(Job.ServerName, path)).second)
+                    [&](const std::string& path, const WalkEntry& entry, void* userData) {
+                        const auto [listed, first] = scanned.emplace(ScannedKey(Job.ServerName, path), i);
+                        if (first) {
                             PurgeDirectoryCallback(path, entry, userData);
+                        } else {
+                            // A folder block of its own, saying where the folder's files are.
+                            ListBoxResults->addLine("");
+                            ListBoxResults->addLine(path);
+                            ListBoxResults->addLine("     Listed under " + startPathText(listed->second) +
+                                                    ": not scanned again");
+                        }
                     },
                     ListBoxResults, recursive);
             }
@@ -154,6 +164,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
         }
     }
 
+    WriteSkippedWorkLines(Job);
     if (Job.RunState == RunState::Abort)
         ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
                                             : "Job aborted in a confirmation: the rest was not scanned.");

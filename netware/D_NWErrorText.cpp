@@ -68,23 +68,6 @@ void ReportNWError(nuint32 code, const std::string& operation)
     MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code));
 }
 
-namespace {
-std::int32_t skippedWorkReports = 0;
-}
-
-void ReportSkippedWork(const std::string& text)
-{
-    ++skippedWorkReports;
-    MessageBoxOK(MsgDlgType::Error, text);
-}
-
-void ReportSkippedWork(nuint32 code, const std::string& operation)
-{
-    ReportSkippedWork(operation + " returned error " + NWErrorText(code));
-}
-
-std::int32_t SkippedWorkReports() { return skippedWorkReports; }
-
 void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
 {
     date = {};
