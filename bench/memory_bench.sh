@@ -27,14 +27,8 @@ jobs=(${MEMORY_BENCH_JOBS:-purge purge+log list list+log})
 mkdir -p "$data"
 export QT_QPA_PLATFORM=offscreen
 
-paths=('\\GEN1\VOL1' '\\GEN1\VOL2' '\\GEN2\VOL1' '\\GEN2\VOL2')
-{
-  printf '%s\r\n' '[Config]' 'CheckBoxSizeUpperLimit=0' 'CheckBoxSizeLowerLimit=0' 'CheckBoxAge=0' \
-    'RadioGroupLogic=0' 'CheckBoxFilePatterns=1' '[Config MemoExtList]' '0=*.zzz' '[CheckListBoxQ]'
-  for i in "${!paths[@]}"; do printf '%s=%s\r\n' "$i" "${paths[$i]}"; done
-  printf '[CheckListBoxQ Checked]\r\n'
-  for p in "${paths[@]}"; do printf '%s=1\r\n' "$p"; done
-} > "$data/purge.ini"
+source bench/generated_job.sh
+job_ini "$data/purge.ini"
 
 for n in "${sizes[@]}"; do
   if [ ! -f "$data/gen-$n.db" ]; then
