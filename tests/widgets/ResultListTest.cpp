@@ -253,6 +253,7 @@ void WriteSquare(std::uint32_t value, std::string& text)
 // The same with every block of characters in memory, with all but the newest
 // on disk, and with a scratch folder that cannot be used (all in memory).
 struct MemoryPart {
+    const char* name;
     std::size_t blocks;
     const char* folder;
     bool onDisk;
@@ -261,9 +262,10 @@ struct MemoryPart {
 class ResultLinesMemoryPart : public ::testing::TestWithParam<MemoryPart> {};
 
 INSTANTIATE_TEST_SUITE_P(Blocks, ResultLinesMemoryPart,
-                         ::testing::Values(MemoryPart{ResultLines::DefaultMemoryBlocks, "", false},
-                                           MemoryPart{1, "", true},
-                                           MemoryPart{1, "/nonexistent/scratch", false}));
+                         ::testing::Values(MemoryPart{"AllInMemory", ResultLines::DefaultMemoryBlocks, "", false},
+                                           MemoryPart{"OldestOnDisk", 1, "", true},
+                                           MemoryPart{"NoScratchFile", 1, "/nonexistent/scratch", false}),
+                         [](const ::testing::TestParamInfo<MemoryPart>& info) { return info.param.name; });
 
 TEST_P(ResultLinesMemoryPart, RecordAndValueLinesReadAsTheirWritersText)
 {
