@@ -83,10 +83,11 @@ public:
     bool FindDirectory(size_t volume, const std::vector<std::string>& components, size_t& directory) const;
     // The volume of that name (ASCII case-insensitive); false when there is none.
     bool FindVolume(const std::string& name, size_t& volume) const;
+    // The subdirectory of that exact name, made when there is none yet.
+    size_t ChildDirectory(size_t parent, const std::string& name);
 
 private:
     size_t VolumeOfPath(const std::string& absolutePath, std::string& relative);
-    size_t ChildDirectory(size_t parent, const std::string& name);
     void ReadCan(size_t can, const std::tm& now);  // now in local time
     // Names the entry of that index (read, but without a name yet) and enters
     // it in the directory of its original path, or of unknown origin without
