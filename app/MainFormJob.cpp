@@ -98,6 +98,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                    RadioGroupLogic, RadioGroupOptions, LabelResults, KeepNewestSize, UntilFreeSize});
 
     ClearResults();
+    // What the back end has to say about the job (a file it put back, a
+    // server it lost) goes into the results, and so into the log.
+    const ResultNoteSink previousSink =
+        SetResultNoteSink([this](const std::string& line) { ListBoxResults->addLine("     " + line); });
 
     const int count = CheckListBoxQ->count();
     // Each deleted file once per job: a start path that another one covers is
@@ -154,6 +158,8 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
         }
     }
 
+    JobFinished();
+    SetResultNoteSink(previousSink);
     if (Job.RunState == RunState::Abort)
         ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
                                             : "Job aborted in a confirmation: the rest was not scanned.");

@@ -212,6 +212,13 @@ void ReportSkippedWork(const std::string& text);
 void ReportSkippedWork(nuint32 code, const std::string& operation);
 // How many reports of skipped work the back ends made since the program started.
 std::int32_t SkippedWorkReports();
+// A line a back end adds to the results of the running job (a file it put
+// back, a server it lost): handed to the installed sink, which the job
+// installs for its duration; without one it goes nowhere. Returns the
+// previous sink.
+using ResultNoteSink = std::function<void(const std::string& line)>;
+ResultNoteSink SetResultNoteSink(ResultNoteSink sink);
+void AddResultNote(const std::string& line);
 // "yyyy-mm-dd hh:mm:ss" of the unpacked parts, valid or not.
 std::string PackedDateTimeText(nuint32 packed);
 // The same text written at out, which has room for PackedDateTimeTextMaxLength

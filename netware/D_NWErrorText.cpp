@@ -61,9 +61,17 @@ std::string NWErrorText(nuint32 code)
     return text + " (" + message + ")";
 }
 
+namespace {
+bool ToldByBackend(nuint32 code)
+{
+    const NWClientBackend* backend = ClientBackend();
+    return backend && backend->ReportsFailureItself(static_cast<NWCCODE>(code));
+}
+}  // namespace
+
 void ReportNWError(nuint32 code, const std::string& operation)
 {
-    if (code == 0)
+    if (code == 0 || ToldByBackend(code))
         return;
     MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code));
 }
@@ -84,6 +92,26 @@ void ReportSkippedWork(nuint32 code, const std::string& operation)
 }
 
 std::int32_t SkippedWorkReports() { return skippedWorkReports; }
+
+namespace {
+ResultNoteSink& InstalledNoteSink()
+{
+    static ResultNoteSink sink;
+    return sink;
+}
+}  // namespace
+
+ResultNoteSink SetResultNoteSink(ResultNoteSink sink)
+{
+    std::swap(InstalledNoteSink(), sink);
+    return sink;
+}
+
+void AddResultNote(const std::string& line)
+{
+    if (const ResultNoteSink& sink = InstalledNoteSink())
+        sink(line);
+}
 
 void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
 {

@@ -80,7 +80,7 @@ TEST_F(SmbClientTest, TheLoginBoxIsAskedOncePerServerAndRunAndItsPasswordStaysIn
         ++asked;
         EXPECT_EQ(server, "FS1");
         credentials.user = SambaServer::kBob;
-        credentials.password = password;
+        credentials.password = SmbSecret::Of(password);
         return true;
     });
     ASSERT_EQ(client->NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), 0);
@@ -93,7 +93,7 @@ TEST_F(SmbClientTest, TheLoginBoxIsAskedOncePerServerAndRunAndItsPasswordStaysIn
     const auto second = Client("", [&](const std::string&, SmbCredentials& credentials) {
         ++asked;
         credentials.user = SambaServer::kBob;
-        credentials.password = password;
+        credentials.password = SmbSecret::Of(password);
         return true;
     });
     ASSERT_EQ(second->NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), 0);

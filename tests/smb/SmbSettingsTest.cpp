@@ -95,11 +95,11 @@ TEST_F(CredentialsFileTest, ReadsTheSmbclientFormat)
                                     credentials, error))
         << error;
     EXPECT_EQ(credentials.user, "alice");
-    EXPECT_EQ(credentials.password, " two words ");
+    EXPECT_EQ(credentials.password.View(), " two words ");
     EXPECT_EQ(credentials.domain, "WG");
     ASSERT_TRUE(ReadCredentialsFile(Write("user=OFFICE/bob%pw\n", 0400), credentials, error)) << error;
     EXPECT_EQ(credentials.user, "bob");
-    EXPECT_EQ(credentials.password, "pw");
+    EXPECT_EQ(credentials.password.View(), "pw");
     EXPECT_EQ(credentials.domain, "OFFICE");
 }
 
