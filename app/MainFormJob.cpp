@@ -9,6 +9,7 @@
 #include "app/ResultLog.h"
 #include "app/StartPathCoverage.h"
 #include "netware/D_NW.h"
+#include "netware/NWClientBackend.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/QtText.h"

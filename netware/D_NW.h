@@ -215,10 +215,10 @@ std::int32_t SkippedWorkReports();
 // A line a back end adds to the results of the running job (a file it put
 // back, a server it lost): handed to the installed sink, which the job
 // installs for its duration; without one it goes nowhere. Returns the
-// previous sink.
+// previous sink. AddResultNote tells whether a sink took the line.
 using ResultNoteSink = std::function<void(const std::string& line)>;
 ResultNoteSink SetResultNoteSink(ResultNoteSink sink);
-void AddResultNote(const std::string& line);
+bool AddResultNote(const std::string& line);
 // "yyyy-mm-dd hh:mm:ss" of the unpacked parts, valid or not.
 std::string PackedDateTimeText(nuint32 packed);
 // The same text written at out, which has room for PackedDateTimeTextMaxLength

@@ -107,10 +107,12 @@ ResultNoteSink SetResultNoteSink(ResultNoteSink sink)
     return sink;
 }
 
-void AddResultNote(const std::string& line)
+bool AddResultNote(const std::string& line)
 {
-    if (const ResultNoteSink& sink = InstalledNoteSink())
+    const ResultNoteSink& sink = InstalledNoteSink();
+    if (sink)
         sink(line);
+    return static_cast<bool>(sink);
 }
 
 void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)

@@ -65,6 +65,7 @@ void SmbClient::Touch()
     if (busy_ == 0 && dirHandles_.InUse() == 0 && (jobOver_ || now - lastCall_ >= kJobPause)) {
         jobOver_ = false;
         missingReported_.clear();
+        missingNoted_.clear();
         for (SmbServer& server : servers_) {
             RemoveLeftEmpty(server);
             server.sharesRead = false;
@@ -245,11 +246,13 @@ NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
         } else {
             if (server->session->Failure())
                 return Reported(*server, server->session->Failure());
-            if (missingReported_.insert(AsciiUpper(path)).second) {
-                const std::string text = "No such folder: " + ShownPath(*server, path);
+            // Shown once per job, and written once into the job's results
+            // (a start path is looked at before its job, too).
+            const std::string text = "No such folder: " + ShownPath(*server, path);
+            if (missingReported_.insert(path).second)
                 ReportSkippedWork(text);
-                AddResultNote(text);
-            }
+            if (!missingNoted_.count(path) && AddResultNote(text))
+                missingNoted_.insert(path);
             return SMB_ERR_NO_SUCH_FOLDER;
         }
     }

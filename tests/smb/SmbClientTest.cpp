@@ -242,7 +242,7 @@ TEST_F(SmbClientTest, ALockedOutAccountAndAnExpiredPasswordAreToldApart)
     };
     const auto mustChange = [&conf](const char* yes) {
         return std::system(("net sam set pwdmustchangenow " + std::string(SambaServer::kBob) + " " + yes + " -s " +
-                            conf + " >/dev/null")
+                            conf + " >/dev/null 2>&1")
                                .c_str());
     };
     struct Case {
