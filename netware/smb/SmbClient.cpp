@@ -48,7 +48,7 @@ SmbClient::SmbClient(std::vector<SmbServerSettings> servers, SmbLoginPrompt prom
 SmbClient::~SmbClient()
 {
     for (SmbServer& server : servers_)
-        RemoveLeftEmpty(server);
+        RemoveLeftEmpty(server, true);
 }
 
 std::unique_ptr<NWErrorTextLibrary> SmbClient::LoadErrorTextLibrary()
@@ -67,7 +67,7 @@ void SmbClient::Touch()
         missingReported_.clear();
         missingNoted_.clear();
         for (SmbServer& server : servers_) {
-            RemoveLeftEmpty(server);
+            RemoveLeftEmpty(server, true);
             server.sharesRead = false;
             server.failureReported = false;
             server.notDone = 0;
@@ -98,6 +98,7 @@ bool SmbClient::ReportsFailureItself(NWCCODE code) const
 void SmbClient::JobFinished()
 {
     for (SmbServer& server : servers_) {
+        RemoveLeftEmpty(server, true);
         if (server.notDone == 0)
             continue;
         const std::string line = ShownPath(server) + ": " + NWErrorText(server.session->Failure()) + "; " +
@@ -282,7 +283,7 @@ void SmbClient::ConnectionClosed(NWCONN_HANDLE conn)
 {
     dirHandles_.ReleaseAll(conn);
     for (SmbServer& server : servers_)
-        RemoveLeftEmpty(server);
+        RemoveLeftEmpty(server, true);
     if (currentConn_ == conn)
         currentConn_ = 0;
 }
@@ -478,18 +479,21 @@ NWCCODE SmbClient::Purge(SmbServer& server, Share& share, SmbDeletedFile& file)
     // Only the file that was listed goes: one put in its place since, or one
     // that was changed, is left alone; a folder is never deleted here.
     SmbSession& session = *server.session;
-    SmbFileInfo* now = nullptr;
-    if (NWCCODE code = CurrentFile(server, file.path, now))
-        return code;
-    if (!SameFile(*now, file))
-        return SMB_ERR_NO_SUCH_DELETED_FILE;
-
     // A delete is final only inside the account's own bin: a file elsewhere
-    // is first set aside there, under a path that says where it came from.
+    // is first set aside there, under a path that says where it came from,
+    // and checked there.
     const SmbShareIndex& index = share.index;
     const std::string& own = index.OwnBin();
     std::string target = file.path;
-    if (!own.empty() && file.path.compare(0, own.size() + 1, own + "/") != 0) {
+    const bool setAside = !own.empty() && file.path.compare(0, own.size() + 1, own + "/") != 0;
+    if (!setAside) {
+        SmbFileInfo* now = nullptr;
+        if (NWCCODE code = CurrentFile(server, file.path, now))
+            return code;
+        if (!SameFile(*now, file))
+            return SMB_ERR_NO_SUCH_DELETED_FILE;
+    }
+    if (setAside) {
         target = SetAsidePath(own, index.Base(), file.path);
         NWCCODE code = session.Rename(file.path, target);
         if (code == SMB_ERR_NO_SUCH_DELETED_FILE) {
@@ -500,7 +504,7 @@ NWCCODE SmbClient::Purge(SmbServer& server, Share& share, SmbDeletedFile& file)
         }
         if (code)
             return code;
-        server.purgedFrom.emplace_back(ParentOf(target), own);
+        server.setAsideIn.emplace_back(ParentOf(target), own);
         if (afterSetAside_)
             afterSetAside_();
         // Checked again where nobody else moves it, right before the delete.
@@ -587,8 +591,12 @@ NWCCODE SmbClient::CurrentFile(SmbServer& server, const std::string& path, SmbFi
     return SUCCESSFUL;
 }
 
-void SmbClient::RemoveLeftEmpty(SmbServer& server)
+void SmbClient::RemoveLeftEmpty(SmbServer& server, bool jobDone)
 {
+    if (jobDone) {
+        server.purgedFrom.insert(server.purgedFrom.end(), server.setAsideIn.begin(), server.setAsideIn.end());
+        server.setAsideIn.clear();
+    }
     // Deepest first, each folder once; a folder that still holds anything is
     // refused by the server and ends the climb from it.
     auto& folders = server.purgedFrom;

@@ -108,6 +108,9 @@ private:
         // Folders files were purged from, with the folder each may be emptied
         // up to (not included).
         std::vector<std::pair<std::string, std::string>> purgedFrom;
+        // The same for the folders files were set aside in: kept for the
+        // job, which sets more files aside there.
+        std::vector<std::pair<std::string, std::string>> setAsideIn;
         // What a folder of the repository holds now, read again for the
         // purges in it once it is older than kFreshListing.
         std::string checkedFolder;
@@ -149,7 +152,8 @@ private:
     NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
     NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
     NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
-    void RemoveLeftEmpty(SmbServer& server);
+    // jobDone: the folders files were set aside in go too.
+    void RemoveLeftEmpty(SmbServer& server, bool jobDone = false);
     // The file at a server path as it is now; SMB_ERR_NO_SUCH_DELETED_FILE
     // when it is gone.
     NWCCODE CurrentFile(SmbServer& server, const std::string& path, SmbFileInfo*& info);

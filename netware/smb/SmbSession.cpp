@@ -303,7 +303,8 @@ NWCCODE SmbSession::MakeFolder(const std::string& path)
     if (NWCCODE code = Connect())
         return code;
     SMBCCTX* c = context_->context;
-    return Finish(smbc_getFunctionMkdir(c)(c, Url(path).c_str(), 0700));
+    const int result = smbc_getFunctionMkdir(c)(c, Url(path).c_str(), 0700);
+    return result < 0 && errno == EEXIST ? SUCCESSFUL : Finish(result);
 }
 
 NWCCODE SmbSession::PutNewFile(const std::string& path, const std::string& text)

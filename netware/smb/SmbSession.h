@@ -52,6 +52,7 @@ public:
     // Renames within a share. libsmbclient replaces a file of the new name:
     // callers pick names nothing else uses.
     NWCCODE Rename(const std::string& from, const std::string& to);
+    // A folder that is there already counts as made.
     NWCCODE MakeFolder(const std::string& path);
     // Makes a new file (never replacing one) holding the text.
     NWCCODE PutNewFile(const std::string& path, const std::string& text);

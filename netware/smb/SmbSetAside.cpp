@@ -61,12 +61,7 @@ NWCCODE MakeParents(SmbSession& session, const std::string& path, const std::str
     if (parent.size() <= floor.size())
         return SUCCESSFUL;
     for (size_t slash = parent.find('/', floor.size() + 1);; slash = parent.find('/', slash + 1)) {
-        const std::string folder = parent.substr(0, slash);
-        SmbFileInfo info;
-        NWCCODE code = session.Stat(folder, info);
-        if (code == SMB_ERR_NO_SUCH_DELETED_FILE)
-            code = session.MakeFolder(folder);
-        if (code)
+        if (NWCCODE code = session.MakeFolder(parent.substr(0, slash)))
             return code;
         if (slash == std::string::npos)
             return SUCCESSFUL;
