@@ -462,6 +462,7 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
         return SMB_ERR_NO_SUCH_DELETED_FILE;
 
     const CallStamp stamp{*this};
+    lastFailure_ = {};
     // After the server failed the job asks nothing more of it: the files are
     // counted, and told once when the job is over.
     if (server.session->Failure()) {
@@ -515,13 +516,17 @@ NWCCODE SmbClient::Purge(SmbServer& server, Share& share, SmbDeletedFile& file)
         if (code == SUCCESSFUL)
             code = session.Unlink(target);
         if (code) {
+            // Back where it was listed; failing that, the message says where it lies.
             std::string placed;
-            if (session.Failure() || PutBack(session, target, file.path, placed) != SUCCESSFUL) {
+            if (!session.Failure() && PutBack(session, target, file.path, placed) == SUCCESSFUL)
+                return code;
+            const std::string place = ShownPath(server, target);
+            if (session.Failure()) {
                 lastFailure_ = {SMB_ERR_LOST_MID_PURGE,
-                                "if the server did not delete it, it lies at " + ShownPath(server, target) +
-                                    " until the next job puts it back"};
-                return session.Failure() ? SMB_ERR_LOST_MID_PURGE : code;
+                                "if the server did not delete it, it lies at " + place + " until the next job puts it back"};
+                return SMB_ERR_LOST_MID_PURGE;
             }
+            lastFailure_ = {code, "it lies at " + place + " until the next job puts it back"};
             return code;
         }
     } else if (NWCCODE code = session.Unlink(target)) {
