@@ -131,7 +131,8 @@ SmbSecret& SmbSecret::operator=(SmbSecret&& other) noexcept
 
 void SmbSecret::Wipe()
 {
-    explicit_bzero(bytes_.data(), bytes_.size());
+    if (!bytes_.empty())  // an empty vector may have no storage at all
+        explicit_bzero(bytes_.data(), bytes_.size());
     bytes_.clear();
 }
 
