@@ -42,7 +42,7 @@ void ListDirectory(JobState& job, const std::string& volumePath, DeletedFileList
         NW_DATE date;
         NW_TIME time;
         UnpackPackedDateTime(record.deletedDateAndTime, date, time);
-        listing.Add(DeletionTimeKey(date, time), DeletedFileSize(record),
+        listing.Add(DeletionTimeKey(date, time), DeletedFileWeight(record),
                     std::string_view(record.name, strnlen(record.name, sizeof record.name)));
     }
     ReleaseDirHandle(job.ConnHandle, dirHandle);  // its code tells nothing the pass could act on

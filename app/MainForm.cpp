@@ -117,7 +117,9 @@ void TMainForm::ConnectHandlers()
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == MemoExtList && event->type() == QEvent::FocusOut) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose) {
+        MinimiseOnceExposed();
+    } else if (watched == MemoExtList && event->type() == QEvent::FocusOut) {
         CheckForSettingsChange(MemoExtList);
     } else if (event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -215,7 +217,10 @@ void TMainForm::AutomaticRun()
     if (!nothingToSearch.empty())
         std::fprintf(stderr, "morvane: nothing to search: %s\n", nothingToSearch.c_str());
     try {
-        setWindowState(windowState() | Qt::WindowMinimized);
+        // The window is not on the screen before the run has ended, so a run
+        // that fails is minimised once the window manager has put it there:
+        // some (openbox) map a window that asks to start minimised as a normal one.
+        minimiseWhenShown_ = true;
         RadioGroupOptions->setItemIndex(2);  // runs CheckForSettingsChange: no confirmation
         // The click acts even while the button is disabled.
         BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
@@ -256,7 +261,19 @@ void TMainForm::setVisible(bool visible)
     if (first) {
         PlaceCentred();
         awaitingFrame_ = placedFrame_.isNull();
+        if (minimiseWhenShown_ && windowHandle())
+            windowHandle()->installEventFilter(this);
     }
+}
+
+void TMainForm::MinimiseOnceExposed()
+{
+    if (!minimiseWhenShown_ || !windowHandle()->isExposed())
+        return;
+    minimiseWhenShown_ = false;
+    windowHandle()->removeEventFilter(this);
+    // After the exposure has been handled: the window manager has the window.
+    QMetaObject::invokeMethod(this, [this] { showMinimized(); }, Qt::QueuedConnection);
 }
 
 void TMainForm::moveEvent(QMoveEvent* event)

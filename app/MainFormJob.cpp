@@ -25,7 +25,7 @@
 #include <QToolTip>
 #include <QStatusBar>
 #include <cstdio>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -99,8 +99,9 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                    RadioGroupLogic, RadioGroupOptions, LabelResults, KeepNewestSize, UntilFreeSize});
 
     ClearResults();
-    // What the back end has to say about the job (a file it put back, a
-    // server it lost) goes into the results, and so into the log.
+    StartSkippedWorkLines();
+    // What the back end has to tell of the job besides failures (a file it
+    // put back) goes into the results, and so into the log.
     const ResultNoteSink previousSink =
         SetResultNoteSink([this](const std::string& line) { ListBoxResults->addLine("     " + line); });
 
@@ -109,7 +110,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     // not walked, and no directory is scanned twice (an entry without its
     // recursion mark also reaches the directories one level below it).
     const std::vector<int> coverers = CoveringStartPaths(StartPathPlaces(*CheckListBoxQ));
-    std::unordered_set<std::string> scanned;
+    std::unordered_map<std::string, int> scanned;  // each directory scanned, and the start path that listed it
+    const auto startPathText = [this](int index) {
+        return StdStr(CheckListBoxQ->itemText(index)) + IfStr(CheckListBoxQ->isChecked(index), " (sub)", "");
+    };
     for (int i = 0; i < count; ++i) {
         if (Job.RunState == RunState::Abort)
             break;
@@ -126,12 +130,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 
             ListBoxResults->addLine(Format2("%s under %s", title, entry) + IfStr(recursive, " (sub)", ""));
             ListBoxResults->addLine("");
+            WriteSkippedWorkLines(Job);  // what resolving the paths met
 
             if (i < static_cast<int>(coverers.size()) && coverers[i] >= 0) {
-                const int coverer = coverers[i];
-                ListBoxResults->addLine("     Covered by " + StdStr(CheckListBoxQ->itemText(coverer)) +
-                                        IfStr(CheckListBoxQ->isChecked(coverer), " (sub)", "") +
-                                        ": not walked again");
+                ListBoxResults->addLine("     Covered by " + startPathText(coverers[i]) + ": not walked again");
             } else if (split != 0) {
                 // Walking with the connection and volume of an earlier path
                 // would scan (and purge in) the wrong place: say so instead.
@@ -147,9 +149,17 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 PrepareStartPathBudgets(Job, walkPath, walkMode, recursive);
                 Job.SkippedCount += WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
-                    [&scanned](const std::string& path, const WalkEntry& entry, void* userData) {
-                        if (scanned.insert(ScannedKey(Job.ServerName, path)).second)
+                    [&](const std::string& path, const WalkEntry& entry, void* userData) {
+                        const auto [listed, first] = scanned.emplace(ScannedKey(Job.ServerName, path), i);
+                        if (first) {
                             PurgeDirectoryCallback(path, entry, userData);
+                        } else {
+                            // A folder block of its own, saying where the folder's files are.
+                            ListBoxResults->addLine("");
+                            ListBoxResults->addLine(path);
+                            ListBoxResults->addLine("     Listed under " + startPathText(listed->second) +
+                                                    ": not scanned again");
+                        }
                     },
                     ListBoxResults, recursive);
             }
@@ -161,6 +171,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 
     JobFinished();
     SetResultNoteSink(previousSink);
+    WriteSkippedWorkLines(Job);
     if (Job.RunState == RunState::Abort)
         ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
                                             : "Job aborted in a confirmation: the rest was not scanned.");

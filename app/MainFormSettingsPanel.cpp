@@ -7,6 +7,7 @@
 #include "app/Conditions.h"
 #include "app/JobState.h"
 #include "app/PurgeEngine.h"
+#include "util/D_Util.h"
 #include "util/QtText.h"
 #include "widgets/RadioGroup.h"
 
@@ -115,14 +116,14 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
     if (Job.UseUntilFree)
         AddSummaryItem(summary, FormatInt("oldest, until %lld MB are free", UntilFreeSize->value()));
 
-    // Nothing ticked: under Or no file matches, under And every file does.
-    if (summary.empty())
+    // Nothing ticked in a purge mode: under Or no file is purged, under And
+    // every file is. A listing purges nothing; its summary is then its first
+    // line alone.
+    if (summary.empty() && purgeMode)
         summary = ConditionOR() ? " * no file: no condition is ticked"
                                 : " * every deleted file below the start paths";
-    if (k == 0)
-        summary = "List Files ...\r\n" + summary;
-    else if (purgeMode)
-        summary = "Purge Files ...\r\n" + summary;
+    const char* const firstLine = k == 0 ? "List Files ..." : purgeMode ? "Purge Files ..." : "";
+    summary = JoinNonEmpty(firstLine, summary, "\r\n");
 
     // The widget keeps lines apart by LF alone.
     MemoFilter->setPlainText(QStr(summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

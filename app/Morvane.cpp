@@ -5,6 +5,7 @@
 
 #include "app/ClientChoice.h"
 #include "app/JobState.h"
+#include "app/ResultLog.h"
 
 #include "netware/NWClientBackend.h"
 #include "util/MessageBox.h"
@@ -13,6 +14,7 @@
 #include "util/QtMessageBox.h"
 #include "util/QtMessagePump.h"
 #include "util/QtWarningFilter.h"
+#include "util/Switches.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -65,6 +67,20 @@ bool AnsweredInformationRequest(int argc, char** argv, int& status)
     return true;
 }
 
+// An automatic run that searched nothing leaves an empty log, so that no
+// earlier run's results pass for this one's.
+void EmptyTheLog()
+{
+    const std::string logPath = SwitchValue("log", 1, "");
+    if (logPath.empty())
+        return;
+    try {
+        SaveResultLog(std::vector<std::string>{}, logPath);
+    } catch (const std::exception& e) {
+        ShowMessage(std::string("Error saving log: ") + e.what());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -88,6 +104,8 @@ int main(int argc, char** argv)
     ClientChoice client = CreateClientBackend();
     if (client.unknownClient) {
         ShowMessage(client.error);
+        if (SwitchGiven("auto", 2))
+            EmptyTheLog();
         return ExitClientNotStarted;
     }
     SetClientBackend(client.backend.get());

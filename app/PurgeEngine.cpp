@@ -186,7 +186,14 @@ void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
     if (job.StatusLine)
         ShowStatusText(job.StatusLine, QString::fromLocal8Bit(volumePath));
     PurgeFiles(job, volumePath);
+    WriteSkippedWorkLines(job);
     PumpMessages();
+}
+
+void WriteSkippedWorkLines(JobState& job)
+{
+    for (const std::string& text : TakeSkippedWorkLines())
+        AddLine(job, "     " + text);
 }
 
 void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry&, void*)

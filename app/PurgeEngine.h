@@ -24,6 +24,11 @@ void PurgeFiles(JobState& job, const std::string& volumePath);
 void PurgeDirectoryCallback(JobState& job, const std::string& volumePath);
 void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry& entry, void* userData);  // on Job
 
+// Writes what the client back ends left undone on their own since the last
+// call (a trash can not used, an item not sized) into the result list, and so
+// into the log: one line each, under the start path being worked on.
+void WriteSkippedWorkLines(JobState& job);
+
 // The five-button confirmation before a purge; returns the RunState value of
 // the answer. A box closed without a button counts as No.
 nuint16 ConfirmPurge(const std::string& fileText);

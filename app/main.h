@@ -151,6 +151,7 @@ private:
     void SaveLogOrSayWhy();
     void PlaceCentred();
     void FollowFrame();  // centres again once the window manager's frame is known
+    void MinimiseOnceExposed();  // a failed automatic run's window, once on the screen
     void SelectTab(QWidget* tab);  // a tab change by the program, not the user
     void AddSummaryItem(std::string& summary, const std::string& item);
     void ClearResults();           // the result list and its totals
@@ -170,4 +171,5 @@ private:
     QShortcut* stopShortcut_ = nullptr;  // Escape while a job runs
     QMargins placedFrame_;               // the frame PlaceCentred allowed for
     bool awaitingFrame_ = false;         // shown, the window manager's frame not yet known
+    bool minimiseWhenShown_ = false;     // the automatic run failed: the window stays minimised
 };

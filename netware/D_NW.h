@@ -206,14 +206,22 @@ std::string NWErrorText(nuint32 code);
 void ReportNWError(nuint32 code, const std::string& operation);
 // Work a client back end leaves undone on its own (a trash can it may not use,
 // a server that did not answer, a folder it may not read): shown in an error
-// box, as ReportNWError does, and counted, so that an automatic run's exit
-// status tells of it however the box is worded.
+// box, as ReportNWError does, and noted as NoteSkippedWork notes it.
 void ReportSkippedWork(const std::string& text);
 void ReportSkippedWork(nuint32 code, const std::string& operation);
+// The same without a box (one the back end showed already, or one box for
+// many): counted, so that an automatic run's exit status tells of it however
+// it is worded, and kept as a line for the job's result list and log.
+void NoteSkippedWork(const std::string& text);
 // How many reports of skipped work the back ends made since the program started.
 std::int32_t SkippedWorkReports();
-// A line a back end adds to the results of the running job (a file it put
-// back, a server it lost): handed to the installed sink, which the job
+// The lines noted since they were last taken, in the order noted; a text
+// noted again in the same job gives no second line.
+std::vector<std::string> TakeSkippedWorkLines();
+// A job starts: what is noted from now on gets its line again.
+void StartSkippedWorkLines();
+// A line a back end adds to the results of the running job that tells of no
+// failure (a file it put back): handed to the installed sink, which the job
 // installs for its duration; without one it goes nowhere. Returns the
 // previous sink. AddResultNote tells whether a sink took the line.
 using ResultNoteSink = std::function<void(const std::string& line)>;

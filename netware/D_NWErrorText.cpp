@@ -77,23 +77,6 @@ void ReportNWError(nuint32 code, const std::string& operation)
 }
 
 namespace {
-std::int32_t skippedWorkReports = 0;
-}
-
-void ReportSkippedWork(const std::string& text)
-{
-    ++skippedWorkReports;
-    MessageBoxOK(MsgDlgType::Error, text);
-}
-
-void ReportSkippedWork(nuint32 code, const std::string& operation)
-{
-    ReportSkippedWork(operation + " returned error " + NWErrorText(code));
-}
-
-std::int32_t SkippedWorkReports() { return skippedWorkReports; }
-
-namespace {
 ResultNoteSink& InstalledNoteSink()
 {
     static ResultNoteSink sink;

@@ -16,6 +16,11 @@ void FillDeletedRecord(const DeletedRecordValues& values, NWDELETED_INFO& record
     CopyText256(values.name, record.name);
     record.fileSize = static_cast<nuint32>(values.size);
     record.fileSizeHigh = static_cast<nuint32>(values.size >> 32);
+    if (values.allocated) {
+        record.allocatedSize = static_cast<nuint32>(*values.allocated);
+        record.allocatedSizeHigh = static_cast<nuint32>(*values.allocated >> 32);
+        record.allocatedKnown = 1;
+    }
     record.deletedDateAndTime = values.deleted;
     record.deletorID = values.deletor;
     iterHandle = static_cast<nuint32>(values.number + 1);

@@ -34,6 +34,8 @@ struct DeletedRecordValues {
     std::uint64_t size = 0;
     nuint32 deleted = 0;  // packed deletion date-time
     nuint32 deletor = 0;  // the deleting user's object id
+    // The space it takes on the disk, where the back end can tell it.
+    std::optional<std::uint64_t> allocated = std::nullopt;
 };
 
 // Fills the record and the iteration handle that leads past it.

@@ -60,7 +60,12 @@ struct NWDELETED_INFO {
     nuint8 reserved1[24];
     nuint32 fileSize;      // the low 32 bits of the size
     nuint32 fileSizeHigh;  // the high 32 bits; 0 on a NetWare server, whose files stay below 4 GiB
-    nuint8 reserved2[48];
+    // The space the file takes on the disk, where the client can tell it
+    // (allocatedKnown 1): a sparse file takes less than its size.
+    nuint32 allocatedSize;
+    nuint32 allocatedSizeHigh;
+    nuint8 allocatedKnown;
+    nuint8 reserved2[39];
     nuint32 deletedDateAndTime;  // packed, see UnpackDateTime
     nuint32 deletorID;
 };
@@ -74,6 +79,15 @@ static_assert(offsetof(NWDELETED_INFO, deletorID) == 356);
 inline std::uint64_t DeletedFileSize(const NWDELETED_INFO& record)
 {
     return (static_cast<std::uint64_t>(record.fileSizeHigh) << 32) | record.fileSize;
+}
+
+// What a deleted file weighs under a budget: the space it takes on the disk
+// where the client tells it, else its size.
+inline std::uint64_t DeletedFileWeight(const NWDELETED_INFO& record)
+{
+    if (!record.allocatedKnown)
+        return DeletedFileSize(record);
+    return (static_cast<std::uint64_t>(record.allocatedSizeHigh) << 32) | record.allocatedSize;
 }
 
 // One entry of a directory search: the next sequence number, then the name.

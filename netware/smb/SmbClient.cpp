@@ -65,7 +65,6 @@ void SmbClient::Touch()
     if (busy_ == 0 && dirHandles_.InUse() == 0 && (jobOver_ || now - lastCall_ >= kJobPause)) {
         jobOver_ = false;
         missingReported_.clear();
-        missingNoted_.clear();
         for (SmbServer& server : servers_) {
             RemoveLeftEmpty(server, true);
             server.sharesRead = false;
@@ -104,10 +103,12 @@ void SmbClient::JobFinished()
         const std::string line = ShownPath(server) + ": " + NWErrorText(server.session->Failure()) + "; " +
                                  std::to_string(server.notDone) + " selected file" + (server.notDone == 1 ? "" : "s") +
                                  " not purged in this job";
+        // One box for the server; a line in the results in any case.
         if (!server.failureReported)
             ReportSkippedWork(line);
+        else
+            NoteSkippedWork(line);
         server.failureReported = true;
-        AddResultNote(line);
         server.notDone = 0;
     }
     jobOver_ = true;
@@ -134,7 +135,6 @@ NWCCODE SmbClient::Reported(SmbServer& server, NWCCODE code)
                   std::to_string(settings.port) + ") returned error " + NWErrorText(code)
             : ShownPath(server) + ": " + server.session->FailureDetail();
     ReportSkippedWork(text);
-    AddResultNote(text);
     return code;
 }
 
@@ -205,9 +205,7 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
                           " (set aside by an earlier purge that lost the connection)");
             return;
         }
-        const std::string text = "Putting back " + ShownPath(server, path) + " returned error " + NWErrorText(code);
-        ReportSkippedWork(text);
-        AddResultNote(text);
+        ReportSkippedWork("Putting back " + ShownPath(server, path) + " returned error " + NWErrorText(code));
     };
     const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
                                           userNumber, unreadable, putBack);
@@ -247,13 +245,8 @@ NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
         } else {
             if (server->session->Failure())
                 return Reported(*server, server->session->Failure());
-            // Shown once per job, and written once into the job's results
-            // (a start path is looked at before its job, too).
-            const std::string text = "No such folder: " + ShownPath(*server, path);
             if (missingReported_.insert(path).second)
-                ReportSkippedWork(text);
-            if (!missingNoted_.count(path) && AddResultNote(text))
-                missingNoted_.insert(path);
+                ReportSkippedWork("No such folder: " + ShownPath(*server, path));
             return SMB_ERR_NO_SUCH_FOLDER;
         }
     }

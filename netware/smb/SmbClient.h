@@ -169,6 +169,5 @@ private:
     bool jobOver_ = false;  // JobFinished came: the next call starts a new job
     LastFailure lastFailure_;  // the place a failed purge left its file, for the code's text
     std::set<std::string> missingReported_;  // folders reported missing in this job
-    std::set<std::string> missingNoted_;     // and written into its results
     std::function<void()> afterSetAside_;
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Opening folders component by component without following links, checking
-// who owns each.
+// who owns each and who else may write to it.
 #include "netware/trash/OwnedFolders.h"
 
 #include <cerrno>
@@ -34,21 +34,16 @@ int OpenComponent(int dirFd, const char* name, const std::string& where, std::st
     return -1;
 }
 
-bool OwnedAsRequired(int fd, uid_t owner, bool last, const std::string& where, std::string& problem)
+// Checks the folder open as fd; false with errno EPERM (or fstat's) when it does not fit.
+bool FitForOwner(int fd, uid_t owner, bool rootAllowed, OthersMayWrite others, const std::string& where,
+                 std::string& problem)
 {
     struct stat info;
     if (fstat(fd, &info) != 0) {
         problem = where + " cannot be looked at: " + Reason(errno);
         return false;
     }
-    if (info.st_uid != owner && (last || info.st_uid != 0)) {
-        problem = where + " belongs to user " + std::to_string(info.st_uid) + ", not to user " +
-                  std::to_string(owner);
-        errno = EPERM;
-        return false;
-    }
-    if (!last && (info.st_mode & S_IWOTH) && !(info.st_mode & S_ISVTX)) {
-        problem = where + " may be changed by every user";
+    if (!FolderFitForOwner(info, owner, rootAllowed, others, where, problem)) {
         errno = EPERM;
         return false;
     }
@@ -56,6 +51,24 @@ bool OwnedAsRequired(int fd, uid_t owner, bool last, const std::string& where, s
 }
 
 }  // namespace
+
+bool FolderFitForOwner(const struct stat& info, uid_t owner, bool rootAllowed, OthersMayWrite others,
+                       const std::string& where, std::string& problem)
+{
+    if (info.st_uid != owner && !(rootAllowed && info.st_uid == 0)) {
+        problem = where + " belongs to user " + std::to_string(info.st_uid) + ", not to user " +
+                  std::to_string(owner);
+        return false;
+    }
+    const bool othersWrite = info.st_mode & (S_IWGRP | S_IWOTH);
+    if (othersWrite && (others == OthersMayWrite::Never || !(info.st_mode & S_ISVTX))) {
+        problem = where + " may be changed by users other than root and user " + std::to_string(owner) +
+                  (others == OthersMayWrite::Never ? " (it is group- or world-writable)"
+                                                   : " (it is group- or world-writable without the sticky bit)");
+        return false;
+    }
+    return true;
+}
 
 int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem)
 {
@@ -67,6 +80,10 @@ int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem)
     int fd = open("/", FolderFlags);
     if (fd < 0) {
         problem = "/ cannot be opened: " + Reason(errno);
+        return -1;
+    }
+    if (!FitForOwner(fd, owner, true, OthersMayWrite::OnlyWithStickyBit, "/", problem)) {
+        close(fd);
         return -1;
     }
     std::string where;
@@ -91,14 +108,14 @@ int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem)
         const int error = errno;
         close(fd);
         if (next < 0) {
-            // A folder the owner cannot even pass through holds no trash can of theirs.
+            // A can found where its owner cannot even pass: said, as whom.
             if (!last && error == EACCES)
-                problem.clear();
+                problem = where + " cannot be passed by user " + std::to_string(owner) + ": " + Reason(error);
             errno = error;
             return -1;
         }
         fd = next;
-        if (!OwnedAsRequired(fd, owner, last, where, problem)) {
+        if (!FitForOwner(fd, owner, !last, OthersMayWrite::OnlyWithStickyBit, where, problem)) {
             const int error = errno;
             close(fd);
             errno = error;
@@ -112,7 +129,7 @@ int OpenOwnedSubfolder(int dirFd, const char* name, uid_t owner, const std::stri
 {
     problem.clear();
     const int fd = OpenComponent(dirFd, name, where, problem);
-    if (fd >= 0 && !OwnedAsRequired(fd, owner, true, where, problem)) {
+    if (fd >= 0 && !FitForOwner(fd, owner, false, OthersMayWrite::Never, where, problem)) {
         const int error = errno;
         close(fd);
         errno = error;

@@ -1,19 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Opening a trash can's folders so that no link and no folder of another user
-// leads the program elsewhere: from the root down, one folder at a time.
+// Opening a trash can's folders so that no link, no folder of another user and
+// no folder others may change leads the program elsewhere: from the root down,
+// one folder at a time.
 #pragma once
 
 #include <string>
 #include <sys/types.h>
 
+// Who besides root and a can's owner may write to a folder the sweep relies on.
+enum class OthersMayWrite {
+    // Nobody else may write to it, group- or world-writable only with its
+    // sticky bit (nobody then takes the owner's entries away): the folders on
+    // the way to a can, and the can.
+    OnlyWithStickyBit,
+    // Nobody else at all: files/, info/ and the folders a purge empties, into
+    // which another user could otherwise move the owner's own live folders.
+    Never,
+};
+
+// Whether the folder described by info may be relied on by a sweep acting as
+// owner: it belongs to owner (or, with rootAllowed, to root) and others may
+// write to it no more than `others` allows. The problem names the folder as
+// `where` when it may not.
+bool FolderFitForOwner(const struct stat& info, uid_t owner, bool rootAllowed, OthersMayWrite others,
+                       const std::string& where, std::string& problem);
+
 // Opens the folder at an absolute path one component at a time from "/",
-// never following a symbolic link. Every folder on the way must belong to
-// root or to owner (and, when everybody may write to it, have its sticky
-// bit); the folder itself must belong to owner. Returns its descriptor, or -1
-// with problem saying why; problem stays empty when the path simply does not
-// lead to a folder.
+// never following a symbolic link. "/" and every folder on the way must belong
+// to root or to owner, the folder itself to owner; all of them as
+// OthersMayWrite::OnlyWithStickyBit says. Returns its descriptor, or -1 with
+// problem saying why; problem stays empty when the path simply does not lead
+// to a folder.
 int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem);
 
-// A folder in an open folder (files/, info/ of a can): not a link, owner's.
-// -1 and problem as above; where names the folder in the problem.
+// A folder in an open folder (files/, info/ of a can): not a link, owner's,
+// OthersMayWrite::Never. -1 and problem as above; where names the folder in
+// the problem.
 int OpenOwnedSubfolder(int dirFd, const char* name, uid_t owner, const std::string& where, std::string& problem);

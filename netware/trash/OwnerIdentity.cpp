@@ -64,13 +64,16 @@ ActingAsOwner::ActingAsOwner(const OwnerIdentity& owner)
     savedUid_ = static_cast<uid_t>(setfsuid(static_cast<uid_t>(-1)));
     savedGid_ = static_cast<gid_t>(setfsgid(static_cast<gid_t>(-1)));
     switched_ = true;
+    errno = 0;
     // Groups first: once the user id is no longer root, nothing else may change.
     const bool done = SetThreadGroups(owner.groups) && (setfsgid(owner.gid), FsGidIs(owner.gid)) &&
                       (setfsuid(owner.uid), FsUidIs(owner.uid));
     if (!done) {
+        // setfsuid() and setfsgid() set no errno when they refuse an id.
         const int error = errno;
         Restore();
-        throw OwnerIdentityError("cannot act as user " + std::to_string(owner.uid) + ": " + std::strerror(error));
+        throw OwnerIdentityError("cannot act as user " + std::to_string(owner.uid) + ": " +
+                                 (error ? std::strerror(error) : "the system refused the user or group id"));
     }
 }
 

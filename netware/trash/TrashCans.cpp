@@ -4,6 +4,7 @@
 #include "util/FileText.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "netware/ShownName.h"
 #include "netware/trash/OwnedFolders.h"
 
 namespace {
@@ -44,11 +46,6 @@ std::string Unescaped(const std::string& field)
     return text;
 }
 
-bool IsUsableDirectory(const std::string& path, struct stat& info)
-{
-    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 bool IsNumber(const char* text)
 {
     if (!*text)
@@ -68,13 +65,14 @@ class CanCollector {
 public:
     explicit CanCollector(const TrashEnvironment& environment) : environment_(environment) {}
 
-    void Add(const std::string& path, TrashCanKind kind, const std::string& topdir, uid_t uid)
+    void Add(const std::string& path, TrashCanKind kind, const std::string& topdir, uid_t uid,
+             const std::string& home = {})
     {
         // A quick look first: most users have no trash can on most mounts.
         struct stat info;
         if (lstat(path.c_str(), &info) != 0)
             return;
-        TrashCan can{path, topdir, kind, OwnerOf(uid), 0, 0, {}};
+        TrashCan can{path, topdir, kind, OwnerOf(uid), 0, 0, {}, home, {}};
         int fd = -1;
         try {
             const ActingAsOwner asOwner(can.owner);
@@ -96,9 +94,38 @@ public:
         can.inode = info.st_ino;
         cans_.push_back(std::move(can));
     }
-    std::vector<TrashCan> Take() { return std::move(cans_); }
+    // A folder that looks like a can (or holds cans) but is not used, and why.
+    void Refuse(const std::string& path, const std::string& topdir, const std::string& problem)
+    {
+        TrashCan can;
+        can.path = path;
+        can.topdir = topdir;
+        can.kind = TrashCanKind::TopDir;
+        can.owner.uid = static_cast<uid_t>(-1);  // nobody's: nothing is read or purged as its owner
+        can.problem = problem;
+        cans_.push_back(std::move(can));
+    }
+    std::vector<TrashCan> Take()
+    {
+        NameCansReachedThroughAnotherHome();
+        return std::move(cans_);
+    }
 
 private:
+    // A home that leads into another user's home finds that user's can,
+    // which is refused as its own but used as the other user's: the report
+    // says so.
+    void NameCansReachedThroughAnotherHome()
+    {
+        for (TrashCan& refused : cans_) {
+            if (refused.kind != TrashCanKind::Home || refused.problem.empty())
+                continue;
+            for (const TrashCan& used : cans_)
+                if (used.problem.empty() && used.path == refused.path && used.owner.uid != refused.owner.uid)
+                    refused.usedAsCanOf = used.owner.uid;
+        }
+    }
+
     const OwnerIdentity& OwnerOf(uid_t uid)
     {
         auto known = owners_.find(uid);
@@ -127,40 +154,64 @@ std::string ResolvedHome(const std::string& home)
     return realpath(home.c_str(), resolved) ? std::string(resolved) : home;
 }
 
-// $topdir/.Trash is shared by all users: it counts only with its sticky bit,
-// so that nobody can take another user's folder in it away.
-bool SharedTrashUsable(const std::string& topdir)
+// $topdir/.Trash is shared by all users: it counts only as a folder (not a
+// link) with its sticky bit, so that nobody can take another user's folder in
+// it away. One that is there but does not count is reported.
+bool SharedTrashUsable(CanCollector& cans, const std::string& topdir)
 {
+    const std::string shared = Joined(topdir, ".Trash");
     struct stat info;
-    return IsUsableDirectory(Joined(topdir, ".Trash"), info) && (info.st_mode & S_ISVTX);
+    if (lstat(shared.c_str(), &info) != 0)
+        return false;
+    if (S_ISLNK(info.st_mode))
+        cans.Refuse(shared, topdir, "it is a symbolic link, so no user's can in it is used");
+    else if (!S_ISDIR(info.st_mode))
+        cans.Refuse(shared, topdir, "it is not a folder");
+    else if (!(info.st_mode & S_ISVTX))
+        cans.Refuse(shared, topdir,
+                    "it is shared by every user but has no sticky bit, so any user could take another's can "
+                    "in it away; no user's can in it is used");
+    else
+        return true;
+    return false;
 }
 
 void AddTopDirCansOf(CanCollector& cans, const std::string& topdir, uid_t uid)
 {
     const std::string id = std::to_string(uid);
-    if (SharedTrashUsable(topdir))
+    if (SharedTrashUsable(cans, topdir))
         cans.Add(Joined(topdir, ".Trash/" + id), TrashCanKind::TopDir, topdir, uid);
     cans.Add(Joined(topdir, ".Trash-" + id), TrashCanKind::TopDir, topdir, uid);
+}
+
+// A can found by a name ending in digits: used as that user's when the
+// digits give a user id, else refused.
+void AddNamedCan(CanCollector& cans, const std::string& path, const std::string& topdir, const std::string& digits)
+{
+    uid_t uid = 0;
+    std::string why;
+    if (UserIdOfCanName(digits, uid, why))
+        cans.Add(path, TrashCanKind::TopDir, topdir, uid);
+    else
+        cans.Refuse(path, topdir, "its name gives no user id: " + why);
 }
 
 // Every user's cans at the top of one file system, found by name, so that the
 // cans of users no longer in the password database are seen too.
 void AddEveryUsersTopDirCans(CanCollector& cans, const std::string& topdir)
 {
-    if (SharedTrashUsable(topdir))
+    if (SharedTrashUsable(cans, topdir))
         if (DIR* dir = opendir(Joined(topdir, ".Trash").c_str())) {
             while (struct dirent* entry = readdir(dir))
                 if (IsNumber(entry->d_name))
-                    cans.Add(Joined(topdir, ".Trash/") + entry->d_name, TrashCanKind::TopDir, topdir,
-                             static_cast<uid_t>(std::strtoul(entry->d_name, nullptr, 10)));
+                    AddNamedCan(cans, Joined(topdir, ".Trash/") + entry->d_name, topdir, entry->d_name);
             closedir(dir);
         }
     if (DIR* dir = opendir(topdir.c_str())) {
         while (struct dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
             if (name.rfind(".Trash-", 0) == 0 && IsNumber(name.c_str() + 7))
-                cans.Add(Joined(topdir, name), TrashCanKind::TopDir, topdir,
-                         static_cast<uid_t>(std::strtoul(name.c_str() + 7, nullptr, 10)));
+                AddNamedCan(cans, Joined(topdir, name), topdir, name.substr(7));
         }
         closedir(dir);
     }
@@ -225,7 +276,8 @@ std::vector<TrashCan> FindTrashCans(const TrashEnvironment& environment)
     if (environment.everyUser)
         for (const TrashUser& user : environment.users)
             if (!user.home.empty() && user.home.front() == '/')
-                cans.Add(Joined(ResolvedHome(user.home), ".local/share/Trash"), TrashCanKind::Home, "", user.uid);
+                cans.Add(Joined(ResolvedHome(user.home), ".local/share/Trash"), TrashCanKind::Home, "", user.uid,
+                         user.home);
     for (const std::string& topdir : environment.mountPoints) {
         if (environment.everyUser)
             AddEveryUsersTopDirCans(cans, topdir);
@@ -233,6 +285,39 @@ std::vector<TrashCan> FindTrashCans(const TrashEnvironment& environment)
             AddTopDirCansOf(cans, topdir, environment.uid);
     }
     return cans.Take();
+}
+
+std::string UnusedCanText(const TrashCan& can)
+{
+    if (can.usedAsCanOf)
+        return "Trash can " + ShownName(can.path) + " is read and purged as the can of user " +
+               std::to_string(*can.usedAsCanOf) + " only, not as that of user " + std::to_string(can.owner.uid) +
+               ", whose home " + ShownName(can.home) + " leads there: " + ShownName(can.problem);
+    return "Trash can " + ShownName(can.path) + " is not used: " + ShownName(can.problem);
+}
+
+bool UserIdOfCanName(const std::string& digits, uid_t& uid, std::string& why)
+{
+    // (uid_t)-1 is no user: it stands for "unchanged" where ids are set.
+    constexpr std::uint64_t LargestUserId = static_cast<uid_t>(-1) - 1;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) {
+        why = "\"" + digits + "\" is not a decimal number";
+        return false;
+    }
+    if (digits.size() > 1 && digits.front() == '0') {
+        why = digits + " has a leading zero";
+        return false;
+    }
+    std::uint64_t value = 0;
+    for (char digit : digits) {
+        value = value * 10 + static_cast<std::uint64_t>(digit - '0');
+        if (value > LargestUserId) {
+            why = digits + " is beyond the largest user id, " + std::to_string(LargestUserId);
+            return false;
+        }
+    }
+    uid = static_cast<uid_t>(value);
+    return true;
 }
 
 OpenTrashCan::OpenTrashCan(const TrashCan& trashCan)

@@ -4,6 +4,7 @@
 // file system. Tests hand in an environment of their own.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -46,14 +47,27 @@ struct TrashCan {
     dev_t device = 0;         // the folder found, which every later opening must meet again
     ino_t inode = 0;
     std::string problem;      // why the can may not be used; empty for a usable one
+    std::string home;         // a home can's: the home the user database gives, which led to it
+    // A home can not used because it is another user's, whose own can it is.
+    std::optional<uid_t> usedAsCanOf;
 };
 
-// Every trash can of the environment that exists: $topdir/.Trash only with
-// its sticky bit set. Each folder once. A can is opened as its owner from the
-// root down (see OwnedFolders.h); one that is a link, lies below a link or a
-// folder of another user, or does not belong to its owner is kept with its
-// problem, to be reported and left alone.
+// Every trash can of the environment that exists: $topdir/.Trash only when it
+// is a folder with its sticky bit set. Each folder once. A can is opened as
+// its owner from the root down (see OwnedFolders.h); one that is a link, lies
+// below a link or a folder of another user or one that others may change,
+// does not belong to its owner, or whose name gives no user id is kept with
+// its problem, to be reported and left alone; so is a $topdir/.Trash that is
+// not used.
 std::vector<TrashCan> FindTrashCans(const TrashEnvironment& environment);
+
+// The text that reports a can with a problem: which can, and why it is not used.
+std::string UnusedCanText(const TrashCan& can);
+
+// The user id a can's name gives ("1000" of .Trash-1000 or .Trash/1000): a
+// plain decimal number without leading zeros, at most the largest user id.
+// False with why (a clause) when the digits give none.
+bool UserIdOfCanName(const std::string& digits, uid_t& uid, std::string& why);
 
 // The folders of a trash can, opened as its owner (call it acting as the
 // owner) from the root down, and only when the can is the very folder that

@@ -23,6 +23,7 @@
 #include "netware/trash/TrashNames.h"
 #include "netware/trash/TrashRemove.h"
 #include "util/D_Util.h"
+#include "util/MessageBox.h"
 
 namespace {
 
@@ -31,6 +32,19 @@ constexpr NWCONN_REF kTrashConnRef = ConnectionTable::RefOf(kTrashServer);
 
 // The name of an entry as the listing gave it (cut to the record's name).
 std::string_view ListedName(const std::string& name) { return std::string_view(name).substr(0, 255); }
+
+// A box for many problems shows the first few; the result list has them all.
+std::string ProblemsBoxText(const std::vector<std::string>& problems)
+{
+    constexpr size_t Shown = 10;
+    std::string text;
+    for (size_t i = 0; i < problems.size() && i < Shown; ++i)
+        text += (i ? "\n" : "") + problems[i];
+    if (problems.size() > Shown)
+        text += "\n... and " + std::to_string(problems.size() - Shown) +
+                " more problems, which the result list names";
+    return text;
+}
 
 }  // namespace
 
@@ -65,9 +79,16 @@ const OpenTrashCan& TrashClient::OpenedCan(size_t can)
 
 void TrashClient::ReportProblems()
 {
-    for (const std::string& problem : index_.problems)
+    // Every job's list and log name each problem; the box shows the new ones,
+    // all in one.
+    std::vector<std::string> fresh;
+    for (const std::string& problem : index_.problems) {
+        NoteSkippedWork(problem);
         if (reportedProblems_.insert(problem).second)
-            ReportSkippedWork(problem);
+            fresh.push_back(problem);
+    }
+    if (!fresh.empty())
+        MessageBoxOK(MsgDlgType::Error, ProblemsBoxText(fresh));
 }
 
 NWCCODE TrashClient::Failed(NWCCODE code, std::string subject)
@@ -268,7 +289,8 @@ NWCCODE TrashClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
         return ERR_NO_FILES_FOUND;
     const TrashEntry& entry = index_.entries[*next];
     FillDeletedRecord({*next, static_cast<nuint32>(state.directory), entry.isDirectory ? kDirectoryAttribute : 0,
-                       entry.name, entry.size, entry.deleted, static_cast<nuint32>(index_.cans[entry.can].owner.uid)},
+                       entry.name, entry.size, entry.deleted, static_cast<nuint32>(index_.cans[entry.can].owner.uid),
+                       entry.allocated},
                       entryInfo, iterHandle);
     volumeNumber = state.volumeNumber;
     directoryBase = static_cast<nuint32>(state.directory);
@@ -315,11 +337,13 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
     if (!StillAsRead(can.files, entry))
         return Failed(TRASH_ERR_NO_SUCH_DELETED_FILE, item);
     int error = 0;
+    std::string refused;  // a folder in the item that the purge may not empty, and why
     if (entry.hasFile)
-        error = can.files < 0 ? ENOENT : RemoveTrashedEntry(can.files, entry.trashName, can.device);
+        error = can.files < 0 ? ENOENT
+                              : RemoveTrashedEntry(can.files, entry.trashName, can.device, trashCan.owner.uid, refused);
     // The .trashinfo goes only after its item, so a failed purge stays listed.
     if (error)
-        return Failed(TrashCodeOfErrno(error), item);
+        return Failed(TrashCodeOfErrno(error), refused.empty() ? item : ShownName(trashCan.path + "/files/" + refused));
     if (entry.hasInfo) {
         if (can.info < 0)
             error = ENOENT;

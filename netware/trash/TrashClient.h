@@ -99,7 +99,8 @@ private:
     // kept for the purges after it.
     const OpenTrashCan& OpenedCan(size_t can);
     void CloseCans();
-    // Shows each problem of the reading in an error box, once per client.
+    // Notes each problem of the reading as skipped work, for the job's list
+    // and log, and shows the ones not shown before in one error box.
     void ReportProblems();
     NWCCODE Failed(NWCCODE code, std::string subject);
     bool IsOpen(NWCONN_HANDLE conn) const { return conns_.IsOpen(conn); }

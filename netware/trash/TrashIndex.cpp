@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -75,6 +76,27 @@ bool Later(const std::tm& a, const std::tm& b)
     return fields(a) > fields(b);
 }
 
+// A problem with part of a can, as the list and the log show it.
+std::string CanProblem(const TrashCan& can, const std::string& problem)
+{
+    return "Trash can " + ShownName(can.path) + ": " + ShownName(problem);
+}
+
+// Why a .trashinfo could not be read (ReadCanFile's errno).
+std::string CanFileError(int error)
+{
+    switch (error) {
+    case EFBIG:
+        return "it is larger than " + std::to_string(TrashInfoSizeLimit / 1024) + " kB";
+    case EISDIR:
+        return "it is a folder";
+    case EINVAL:
+        return "it is not a regular file";
+    default:
+        return std::strerror(error);
+    }
+}
+
 // The open folders of a trash can and its cache of folder sizes. Its readers
 // change nothing, so that many can run at once.
 struct CanFolders {
@@ -84,16 +106,35 @@ struct CanFolders {
     const DirectorySizes& cachedSizes;
     const std::tm& now;  // local time
 
-    // A folder's size comes from the cache while its .trashinfo has the
-    // modification time the cache gives (never for an entry without one).
-    std::uint64_t SizeOf(const std::string& trashName, bool isDirectory, std::optional<std::int64_t> infoMtime) const
+    // Sizes the item as it was looked at: a regular file by itself, a folder
+    // from the cache while its .trashinfo has the modification time the cache
+    // gives (never for an entry without one; its space on the disk then stays
+    // unknown), else by counting its files. Links and other kinds hold nothing.
+    void Measure(const struct stat& fileInfo, std::optional<std::int64_t> infoMtime, TrashEntry& entry) const
     {
-        if (isDirectory && infoMtime) {
-            auto cached = cachedSizes.find(trashName);
-            if (cached != cachedSizes.end() && cached->second.infoMtime == *infoMtime)
-                return cached->second.size;
+        entry.size = 0;
+        entry.allocated = 0;
+        if (S_ISREG(fileInfo.st_mode)) {
+            entry.size = static_cast<std::uint64_t>(fileInfo.st_size);
+            entry.allocated = static_cast<std::uint64_t>(fileInfo.st_blocks) * 512;
+            return;
         }
-        return TrashedEntrySize(filesFd, trashName, device);
+        if (!S_ISDIR(fileInfo.st_mode))
+            return;
+        if (infoMtime) {
+            auto cached = cachedSizes.find(entry.trashName);
+            if (cached != cachedSizes.end() && cached->second.infoMtime == *infoMtime) {
+                entry.size = cached->second.size;
+                entry.allocated.reset();
+                return;
+            }
+        }
+        const TrashedSize counted = TrashedEntrySize(filesFd, entry.trashName, device);
+        entry.size = counted.bytes;
+        entry.allocated = counted.allocated;
+        if (!counted.uncounted.empty())
+            entry.problem = "the size of files/" + entry.trashName + " is not known in full: files/" +
+                            counted.uncounted;
     }
 
     // Fills in what a .trashinfo and its item in files/ tell of one entry
@@ -105,7 +146,8 @@ struct CanFolders {
         entry.hasInfo = true;
         const std::string infoName = trashName + std::string(InfoSuffix);
         std::string text;
-        const bool readable = ReadCanFile(infoFd, infoName.c_str(), TrashInfoSizeLimit, text) == 0;
+        const int readError = ReadCanFile(infoFd, infoName.c_str(), TrashInfoSizeLimit, text);
+        const bool readable = readError == 0;
         // The .trashinfo's own times are needed only for a folder's cached
         // size and for an entry without a valid date.
         struct stat info{};
@@ -122,14 +164,20 @@ struct CanFolders {
         // purge will tell why.
         struct stat fileInfo{};
         const bool fileStat = fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) == 0;
-        entry.hasFile = fileStat || (filesFd >= 0 && errno != ENOENT && errno != ENOTDIR);
+        const int lookError = errno;
+        entry.hasFile = fileStat || (filesFd >= 0 && lookError != ENOENT && lookError != ENOTDIR);
         if (fileStat)
             entry.identity = IdentityOf(fileInfo);
         entry.isDirectory = fileStat && S_ISDIR(fileInfo.st_mode);
-        entry.size = !fileStat                    ? 0
-                     : S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
-                                                 : SizeOf(trashName, entry.isDirectory,
-                                                          static_cast<std::int64_t>(infoStat().st_mtime));
+        if (fileStat)
+            Measure(fileInfo,
+                    entry.isDirectory ? std::optional<std::int64_t>(infoStat().st_mtime) : std::nullopt, entry);
+        else if (entry.hasFile)
+            entry.problem = "files/" + trashName + " cannot be looked at (" + std::strerror(lookError) +
+                            "): its size is not known";
+        if (!readable && readError != ENOENT)
+            entry.problem += (entry.problem.empty() ? "" : "; ") + ("info/" + infoName + " cannot be read (" +
+                             CanFileError(readError) + "): its item is listed under " + UnknownOriginDirectory);
         // Without a valid date, the time the item came into the trash: the
         // change time of its file, else of its .trashinfo.
         // A date to come is the owner's word against the clock: it counts as now.
@@ -198,8 +246,7 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
     localtime_r(&clock, &now);
     for (size_t can = 0; can < index.cans.size(); ++can) {
         if (!index.cans[can].problem.empty()) {
-            index.problems.push_back("Trash can " + ShownName(index.cans[can].path) +
-                                     " is not used: " + ShownName(index.cans[can].problem));
+            index.problems.push_back(UnusedCanText(index.cans[can]));
             continue;
         }
         try {
@@ -342,8 +389,11 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
         trashNames.size(),
         [&](size_t i) { originalPaths[i] = folders.ReadEntry(can, trashNames[i], entries[first + i]); },
         [&] { return ActingAsOwner(trashCan.owner); });
-    for (size_t i = 0; i < trashNames.size(); ++i)
+    for (size_t i = 0; i < trashNames.size(); ++i) {
         PlaceEntry(first + i, originalPaths[i]);
+        if (!entries[first + i].problem.empty())
+            problems.push_back(CanProblem(trashCan, entries[first + i].problem));
+    }
 
     // Items whose .trashinfo is missing still show, so that they can be
     // purged; they come in the order of their names.
@@ -361,13 +411,20 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
     std::sort(withoutInfo.begin(), withoutInfo.end());
     for (const std::string& trashName : withoutInfo) {
         struct stat fileInfo{};
-        if (fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(filesFd, trashName.c_str(), &fileInfo, AT_SYMLINK_NOFOLLOW) != 0) {
+            // Neither its kind nor its date is known: it cannot be listed
+            // as what it is, and is not purged.
+            if (errno != ENOENT)
+                problems.push_back(CanProblem(trashCan, "files/" + trashName + " cannot be looked at (" +
+                                                            std::strerror(errno) + "): it is neither listed nor purged"));
             continue;
+        }
         TrashEntry& entry = entries.emplace_back();
         entry.can = can;
         entry.trashName = trashName;
-        entry.size = S_ISREG(fileInfo.st_mode) ? static_cast<std::uint64_t>(fileInfo.st_size)
-                                               : folders.SizeOf(trashName, S_ISDIR(fileInfo.st_mode), std::nullopt);
+        folders.Measure(fileInfo, std::nullopt, entry);
+        if (!entry.problem.empty())
+            problems.push_back(CanProblem(trashCan, entry.problem));
         entry.deleted = PackedLocalTime(fileInfo.st_ctime);
         entry.hasFile = true;
         entry.isDirectory = S_ISDIR(fileInfo.st_mode);

@@ -33,6 +33,9 @@ struct TrashEntry {
     size_t can = 0;         // index into TrashIndex::cans
     std::string trashName;  // its name in files/ and (with ".trashinfo") in info/
     std::uint64_t size = 0;
+    // The space the item takes on the disk (for a folder, that of its files);
+    // unknown when its size came from the owner's cache of folder sizes.
+    std::optional<std::uint64_t> allocated;
     nuint32 deleted = 0;    // packed deletion date-time
     bool hasFile = false;
     bool hasInfo = false;
@@ -40,6 +43,8 @@ struct TrashEntry {
     bool purged = false;
     // The item in files/ when it was read; unknown when it could not be looked at.
     std::optional<TrashItemIdentity> identity;
+    // What could not be read of it (its size, its .trashinfo), naming the file; empty when all was.
+    std::string problem;
 };
 
 // Whether files/ (open as filesFd) still holds what the entry was read with:
@@ -68,8 +73,9 @@ public:
     std::vector<TrashVolume> volumes;        // by volume number
     std::vector<TrashDirectory> directories;
     std::vector<TrashEntry> entries;
-    // What kept a can, or part of one, from being read: a text each, naming
-    // the can. Nothing is listed (so nothing purged) from such a can.
+    // What kept a can, or part of one, from being read, or an item from being
+    // listed or sized: a text each, naming the can and the item. Nothing is
+    // listed (so nothing purged) from a can that could not be read.
     std::vector<std::string> problems;
 
     // The directory of a volume's path components (exact names first, then

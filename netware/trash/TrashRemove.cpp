@@ -3,12 +3,14 @@
 #include "netware/trash/TrashRemove.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "netware/trash/OwnedFolders.h"
 #include "netware/trash/TrashNames.h"
 
 namespace {
@@ -40,29 +42,52 @@ int OpenSubdirectoryFd(int dirFd, const char* name, dev_t device, int& error, st
     return fd;
 }
 
-DIR* OpenSubdirectory(int dirFd, const char* name, dev_t device, int& error)
+// A path below the entry, for the texts that name what failed.
+std::string Below(const std::string& parent, const std::string& name)
 {
-    struct stat info;
-    const int fd = OpenSubdirectoryFd(dirFd, name, device, error, info);
-    if (fd < 0)
-        return nullptr;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
+    return parent.empty() ? name : name.empty() ? parent : parent + "/" + name;
+}
+
+// What a removal is allowed to enter: folders on the can's device that only
+// the owner (or root) may change. A folder that others may write to could
+// hold the owner's live files, moved there by another user.
+struct Removal {
+    dev_t device;
+    uid_t owner;
+    std::string& refused;
+
+    // Opens the folder at path (below the entry) to empty it; -1 with the errno.
+    int OpenFolder(int dirFd, const char* name, const std::string& path, int& error, struct stat& info) const
+    {
+        const int fd = OpenSubdirectoryFd(dirFd, name, device, error, info);
+        if (fd >= 0 && !FolderFitForOwner(info, owner, true, OthersMayWrite::Never, path, refused)) {
+            close(fd);
+            error = EPERM;
+            return -1;
+        }
+        return fd;
+    }
+};
+
+DIR* OpenedAsList(int fd, int& error)
+{
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (fd >= 0 && !dir) {
         error = errno;
         close(fd);
     }
     return dir;
 }
 
-int RemoveEntry(int dirFd, const std::string& name, dev_t device, int depth);
+int RemoveEntry(int dirFd, const std::string& name, const Removal& removal, int depth, const std::string& parent);
 
-int RemoveDirectoryContents(DIR* dir, dev_t device, int depth)
+int RemoveDirectoryContents(DIR* dir, const Removal& removal, int depth, const std::string& path)
 {
     const int fd = dirfd(dir);
     while (struct dirent* entry = readdir(dir)) {
         if (IsDotOrDotDot(entry->d_name))
             continue;
-        if (int error = RemoveEntry(fd, entry->d_name, device, depth))
+        if (int error = RemoveEntry(fd, entry->d_name, removal, depth, path))
             return error;
     }
     return 0;
@@ -105,10 +130,14 @@ int RemoveAllButOneFolder(int fd, std::string& folder)
 
 // A walk down a folder tree that holds one of its folders open at a time:
 // down into a subfolder, and back up through ".." only to the very folder it
-// came from (one moved away meanwhile ends the walk with ESTALE).
+// came from (one moved away meanwhile ends the walk with ESTALE). A removal's
+// walk enters only the folders the removal may empty.
 class FolderWalk {
 public:
-    explicit FolderWalk(dev_t device) : device_(device) {}
+    FolderWalk(dev_t device, std::string parent, const Removal* removal = nullptr)
+        : device_(device), parent_(std::move(parent)), removal_(removal)
+    {
+    }
     ~FolderWalk()
     {
         if (current_ >= 0)
@@ -119,6 +148,14 @@ public:
 
     int Fd() const { return current_; }
     size_t Depth() const { return levels_.size(); }
+    // The path of the current folder's entry `name` below the item.
+    std::string PathOf(const std::string& name) const
+    {
+        std::string path = parent_;
+        for (const Level& level : levels_)
+            path = Below(path, level.name);
+        return Below(path, name);
+    }
 
     // Enters the subfolder `name` of dirFd (the current folder, or at the
     // start the folder holding the tree); 0 or the errno.
@@ -126,7 +163,9 @@ public:
     {
         int error = 0;
         struct stat info;
-        const int next = OpenSubdirectoryFd(dirFd, name.c_str(), device_, error, info);
+        const std::string path = PathOf(name);
+        const int next = removal_ ? removal_->OpenFolder(dirFd, name.c_str(), path, error, info)
+                                  : OpenSubdirectoryFd(dirFd, name.c_str(), device_, error, info);
         if (next < 0)
             return error;
         if (current_ >= 0)
@@ -162,15 +201,17 @@ private:
         ino_t inode;
     };
     dev_t device_;
+    std::string parent_;  // the path, below the item, of the folder holding the tree
+    const Removal* removal_;
     int current_ = -1;
     std::vector<Level> levels_;
 };
 
 // Removes the folder `name` of dirFd however deep it is nested, holding one
 // of its folders open at a time.
-int RemoveDeepFolder(int dirFd, const std::string& name, dev_t device)
+int RemoveDeepFolder(int dirFd, const std::string& name, const Removal& removal, const std::string& parent)
 {
-    FolderWalk walk(device);
+    FolderWalk walk(removal.device, parent, &removal);
     if (int error = walk.Enter(dirFd, name))
         return error;
     for (;;) {
@@ -193,10 +234,30 @@ int RemoveDeepFolder(int dirFd, const std::string& name, dev_t device)
     return unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT ? 0 : errno;
 }
 
-// Adds the sizes of the regular files in the open folder to total, from the
-// entry after `after` on (from the start when it is empty), up to its next
-// subfolder, whose name is left in folder. False when `after` is not there.
-bool SumFilesUpToAFolder(int fd, const std::string& after, std::uint64_t& total, std::string& folder)
+// Counts a regular file's size and blocks.
+void CountFile(const struct stat& info, TrashedSize& total)
+{
+    total.bytes += static_cast<std::uint64_t>(info.st_size);
+    total.allocated += static_cast<std::uint64_t>(info.st_blocks) * 512;
+}
+
+// Keeps the first thing that could not be counted.
+void Uncounted(TrashedSize& total, const std::string& path, const std::string& why)
+{
+    if (total.uncounted.empty())
+        total.uncounted = path + " " + why;
+}
+
+std::string WhyNotEntered(int error)
+{
+    return error == EXDEV ? "lies on another file system" : std::string("cannot be read: ") + std::strerror(error);
+}
+
+// Adds the regular files in the open folder to total, from the entry after
+// `after` on (from the start when it is empty), up to its next subfolder,
+// whose name is left in folder. False when `after` is not there.
+bool SumFilesUpToAFolder(int fd, const std::string& after, TrashedSize& total, std::string& folder,
+                         const FolderWalk& walk)
 {
     folder.clear();
     const int listFd = openat(fd, ".", FolderFlags);
@@ -212,11 +273,14 @@ bool SumFilesUpToAFolder(int fd, const std::string& after, std::uint64_t& total,
             counting = after == entry->d_name;
             continue;
         }
-        struct stat info;
-        if (IsDotOrDotDot(entry->d_name) || fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        if (IsDotOrDotDot(entry->d_name))
             continue;
-        if (S_ISREG(info.st_mode)) {
-            total += static_cast<std::uint64_t>(info.st_size);
+        struct stat info;
+        if (fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT)
+                Uncounted(total, walk.PathOf(entry->d_name), std::string("cannot be looked at: ") + std::strerror(errno));
+        } else if (S_ISREG(info.st_mode)) {
+            CountFile(info, total);
         } else if (S_ISDIR(info.st_mode)) {
             folder = entry->d_name;
             break;
@@ -229,29 +293,40 @@ bool SumFilesUpToAFolder(int fd, const std::string& after, std::uint64_t& total,
 // The size of the folder `name` of dirFd however deep it is nested, holding
 // one of its folders open at a time; a folder is listed again from its start
 // after each subfolder, and the count goes on after that subfolder's name.
-std::uint64_t DeepFolderSize(int dirFd, const std::string& name, dev_t device)
+void AddDeepFolderSize(int dirFd, const std::string& name, dev_t device, const std::string& parent,
+                       TrashedSize& total)
 {
-    FolderWalk walk(device);
-    std::uint64_t total = 0;
-    if (walk.Enter(dirFd, name))
-        return total;
+    FolderWalk walk(device, parent);
+    if (int error = walk.Enter(dirFd, name)) {
+        Uncounted(total, Below(parent, name), WhyNotEntered(error));
+        return;
+    }
     std::string after;
     for (;;) {
         std::string folder;
-        if (!SumFilesUpToAFolder(walk.Fd(), after, total, folder))
-            return total;
+        if (!SumFilesUpToAFolder(walk.Fd(), after, total, folder, walk)) {
+            Uncounted(total, walk.PathOf(after), "changed while it was counted");
+            return;
+        }
         after.clear();
         if (!folder.empty()) {
-            if (walk.Enter(walk.Fd(), folder))
-                after = folder;  // not entered (another device, no access): counted as empty
+            const std::string path = walk.PathOf(folder);
+            if (int error = walk.Enter(walk.Fd(), folder)) {
+                Uncounted(total, path, WhyNotEntered(error));
+                after = folder;  // not entered: counted as empty, and said
+            }
             continue;
         }
-        if (walk.Depth() == 1 || walk.Leave(after))
-            return total;
+        if (walk.Depth() == 1)
+            return;
+        if (walk.Leave(after)) {
+            Uncounted(total, walk.PathOf(""), "changed while it was counted");
+            return;
+        }
     }
 }
 
-int RemoveEntry(int dirFd, const std::string& name, dev_t device, int depth)
+int RemoveEntry(int dirFd, const std::string& name, const Removal& removal, int depth, const std::string& parent)
 {
     // Nearly every entry is a file: unlinking it straight away (which never
     // follows a link) saves a stat per entry. Only when that fails is the
@@ -267,55 +342,59 @@ int RemoveEntry(int dirFd, const std::string& name, dev_t device, int depth)
     if (!S_ISDIR(info.st_mode))
         return unlinkError;
     if (depth >= HeldLevels)
-        return RemoveDeepFolder(dirFd, name, device);
+        return RemoveDeepFolder(dirFd, name, removal, parent);
 
+    const std::string path = Below(parent, name);
     int error = 0;
-    DIR* dir = OpenSubdirectory(dirFd, name.c_str(), device, error);
+    DIR* dir = OpenedAsList(removal.OpenFolder(dirFd, name.c_str(), path, error, info), error);
     if (!dir)
         return error;
-    error = RemoveDirectoryContents(dir, device, depth + 1);
+    error = RemoveDirectoryContents(dir, removal, depth + 1, path);
     closedir(dir);
     if (error)
         return error;
     return unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT ? 0 : errno;
 }
 
-}  // namespace
-
-int RemoveTrashedEntry(int dirFd, const std::string& name, dev_t device)
-{
-    // "." or ".." would be the trash can's own folder or the one above it.
-    return IsItemName(name) ? RemoveEntry(dirFd, name, device, 0) : EINVAL;
-}
-
-namespace {
-
-std::uint64_t EntrySize(int dirFd, const char* name, dev_t device, int depth)
+void AddEntrySize(int dirFd, const char* name, dev_t device, int depth, const std::string& parent,
+                  TrashedSize& total)
 {
     struct stat info;
-    if (fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return 0;
+    if (fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            Uncounted(total, Below(parent, name), std::string("cannot be looked at: ") + std::strerror(errno));
+        return;
+    }
     if (S_ISREG(info.st_mode))
-        return static_cast<std::uint64_t>(info.st_size);
+        CountFile(info, total);
     if (!S_ISDIR(info.st_mode))
-        return 0;
+        return;
     if (depth >= HeldLevels)
-        return DeepFolderSize(dirFd, name, device);
+        return AddDeepFolderSize(dirFd, name, device, parent, total);
+    const std::string path = Below(parent, name);
     int error = 0;
-    DIR* dir = OpenSubdirectory(dirFd, name, device, error);
+    DIR* dir = OpenedAsList(OpenSubdirectoryFd(dirFd, name, device, error, info), error);
     if (!dir)
-        return 0;
-    std::uint64_t total = 0;
+        return Uncounted(total, path, WhyNotEntered(error));
     while (struct dirent* entry = readdir(dir))
         if (!IsDotOrDotDot(entry->d_name))
-            total += EntrySize(dirfd(dir), entry->d_name, device, depth + 1);
+            AddEntrySize(dirfd(dir), entry->d_name, device, depth + 1, path, total);
     closedir(dir);
-    return total;
 }
 
 }  // namespace
 
-std::uint64_t TrashedEntrySize(int dirFd, const std::string& name, dev_t device)
+int RemoveTrashedEntry(int dirFd, const std::string& name, dev_t device, uid_t owner, std::string& refused)
 {
-    return IsItemName(name) ? EntrySize(dirFd, name.c_str(), device, 0) : 0;
+    refused.clear();
+    // "." or ".." would be the trash can's own folder or the one above it.
+    return IsItemName(name) ? RemoveEntry(dirFd, name, Removal{device, owner, refused}, 0, "") : EINVAL;
+}
+
+TrashedSize TrashedEntrySize(int dirFd, const std::string& name, dev_t device)
+{
+    TrashedSize total;
+    if (IsItemName(name))
+        AddEntrySize(dirFd, name.c_str(), device, 0, "", total);
+    return total;
 }

@@ -375,6 +375,13 @@ TEST_F(JobTest, OverlappingAndRepeatedStartPathsListEachFileOnce)
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4),
               (Lines{"Deleted Files  under \\\\SRV1\\VOL1\\DATA\\SUB (sub)", "", covered, ""}));
     EXPECT_EQ(std::count(lines.begin(), lines.end(), covered), 2);
+    // A directory an earlier start path listed gets a block saying which one.
+    const auto lineAfter = [&lines](const std::string& line) {
+        const auto at = std::find(lines.rbegin(), lines.rend(), line);
+        return at == lines.rend() || at == lines.rbegin() ? std::string() : *(at - 1);
+    };
+    EXPECT_EQ(lineAfter("VOL1:\\DATA"), "     Listed under \\\\SRV1\\VOL1\\DATA (sub): not scanned again");
+    EXPECT_EQ(lineAfter("VOL1:HOME"), "     Listed under \\\\SRV1\\VOL1: not scanned again");
     // Purged once each: no second try failed.
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(DeletedNames("SRV1", "VOL1:DATA"), Lines{"notes.txt"});

@@ -139,20 +139,31 @@ TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunThatFailsEndsWithTheReason)
     EXPECT_FALSE(QFile::exists(dir.filePath("m.ini")));
 }
 
-// A network that cannot be opened: one message naming it and the reason, no
-// job, and a status a cron job can tell from a failed run. The log of an
-// earlier run is emptied, so that its results cannot pass for this run's.
+// A client that cannot start (a network that cannot be opened, a client the
+// switch does not know): one message saying why, no job, and a status a cron
+// job can tell from a failed run. The log of an earlier run is emptied, so
+// that its results cannot pass for this run's.
 TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunWithoutAClientEndsWithStatusTwo)
 {
-    WriteFile(dir.filePath("run.log"), "Deleted Files  under \\\\SRV1\\VOL1\\DATA\r\n");
-    const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")},
-                                      dir.path());  // a folder is no network database
-    EXPECT_EQ(run.exitCode, 2) << run.errors.toStdString();
-    EXPECT_EQ(run.errors.count("returned error"), 1) << run.errors.toStdString();
-    EXPECT_TRUE(run.errors.contains("Could not initialize NetWare Client. InitNetWare returned error 0xFFFF "
-                                    "(cannot open network " + dir.path()))
-        << run.errors.toStdString();
-    EXPECT_EQ(QFileInfo(dir.filePath("run.log")).size(), 0);
+    const struct {
+        const char* client;
+        QString network;
+        QString says;
+    } cases[] = {
+        {"client=emulated", dir.path(),  // a folder is no network database
+         "Could not initialize NetWare Client. InitNetWare returned error 0xFFFF (cannot open network " + dir.path()},
+        {"client=smbx", {}, "Unknown client \"smbx\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.client);
+        WriteFile(dir.filePath("run.log"), "Deleted Files  under \\\\SRV1\\VOL1\\DATA\r\n");
+        const ProgramRun run = RunProgram(
+            dir, {c.client, "auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")}, c.network);
+        EXPECT_EQ(run.exitCode, 2) << run.errors.toStdString();
+        EXPECT_EQ(run.errors.count(c.says), 1) << run.errors.toStdString();
+        EXPECT_FALSE(run.errors.contains("Error saving log")) << run.errors.toStdString();
+        EXPECT_EQ(QFileInfo(dir.filePath("run.log")).size(), 0);
+    }
 }
 
 // A purge the server refuses is shown as an error box and the job carries on;

@@ -297,9 +297,16 @@ TEST_F(MainFormSettingsPanelTest, NumberStillBeingTypedIsSavedOnClose)
     EXPECT_EQ(Ini().ReadInteger("Config", "FileSizeUpperLimit", 0), 35);
 }
 
-// With nothing ticked the summary tells "nothing" (Or) from "everything" (And).
+// With nothing ticked a purge mode's summary tells "nothing" (Or) from
+// "everything" (And); a listing purges nothing and shows its first line alone.
 TEST_F(MainFormSettingsPanelTest, SummaryWithoutConditionsSaysNothingOrEverything)
 {
+    f->CheckBoxFilePatterns->setChecked(false);
+    for (int logic : {0, 1}) {
+        f->RadioGroupLogic->setItemIndex(logic);
+        EXPECT_EQ(f->MemoFilter->toPlainText(), "List Files ...") << "logic " << logic;
+    }
+    f->RadioGroupLogic->setItemIndex(0);
     f->RadioGroupOptions->setItemIndex(2);
     f->CheckBoxFilePatterns->setChecked(false);
     EXPECT_EQ(f->MemoFilter->toPlainText(), "Purge Files ...\n * no file: no condition is ticked");

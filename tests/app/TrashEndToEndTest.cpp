@@ -65,8 +65,8 @@ protected:
         return RunPeer("/usr/bin/python3", QStringList{QString::fromStdString(Peer.string()), command} + arguments);
     }
     // Runs the program automatically with the trash client on the given
-    // start path; its exit status.
-    int RunProgram(const QString& program, const std::string& ini)
+    // start path; its exit status, expected to be the one given.
+    int RunProgram(const QString& program, const std::string& ini, int expectedExit = 0)
     {
         Write(base / "morvane.ini", ini);
         QProcess run;
@@ -77,7 +77,7 @@ protected:
         run.start(program, {"c=trash", "auto", QString::fromStdString("ini=" + (base / "morvane.ini").string()),
                             QString::fromStdString("log=" + (base / "result.log").string())});
         EXPECT_TRUE(run.waitForFinished(60000));
-        EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        EXPECT_EQ(run.exitCode(), expectedExit) << run.readAllStandardError().toStdString();
         return run.exitCode();
     }
 
@@ -183,6 +183,39 @@ TEST_F(TrashEndToEndTest, WhatGioTrashedIsListedAndPurgedExactlyAndGioAgrees)
     EXPECT_NE(left.find((data / "keep.txt").string()), std::string::npos) << left;
     EXPECT_EQ(std::count(left.begin(), left.end(), '\n'), 1) << left;
     EXPECT_EQ(std::distance(fs::directory_iterator(base / "xdg" / "Trash" / "files"), fs::directory_iterator()), 1);
+}
+
+// A shared .Trash that any user could empty of others' cans is not used, and
+// the log of the unattended run says so; the run ends with status 3.
+TEST_F(TrashEndToEndTest, AnUnusableSharedTrashIsALineOfTheLogAndEndsTheRunWithStatusThree)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+
+    const fs::path top = base / "top", can = top / (".Trash-" + std::to_string(getuid()));
+    fs::create_directories(top / ".Trash");
+    fs::permissions(top / ".Trash", fs::perms::all);  // no sticky bit
+    for (const std::string name : {"a.tmp", "b.txt"}) {
+        Write(can / "files" / name, name);
+        Write(can / "info" / (name + ".trashinfo"),
+              "[Trash Info]\nPath=docs/" + name + "\nDeletionDate=2024-03-01T12:00:00\n");
+    }
+    const std::string volume = VolumeNameOfMountPoint(top.string());
+    Write(base / "mounts", top.string() + "\n");
+    RunProgram(program,
+               "[Config]\nCheckBoxFilePatterns=1\nRadioGroupLogic=0\n\n[Config MemoExtList]\n0=*.tmp\n\n"
+               "[CheckListBoxQ]\n0=\\\\TRASH\\" + volume + "\n\n[CheckListBoxQ Checked]\n\\\\TRASH\\" + volume + "=1\n",
+               3);
+
+    const std::string log = ReadBytes(base / "result.log");
+    EXPECT_NE(log.find("\r\n     Trash can " + (top / ".Trash").string() +
+                       " is not used: it is shared by every user but has no sticky bit"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("     + a.tmp  ("), std::string::npos) << "the user's own can is used\n" << log;
+    EXPECT_FALSE(fs::exists(can / "files" / "a.tmp"));
+    EXPECT_TRUE(fs::exists(can / "files" / "b.txt"));
 }
 
 // A tmpfs of 8 MB, mounted in a mount namespace of its own, holding six
