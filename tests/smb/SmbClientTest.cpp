@@ -158,6 +158,7 @@ TEST_F(SmbClientTest, AServerKilledOrStoppedBetweenSettingAsideAndDeletingLosesN
         {
             MessageBoxRecorder boxes;
             TakeSkippedWorkLines();
+            StartSkippedWorkLines();
             const auto client = Alice();
             NWClientBackend* previous = SetClientBackend(client.get());
             Open(*client, "USERS:proj");
