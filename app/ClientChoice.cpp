@@ -8,6 +8,7 @@
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/smb/SmbClient.h"
 #include "netware/trash/TrashClient.h"
+#include "netware/windows/WindowsBinClient.h"
 #include "util/D_Util.h"
 #include "util/FileText.h"
 #include "util/LoginBox.h"
@@ -57,6 +58,9 @@ ClientChoice CreateClientBackend()
         choice.backend = CreateSmbClient();
     } else if (SameTextAscii(client, "trash")) {
         choice.backend = std::make_unique<TrashClient>(TrashClient::EnvironmentSource(SystemTrashEnvironment));
+    } else if (!client.empty() && client.size() <= 7 && SameTextAscii(client, std::string("windows").substr(0, client.size()))) {
+        // No other client begins with "w": any beginning of the name will do.
+        choice.backend = std::make_unique<WindowsBinClient>(WindowsBinClient::EnvironmentSource(SystemWindowsBinEnvironment));
     } else if (SameTextAscii(client, "emulated")) {
         // Without its network the client cannot start: the window reports that
         // once, as its client start-up failure with the reason, and runs on
@@ -73,7 +77,7 @@ ClientChoice CreateClientBackend()
         }
     } else {
         choice.unknownClient = true;
-        choice.error = "Unknown client \"" + client + "\": use client=emulated, client=trash or client=smb";
+        choice.error = "Unknown client \"" + client + "\": use client=emulated, client=trash, client=smb or client=windows";
     }
     return choice;
 }

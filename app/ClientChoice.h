@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which NetWare client back end the program talks to, from the "client="
 // switch: the emulated network (the default), the trash cans of this machine,
-// or the recycle bins of SMB servers.
+// the recycle bins of SMB servers, or those of the Windows drives mounted here.
 #pragma once
 
 #include <memory>
@@ -15,10 +15,12 @@ struct ClientChoice {
     bool unknownClient = false;                // the switch names no client: nothing runs
 };
 
-// "client=emulated", "client=trash" or "client=smb", any letter case, the key
-// abbreviable to "c" like the other switches. The emulated network opens from
+// "client=emulated", "client=trash", "client=smb" or "client=windows" (down to
+// "client=w"), any letter case, the key abbreviable to "c" like the other
+// switches. The emulated network opens from
 // its default place (one that cannot be opened gives a client that fails to
 // start, with the reason); the trash client sees the machine's own trash cans;
 // the SMB client the servers of the servers file ("servers=FILE", else
-// $XDG_CONFIG_HOME/morvane/servers.ini) and of the cifs mounts.
+// $XDG_CONFIG_HOME/morvane/servers.ini) and of the cifs mounts; the Windows
+// client the recycle bins of the mount table's file systems.
 ClientChoice CreateClientBackend();

@@ -33,7 +33,7 @@ constexpr int ExitClientNotStarted = 2;  // the NetWare client did not start; no
 constexpr int ExitWorkSkipped = 3;       // the job ran, but skipped work (see JobState::SkippedCount),
                                          // or had nothing to search
 
-const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [client=BACKEND]
+const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [client=emulated|trash|smb] [servers=FILE]
 
 Finds the salvageable deleted files below the stored start paths, lists them
 and purges the matching ones. Without "auto" the window opens.
@@ -43,7 +43,11 @@ and purges the matching ones. Without "auto" the window opens.
                   or nothing to search)
   ini=FILE        the settings file (default: morvane.ini in $XDG_CONFIG_HOME)
   log=FILE        write the result list to FILE after each job
-  client=BACKEND  emulated (the emulated NetWare network, the default) or trash
+  client=emulated the emulated NetWare network (the default)
+  client=trash    the desktop trash cans of this machine (as root: every user's)
+  client=smb      the recycle bins of SMB servers
+  servers=FILE    the SMB servers (default: morvane/servers.ini in
+                  $XDG_CONFIG_HOME)
   --help          this text
   --version       the program's version
 

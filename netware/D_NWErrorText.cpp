@@ -76,6 +76,13 @@ void ReportNWError(nuint32 code, const std::string& operation)
     MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code));
 }
 
+void ReportNWError(nuint32 code, const std::string& operation, const std::string& place)
+{
+    if (code == 0 || ToldByBackend(code))
+        return;
+    MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code) + " for " + place);
+}
+
 namespace {
 ResultNoteSink& InstalledNoteSink()
 {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "netware/FolderNames.h"
 #include "netware/ntypes.h"
 
 // The client's error-text library ("NWERR32"). It is optional: a back end may
@@ -89,6 +90,9 @@ public:
     // The job that the calls since the last one belonged to is over: a back
     // end reports what it kept for the job's end and starts afresh.
     virtual void JobFinished() {}
+    // How the servers compare names: NetWare's without letter case; stores
+    // that keep case say so.
+    virtual NameCase NameRule() const { return NameCase::Ignored; }
 };
 
 // Installs the back end that the client operations forward to and returns the
@@ -110,4 +114,11 @@ inline void JobFinished()
 {
     if (NWClientBackend* backend = ClientBackend())
         backend->JobFinished();
+}
+
+// The installed back end's rule for names (NetWare's without one).
+inline NameCase NameRule()
+{
+    const NWClientBackend* backend = ClientBackend();
+    return backend ? backend->NameRule() : NameCase::Ignored;
 }

@@ -8,11 +8,13 @@
 
 namespace {
 
-int ReadOpenFile(int fd, std::string& text, std::size_t limit)
+int ReadOpenFile(int fd, std::string& text, std::size_t limit, struct stat* opened)
 {
     struct stat info;
     if (fstat(fd, &info) != 0)
         return errno;
+    if (opened)
+        *opened = info;
     if (S_ISDIR(info.st_mode))
         return EISDIR;
     if (!S_ISREG(info.st_mode))
@@ -51,7 +53,7 @@ int ReadFileText(const std::string& path, std::string& text, const FileReadOptio
     const int fd = ::openat(options.folder, path.c_str(), flags);
     if (fd < 0)
         return errno;
-    const int error = ReadOpenFile(fd, text, options.limit);
+    const int error = ReadOpenFile(fd, text, options.limit, options.opened);
     ::close(fd);
     if (error)
         text.clear();

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <string>
+#include <sys/stat.h>
 
 struct FileReadOptions {
     // An open folder that a relative path starts from.
@@ -15,6 +16,9 @@ struct FileReadOptions {
     bool followLinks = true;
     // A larger file is refused (EFBIG) without reading more than this.
     std::size_t limit = std::numeric_limits<std::size_t>::max();
+    // When given, receives what the opened file was (type, inode, times),
+    // so that a caller wanting both looks the file up only once.
+    struct stat* opened = nullptr;
 };
 
 // Replaces text with the file's bytes and returns 0, or returns the errno of

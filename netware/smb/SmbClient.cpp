@@ -207,6 +207,7 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
         }
         ReportSkippedWork("Putting back " + ShownPath(server, path) + " returned error " + NWErrorText(code));
     };
+    share.paths.Clear();
     const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
                                           userNumber, unreadable, putBack);
     if (code)
@@ -221,37 +222,57 @@ NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
     SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts) ||
-        (!parts.server.empty() && !SameTextAscii(parts.server, server->session->Settings().name)))
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head) ||
+        (!head.server.empty() && !SameTextAscii(head.server, server->session->Settings().name)))
         return ERR_INVALID_PATH;
     size_t share = 0;
-    if (NWCCODE code = FindShare(*server, parts.volume, share))
+    if (NWCCODE code = FindShare(*server, head.volume, share))
         return code;
-    if (NWCCODE code = ReadIndex(*server, server->shares[share]))
+    Share& found = server->shares[share];
+    if (NWCCODE code = ReadIndex(*server, found))
         return code;
+    const auto step = [&found](size_t parent, std::string_view name, size_t& child) {
+        return found.index.FindChild(parent, name, child);
+    };
     size_t folder = 0;
-    SmbShareIndex& index = server->shares[share].index;
-    if (!index.FindFolder(parts.directories, folder)) {
-        // A folder of the share from which nothing is in the bin holds no
-        // deleted files; one the share does not have is said so, by name.
-        std::string path = server->shares[share].name;
-        for (const std::string& part : parts.directories)
-            path += "/" + part;
-        SmbFileInfo info;
-        const NWCCODE code = server->session->Stat(path, info);
-        if (code == SUCCESSFUL && info.isDirectory) {
-            folder = index.AddFolder(parts.directories);
-        } else {
-            if (server->session->Failure())
-                return Reported(*server, server->session->Failure());
-            if (missingReported_.insert(path).second)
-                ReportSkippedWork("No such folder: " + ShownPath(*server, path));
-            return SMB_ERR_NO_SUCH_FOLDER;
-        }
+    switch (found.paths.Resolve(path, head.directoryStart, 0, step, folder)) {
+    case NameLookup::Found:
+        place = {ServerNumber(*server), share, folder};
+        return SUCCESSFUL;
+    case NameLookup::Ambiguous:
+        return ERR_AMBIGUOUS_PATH;
+    case NameLookup::Missing:
+        break;
     }
-    place = {ServerNumber(*server), share, folder};
-    return SUCCESSFUL;
+    return MissingFolder(*server, share, std::string_view(path).substr(head.directoryStart), place);
+}
+
+NWCCODE SmbClient::MissingFolder(SmbServer& server, size_t share, std::string_view directory, Place& place)
+{
+    // A folder of the share from which nothing is in the bin holds no
+    // deleted files; one the share does not have is said so, by name.
+    std::vector<std::string> parts;
+    std::string onShare = server.shares[share].name;
+    for (size_t start = 0; start < directory.size();) {
+        const size_t end = std::min(directory.find_first_of("\\/", start), directory.size());
+        if (end > start) {
+            parts.emplace_back(directory.substr(start, end - start));
+            onShare += "/" + parts.back();
+        }
+        start = end + 1;
+    }
+    SmbFileInfo info;
+    if (server.session->Stat(onShare, info) == SUCCESSFUL && info.isDirectory) {
+        place = {ServerNumber(server), share, server.shares[share].index.AddFolder(parts)};
+        server.shares[share].paths.Clear();
+        return SUCCESSFUL;
+    }
+    if (server.session->Failure())
+        return Reported(server, server.session->Failure());
+    if (missingReported_.insert(onShare).second)
+        ReportSkippedWork("No such folder: " + ShownPath(server, onShare));
+    return SMB_ERR_NO_SUCH_FOLDER;
 }
 
 // ---- connections ------------------------------------------------------------
@@ -288,33 +309,42 @@ NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HAND
 {
     Touch();
     const CallStamp stamp{*this};
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts))
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head))
         return ERR_INVALID_PATH;
     size_t number = servers_.size();
-    if (parts.server.empty()) {
+    if (head.server.empty()) {
         // The volume form names a share of the server in use.
         if (SmbServer* current = ServerOfConn(currentConn_))
             number = ServerNumber(*current);
     } else {
         for (size_t i = 0; i < servers_.size() && number == servers_.size(); ++i)
-            if (SameTextAscii(servers_[i].session->Settings().name, parts.server))
+            if (SameTextAscii(servers_[i].session->Settings().name, head.server))
                 number = i;
     }
     if (number == servers_.size())
         return ERR_NO_CONNECTION_TO_SERVER;
     SmbServer& found = servers_[number];
     size_t share = 0;
-    if (NWCCODE code = FindShare(found, parts.volume, share))
+    if (NWCCODE code = FindShare(found, head.volume, share))
         return code;
     // A handle already open to the server, else a new one.
     const auto serverNumber = static_cast<ClientBase::Server>(number + 1);
-    conn = conns_.OpenOn(serverNumber);
-    if (!conn)
-        conn = conns_.Open(serverNumber);
+    NWCONN_HANDLE opened = conns_.OpenOn(serverNumber);
+    if (!opened)
+        opened = conns_.Open(serverNumber);
+    // The folder is looked up now: the walk is then given its names as they
+    // are, and a path that is ambiguous or names no folder goes no further.
+    Place place;
+    if (NWCCODE code = Resolve(opened, path, place))
+        return code;
+    const std::string shownPath = found.shares[share].index.ShownPath(place.folder);
+    if (shownPath.size() >= kSplitDirectorySize)
+        return ERR_INVALID_PATH;
+    conn = opened;
     CopyText256(found.session->Settings().name, server);
     CopyText256(found.shares[share].name, volume);
-    CopyText256(JoinDirectories(parts.directories), directory);
+    CopyText(shownPath, directory, kSplitDirectorySize);
     return SUCCESSFUL;
 }
 
@@ -323,7 +353,7 @@ NWCCODE SmbClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::stri
     Place place;
     if (NWCCODE code = Resolve(conn, path, place))
         return code;
-    name = servers_[place.server].shares[place.share].index.folders[place.folder].name;
+    name = ShownName(servers_[place.server].shares[place.share].index.folders[place.folder].name);
     return SUCCESSFUL;
 }
 
@@ -333,9 +363,9 @@ NWCCODE SmbClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& vol
     if (NWCCODE code = Resolve(conn, path, place))
         return code;
     const SmbShareIndex& index = servers_[place.server].shares[place.share].index;
-    Search search;
+    FolderNameSearch search;
     for (size_t child : index.folders[place.folder].children)
-        search.names.push_back(index.folders[child].name);
+        search.names.push_back(ShownName(index.folders[child].name));
     volumeNumber = static_cast<nuint8>(place.share);
     searchId = searches_.Add(conn, volumeNumber, std::move(search));
     return SUCCESSFUL;
@@ -344,22 +374,11 @@ NWCCODE SmbClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& vol
 NWCCODE SmbClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
                                  nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry, nuint32)
 {
-    Search* search = searches_.Find(conn, volumeNumber, directoryID);
+    FolderNameSearch* search = searches_.Find(conn, volumeNumber, directoryID);
     if (!search)
         return ERR_INVALID_PATH;
     // The tree holds folders only: what lies in them are deleted files.
-    if (!(searchAttributes & kDirectoryAttribute))
-        return ERR_NO_FILES_FOUND;
-    const char* wanted = (pattern && *pattern) ? pattern : "*";
-    for (size_t i = sequence == 0xFFFF ? 0 : sequence; i < search->names.size(); ++i) {
-        if (!WildcardMatch(wanted, search->names[i].c_str()))
-            continue;
-        entry.nextSequence = static_cast<nuint16>(i + 1);
-        entry.reserved = 0;
-        CopyText256(search->names[i], entry.name);
-        return SUCCESSFUL;
-    }
-    return ERR_NO_FILES_FOUND;
+    return NextFolderName(*search, sequence, searchAttributes, pattern, NameRule(), entry);
 }
 
 NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
@@ -451,7 +470,7 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     if (iterHandle == 0 || !fileName || !std::binary_search(list.begin(), list.end(), wanted))
         return SMB_ERR_NO_SUCH_DELETED_FILE;
     SmbDeletedFile& file = index.files[wanted];
-    if (file.purged || file.name != fileName)
+    if (file.purged || !IsListedName(file.name, fileName))
         return SMB_ERR_NO_SUCH_DELETED_FILE;
 
     const CallStamp stamp{*this};

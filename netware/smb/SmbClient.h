@@ -65,6 +65,9 @@ public:
     // A folder merges the deleted files of several users' repository folders:
     // one that cannot be purged must not keep the others from being purged.
     bool FailedPurgeEndsScan() const override { return false; }
+    // The shares' folders are told apart by letter case, as Samba's file
+    // systems do.
+    NameCase NameRule() const override { return NameCase::Kept; }
 
     // The server failures this client reports itself: once per server and
     // job, with how many files were not done.
@@ -97,6 +100,7 @@ private:
         // module kept no copy.
         bool deleteConfirmed = false;
         SmbShareIndex index;
+        FolderPathCache paths;  // of index
     };
     struct SmbServer {
         std::unique_ptr<SmbSession> session;
@@ -122,9 +126,6 @@ private:
         size_t share = 0;
         size_t folder = 0;
     };
-    struct Search {
-        std::vector<std::string> names;
-    };
 
     // The first call after a pause, or after JobFinished, starts a new job.
     void Touch();
@@ -148,6 +149,9 @@ private:
     NWCCODE FindShare(SmbServer& server, const std::string& name, size_t& share);
     NWCCODE ReadIndex(SmbServer& server, Share& share);
     NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
+    // A path the bin holds no folder for: an empty folder when the share has
+    // it, else SMB_ERR_NO_SUCH_FOLDER, reported once per job by name.
+    NWCCODE MissingFolder(SmbServer& server, size_t share, std::string_view directory, Place& place);
     // Over Resolve: a folder of the share's repository tree.
     NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
     NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
@@ -164,7 +168,7 @@ private:
     std::chrono::steady_clock::time_point lastCall_{};
     NWCONN_HANDLE currentConn_ = 0;  // opened last: the server of volume-form paths
     DirHandlePool<Place> dirHandles_;
-    DirSearches<Search> searches_;
+    DirSearches<FolderNameSearch> searches_;
     int busy_ = 0;          // reads in progress, which handle window messages: no job starts meanwhile
     bool jobOver_ = false;  // JobFinished came: the next call starts a new job
     LastFailure lastFailure_;  // the place a failed purge left its file, for the code's text

@@ -9,20 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "netware/TextFields.h"
 #include "util/D_Util.h"
 
 namespace {
 
 constexpr size_t kMaxFileSize = 64 * 1024;
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && std::strchr(" \t\r", text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && std::strchr(" \t\r", text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool KeyIs(std::string_view key, std::initializer_list<const char*> names)
 {

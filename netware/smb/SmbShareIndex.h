@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "netware/FolderNames.h"
 #include "netware/ntypes.h"
 #include "netware/smb/SmbServers.h"
 #include "netware/smb/SmbSession.h"
@@ -28,7 +29,7 @@ struct SmbDeletedFile {
 };
 
 struct SmbFolder {
-    std::string name;  // as shown (ShownName)
+    std::string name;  // exactly as the server holds it
     size_t parent = 0;
     std::vector<size_t> children;
     std::vector<size_t> files;  // ascending indexes into SmbShareIndex::files
@@ -54,9 +55,11 @@ public:
                  const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
                  const SmbPutBackNote& putBack);
 
-    // The folder of a path below the share's root ("" is the root), letter
-    // case ignored; false when there is none.
-    bool FindFolder(const std::vector<std::string>& parts, size_t& folder) const;
+    // The subfolder of a folder that a shown name names: the exact name, else
+    // the one subfolder that matches it without case.
+    NameLookup FindChild(size_t parent, std::string_view shownName, size_t& child) const;
+    // The path below the share's root that leads to a folder, as shown.
+    std::string ShownPath(size_t folder) const;
 
     // Adds the folders of a path that holds no deleted files; returns the last.
     size_t AddFolder(const std::vector<std::string>& parts);
@@ -73,6 +76,7 @@ public:
     std::vector<SmbDeletedFile> files;
 
 private:
+    FolderNames names_;
     std::string base_;
     std::string ownBin_;
     bool ownersGiven_ = false;  // the server gives files' owners (shared bins only)

@@ -10,6 +10,7 @@
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/smb/SmbClient.h"
 #include "netware/trash/TrashClient.h"
+#include "netware/windows/WindowsBinClient.h"
 #include "util/ProgramArguments.h"
 
 namespace {
@@ -39,10 +40,16 @@ TEST(ClientChoiceTest, SwitchPicksTheBackEndAndRefusesAnUnknownOne)
     EXPECT_NE(dynamic_cast<EmulatedClient*>(ChooseWith({"client=emulated", "client=trash"}).backend.get()), nullptr)
         << "the first client= counts";
 
+    for (const char* form : {"client=windows", "c=W", "client=Win"}) {
+        SCOPED_TRACE(form);
+        EXPECT_NE(dynamic_cast<WindowsBinClient*>(ChooseWith({form}).backend.get()), nullptr);
+    }
+    EXPECT_TRUE(ChooseWith({"client=windowsx"}).unknownClient) << "longer than the name";
+
     ClientChoice unknown = ChooseWith({"client=trsh"});
     EXPECT_EQ(unknown.backend, nullptr);
     EXPECT_TRUE(unknown.unknownClient);
-    EXPECT_EQ(unknown.error, "Unknown client \"trsh\": use client=emulated, client=trash or client=smb");
+    EXPECT_EQ(unknown.error, "Unknown client \"trsh\": use client=emulated, client=trash, client=smb or client=windows");
     qunsetenv("NWEMU_NETWORK");
 }
 

@@ -126,6 +126,10 @@ TEST_F(MainFormProgramEntryTest, HelpAndVersionNeedNoScreen)
         EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
         EXPECT_TRUE(run.output.startsWith(argument == "--help" ? "Usage: morvane" : "morvane ")) << run.output.toStdString();
     }
+    // The usage names every back end the program takes, and the SMB servers file.
+    const QString usage = RunProgram(dir, {"--help"}).output;
+    for (const char* word : {"client=emulated", "client=trash", "client=smb", "servers=FILE"})
+        EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
 }
 
 TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunThatFailsEndsWithTheReason)

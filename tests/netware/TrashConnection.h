@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The trash client's one connection, opened as the program opens it, and the
-// scan of a folder as the purge job makes it.
+// The one connection of a client of local stores (the trash, the Windows
+// bins), opened as the program opens it, and the scan of a folder as the
+// purge job makes it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +10,8 @@
 
 #include "netware/trash/TrashClient.h"
 
-inline NWCONN_HANDLE OpenTrashConnection(TrashClient& client)
+template <class Client = TrashClient>
+NWCONN_HANDLE OpenTrashConnection(Client& client)
 {
     NWCONN_REF ref = 0;
     NWCONN_HANDLE conn = 0;
@@ -21,8 +23,8 @@ inline NWCONN_HANDLE OpenTrashConnection(TrashClient& client)
 // Scans the folder at the volume path: visit(record, iteration, purge) for
 // each entry, where purge() purges it and returns the code; the scan ends
 // when visit returns false. False when the folder cannot be scanned.
-template <class Visit>
-bool ScanTrashFolder(TrashClient& client, NWCONN_HANDLE conn, const std::string& volumePath, const Visit& visit)
+template <class Visit, class Client = TrashClient>
+bool ScanTrashFolder(Client& client, NWCONN_HANDLE conn, const std::string& volumePath, const Visit& visit)
 {
     NWDIR_HANDLE handle = 0;
     if (client.NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), handle, nullptr) != 0)

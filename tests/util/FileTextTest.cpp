@@ -41,6 +41,12 @@ TEST_F(FileTextTest, ReadsWholeFilesDirectlyThroughLinksOrFromAnOpenFolder)
     EXPECT_EQ(text, "");
     EXPECT_EQ(ReadFileText("link", text, {.folder = folder, .followLinks = false}), ELOOP);
     EXPECT_EQ(text, "");
+    // What was opened is told too, also when it was too large to read.
+    struct stat opened {}, looked {};
+    ASSERT_EQ(stat(Path("file").c_str(), &looked), 0);
+    EXPECT_EQ(ReadFileText("link", text, {.folder = folder, .limit = 1, .opened = &opened}), EFBIG);
+    EXPECT_EQ(opened.st_ino, looked.st_ino);
+    EXPECT_EQ(opened.st_size, 14);
     close(folder);
 
     // Files under /proc say they are empty; they are read to their end, and
