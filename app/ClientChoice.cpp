@@ -26,7 +26,7 @@ SmbLoginPrompt SmbLoginBox()
         if (!AskLogin(server, answer))
             return false;
         credentials.user = answer.user;
-        credentials.password = answer.password;
+        credentials.password = SmbSecret::Take(answer.password);
         credentials.domain = answer.domain;
         return true;
     };

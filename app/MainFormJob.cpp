@@ -98,6 +98,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     ClearResults();
     StartSkippedWorkLines();
     StartReport();
+    // What the back end has to tell of the job besides failures (a file it
+    // put back) goes into the results, and so into the log.
+    const ResultNoteSink previousSink =
+        SetResultNoteSink([this](const std::string& line) { ListBoxResults->addLine("     " + line); });
 
     const int count = CheckListBoxQ->count();
     // Each deleted file once per job: a start path that another one covers is
@@ -178,6 +182,8 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     }
     jobEnded_ = std::time(nullptr);
 
+    JobFinished();
+    SetResultNoteSink(previousSink);
     WriteSkippedWorkLines(Job);
     if (Job.RunState == RunState::Abort)
         ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
