@@ -188,7 +188,7 @@ NWCCODE FolderTreeClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volum
     return SUCCESSFUL;
 }
 
-// ---- directory handles and the items to purge -------------------------------
+// ---- directory handles, deleted items and their purge ----------------------
 
 NWCCODE FolderTreeClient::AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle)
 {
@@ -207,19 +207,42 @@ NWCCODE FolderTreeClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirH
     return SUCCESSFUL;
 }
 
-NWCCODE FolderTreeClient::ListedItemToPurge(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
-                                            nuint8 volumeNumber, nuint32 directoryBase, const char* fileName,
-                                            size_t& item)
+NWCCODE FolderTreeClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
+                                          nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
+{
+    const DirHandleState* held = dirHandles_.Find(conn, dirHandle);
+    if (!held)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    const auto& list = Tree().directories[held->directory].entries;
+    const auto next = NextUnpurged(list, iterHandle, [this](size_t item) { return IsPurged(item); });
+    if (!next)
+        return ERR_NO_FILES_FOUND;
+    FillDeletedRecord(RecordOf(*next, static_cast<nuint32>(held->directory)), entryInfo, iterHandle);
+    volumeNumber = held->volumeNumber;
+    directoryBase = static_cast<nuint32>(held->directory);
+    return SUCCESSFUL;
+}
+
+NWCCODE FolderTreeClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
+                                             nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
 {
     const DirHandleState* held = dirHandles_.Find(conn, dirHandle);
     if (!held)
         return ERR_BAD_DIRECTORY_HANDLE;
     if (volumeNumber != held->volumeNumber || directoryBase != held->directory)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    // Purge only exactly the item the caller names: place and name agree.
     const auto& list = Tree().directories[held->directory].entries;
-    item = static_cast<size_t>(iterHandle) - 1;
+    const size_t item = static_cast<size_t>(iterHandle) - 1;
     if (iterHandle == 0 || !std::binary_search(list.begin(), list.end(), item) || !fileName)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    return SUCCESSFUL;
+    if (IsPurged(item) || !IsListedName(ListedName(item), fileName))
+        return TRASH_ERR_NO_SUCH_DELETED_FILE;
+    if (beforePurge_)
+        beforePurge_();
+    try {
+        const ActingAsOwner asOwner(PurgerOf(item));
+        return PurgeItem(item);
+    } catch (const OwnerIdentityError& e) {
+        return Failed(TRASH_ERR_NO_PURGE_PRIVILEGE, e.what());
+    }
 }

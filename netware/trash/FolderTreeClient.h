@@ -17,6 +17,7 @@
 #include "netware/DirHandlePool.h"
 #include "netware/DirSearches.h"
 #include "netware/FolderNames.h"
+#include "netware/trash/OwnerIdentity.h"
 #include "netware/trash/TrashIndex.h"
 
 class FolderTreeClient : public ClientBase {
@@ -39,9 +40,18 @@ public:
                           nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry,
                           nuint32 reserved) override;
 
-    // ---- directory handles and purges
+    // ---- directory handles, deleted items and their purge
     int DirHandlesInUse() const { return dirHandles_.InUse(); }
     NWCCODE ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle) override;
+    // The folder's deleted items, of every store; a purge deletes one for good.
+    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
+                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
+    // Purges only exactly the item the caller names: place and name agree.
+    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
+                               nuint32 directoryBase, const char* fileName) override;
+    // Called between a scan's listing of an item and its purge (tests make
+    // races happen there).
+    void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
     // A folder mixes the items of several users: one that cannot be purged
     // must not keep the others from being purged.
     bool FailedPurgeEndsScan() const override { return false; }
@@ -49,11 +59,6 @@ public:
     NameCase NameRule() const override { return NameCase::Kept; }
 
 protected:
-    struct DirHandleState {
-        size_t directory = 0;
-        nuint8 volumeNumber = 0;
-    };
-
     FolderTreeClient(const char* serverName, Clock clock);
 
     // The folder tree of the last reading.
@@ -66,37 +71,30 @@ protected:
     // A scan is done with a directory, or a connection closed.
     virtual void DirectoryDone() {}
 
+    // The items of the tree's folders (TrashDirectory::entries index them).
+    virtual bool IsPurged(size_t item) const = 0;
+    virtual const std::string& ListedName(size_t item) const = 0;
+    // The record an item is listed with, in its folder.
+    virtual DeletedRecordValues RecordOf(size_t item, nuint32 folder) const = 0;
+    // As whom an item is purged.
+    virtual const OwnerIdentity& PurgerOf(size_t item) const = 0;
+    // Deletes the item for good, as its purger; marks it purged.
+    virtual NWCCODE PurgeItem(size_t item) = 0;
+
     // Reads the stores again, unless a scan is under way or the reading was
     // made or used by a scan a moment ago.
     void Refresh();
     NWCCODE Failed(NWCCODE code, std::string subject);
     bool IsOpen(NWCONN_HANDLE conn) const { return conns_.IsOpen(conn); }
 
-    // The next unpurged item of a held directory after iterHandle: the
-    // directory's state and the item's index in the back end's list.
-    template <typename IsPurged>
-    NWCCODE NextListedItem(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, IsPurged isPurged,
-                           const DirHandleState*& held, size_t& item)
-    {
-        held = dirHandles_.Find(conn, dirHandle);
-        if (!held)
-            return ERR_BAD_DIRECTORY_HANDLE;
-        const auto next = NextUnpurged(Tree().directories[held->directory].entries, iterHandle, isPurged);
-        if (!next)
-            return ERR_NO_FILES_FOUND;
-        item = *next;
-        return SUCCESSFUL;
-    }
-    // The item a purge names by its place: listed in the held directory that
-    // volumeNumber and directoryBase name. Its name and state are the back
-    // end's to check.
-    NWCCODE ListedItemToPurge(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
-                              nuint32 directoryBase, const char* fileName, size_t& item);
-
-    DirHandlePool<DirHandleState> dirHandles_;
     LastFailure lastFailure_;  // the last failed call and the item or store it concerned
 
 private:
+    struct DirHandleState {
+        size_t directory = 0;
+        nuint8 volumeNumber = 0;
+    };
+
     // One server; opening a connection reads the stores.
     std::vector<Server> Servers() override;
     Server PrimaryServer() override;
@@ -111,6 +109,8 @@ private:
     NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
 
     const char* serverName_;
+    DirHandlePool<DirHandleState> dirHandles_;
+    std::function<void()> beforePurge_;
     Clock clock_;
     std::chrono::steady_clock::time_point treeUsed_{};  // read, or a scan's directory released
     bool treeValid_ = false;

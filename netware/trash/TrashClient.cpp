@@ -97,46 +97,18 @@ void TrashClient::ReadStores()
 
 // ---- entries and their purge ------------------------------------------------
 
-NWCCODE TrashClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
-                                     nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
+DeletedRecordValues TrashClient::RecordOf(size_t number, nuint32 folder) const
 {
-    const DirHandleState* state = nullptr;
-    size_t next = 0;
-    const auto isPurged = [this](size_t entry) { return index_.entries[entry].purged; };
-    if (NWCCODE code = NextListedItem(conn, dirHandle, iterHandle, isPurged, state, next))
-        return code;
-    const TrashEntry& entry = index_.entries[next];
-    FillDeletedRecord({next, static_cast<nuint32>(state->directory), entry.isDirectory ? kDirectoryAttribute : 0,
-                       entry.name, entry.size, entry.deleted, static_cast<nuint32>(index_.cans[entry.can].owner.uid),
-                       entry.allocated},
-                      entryInfo, iterHandle);
-    volumeNumber = state->volumeNumber;
-    directoryBase = static_cast<nuint32>(state->directory);
-    return SUCCESSFUL;
+    const TrashEntry& entry = index_.entries[number];
+    const auto owner = static_cast<nuint32>(index_.cans[entry.can].owner.uid);
+    return {number,     folder,        entry.isDirectory ? kDirectoryAttribute : 0,
+            entry.name, entry.size, entry.deleted, owner, entry.allocated};
 }
 
-NWCCODE TrashClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
-                                        nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
-{
-    size_t wanted = 0;
-    if (NWCCODE code = ListedItemToPurge(conn, dirHandle, iterHandle, volumeNumber, directoryBase, fileName, wanted))
-        return code;
-    TrashEntry& entry = index_.entries[wanted];
-    if (entry.purged || !IsListedName(entry.name, fileName))
-        return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    if (beforePurge_)
-        beforePurge_();
-    try {
-        const ActingAsOwner asOwner(index_.cans[entry.can].owner);
-        return PurgeEntry(entry);
-    } catch (const OwnerIdentityError& e) {
-        return Failed(TRASH_ERR_NO_PURGE_PRIVILEGE, e.what());
-    }
-}
-
-NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
+NWCCODE TrashClient::PurgeItem(size_t number)
 {
     lastFailure_ = {};
+    TrashEntry& entry = index_.entries[number];
     const TrashCan& trashCan = index_.cans[entry.can];
     const OpenTrashCan& can = OpenedCan(entry.can);
     if (can.error)

@@ -34,16 +34,6 @@ public:
 
     const TrashIndex& Index() const { return index_; }
 
-    // ---- trash entries and their purge
-    // The folder's trash entries, of every can; a purge deletes one for good.
-    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
-                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
-    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
-                               nuint32 directoryBase, const char* fileName) override;
-    // Called between a scan's listing of an entry and its purge (tests make
-    // races happen there).
-    void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
-
     // ---- owners and texts
     // A can's owner is a user id, named by the password database.
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
@@ -57,6 +47,12 @@ private:
     void ReadStores() override;
     // Done with a folder: the purged folders' sizes leave the cans' caches.
     void DirectoryDone() override { RemovePurgedFoldersSizes(); }
+    // The items are the trash entries, of every can, purged as their can's owner.
+    bool IsPurged(size_t entry) const override { return index_.entries[entry].purged; }
+    const std::string& ListedName(size_t entry) const override { return index_.entries[entry].name; }
+    DeletedRecordValues RecordOf(size_t entry, nuint32 folder) const override;
+    const OwnerIdentity& PurgerOf(size_t entry) const override { return index_.cans[index_.entries[entry].can].owner; }
+    NWCCODE PurgeItem(size_t entry) override;
     // The folders of a trash can, opened (as its owner) at its first purge and
     // kept for the purges after it.
     const OpenTrashCan& OpenedCan(size_t can);
@@ -64,7 +60,6 @@ private:
     // Notes each problem of the reading as skipped work, for the job's list
     // and log, and shows the ones not shown before in one error box.
     void ReportProblems() override;
-    NWCCODE PurgeEntry(TrashEntry& entry);
     // Takes the purged folders' lines out of their cans' directorysizes.
     void RemovePurgedFoldersSizes();
 
@@ -73,6 +68,5 @@ private:
     TrashIndex index_;
     std::map<size_t, std::unique_ptr<OpenTrashCan>> openCans_;
     std::set<std::string> reportedProblems_;
-    std::function<void()> beforePurge_;
     std::map<size_t, std::set<std::string>> purgedFolders_;  // by can, their sizes' lines not yet removed
 };

@@ -93,40 +93,15 @@ std::unique_ptr<NWErrorTextLibrary> WindowsBinClient::LoadErrorTextLibrary()
 
 // ---- items and their purge --------------------------------------------------
 
-NWCCODE WindowsBinClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
-                                          nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
+DeletedRecordValues WindowsBinClient::RecordOf(size_t number, nuint32 folder) const
 {
-    const DirHandleState* held = nullptr;
-    size_t next = 0;
-    const auto isPurged = [this](size_t item) { return index_.items[item].purged; };
-    if (NWCCODE code = NextListedItem(conn, dirHandle, iterHandle, isPurged, held, next))
-        return code;
-    const WindowsBinItem& item = index_.items[next];
-    FillDeletedRecord({next, static_cast<nuint32>(held->directory), item.isDirectory ? kDirectoryAttribute : 0,
-                       item.name, item.size, item.deleted, item.user},
-                      entryInfo, iterHandle);
-    volumeNumber = held->volumeNumber;
-    directoryBase = static_cast<nuint32>(held->directory);
-    return SUCCESSFUL;
+    const WindowsBinItem& item = index_.items[number];
+    return {number, folder, item.isDirectory ? kDirectoryAttribute : 0, item.name, item.size, item.deleted, item.user};
 }
 
-NWCCODE WindowsBinClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
-                                             nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
+const OwnerIdentity& WindowsBinClient::PurgerOf(size_t item) const
 {
-    size_t wanted = 0;
-    if (NWCCODE code = ListedItemToPurge(conn, dirHandle, iterHandle, volumeNumber, directoryBase, fileName, wanted))
-        return code;
-    WindowsBinItem& item = index_.items[wanted];
-    if (item.purged || !IsListedName(item.name, fileName))
-        return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    if (beforePurge_)
-        beforePurge_();
-    try {
-        const ActingAsOwner asOwner(index_.drives[index_.bins[item.bin].drive].owner);
-        return PurgeItem(item);
-    } catch (const OwnerIdentityError& e) {
-        return Failed(TRASH_ERR_NO_PURGE_PRIVILEGE, e.what());
-    }
+    return index_.drives[index_.bins[index_.items[item].bin].drive].owner;
 }
 
 const WindowsBinClient::OpenBin& WindowsBinClient::OpenedBin(size_t binIndex)
@@ -170,9 +145,10 @@ const WindowsBinClient::OpenBin& WindowsBinClient::OpenedBin(size_t binIndex)
     return *(openBins_[binIndex] = std::move(open));
 }
 
-NWCCODE WindowsBinClient::PurgeItem(WindowsBinItem& item)
+NWCCODE WindowsBinClient::PurgeItem(size_t number)
 {
     lastFailure_ = {};
+    WindowsBinItem& item = index_.items[number];
     const WindowsBin& bin = index_.bins[item.bin];
     const WindowsDrive& drive = index_.drives[bin.drive];
     const OpenBin& open = OpenedBin(item.bin);

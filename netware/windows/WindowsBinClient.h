@@ -30,14 +30,6 @@ public:
 
     const WindowsBinIndex& Index() const { return index_; }
 
-    NWCCODE NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle, nuint8& volumeNumber,
-                            nuint32& directoryBase, NWDELETED_INFO& entryInfo) override;
-    NWCCODE NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle, nuint8 volumeNumber,
-                               nuint32 directoryBase, const char* fileName) override;
-    // Called between a scan's listing of an item and its purge (tests make
-    // races happen there).
-    void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
-
     // The deleting users: their security ids, or names from a user mapping.
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
                                    char* name) override;
@@ -58,11 +50,15 @@ private:
     void ReadStores() override;
     void ReportProblems() override;
     const OpenBin& OpenedBin(size_t bin);
-    NWCCODE PurgeItem(WindowsBinItem& item);
+    // The items are the bins' items, of every user, purged as their drive's owner.
+    bool IsPurged(size_t item) const override { return index_.items[item].purged; }
+    const std::string& ListedName(size_t item) const override { return index_.items[item].name; }
+    DeletedRecordValues RecordOf(size_t item, nuint32 folder) const override;
+    const OwnerIdentity& PurgerOf(size_t item) const override;
+    NWCCODE PurgeItem(size_t item) override;
 
     EnvironmentSource source_;
     WindowsBinIndex index_;
     std::map<size_t, std::unique_ptr<OpenBin>> openBins_;
     std::set<std::string> reportedProblems_;
-    std::function<void()> beforePurge_;
 };
