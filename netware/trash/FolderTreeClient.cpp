@@ -246,3 +246,19 @@ NWCCODE FolderTreeClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE di
         return Failed(TRASH_ERR_NO_PURGE_PRIVILEGE, e.what());
     }
 }
+
+// ---- names ------------------------------------------------------------------
+
+NWCCODE FolderTreeClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                                 char* name)
+{
+    if (!contexts_.Find(context))
+        return ERR_BAD_CONTEXT;
+    if (!IsOpen(conn))
+        return ERR_INVALID_CONNECTION;
+    std::string found;
+    if (!UserName(objectID, found))
+        return ERR_NO_SUCH_OBJECT;
+    CopyText256(found, name);
+    return SUCCESSFUL;
+}

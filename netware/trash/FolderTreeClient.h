@@ -52,6 +52,11 @@ public:
     // Called between a scan's listing of an item and its purge (tests make
     // races happen there).
     void SetBeforePurgeHook(std::function<void()> hook) { beforePurge_ = std::move(hook); }
+
+    // ---- names
+    // The deleting users and owners the records name (UserName).
+    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
+                                   char* name) override;
     // A folder mixes the items of several users: one that cannot be purged
     // must not keep the others from being purged.
     bool FailedPurgeEndsScan() const override { return false; }
@@ -80,6 +85,8 @@ protected:
     virtual const OwnerIdentity& PurgerOf(size_t item) const = 0;
     // Deletes the item for good, as its purger; marks it purged.
     virtual NWCCODE PurgeItem(size_t item) = 0;
+    // The name of a user id that records give; false for an unknown one.
+    virtual bool UserName(nuint32 id, std::string& name) const = 0;
 
     // Reads the stores again, unless a scan is under way or the reading was
     // made or used by a scan a moment ago.

@@ -162,18 +162,12 @@ void TrashClient::RemovePurgedFoldersSizes()
 
 // ---- names ------------------------------------------------------------------
 
-NWCCODE TrashClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
-                                            char* name)
+bool TrashClient::UserName(nuint32 id, std::string& name) const
 {
-    if (!contexts_.Find(context))
-        return ERR_BAD_CONTEXT;
-    if (!IsOpen(conn))
-        return ERR_INVALID_CONNECTION;
-    // A trash can's owner is a user id; the name comes from the password database.
     for (const TrashUser& user : environment_.users)
-        if (user.uid == objectID) {
-            CopyText256(user.name, name);
-            return SUCCESSFUL;
+        if (user.uid == id) {
+            name = user.name;
+            return true;
         }
-    return ERR_NO_SUCH_OBJECT;
+    return false;
 }

@@ -34,10 +34,6 @@ public:
 
     const TrashIndex& Index() const { return index_; }
 
-    // ---- owners and texts
-    // A can's owner is a user id, named by the password database.
-    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
-                                   char* name) override;
     // A text for every code the client returns; the last failed purge's text
     // names its item or trash can.
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
@@ -53,6 +49,8 @@ private:
     DeletedRecordValues RecordOf(size_t entry, nuint32 folder) const override;
     const OwnerIdentity& PurgerOf(size_t entry) const override { return index_.cans[index_.entries[entry].can].owner; }
     NWCCODE PurgeItem(size_t entry) override;
+    // A can's owner is a user id, named by the password database.
+    bool UserName(nuint32 id, std::string& name) const override;
     // The folders of a trash can, opened (as its owner) at its first purge and
     // kept for the purges after it.
     const OpenTrashCan& OpenedCan(size_t can);

@@ -181,15 +181,10 @@ NWCCODE WindowsBinClient::PurgeItem(size_t number)
 
 // ---- names ------------------------------------------------------------------
 
-NWCCODE WindowsBinClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
-                                                 char* name)
+bool WindowsBinClient::UserName(nuint32 id, std::string& name) const
 {
-    if (!contexts_.Find(context))
-        return ERR_BAD_CONTEXT;
-    if (!IsOpen(conn))
-        return ERR_INVALID_CONNECTION;
-    if (objectID == 0 || objectID > index_.users.size())
-        return ERR_NO_SUCH_OBJECT;
-    CopyText256(index_.users[objectID - 1], name);
-    return SUCCESSFUL;
+    if (id == 0 || id > index_.users.size())
+        return false;
+    name = index_.users[id - 1];
+    return true;
 }

@@ -30,9 +30,6 @@ public:
 
     const WindowsBinIndex& Index() const { return index_; }
 
-    // The deleting users: their security ids, or names from a user mapping.
-    NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
-                                   char* name) override;
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
 
 private:
@@ -56,6 +53,8 @@ private:
     DeletedRecordValues RecordOf(size_t item, nuint32 folder) const override;
     const OwnerIdentity& PurgerOf(size_t item) const override;
     NWCCODE PurgeItem(size_t item) override;
+    // The deleting users: their security ids, or names from a user mapping.
+    bool UserName(nuint32 id, std::string& name) const override;
 
     EnvironmentSource source_;
     WindowsBinIndex index_;
