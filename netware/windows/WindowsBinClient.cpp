@@ -115,7 +115,7 @@ const WindowsBinClient::OpenBin& WindowsBinClient::OpenedBin(size_t binIndex)
     const std::string binPath = drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid;
     // From the root down, never through a link, never onto another device,
     // and only into the very folder that was read.
-    const int mountFd = OpenOwnedFolder(drive.mountPoint, drive.mountOwner, open->problem);
+    const int mountFd = OpenOwnedFolder(drive.mountPoint, drive.mountOwner, open->problem, OthersMayWrite::AsMounted);
     struct stat info;
     if (mountFd < 0) {
         open->error = errno ? errno : ENOENT;
@@ -153,9 +153,9 @@ NWCCODE WindowsBinClient::PurgeItem(size_t number)
     const WindowsDrive& drive = index_.drives[bin.drive];
     const OpenBin& open = OpenedBin(item.bin);
     if (open.fd < 0)
-        return Failed(TrashCodeOfErrno(open.error), "recycle bin " + ShownName(open.problem));
+        return Failed(TrashCodeOfErrno(open.error), "recycle bin " + ShownText(open.problem));
     const std::string itemName = "$R" + item.id, indexName = "$I" + item.id;
-    const std::string shown = ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" + itemName);
+    const std::string shown = ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" + itemName);
     // Only the item that was listed: one deleted again under the same id
     // since, or an index rewritten, is left alone.
     const ItemCheck check = ItemAsRead(open.fd, itemName, item);
@@ -166,14 +166,15 @@ NWCCODE WindowsBinClient::PurgeItem(size_t number)
     // The index goes only after its item, so a failed purge stays listed.
     if (item.hasItem) {
         std::string refused;
-        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.owner.uid, refused))
+        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.owner.uid, refused,
+                                                 OthersMayWrite::AsMounted))
             return Failed(TrashCodeOfErrno(error),
                           refused.empty() ? shown
-                                          : ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" +
+                                                    : ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" +
                                                       refused));
     }
     if (item.hasIndex && unlinkat(open.fd, indexName.c_str(), 0) != 0 && errno != ENOENT)
-        return Failed(TrashCodeOfErrno(errno), ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid +
+        return Failed(TrashCodeOfErrno(errno), ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid +
                                                          "/" + indexName));
     item.purged = true;
     return SUCCESSFUL;
