@@ -155,7 +155,8 @@ NWCCODE WindowsBinClient::PurgeItem(size_t number)
     if (open.fd < 0)
         return Failed(TrashCodeOfErrno(open.error), "recycle bin " + ShownText(open.problem));
     const std::string itemName = "$R" + item.id, indexName = "$I" + item.id;
-    const std::string shown = ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" + itemName);
+    const std::string binPath = drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/";
+    const std::string shown = ShownText(binPath + itemName);
     // Only the item that was listed: one deleted again under the same id
     // since, or an index rewritten, is left alone.
     const ItemCheck check = ItemAsRead(open.fd, itemName, item);
@@ -168,14 +169,10 @@ NWCCODE WindowsBinClient::PurgeItem(size_t number)
         std::string refused;
         if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.owner.uid, refused,
                                                  OthersMayWrite::AsMounted))
-            return Failed(TrashCodeOfErrno(error),
-                          refused.empty() ? shown
-                                                    : ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" +
-                                                      refused));
+            return Failed(TrashCodeOfErrno(error), refused.empty() ? shown : ShownText(binPath + refused));
     }
     if (item.hasIndex && unlinkat(open.fd, indexName.c_str(), 0) != 0 && errno != ENOENT)
-        return Failed(TrashCodeOfErrno(errno), ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid +
-                                                         "/" + indexName));
+        return Failed(TrashCodeOfErrno(errno), ShownText(binPath + indexName));
     item.purged = true;
     return SUCCESSFUL;
 }
