@@ -33,7 +33,8 @@ constexpr int ExitClientNotStarted = 2;  // the NetWare client did not start; no
 constexpr int ExitWorkSkipped = 3;       // the job ran, but skipped work (see JobState::SkippedCount),
                                          // or had nothing to search
 
-const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [client=emulated|trash|smb] [servers=FILE]
+const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [client=emulated|trash|smb|windows]
+                     [servers=FILE]
 
 Finds the salvageable deleted files below the stored start paths, lists them
 and purges the matching ones. Without "auto" the window opens.
@@ -46,6 +47,8 @@ and purges the matching ones. Without "auto" the window opens.
   client=emulated the emulated NetWare network (the default)
   client=trash    the desktop trash cans of this machine (as root: every user's)
   client=smb      the recycle bins of SMB servers
+  client=windows  the recycle bins of the drives mounted here (as root: each
+                  as its owner)
   servers=FILE    the SMB servers (default: morvane/servers.ini in
                   $XDG_CONFIG_HOME)
   --help          this text

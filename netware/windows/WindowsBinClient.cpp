@@ -362,9 +362,11 @@ NWCCODE WindowsBinClient::PurgeItem(WindowsBinItem& item)
     if (check == ItemCheck::Changed || !IndexAsRead(open.fd, indexName, item))
         return Failed(TRASH_ERR_NO_SUCH_DELETED_FILE, shown);
     // The index goes only after its item, so a failed purge stays listed.
-    if (item.hasItem)
-        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device))
-            return Failed(TrashCodeOfErrno(error), shown);
+    if (item.hasItem) {
+        std::string refused;
+        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.mountOwner, refused))
+            return Failed(TrashCodeOfErrno(error), refused.empty() ? shown : shown + ": " + ShownName(refused));
+    }
     if (item.hasIndex && unlinkat(open.fd, indexName.c_str(), 0) != 0 && errno != ENOENT)
         return Failed(TrashCodeOfErrno(errno), ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid +
                                                          "/" + indexName));

@@ -352,7 +352,7 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
                 item.hasItem = true;
                 item.itemInode = info.st_ino;
                 item.isDirectory = S_ISDIR(info.st_mode);
-                item.size = item.isDirectory ? TrashedEntrySize(binFd, itemName, drive.device)
+                item.size = item.isDirectory ? TrashedEntrySize(binFd, itemName, drive.device).bytes
                                              : static_cast<std::uint64_t>(info.st_size);
                 if (!item.hasIndex)
                     item.deleted = PackedLocalTime(info.st_ctime, now);
