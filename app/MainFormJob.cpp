@@ -7,8 +7,10 @@
 #include "app/JobState.h"
 #include "app/PurgeEngine.h"
 #include "app/ResultLog.h"
+#include "app/ScannedDirectories.h"
 #include "app/StartPathCoverage.h"
 #include "netware/D_NW.h"
+#include "netware/NWClientBackend.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/QtText.h"
@@ -24,7 +26,6 @@
 #include <QToolTip>
 #include <QStatusBar>
 #include <cstdio>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -48,7 +49,7 @@ std::vector<StartPathPlace> StartPathPlaces(const CheckListBox& list)
         std::string server, volume, directory;
         try {
             if (SplitNetWarePath(ShortPathName(StdStr(list.itemText(i))), conn, server, volume, directory) == 0) {
-                places.push_back(PlaceOfResolvedPath(server, volume, directory, recursive));
+                places.push_back(PlaceOfResolvedPath(server, volume, directory, recursive, NameRule()));
                 continue;
             }
         } catch (...) {
@@ -57,23 +58,6 @@ std::vector<StartPathPlace> StartPathPlaces(const CheckListBox& list)
         places.push_back(StartPathPlace{{}, recursive});
     }
     return places;
-}
-
-// A directory as the job's record of scanned directories knows it: the server,
-// the volume and the directories, in upper case ("VOL1:\\DATA" and "vol1:DATA"
-// are one directory).
-std::string ScannedKey(const std::string& server, const std::string& volumePath)
-{
-    const std::size_t colon = volumePath.find(':');
-    const std::string volume = volumePath.substr(0, colon);
-    const std::string directory = colon == std::string::npos ? std::string() : volumePath.substr(colon + 1);
-    const StartPathPlace place = PlaceOfResolvedPath(server, volume, directory, false);
-    if (place.parts.empty())
-        return AsciiUpper(server + "\\" + volumePath);
-    std::string key;
-    for (const std::string& part : place.parts)
-        key += part + "\\";
-    return key;
 }
 
 }  // namespace
@@ -105,7 +89,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     // not walked, and no directory is scanned twice (an entry without its
     // recursion mark also reaches the directories one level below it).
     const std::vector<int> coverers = CoveringStartPaths(StartPathPlaces(*CheckListBoxQ));
-    std::unordered_map<std::string, int> scanned;  // each directory scanned, and the start path that listed it
+    ScannedDirectories scanned(NameRule());  // each directory scanned, and the start path that listed it
     const auto startPathText = [this](int index) {
         return StdStr(CheckListBoxQ->itemText(index)) + IfStr(CheckListBoxQ->isChecked(index), " (sub)", "");
     };
@@ -145,14 +129,14 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 Job.SkippedCount += WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
                     [&](const std::string& path, const WalkEntry& entry, void* userData) {
-                        const auto [listed, first] = scanned.emplace(ScannedKey(Job.ServerName, path), i);
-                        if (first) {
+                        const int listed = scanned.EarlierListing(Job.ServerName, path, i);
+                        if (listed < 0) {
                             PurgeDirectoryCallback(path, entry, userData);
                         } else {
                             // A folder block of its own, saying where the folder's files are.
                             ListBoxResults->addLine("");
                             ListBoxResults->addLine(path);
-                            ListBoxResults->addLine("     Listed under " + startPathText(listed->second) +
+                            ListBoxResults->addLine("     Listed under " + startPathText(listed) +
                                                     ": not scanned again");
                         }
                     },

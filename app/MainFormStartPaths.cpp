@@ -6,6 +6,7 @@
 #include "app/JobState.h"
 #include "app/StartPathCoverage.h"
 #include "netware/D_NW.h"
+#include "netware/NWClientBackend.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/QtText.h"
@@ -124,7 +125,8 @@ void TMainForm::UpdateStartPathNote()
     // list would make it slow; the job resolves each path before it decides.
     std::vector<StartPathPlace> places;
     for (int i = 0; i < CheckListBoxQ->count(); ++i)
-        places.push_back(PlaceOfPathText(StdStr(CheckListBoxQ->itemText(i)), CheckListBoxQ->isChecked(i)));
+        places.push_back(
+            PlaceOfPathText(StdStr(CheckListBoxQ->itemText(i)), CheckListBoxQ->isChecked(i), NameRule()));
     const std::vector<int> coverers = CoveringStartPaths(places);
     QStringList notes;
     for (int i = 0; i < static_cast<int>(coverers.size()); ++i)

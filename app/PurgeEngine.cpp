@@ -12,6 +12,7 @@
 #include "app/FileLine.h"
 #include "app/JobDisplay.h"
 #include "netware/NWClientBackend.h"
+#include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/MessagePump.h"
 #include "widgets/RadioGroup.h"
@@ -94,8 +95,12 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
 
     NWDIR_HANDLE dirHandle = 0;
     NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
-    ReportNWError(code, "NWAllocTemporaryDirectoryHandle");
+    ReportNWError(code, "NWAllocTemporaryDirectoryHandle", volumePath);
     if (code != 0) {
+        // In the list (and so the log) too: the folder was not scanned.
+        if (job.ResultList)
+            job.ResultList->addLine("     Not scanned: NWAllocTemporaryDirectoryHandle returned error " +
+                                    NWErrorText(code) + " for " + volumePath);
         ++job.SkippedCount;
         return;
     }
@@ -170,7 +175,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
         if (file.Matched) {
             code = NWPurgeDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase,
                                       std::string(file.Name).c_str());
-            ReportNWError(code, "NWPurgeDeletedFile");
+            ReportNWError(code, "NWPurgeDeletedFile", AddSlash(volumePath) + std::string(file.Name));
             if (code != 0) {
                 ++job.SkippedCount;
                 ExplainOutcome(job, "Purge failed: " + NWErrorText(code));
@@ -183,8 +188,14 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
 
 void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
 {
+    // A path thousands of folders deep is shown by its end: converting and
+    // laying out all of it for every folder would cost more than the scan.
+    constexpr std::size_t shownLength = 1024;
     if (job.StatusLine)
-        ShowStatusText(job.StatusLine, QString::fromLocal8Bit(volumePath));
+        ShowStatusText(job.StatusLine, volumePath.size() <= shownLength
+                                           ? QString::fromLocal8Bit(volumePath)
+                                           : QStringLiteral("\u2026") + QString::fromLocal8Bit(volumePath.substr(
+                                                                            volumePath.size() - shownLength)));
     PurgeFiles(job, volumePath);
     WriteSkippedWorkLines(job);
     PumpMessages();

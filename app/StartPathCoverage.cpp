@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StartPathCoverage.h"
 
+#include "netware/NetWarePath.h"
 #include "util/D_Util.h"
 
 #include <algorithm>
@@ -8,17 +9,16 @@
 
 namespace {
 
-void AppendParts(std::vector<std::string>& parts, const std::string& text)
+StartPathPlace PlaceOfParts(NetWarePathParts parts, bool recursive, NameCase rule)
 {
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find_first_of("\\/", start);
-        if (end == std::string::npos)
-            end = text.size();
-        if (end > start)
-            parts.push_back(AsciiUpper(text.substr(start, end - start)));
-        start = end + 1;
-    }
+    StartPathPlace place;
+    place.recursive = recursive;
+    if (parts.server.empty() || parts.volume.empty())
+        return place;
+    place.parts = {AsciiUpper(parts.server), AsciiUpper(parts.volume)};
+    for (const std::string& directory : parts.directories)
+        place.parts.push_back(NameKey(directory, rule));
+    return place;
 }
 
 bool OnAVolume(const StartPathPlace& place)
@@ -45,25 +45,22 @@ bool Covers(const std::vector<StartPathPlace>& places, std::size_t coverer, std:
 }  // namespace
 
 StartPathPlace PlaceOfResolvedPath(const std::string& server, const std::string& volume,
-                                   const std::string& directory, bool recursive)
+                                   const std::string& directory, bool recursive, NameCase rule)
 {
-    StartPathPlace place;
-    place.recursive = recursive;
-    if (server.empty() || volume.empty())
-        return place;
-    place.parts = {AsciiUpper(server), AsciiUpper(volume)};
-    AppendParts(place.parts, directory);
-    return place;
+    NetWarePathParts parts;
+    if (!ParseVolumePath(volume + ":" + directory, parts))
+        return StartPathPlace{{}, recursive};
+    parts.server = server;
+    return PlaceOfParts(std::move(parts), recursive, rule);
 }
 
-StartPathPlace PlaceOfPathText(const std::string& path, bool recursive)
+StartPathPlace PlaceOfPathText(const std::string& path, bool recursive, NameCase rule)
 {
-    StartPathPlace place;
-    place.recursive = recursive;
     // Only a server path names a volume; a local folder is no place the job walks.
-    if (path.size() > 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/'))
-        AppendParts(place.parts, path);
-    return place;
+    NetWarePathParts parts;
+    if (!ParseUncPath(path, parts))
+        return StartPathPlace{{}, recursive};
+    return PlaceOfParts(std::move(parts), recursive, rule);
 }
 
 std::vector<int> CoveringStartPaths(const std::vector<StartPathPlace>& places)

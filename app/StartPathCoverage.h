@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "netware/FolderNames.h"
+
 // Where a start path leads: the server, the volume and the directories below
-// it, in upper case (letter case does not tell directories apart). Fewer than
-// two parts: not a place on a volume; such a path neither covers nor is covered.
+// it, as the back end tells names apart (server and volume names in upper
+// case; directories too on NetWare, exactly on stores that keep case). Fewer
+// than two parts: not a place on a volume; such a path neither covers nor is
+// covered.
 struct StartPathPlace {
     std::vector<std::string> parts;
     bool recursive = false;
@@ -18,10 +22,10 @@ struct StartPathPlace {
 
 // The place of a resolved start path; directory is the path within the volume.
 StartPathPlace PlaceOfResolvedPath(const std::string& server, const std::string& volume,
-                                   const std::string& directory, bool recursive);
-// The place a start path's text names, \\SERVER\VOLUME\DIR, read without
-// asking a server.
-StartPathPlace PlaceOfPathText(const std::string& path, bool recursive);
+                                   const std::string& directory, bool recursive, NameCase rule);
+// The place a start path's text names, \\SERVER\VOLUME\DIR, read by the
+// client's path rules without asking a server.
+StartPathPlace PlaceOfPathText(const std::string& path, bool recursive, NameCase rule);
 
 // For each start path, the index of the start path that covers it and is
 // itself walked, or -1 when it is walked itself. Of two entries naming the

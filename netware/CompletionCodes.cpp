@@ -22,6 +22,8 @@ const std::vector<CompletionCodeText> kSharedTexts = {
     {ERR_VOLUME_SPACE_UNKNOWN, "Free space of the volume unknown"},
     {ERR_NO_SUCH_OBJECT, "No such object"},
     {ERR_NO_FILES_FOUND, "No files found"},
+    {ERR_NO_SUCH_DELETED_FILE, "No such deleted file"},
+    {ERR_AMBIGUOUS_PATH, "Ambiguous path: several folders differ from it only in letter case"},
     {ERR_BAD_KEY, "Bad context key"},
     {ERR_BAD_CONTEXT, "Bad context handle"},
 };

@@ -10,7 +10,7 @@
 #include "netware/NWClientBackend.h"
 
 constexpr NWCCODE ERR_IO_FAILURE = 0x8983;            // reading or deleting failed on the server
-constexpr NWCCODE ERR_NO_SUCH_DELETED_FILE = 0x89FF;  // purge of a record that is not the one listed
+constexpr NWCCODE ERR_NO_SUCH_DELETED_FILE = 0x89F1;  // purge of a record that is not the one listed
 
 struct CompletionCodeText {
     NWCCODE code;

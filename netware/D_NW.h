@@ -204,6 +204,8 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
 std::string NWErrorText(nuint32 code);
 // Shows "<operation> returned error <NWErrorText>" in an error box; code 0 shows nothing.
 void ReportNWError(nuint32 code, const std::string& operation);
+// The same with " for <place>" after it: the folder or file (as shown) it concerned.
+void ReportNWError(nuint32 code, const std::string& operation, const std::string& place);
 // Work a client back end leaves undone on its own (a trash can it may not use,
 // a server that did not answer, a folder it may not read): shown in an error
 // box, as ReportNWError does, and noted as NoteSkippedWork notes it.

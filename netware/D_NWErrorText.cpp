@@ -68,6 +68,13 @@ void ReportNWError(nuint32 code, const std::string& operation)
     MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code));
 }
 
+void ReportNWError(nuint32 code, const std::string& operation, const std::string& place)
+{
+    if (code == 0)
+        return;
+    MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code) + " for " + place);
+}
+
 void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
 {
     date = {};

@@ -2,6 +2,7 @@
 // Splitting a workstation path into connection, server, volume and directory,
 // and the walk over a server directory tree.
 #include <cstring>
+#include <vector>
 
 #include "netware/D_NW.h"
 #include "netware/SearchLoopGuard.h"
@@ -15,12 +16,12 @@ NWCCODE SplitNetWarePath(const std::string& path, NWCONN_HANDLE& conn, std::stri
     // One spare byte each keeps the texts terminated whatever the client wrote.
     char serverBuf[257] = {};
     char volumeBuf[257] = {};
-    char directoryBuf[257] = {};
-    const NWCCODE code = SplitPathByClient(path.c_str(), serverBuf, conn, volumeBuf, directoryBuf);
+    std::vector<char> directoryBuf(kSplitDirectorySize + 1, '\0');
+    const NWCCODE code = SplitPathByClient(path.c_str(), serverBuf, conn, volumeBuf, directoryBuf.data());
     if (code == 0) {
         server = serverBuf;
         volume = volumeBuf;
-        directory = directoryBuf;
+        directory = directoryBuf.data();
     }
     return code;
 }
@@ -47,12 +48,22 @@ struct SearchTrouble {
     bool repeated = false;  // the server started the listing over
 };
 
-// Runs one directory search and hands each entry path with its walk entry to
-// the sink. A failing next simply ends the search: the client does not tell
-// the end of the list from an error. A failing start, and a search cut short
-// because the server started the listing over, are noted in trouble.
+// Appends an entry's name to its directory's path ("\" between them, unless
+// the path already ends in a separator).
+void AppendEntry(std::string& path, std::string_view name)
+{
+    if (path.empty() || (path.back() != '\\' && path.back() != '/'))
+        path += '\\';
+    path += name;
+}
+
+// Runs one directory search of the directory at path and hands each entry
+// path with its walk entry to the sink; path is as it was afterwards. A
+// failing next simply ends the search: the client does not tell the end of
+// the list from an error. A failing start, and a search cut short because the
+// server started the listing over, are noted in trouble.
 template <typename Sink>
-void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 attributes, const std::string& pattern,
+void SearchDirectory(NWCONN_HANDLE conn, std::string& path, nuint8 attributes, const std::string& pattern,
                      Sink&& sink, SearchTrouble& trouble)
 {
     SearchLoopGuard guard;
@@ -60,15 +71,12 @@ void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 at
     nuint16 directoryID = 0;
     nuint16 sequence = 0xFFFF;
     NWSEARCH_ENTRY buffer{};
-    NWCCODE code = DirSearchStart(conn, 0, directory.c_str(), volumeNumber, directoryID, sequence, buffer, 0);
+    NWCCODE code = DirSearchStart(conn, 0, path.c_str(), volumeNumber, directoryID, sequence, buffer, 0);
     if (code != 0)
         trouble.startCode = code;
-    // One path buffer for the whole search: each entry only replaces the name
-    // after the directory's prefix.
-    std::string path = AddSlash(directory);
-    const size_t prefixLength = path.size();
+    const size_t directoryLength = path.size();
+    WalkEntry walkEntry;
     while (code == 0) {
-        WalkEntry walkEntry;
         code = DirSearchNext(conn, volumeNumber, directoryID, sequence, attributes, pattern.c_str(), walkEntry.entry,
                              0);
         if (code != 0)
@@ -79,11 +87,12 @@ void SearchDirectory(NWCONN_HANDLE conn, const std::string& directory, nuint8 at
         walkEntry.conn = conn;
         PumpMessages();
         sequence = walkEntry.entry.nextSequence;
-        path.resize(prefixLength);
-        path += walkEntry.entry.name;
         const bool first = guard.FirstTime(sequence, walkEntry.entry.name);
-        if (first)
+        if (first) {
+            AppendEntry(path, walkEntry.entry.name);
             sink(path, walkEntry);
+            path.resize(directoryLength);
+        }
         // 0xFFFF asks for the start of the listing: handing it back would list
         // the same entries again, forever.
         if (!first || sequence == 0xFFFF) {
@@ -98,49 +107,77 @@ void ReportSearchLoop(const std::string& directory)
     MessageBoxOK(MsgDlgType::Error, "The server listed " + directory +
                                         " over again from its start; the search of this directory was stopped.");
 }
+
+// A directory of the walk whose subdirectories are still to be walked.
+struct PendingLevel {
+    std::vector<std::string> names;  // its subdirectories, in the order found
+    size_t next = 0;
+    size_t parentLength = 0;  // the length of its parent's path
+};
 }  // namespace
 
 int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::string& pattern, nuint8 mode,
-                   const WalkCallback& callback, void* userData, bool recursive, int depth)
+                  const WalkCallback& callback, void* userData, bool recursive, int depth)
 {
-    ++depth;
-    const std::string dir = DelSlash(directory);
+    std::string path = DelSlash(directory);
     const std::string searchPattern = ReplaceText(pattern.empty() ? std::string("*") : pattern, "*.*", "*", true, true);
 
     const bool reportDirectories = mode == WalkDirectories || mode == WalkFilesAndDirectories;
     const bool reportFiles = mode == WalkFiles || mode == WalkFilesAndDirectories;
 
-    if (depth == 1 && reportDirectories && QueryDirectory(conn, dir) == 0) {
+    if (depth == 0 && reportDirectories && QueryDirectory(conn, path) == 0) {
         WalkEntry startEntry;
         startEntry.searchAttributes = SA_DIRECTORIES;
-        callback(dir, startEntry, userData);
+        callback(path, startEntry, userData);
     }
 
-    const auto report = [&](const std::string& path, const WalkEntry& entry) { callback(path, entry, userData); };
-    SearchTrouble trouble;
-    if (reportFiles)
-        SearchDirectory(conn, dir, SA_FILES, searchPattern, report, trouble);
-    if (reportDirectories)
-        SearchDirectory(conn, dir, SA_DIRECTORIES, searchPattern, report, trouble);
-
-    // Collected first and walked after the search has ended, so no search is
-    // held open on the server across the recursion.
-    static const std::string all = "*";
-    std::vector<std::string> subdirectories;
-    if (recursive)
-        SearchDirectory(
-            conn, dir, SA_DIRECTORIES, all,
-            [&](const std::string& path, const WalkEntry&) { subdirectories.push_back(path); }, trouble);
-    // Once per directory, however many of its searches failed.
+    const auto report = [&](const std::string& entryPath, const WalkEntry& entry) {
+        callback(entryPath, entry, userData);
+    };
     int skipped = 0;
-    if (trouble.startCode != 0) {
-        ReportNWError(trouble.startCode, "DirSearchStart");
-        ++skipped;
-    } else if (trouble.repeated) {
-        ReportSearchLoop(dir);
-        ++skipped;
+    // Reports what the directory at path holds and returns its subdirectories
+    // to walk. They are collected first and walked after the search has
+    // ended, so no search is held open on the server across the walk below.
+    const auto visit = [&](size_t parentLength) {
+        SearchTrouble trouble;
+        if (reportFiles)
+            SearchDirectory(conn, path, SA_FILES, searchPattern, report, trouble);
+        if (reportDirectories)
+            SearchDirectory(conn, path, SA_DIRECTORIES, searchPattern, report, trouble);
+        static const std::string all = "*";
+        PendingLevel level;
+        level.parentLength = parentLength;
+        if (recursive)
+            SearchDirectory(
+                conn, path, SA_DIRECTORIES, all,
+                [&](const std::string&, const WalkEntry& entry) { level.names.emplace_back(entry.entry.name); },
+                trouble);
+        // Once per directory, however many of its searches failed.
+        if (trouble.startCode != 0) {
+            ReportNWError(trouble.startCode, "DirSearchStart", path);
+            ++skipped;
+        } else if (trouble.repeated) {
+            ReportSearchLoop(path);
+            ++skipped;
+        }
+        return level;
+    };
+
+    // Depth first, each subtree finished before the next sibling's, with the
+    // pending subdirectories of every level on a list of its own rather than
+    // on the call stack: a tree of any depth is walked.
+    std::vector<PendingLevel> pending;
+    pending.push_back(visit(path.size()));
+    while (!pending.empty()) {
+        PendingLevel& level = pending.back();
+        if (level.next == level.names.size()) {
+            path.resize(level.parentLength);
+            pending.pop_back();
+            continue;
+        }
+        const size_t parentLength = path.size();
+        AppendEntry(path, level.names[level.next++]);
+        pending.push_back(visit(parentLength));
     }
-    for (const std::string& sub : subdirectories)
-        skipped += WalkDirectory(conn, sub, searchPattern, mode, callback, userData, recursive, depth);
     return skipped;
 }

@@ -25,3 +25,8 @@ void FillDeletedRecord(const DeletedRecordValues& values, NWDELETED_INFO& record
     record.deletorID = values.deletor;
     iterHandle = static_cast<nuint32>(values.number + 1);
 }
+
+bool IsListedName(std::string_view name, const char* fileName)
+{
+    return fileName && name.substr(0, sizeof(NWDELETED_INFO::name) - 1) == fileName;
+}

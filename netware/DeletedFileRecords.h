@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "netware/ntypes.h"
 
@@ -37,6 +38,10 @@ struct DeletedRecordValues {
     // The space it takes on the disk, where the back end can tell it.
     std::optional<std::uint64_t> allocated = std::nullopt;
 };
+
+// Whether a purge's file name is the name the record of that entry was
+// listed with (as the record holds it); never for a null name.
+bool IsListedName(std::string_view name, const char* fileName);
 
 // Fills the record and the iteration handle that leads past it.
 void FillDeletedRecord(const DeletedRecordValues& values, NWDELETED_INFO& record, nuint32& iterHandle);

@@ -3,10 +3,51 @@
 // never ends a search, so only the most recent ones are kept.
 #pragma once
 
+#include <cstddef>
 #include <map>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "netware/FolderNames.h"
 #include "netware/ntypes.h"
+
+// Where a search stands. Its 16-bit sequences name positions in the listing
+// modulo 0xFFFF (0xFFFF itself asks for the start), so a caller that hands
+// back the sequence it was given goes on where it left off, however long the
+// list.
+struct SearchCursor {
+    std::size_t next = 0;  // the position the last sequence handed out names
+
+    static constexpr std::size_t SequenceSpan = 0xFFFF;
+    static nuint16 SequenceOf(std::size_t position) { return static_cast<nuint16>(position % SequenceSpan); }
+
+    // The position a sequence names: of all positions it can stand for, the
+    // one nearest to where the search left off.
+    std::size_t PositionOf(nuint16 sequence) const
+    {
+        if (sequence == 0xFFFF)
+            return 0;
+        std::size_t position = next - next % SequenceSpan + sequence;
+        if (position > next + SequenceSpan / 2 && position >= SequenceSpan)
+            position -= SequenceSpan;
+        else if (position + SequenceSpan / 2 < next)
+            position += SequenceSpan;
+        return position;
+    }
+};
+
+// A search of a folder's subfolders by their shown names, as the back ends
+// whose folders hold nothing but folders and deleted files answer it.
+struct FolderNameSearch {
+    std::vector<std::string> names;
+    SearchCursor cursor;
+};
+
+// DirSearchNext over such a search: the next subfolder after sequence whose
+// name matches the pattern under the store's rule; files never match.
+NWCCODE NextFolderName(FolderNameSearch& search, nuint16 sequence, nuint8 searchAttributes, const char* pattern,
+                       NameCase rule, NWSEARCH_ENTRY& entry);
 
 template <typename State>
 class DirSearches {

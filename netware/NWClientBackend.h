@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "netware/FolderNames.h"
 #include "netware/ntypes.h"
 
 // The client's error-text library ("NWERR32"). It is optional: a back end may
@@ -81,6 +82,9 @@ public:
     // Whether a failed purge ends the scan of its directory, as on a NetWare
     // server; a back end whose directories mix several owners' files says no.
     virtual bool FailedPurgeEndsScan() const { return true; }
+    // How the servers compare names: NetWare's without letter case; stores
+    // that keep case say so.
+    virtual NameCase NameRule() const { return NameCase::Ignored; }
 };
 
 // Installs the back end that the client operations forward to and returns the
@@ -95,4 +99,11 @@ inline bool FailedPurgeEndsScan()
 {
     const NWClientBackend* backend = ClientBackend();
     return !backend || backend->FailedPurgeEndsScan();
+}
+
+// The installed back end's rule for names (NetWare's without one).
+inline NameCase NameRule()
+{
+    const NWClientBackend* backend = ClientBackend();
+    return backend ? backend->NameRule() : NameCase::Ignored;
 }

@@ -30,40 +30,57 @@ std::vector<std::string> SplitComponents(std::string_view text)
 
 }  // namespace
 
+bool ParsePathHead(std::string_view path, NetWarePathHead& head)
+{
+    if (path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        if (IsSeparator(path[2]) || path.find(':') != std::string_view::npos)
+            return false;
+        // Server and volume: the first two runs between separators.
+        std::string_view parts[2];
+        size_t at = 2;
+        for (std::string_view& part : parts) {
+            while (at < path.size() && IsSeparator(path[at]))
+                ++at;
+            const size_t end = std::min(path.size(), path.find_first_of("\\/", at));
+            part = path.substr(at, end - at);
+            at = end;
+        }
+        if (parts[1].empty())
+            return false;
+        head = {std::string(parts[0]), std::string(parts[1]), at};
+        return true;
+    }
+    const auto colon = path.find(':');
+    if (colon == std::string_view::npos || colon == 0)
+        return false;
+    const std::string_view volume = path.substr(0, colon);
+    if (std::any_of(volume.begin(), volume.end(), IsSeparator) ||
+        path.find(':', colon + 1) != std::string_view::npos)
+        return false;
+    head = {std::string(), std::string(volume), colon + 1};
+    return true;
+}
+
 bool ParseUncPath(std::string_view path, NetWarePathParts& parts)
 {
-    if (path.size() < 3 || !IsSeparator(path[0]) || !IsSeparator(path[1]) || IsSeparator(path[2]))
+    NetWarePathHead head;
+    if (path.size() < 3 || !IsSeparator(path[0]) || !ParsePathHead(path, head))
         return false;
-    if (path.find(':') != std::string_view::npos)
-        return false;
-    auto components = SplitComponents(path.substr(2));
-    if (components.size() < 2)
-        return false;
-    parts.server = components[0];
-    parts.volume = components[1];
-    parts.directories.assign(components.begin() + 2, components.end());
+    parts = {std::move(head.server), std::move(head.volume), SplitComponents(path.substr(head.directoryStart))};
     return true;
 }
 
 bool ParseVolumePath(std::string_view path, NetWarePathParts& parts)
 {
-    const auto colon = path.find(':');
-    if (colon == std::string_view::npos || colon == 0)
+    NetWarePathHead head;
+    if (path.empty() || IsSeparator(path[0]) || !ParsePathHead(path, head))
         return false;
-    const std::string_view volume = path.substr(0, colon);
-    const std::string_view rest = path.substr(colon + 1);
-    if (std::any_of(volume.begin(), volume.end(), IsSeparator) || rest.find(':') != std::string_view::npos)
-        return false;
-    parts.server.clear();
-    parts.volume = std::string(volume);
-    parts.directories = SplitComponents(rest);
+    parts = {std::string(), std::move(head.volume), SplitComponents(path.substr(head.directoryStart))};
     return true;
 }
 
 bool ParseNetWarePath(const char* path, NetWarePathParts& parts)
 {
-    // A path that starts with a separator has no volume before a ":", so a
-    // failed UNC path is no volume-form path either.
     return path && (ParseUncPath(path, parts) || ParseVolumePath(path, parts));
 }
 
@@ -78,7 +95,7 @@ std::string JoinDirectories(const std::vector<std::string>& directories)
     return joined;
 }
 
-bool WildcardMatch(const char* pattern, const char* name)
+bool WildcardMatch(const char* pattern, const char* name, NameCase rule)
 {
     // Iterative match with one backtrack point: the last "*" seen.
     const char* star = nullptr;
@@ -87,7 +104,7 @@ bool WildcardMatch(const char* pattern, const char* name)
         if (*pattern == '*') {
             star = pattern++;
             resume = name;
-        } else if (*pattern == '?' || (*pattern && UpperAscii(*pattern) == UpperAscii(*name))) {
+        } else if (*pattern == '?' || (*pattern && (rule == NameCase::Kept ? *pattern == *name : UpperAscii(*pattern) == UpperAscii(*name)))) {
             ++pattern;
             ++name;
         } else if (star) {

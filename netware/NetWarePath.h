@@ -7,6 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "netware/FolderNames.h"
+
+// Where a path's directory part starts, after its server and volume.
+struct NetWarePathHead {
+    std::string server;  // empty for a volume-form path
+    std::string volume;
+    size_t directoryStart = 0;
+};
+
 struct NetWarePathParts {
     std::string server;                    // empty for a volume-form path
     std::string volume;
@@ -21,11 +30,15 @@ bool ParseUncPath(std::string_view path, NetWarePathParts& parts);
 bool ParseVolumePath(std::string_view path, NetWarePathParts& parts);
 // Either form; false for a null path.
 bool ParseNetWarePath(const char* path, NetWarePathParts& parts);
+// The server and volume of a path of either form, read under the same rules,
+// and where its directories start; the directories are not split.
+bool ParsePathHead(std::string_view path, NetWarePathHead& head);
 
 // Components joined with "\".
 std::string JoinDirectories(const std::vector<std::string>& directories);
 
-// Case-insensitive (ASCII) name match: "*" any run of characters, "?" exactly
-// one character, everything else itself. No DOS special cases: "*.*" asks for a
-// dot, so callers wanting every name pass "*".
-bool WildcardMatch(const char* pattern, const char* name);
+// Name match: "*" any run of characters, "?" exactly one character,
+// everything else itself (without regard to ASCII letter case unless the
+// store keeps case). No DOS special cases: "*.*" asks for a dot, so callers
+// wanting every name pass "*".
+bool WildcardMatch(const char* pattern, const char* name, NameCase rule = NameCase::Ignored);

@@ -2,6 +2,9 @@
 // The packed deletion date-time of the clients (layout in PackedDateTime.h).
 #include "netware/PackedDateTime.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 nuint32 Field(int value, int bits, int shift)
@@ -27,4 +30,42 @@ void UnpackDeletedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)
     time.hours = static_cast<nuint16>(Part(packed, 5, 12));
     time.minutes = static_cast<nuint8>(Part(packed, 6, 6));
     time.seconds = static_cast<nuint8>(Part(packed, 6, 0));
+}
+
+namespace {
+
+bool Later(const std::tm& a, const std::tm& b)
+{
+    auto fields = [](const std::tm& t) {
+        return std::make_tuple(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    };
+    return fields(a) > fields(b);
+}
+
+}  // namespace
+
+nuint32 PackedLocalTime(const std::tm& local, const std::tm& now)
+{
+    const std::tm& when = Later(local, now) ? now : local;
+    if (when.tm_year < 80)
+        return PackDeletedDateTime(1980, 1, 1, 0, 0, 0);
+    if (when.tm_year > 143)
+        return PackDeletedDateTime(2043, 12, 31, 23, 59, 59);
+    return PackDeletedDateTime(when.tm_year + 1900, when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min,
+                               std::min(when.tm_sec, 59));
+}
+
+nuint32 PackedLocalTime(std::time_t when, const std::tm& now)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return PackedLocalTime(local, now);
+}
+
+std::tm LocalNow()
+{
+    const std::time_t clock = std::time(nullptr);
+    std::tm now{};
+    localtime_r(&clock, &now);
+    return now;
 }

@@ -6,8 +6,11 @@
 
 #include "netware/ntypes.h"
 
+inline constexpr std::size_t kSplitDirectorySize = 1 << 20;
+
 NWCCODE ClientStartup(nuint32 reserved1, nuint32 reserved2);
-// server, volume and directory are 256-byte buffers.
+// server and volume are 256-byte buffers, directory one of kSplitDirectorySize
+// bytes: a path that does not fit is refused, never cut.
 NWCCODE SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume, char* directory);
 // searchSequence: 9 bytes; name: 256-byte buffer.
 NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,

@@ -30,6 +30,7 @@ constexpr NWCCODE ERR_NO_PURGE_PRIVILEGE = 0x898A;
 constexpr NWCCODE ERR_NO_SUCH_OBJECT = 0x89FC;
 constexpr NWCCODE ERR_VOLUME_SPACE_UNKNOWN = 0x89FB;  // the client cannot tell a volume's space
 constexpr NWCCODE ERR_NO_FILES_FOUND = 0x89FF;        // end of a search or of the deleted-file list
+constexpr NWCCODE ERR_AMBIGUOUS_PATH = 0x89F0;        // several folders match the path only without case
 constexpr NWCCODE ERR_CLIENT_NOT_STARTED = 0xFFFF;
 
 // Info kinds of ConnInfo / ConnRefInfo.
@@ -91,10 +92,13 @@ inline std::uint64_t DeletedFileWeight(const NWDELETED_INFO& record)
 }
 
 // One entry of a directory search: the next sequence number, then the name.
+// The name's room holds any folder name of the stores behind the clients in
+// its shown form (255 UTF-16 units, each escaped), so none is cut.
+constexpr std::size_t kSearchNameSize = 4096;
 struct NWSEARCH_ENTRY {
     nuint16 nextSequence;
     nuint16 reserved;
-    char name[256];
+    char name[kSearchNameSize];
 };
 static_assert(offsetof(NWSEARCH_ENTRY, name) == 4);
 

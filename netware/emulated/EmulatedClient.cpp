@@ -23,29 +23,10 @@ struct EmulatedClient::DirHandleState {
     StoredFault scanFault;
 };
 
-// A directory search. Its 16-bit sequences name positions in the listing
-// modulo 0xFFFF (0xFFFF itself asks for the start), so a caller that hands back
-// the sequence it was given goes on where it left off, however long the list.
+// A directory search: its entries and where it stands.
 struct EmulatedClient::SearchState {
     std::vector<StoredEntry> entries;
-    std::size_t next = 0;  // the position the last sequence handed out names
-
-    static constexpr std::size_t SequenceSpan = 0xFFFF;
-    static nuint16 SequenceOf(std::size_t position) { return static_cast<nuint16>(position % SequenceSpan); }
-
-    // The position a sequence names: of all positions it can stand for, the
-    // one nearest to where the search left off.
-    std::size_t PositionOf(nuint16 sequence) const
-    {
-        if (sequence == 0xFFFF)
-            return 0;
-        std::size_t position = next - next % SequenceSpan + sequence;
-        if (position > next + SequenceSpan / 2 && position >= SequenceSpan)
-            position -= SequenceSpan;
-        else if (position + SequenceSpan / 2 < next)
-            position += SequenceSpan;
-        return position;
-    }
+    SearchCursor cursor;
 };
 
 EmulatedClient::EmulatedClient(std::unique_ptr<EmulatedDatabase> db)
@@ -201,11 +182,11 @@ NWCCODE EmulatedClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, n
     const auto& entries = search.entries;
     const bool directories = (searchAttributes & kDirectoryAttribute) != 0;
     const char* wanted = (pattern && *pattern) ? pattern : "*";
-    for (size_t i = search.PositionOf(sequence); i < entries.size(); ++i) {
+    for (size_t i = search.cursor.PositionOf(sequence); i < entries.size(); ++i) {
         if (entries[i].isDirectory != directories || !WildcardMatch(wanted, entries[i].name.c_str()))
             continue;
-        search.next = i + 1;
-        entry.nextSequence = SearchState::SequenceOf(search.next);
+        search.cursor.next = i + 1;
+        entry.nextSequence = SearchCursor::SequenceOf(search.cursor.next);
         entry.reserved = 0;
         CopyText256(entries[i].name, entry.name);
         return SUCCESSFUL;

@@ -105,7 +105,7 @@ NWCCODE SmbClient::ReadShares(SmbServer& server, bool report)
         if (!name.empty() && name.back() == '$' && !settings.shares.count(AsciiUpper(name)))
             continue;
         if (server.shares.size() < kMaxVolumes)
-            server.shares.push_back(Share{name, false, {}});
+            server.shares.push_back(Share{name, false, {}, {}});
     }
     server.sharesRead = true;
     return SUCCESSFUL;
@@ -139,6 +139,7 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
     auto unreadable = [&settings](const std::string& path, NWCCODE code) {
         ReportSkippedWork(code, "Reading \\\\" + settings.name + "\\" + Backslashed(path));
     };
+    share.paths.Clear();
     const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
                                           userNumber, unreadable);
     if (code)
@@ -152,20 +153,30 @@ NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
     SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts) ||
-        (!parts.server.empty() && !SameTextAscii(parts.server, server->session->Settings().name)))
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head) ||
+        (!head.server.empty() && !SameTextAscii(head.server, server->session->Settings().name)))
         return ERR_INVALID_PATH;
     size_t share = 0;
-    if (NWCCODE code = FindShare(*server, parts.volume, share))
+    if (NWCCODE code = FindShare(*server, head.volume, share))
         return code;
-    if (NWCCODE code = ReadIndex(*server, server->shares[share]))
+    Share& found = server->shares[share];
+    if (NWCCODE code = ReadIndex(*server, found))
         return code;
+    const auto step = [&found](size_t parent, std::string_view name, size_t& child) {
+        return found.index.FindChild(parent, name, child);
+    };
     size_t folder = 0;
-    if (!server->shares[share].index.FindFolder(parts.directories, folder))
-        return ERR_INVALID_PATH;
-    place = {ServerNumber(*server), share, folder};
-    return SUCCESSFUL;
+    switch (found.paths.Resolve(path, head.directoryStart, 0, step, folder)) {
+    case NameLookup::Found:
+        place = {ServerNumber(*server), share, folder};
+        return SUCCESSFUL;
+    case NameLookup::Ambiguous:
+        return ERR_AMBIGUOUS_PATH;
+    case NameLookup::Missing:
+        break;
+    }
+    return ERR_INVALID_PATH;
 }
 
 // ---- connections ------------------------------------------------------------
@@ -201,33 +212,42 @@ NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HAND
                                      char* directory)
 {
     Touch();
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts))
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head))
         return ERR_INVALID_PATH;
     size_t number = servers_.size();
-    if (parts.server.empty()) {
+    if (head.server.empty()) {
         // The volume form names a share of the server in use.
         if (SmbServer* current = ServerOfConn(currentConn_))
             number = ServerNumber(*current);
     } else {
         for (size_t i = 0; i < servers_.size() && number == servers_.size(); ++i)
-            if (SameTextAscii(servers_[i].session->Settings().name, parts.server))
+            if (SameTextAscii(servers_[i].session->Settings().name, head.server))
                 number = i;
     }
     if (number == servers_.size())
         return ERR_NO_CONNECTION_TO_SERVER;
     SmbServer& found = servers_[number];
     size_t share = 0;
-    if (NWCCODE code = FindShare(found, parts.volume, share))
+    if (NWCCODE code = FindShare(found, head.volume, share))
         return code;
     // A handle already open to the server, else a new one.
     const auto serverNumber = static_cast<ClientBase::Server>(number + 1);
-    conn = conns_.OpenOn(serverNumber);
-    if (!conn)
-        conn = conns_.Open(serverNumber);
+    NWCONN_HANDLE opened = conns_.OpenOn(serverNumber);
+    if (!opened)
+        opened = conns_.Open(serverNumber);
+    // The folder is looked up now: the walk is then given its names as they
+    // are, and a path that is ambiguous or names no folder goes no further.
+    Place place;
+    if (NWCCODE code = Resolve(opened, path, place))
+        return code;
+    const std::string shownPath = found.shares[share].index.ShownPath(place.folder);
+    if (shownPath.size() >= kSplitDirectorySize)
+        return ERR_INVALID_PATH;
+    conn = opened;
     CopyText256(found.session->Settings().name, server);
     CopyText256(found.shares[share].name, volume);
-    CopyText256(JoinDirectories(parts.directories), directory);
+    CopyText(shownPath, directory, kSplitDirectorySize);
     return SUCCESSFUL;
 }
 
@@ -236,7 +256,7 @@ NWCCODE SmbClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::stri
     Place place;
     if (NWCCODE code = Resolve(conn, path, place))
         return code;
-    name = servers_[place.server].shares[place.share].index.folders[place.folder].name;
+    name = ShownName(servers_[place.server].shares[place.share].index.folders[place.folder].name);
     return SUCCESSFUL;
 }
 
@@ -246,9 +266,9 @@ NWCCODE SmbClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& vol
     if (NWCCODE code = Resolve(conn, path, place))
         return code;
     const SmbShareIndex& index = servers_[place.server].shares[place.share].index;
-    Search search;
+    FolderNameSearch search;
     for (size_t child : index.folders[place.folder].children)
-        search.names.push_back(index.folders[child].name);
+        search.names.push_back(ShownName(index.folders[child].name));
     volumeNumber = static_cast<nuint8>(place.share);
     searchId = searches_.Add(conn, volumeNumber, std::move(search));
     return SUCCESSFUL;
@@ -257,22 +277,11 @@ NWCCODE SmbClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& vol
 NWCCODE SmbClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
                                  nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry, nuint32)
 {
-    Search* search = searches_.Find(conn, volumeNumber, directoryID);
+    FolderNameSearch* search = searches_.Find(conn, volumeNumber, directoryID);
     if (!search)
         return ERR_INVALID_PATH;
     // The tree holds folders only: what lies in them are deleted files.
-    if (!(searchAttributes & kDirectoryAttribute))
-        return ERR_NO_FILES_FOUND;
-    const char* wanted = (pattern && *pattern) ? pattern : "*";
-    for (size_t i = sequence == 0xFFFF ? 0 : sequence; i < search->names.size(); ++i) {
-        if (!WildcardMatch(wanted, search->names[i].c_str()))
-            continue;
-        entry.nextSequence = static_cast<nuint16>(i + 1);
-        entry.reserved = 0;
-        CopyText256(search->names[i], entry.name);
-        return SUCCESSFUL;
-    }
-    return ERR_NO_FILES_FOUND;
+    return NextFolderName(*search, sequence, searchAttributes, pattern, NameRule(), entry);
 }
 
 NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
@@ -362,7 +371,7 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     if (iterHandle == 0 || !fileName || !std::binary_search(list.begin(), list.end(), wanted))
         return SMB_ERR_NO_SUCH_DELETED_FILE;
     SmbDeletedFile& file = index.files[wanted];
-    if (file.purged || file.name != fileName)
+    if (file.purged || !IsListedName(file.name, fileName))
         return SMB_ERR_NO_SUCH_DELETED_FILE;
 
     // Only the file that was listed goes: one put in its place since, or one

@@ -65,6 +65,9 @@ public:
     // A folder merges the deleted files of several users' repository folders:
     // one that cannot be purged must not keep the others from being purged.
     bool FailedPurgeEndsScan() const override { return false; }
+    // The shares' folders are told apart by letter case, as Samba's file
+    // systems do.
+    NameCase NameRule() const override { return NameCase::Kept; }
 
     // ---- users and texts
     // The deleting users: the user folders of per-user repositories.
@@ -85,6 +88,7 @@ private:
         std::string name;
         bool read = false;
         SmbShareIndex index;
+        FolderPathCache paths;  // of index
     };
     struct SmbServer {
         std::unique_ptr<SmbSession> session;
@@ -106,9 +110,6 @@ private:
         size_t server = 0;
         size_t share = 0;
         size_t folder = 0;
-    };
-    struct Search {
-        std::vector<std::string> names;
     };
 
     // The first call after a pause starts a new job.
@@ -137,6 +138,6 @@ private:
     std::chrono::steady_clock::time_point lastCall_{};
     NWCONN_HANDLE currentConn_ = 0;  // opened last: the server of volume-form paths
     DirHandlePool<Place> dirHandles_;
-    DirSearches<Search> searches_;
+    DirSearches<FolderNameSearch> searches_;
     unsigned long purgeCount_ = 0;  // names the files moved into the account's own bin
 };

@@ -7,12 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "netware/TextFields.h"
 #include "util/D_Util.h"
 #include "util/FileText.h"
 
 namespace {
 
-std::string Trimmed(const std::string& text) { return TrimCharsLeft(TrimCharsRight(text, " \t\r"), " \t\r"); }
 
 bool KeyIs(const std::string& key, std::initializer_list<const char*> names)
 {
@@ -59,17 +59,17 @@ bool ReadCredentialsFile(const std::string& fileName, SmbCredentials& credential
         const auto equals = line.find('=');
         if (equals == std::string::npos)
             continue;
-        const std::string key = Trimmed(line.substr(0, equals));
+        const std::string key = std::string(Trimmed(line.substr(0, equals)));
         // A password may begin or end with blanks: only the line's end is cut.
         std::string value = line.substr(equals + 1);
         if (!value.empty() && value.back() == '\r')
             value.pop_back();
         if (KeyIs(key, {"username", "user"}))
-            read.user = Trimmed(value);
+            read.user = std::string(Trimmed(value));
         else if (KeyIs(key, {"password", "pass"}))
             read.password = value;
         else if (KeyIs(key, {"domain", "workgroup", "dom"}))
-            read.domain = Trimmed(value);
+            read.domain = std::string(Trimmed(value));
     }
     if (const auto percent = read.user.find('%'); percent != std::string::npos) {
         if (read.password.empty())

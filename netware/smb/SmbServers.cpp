@@ -8,12 +8,12 @@
 #include <cstring>
 #include <sstream>
 
+#include "netware/TextFields.h"
 #include "util/D_Util.h"
 #include "util/FileText.h"
 
 namespace {
 
-std::string Trimmed(const std::string& text) { return TrimCharsLeft(TrimCharsRight(text, " \t\r"), " \t\r"); }
 
 class LineReader {
 public:
@@ -64,22 +64,6 @@ SmbServerSettings* FindServer(std::vector<SmbServerSettings>& servers, const std
     return nullptr;
 }
 
-// The mount table writes blanks and backslashes in names as octal escapes.
-std::string Unescaped(const std::string& field)
-{
-    std::string out;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && std::all_of(field.begin() + i + 1, field.begin() + i + 4,
-                                                                            [](char c) { return c >= '0' && c <= '7'; })) {
-            out += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
-            i += 3;
-        } else {
-            out += field[i];
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 const SmbRepositorySettings& SmbServerSettings::ShareSettings(const std::string& share) const
@@ -97,13 +81,13 @@ std::vector<SmbServerSettings> ParseServersFile(const std::string& text, const s
     std::string raw;
     for (int number = 1; std::getline(lines, raw); ++number) {
         const LineReader line(fileName, number);
-        const std::string content = Trimmed(raw);
+        const std::string content = std::string(Trimmed(raw));
         if (content.empty() || content.front() == ';' || content.front() == '#')
             continue;
         if (content.front() == '[') {
             if (content.back() != ']')
                 line.Fail("a section name must end with ]");
-            const std::string name = Trimmed(content.substr(1, content.size() - 2));
+            const std::string name = std::string(Trimmed(content.substr(1, content.size() - 2)));
             const auto slash = name.find('\\');
             const std::string serverName = name.substr(0, slash);
             if (serverName.empty() || serverName.find_first_of("/:") != std::string::npos)
@@ -130,8 +114,8 @@ std::vector<SmbServerSettings> ParseServersFile(const std::string& text, const s
             line.Fail("expected key=value");
         if (!server)
             line.Fail("a key before the first [server] section");
-        const std::string key = Trimmed(content.substr(0, equals));
-        const std::string value = Trimmed(content.substr(equals + 1));
+        const std::string key = std::string(Trimmed(content.substr(0, equals)));
+        const std::string value = std::string(Trimmed(content.substr(equals + 1)));
         if (share)
             SetRepositoryKey(line, key, value, *share);
         else if (SameTextAscii(key, "Host"))
@@ -168,7 +152,7 @@ void AddMountedServers(const std::string& mountTable, std::vector<SmbServerSetti
         std::string device, mountPoint, type, options;
         if (!(fields >> device >> mountPoint >> type >> options) || type != "cifs")
             continue;
-        device = Unescaped(device);
+        device = MountFieldUnescaped(device);
         if (device.size() < 3 || device.compare(0, 2, "//") != 0)
             continue;
         const std::string host = device.substr(2, device.find('/', 2) - 2);

@@ -12,32 +12,16 @@
 
 const char* const SmbDefaultRepositories[3] = {".recycle", "#recycle", "@Recycle"};
 
-namespace {
-
-nuint32 PackedLocalTime(std::time_t when)
-{
-    std::tm local {};
-    localtime_r(&when, &local);
-    // The packed form holds the years 1980 to 2043.
-    if (local.tm_year < 80)
-        return PackDeletedDateTime(1980, 1, 1, 0, 0, 0);
-    if (local.tm_year > 143)
-        return PackDeletedDateTime(2043, 12, 31, 23, 59, 59);
-    return PackDeletedDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                               std::min(local.tm_sec, 59));
-}
-
-}  // namespace
-
 size_t SmbShareIndex::Child(size_t folder, const std::string& name)
 {
-    const std::string shown = ShownName(name);
-    for (size_t child : folders[folder].children)
-        if (folders[child].name == shown)
-            return child;
-    folders.push_back(SmbFolder{shown, folder, {}, {}});
-    folders[folder].children.push_back(folders.size() - 1);
-    return folders.size() - 1;
+    size_t child = 0;
+    if (names_.Exact(folder, name, child))
+        return child;
+    folders.push_back(SmbFolder{name, folder, {}, {}});
+    child = folders.size() - 1;
+    folders[folder].children.push_back(child);
+    names_.Add(folder, name, child);
+    return child;
 }
 
 NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, size_t folder,
@@ -72,7 +56,7 @@ NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, si
         file.fileId = entry.fileId;
         file.writeTime = entry.writeTime;
         file.writeTimeNanoseconds = entry.writeTimeNanoseconds;
-        file.deleted = PackedLocalTime(writeTime ? entry.writeTime : entry.accessTime);
+        file.deleted = PackedLocalTime(writeTime ? entry.writeTime : entry.accessTime, LocalNow());
         folders[folder].files.push_back(files.size());
         files.push_back(std::move(file));
     }
@@ -83,6 +67,7 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
                             const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable)
 {
     folders.assign(1, SmbFolder{});
+    names_.Clear();
     files.clear();
     root_.clear();
     std::string repository = settings.repository;
@@ -136,20 +121,14 @@ std::string SmbShareIndex::RepositoryOf(const std::string& user) const
     return mark == std::string::npos ? root_ : root_.substr(0, mark) + user + root_.substr(mark + 2);
 }
 
-bool SmbShareIndex::FindFolder(const std::vector<std::string>& parts, size_t& folder) const
+NameLookup SmbShareIndex::FindChild(size_t parent, std::string_view shownName, size_t& child) const
 {
-    size_t current = 0;
-    for (const std::string& part : parts) {
-        bool found = false;
-        for (size_t child : folders[current].children)
-            if (SameTextAscii(folders[child].name, part)) {
-                current = child;
-                found = true;
-                break;
-            }
-        if (!found)
-            return false;
-    }
-    folder = current;
-    return true;
+    return names_.Find(parent, NameOfShown(shownName), child);
+}
+
+std::string SmbShareIndex::ShownPath(size_t folder) const
+{
+    return ShownFolderPath(
+        folder, [](size_t f) { return f == 0; }, [this](size_t f) { return folders[f].parent; },
+        [this](size_t f) { return ShownName(folders[f].name); });
 }

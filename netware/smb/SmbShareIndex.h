@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "netware/FolderNames.h"
 #include "netware/ntypes.h"
 #include "netware/smb/SmbServers.h"
 #include "netware/smb/SmbSession.h"
@@ -28,7 +29,7 @@ struct SmbDeletedFile {
 };
 
 struct SmbFolder {
-    std::string name;  // as shown (ShownName)
+    std::string name;  // exactly as the server holds it
     size_t parent = 0;
     std::vector<size_t> children;
     std::vector<size_t> files;  // ascending indexes into SmbShareIndex::files
@@ -47,9 +48,11 @@ public:
     NWCCODE Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
                  const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable);
 
-    // The folder of a path below the share's root ("" is the root), letter
-    // case ignored; false when there is none.
-    bool FindFolder(const std::vector<std::string>& parts, size_t& folder) const;
+    // The subfolder of a folder that a shown name names: the exact name, else
+    // the one subfolder that matches it without case.
+    NameLookup FindChild(size_t parent, std::string_view shownName, size_t& child) const;
+    // The path below the share's root that leads to a folder, as shown.
+    std::string ShownPath(size_t folder) const;
 
     // The repository folder of the given user: for a per-user repository the
     // user's own folder, else the one repository; empty when the share has
@@ -60,6 +63,7 @@ public:
     std::vector<SmbDeletedFile> files;
 
 private:
+    FolderNames names_;
     std::string root_;  // SHARE/repository, "%U" where the user's name goes
     size_t Child(size_t folder, const std::string& name);
     NWCCODE ReadTree(SmbSession& session, const std::string& path, size_t folder, const std::string& floor,

@@ -8,7 +8,8 @@
 #include <set>
 #include <string>
 
-inline constexpr std::size_t TrashInfoSizeLimit = 64 * 1024;
+// Room for a Path hundreds of thousands of folders deep, which is listed.
+inline constexpr std::size_t TrashInfoSizeLimit = 1024 * 1024;
 inline constexpr std::size_t DirectorySizesSizeLimit = 4 * 1024 * 1024;
 
 // Reads the file `name` of the folder open as dirFd when it is a regular file

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "netware/ShownName.h"
+#include "netware/TextFields.h"
 #include "netware/trash/OwnedFolders.h"
 
 namespace {
@@ -30,20 +31,9 @@ std::string ReadText(const std::string& path)
     return text;
 }
 
-// mountinfo escapes blanks, tabs, newlines and backslashes as \ooo.
-std::string Unescaped(const std::string& field)
+bool IsUsableDirectory(const std::string& path, struct stat& info)
 {
-    std::string text;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::all_of(field.begin() + i + 1, field.begin() + i + 4, [](char c) { return c >= '0' && c <= '7'; })) {
-            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            text += field[i];
-        }
-    }
-    return text;
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool IsNumber(const char* text)
@@ -229,7 +219,7 @@ std::vector<std::string> MountPointsOfMountInfo(const std::string& text)
         std::string id, parent, device, root, mountPoint;
         if (!(fields >> id >> parent >> device >> root >> mountPoint))
             continue;
-        mountPoint = Unescaped(mountPoint);
+        mountPoint = MountFieldUnescaped(mountPoint);
         if (std::find(mountPoints.begin(), mountPoints.end(), mountPoint) == mountPoints.end())
             mountPoints.push_back(mountPoint);
     }
@@ -290,10 +280,10 @@ std::vector<TrashCan> FindTrashCans(const TrashEnvironment& environment)
 std::string UnusedCanText(const TrashCan& can)
 {
     if (can.usedAsCanOf)
-        return "Trash can " + ShownName(can.path) + " is read and purged as the can of user " +
+        return "Trash can " + ShownText(can.path) + " is read and purged as the can of user " +
                std::to_string(*can.usedAsCanOf) + " only, not as that of user " + std::to_string(can.owner.uid) +
-               ", whose home " + ShownName(can.home) + " leads there: " + ShownName(can.problem);
-    return "Trash can " + ShownName(can.path) + " is not used: " + ShownName(can.problem);
+               ", whose home " + ShownText(can.home) + " leads there: " + ShownText(can.problem);
+    return "Trash can " + ShownText(can.path) + " is not used: " + ShownText(can.problem);
 }
 
 bool UserIdOfCanName(const std::string& digits, uid_t& uid, std::string& why)

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -29,9 +28,6 @@ namespace {
 
 constexpr ConnectionTable::Server kTrashServer = 1;  // the only server the workstation is attached to
 constexpr NWCONN_REF kTrashConnRef = ConnectionTable::RefOf(kTrashServer);
-
-// The name of an entry as the listing gave it (cut to the record's name).
-std::string_view ListedName(const std::string& name) { return std::string_view(name).substr(0, 255); }
 
 // A box for many problems shows the first few; the result list has them all.
 std::string ProblemsBoxText(const std::vector<std::string>& problems)
@@ -117,6 +113,7 @@ void TrashClient::Refresh()
     CloseCans();
     environment_ = source_();
     index_ = TrashIndex::Read(environment_);
+    paths_.Clear();
     indexUsed_ = clock_();
     indexValid_ = true;
 }
@@ -146,10 +143,10 @@ void TrashClient::ConnectionClosed(NWCONN_HANDLE conn)
 NWCCODE TrashClient::SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                                        char* directory)
 {
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts) || parts.server.empty())
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head) || head.server.empty())
         return ERR_INVALID_PATH;
-    if (!SameTextAscii(parts.server, TrashServerName))
+    if (!SameTextAscii(head.server, TrashServerName))
         return ERR_NO_CONNECTION_TO_SERVER;
     if (!conns_.OpenOn(kTrashServer)) {
         NWCONN_HANDLE opened = 0;
@@ -158,28 +155,42 @@ NWCCODE TrashClient::SplitPathByClient(const char* path, char* server, NWCONN_HA
         Refresh();
     }
     ReportProblems();
-    size_t volumeIndex = 0;
-    if (!index_.FindVolume(parts.volume, volumeIndex))
-        return ERR_VOLUME_DOES_NOT_EXIST;
+    // The folder is looked up now: the walk is then given its names as they
+    // are, and a path that is ambiguous or names no folder goes no further.
+    size_t volumeIndex = 0, folder = 0;
+    if (NWCCODE code = ResolveDirectory(conns_.OpenOn(kTrashServer), path, volumeIndex, folder))
+        return code;
+    const std::string shownPath = index_.ShownPath(folder);
+    if (shownPath.size() >= kSplitDirectorySize)
+        return Failed(ERR_INVALID_PATH, "the path is too long");
     conn = conns_.OpenOn(kTrashServer);
     CopyText256(TrashServerName, server);
     CopyText256(index_.volumes[volumeIndex].name, volume);
-    CopyText256(JoinDirectories(parts.directories), directory);
+    CopyText(shownPath, directory, kSplitDirectorySize);
     return SUCCESSFUL;
 }
 
-NWCCODE TrashClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const
+NWCCODE TrashClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory)
 {
     if (!IsOpen(conn))
         return ERR_INVALID_CONNECTION;
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts) || (!parts.server.empty() && !SameTextAscii(parts.server, TrashServerName)))
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head) || (!head.server.empty() && !SameTextAscii(head.server, TrashServerName)))
         return ERR_INVALID_PATH;
-    if (!index_.FindVolume(parts.volume, volume))
-        return ERR_VOLUME_DOES_NOT_EXIST;
-    if (!index_.FindDirectory(volume, parts.directories, directory))
-        return ERR_INVALID_PATH;
-    return SUCCESSFUL;
+    if (!index_.FindVolume(head.volume, volume))
+        return Failed(ERR_VOLUME_DOES_NOT_EXIST, ShownName(head.volume));
+    const auto step = [this](size_t parent, std::string_view name, size_t& child) {
+        return index_.FindChild(parent, name, child);
+    };
+    switch (paths_.Resolve(path, head.directoryStart, index_.volumes[volume].root, step, directory)) {
+    case NameLookup::Found:
+        return SUCCESSFUL;
+    case NameLookup::Ambiguous:
+        return Failed(ERR_AMBIGUOUS_PATH, path);
+    case NameLookup::Missing:
+        break;
+    }
+    return Failed(ERR_INVALID_PATH, path);
 }
 
 NWCCODE TrashClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name)
@@ -187,7 +198,7 @@ NWCCODE TrashClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::st
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
-    name = index_.directories[directory].name;
+    name = ShownFolderName(index_.directories[directory].name);
     return SUCCESSFUL;
 }
 
@@ -196,9 +207,9 @@ NWCCODE TrashClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& v
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
-    SearchState search;
+    FolderNameSearch search;
     for (size_t child : index_.directories[directory].children)
-        search.names.push_back(index_.directories[child].name);
+        search.names.push_back(ShownFolderName(index_.directories[child].name));
     volumeNumber = static_cast<nuint8>(volume);
     searchId = searches_.Add(conn, volumeNumber, std::move(search));
     return SUCCESSFUL;
@@ -207,23 +218,11 @@ NWCCODE TrashClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& v
 NWCCODE TrashClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID, nuint16 sequence,
                                    nuint8 searchAttributes, const char* pattern, NWSEARCH_ENTRY& entry, nuint32)
 {
-    const SearchState* search = searches_.Find(conn, volumeNumber, directoryID);
+    FolderNameSearch* search = searches_.Find(conn, volumeNumber, directoryID);
     if (!search)
         return ERR_INVALID_PATH;
     // The volumes hold folders only: what lies in them are trash entries.
-    if (!(searchAttributes & kDirectoryAttribute))
-        return ERR_NO_FILES_FOUND;
-    const auto& names = search->names;
-    const char* wanted = (pattern && *pattern) ? pattern : "*";
-    for (size_t i = sequence == 0xFFFF ? 0 : sequence; i < names.size(); ++i) {
-        if (fnmatch(wanted, names[i].c_str(), FNM_CASEFOLD | FNM_NOESCAPE) != 0)
-            continue;
-        entry.nextSequence = static_cast<nuint16>(i + 1);
-        entry.reserved = 0;
-        CopyText256(names[i], entry.name);
-        return SUCCESSFUL;
-    }
-    return ERR_NO_FILES_FOUND;
+    return NextFolderName(*search, sequence, searchAttributes, pattern, NameRule(), entry);
 }
 
 NWCCODE TrashClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
@@ -312,7 +311,7 @@ NWCCODE TrashClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
     if (iterHandle == 0 || !std::binary_search(list.begin(), list.end(), wanted) || !fileName)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
     TrashEntry& entry = index_.entries[wanted];
-    if (entry.purged || ListedName(entry.name) != fileName)
+    if (entry.purged || !IsListedName(entry.name, fileName))
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
     if (beforePurge_)
         beforePurge_();
@@ -330,8 +329,8 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
     const TrashCan& trashCan = index_.cans[entry.can];
     const OpenTrashCan& can = OpenedCan(entry.can);
     if (can.error)
-        return Failed(TrashCodeOfErrno(can.error), "trash can " + ShownName(can.problem));
-    const std::string item = ShownName(trashCan.path + "/files/" + entry.trashName);
+        return Failed(TrashCodeOfErrno(can.error), "trash can " + ShownText(can.problem));
+    const std::string item = ShownText(trashCan.path + "/files/" + entry.trashName);
     // Only the item that was listed is purged: one restored and trashed again
     // since, or another one trashed under the same name, is left alone.
     if (!StillAsRead(can.files, entry))
@@ -343,7 +342,7 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
                               : RemoveTrashedEntry(can.files, entry.trashName, can.device, trashCan.owner.uid, refused);
     // The .trashinfo goes only after its item, so a failed purge stays listed.
     if (error)
-        return Failed(TrashCodeOfErrno(error), refused.empty() ? item : ShownName(trashCan.path + "/files/" + refused));
+        return Failed(TrashCodeOfErrno(error), refused.empty() ? item : ShownText(trashCan.path + "/files/" + refused));
     if (entry.hasInfo) {
         if (can.info < 0)
             error = ENOENT;
@@ -351,7 +350,7 @@ NWCCODE TrashClient::PurgeEntry(TrashEntry& entry)
             error = errno;
         if (error)
             return Failed(TrashCodeOfErrno(error),
-                          ShownName(trashCan.path + "/info/" + entry.trashName + ".trashinfo"));
+                          ShownText(trashCan.path + "/info/" + entry.trashName + ".trashinfo"));
     }
     entry.purged = true;
     // Only folders have a cached size. Their lines go when the scan is done

@@ -68,6 +68,8 @@ public:
     // A folder mixes the items of several users: one that cannot be purged
     // must not keep the others from being purged.
     bool FailedPurgeEndsScan() const override { return false; }
+    // Names are file names: letter case tells them apart.
+    NameCase NameRule() const override { return NameCase::Kept; }
 
     // ---- owners and texts
     // A can's owner is a user id, named by the password database.
@@ -81,9 +83,6 @@ private:
     struct DirHandleState {
         size_t directory = 0;
         nuint8 volumeNumber = 0;
-    };
-    struct SearchState {
-        std::vector<std::string> names;  // the directory's subdirectories
     };
 
     // One server, TRASH; opening a connection reads the trash cans.
@@ -104,7 +103,7 @@ private:
     void ReportProblems();
     NWCCODE Failed(NWCCODE code, std::string subject);
     bool IsOpen(NWCONN_HANDLE conn) const { return conns_.IsOpen(conn); }
-    NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
+    NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory);
     // Over ResolveDirectory: a folder of the trash index.
     NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
     NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
@@ -120,7 +119,8 @@ private:
     std::chrono::steady_clock::time_point indexUsed_{};  // read, or a scan's directory released
     bool indexValid_ = false;
     DirHandlePool<DirHandleState> dirHandles_;
-    DirSearches<SearchState> searches_;
+    DirSearches<FolderNameSearch> searches_;
+    FolderPathCache paths_;  // of index_
     std::map<size_t, std::unique_ptr<OpenTrashCan>> openCans_;
     std::set<std::string> reportedProblems_;
     std::function<void()> beforePurge_;

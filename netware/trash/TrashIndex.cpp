@@ -50,36 +50,12 @@ std::vector<std::string> Components(const std::string& path)
     return parts;
 }
 
-nuint32 PackedLocalTime(const std::tm& parts)
-{
-    return PackDeletedDateTime(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
-                               parts.tm_sec);
-}
-
-nuint32 PackedLocalTime(std::time_t time)
-{
-    std::tm parts{};
-    localtime_r(&time, &parts);
-    return PackedLocalTime(parts);
-}
-
 bool InPackedRange(const std::tm& parts) { return parts.tm_year + 1900 >= 1980 && parts.tm_year + 1900 <= 2043; }
-
-// Whether a local date and time lies after another, field by field (without
-// mktime, which resets the time zone on every call and so is no friend of
-// the reading threads).
-bool Later(const std::tm& a, const std::tm& b)
-{
-    auto fields = [](const std::tm& t) {
-        return std::make_tuple(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
-    };
-    return fields(a) > fields(b);
-}
 
 // A problem with part of a can, as the list and the log show it.
 std::string CanProblem(const TrashCan& can, const std::string& problem)
 {
-    return "Trash can " + ShownName(can.path) + ": " + ShownName(problem);
+    return "Trash can " + ShownText(can.path) + ": " + ShownText(problem);
 }
 
 // Why a .trashinfo could not be read (ReadCanFile's errno).
@@ -182,10 +158,10 @@ struct CanFolders {
         // change time of its file, else of its .trashinfo.
         // A date to come is the owner's word against the clock: it counts as now.
         if (parsed.deletionDate && InPackedRange(*parsed.deletionDate))
-            entry.deleted = PackedLocalTime(Later(*parsed.deletionDate, now) ? now : *parsed.deletionDate);
+            entry.deleted = PackedLocalTime(*parsed.deletionDate, now);
         else
-            entry.deleted =
-                PackedLocalTime(fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr));
+            entry.deleted = PackedLocalTime(
+                fileStat ? fileInfo.st_ctime : readable ? infoStat().st_ctime : std::time(nullptr), now);
         return std::move(parsed.path);
     }
 };
@@ -236,14 +212,12 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
     // Longer mount points first while the cans are read, so that a path falls
     // to the innermost one.
     for (size_t m = mountPoints.size(); m-- > 0;) {
-        index.directories.push_back({volumeNames[m], {}, {}});
+        index.directories.push_back({volumeNames[m], index.directories.size(), {}, {}});
         index.volumes.push_back({volumeNames[m], mountPoints[m], index.directories.size() - 1});
     }
     if (index.volumes.empty())
         return index;
-    const std::time_t clock = std::time(nullptr);
-    std::tm now{};
-    localtime_r(&clock, &now);
+    const std::tm now = LocalNow();
     for (size_t can = 0; can < index.cans.size(); ++can) {
         if (!index.cans[can].problem.empty()) {
             index.problems.push_back(UnusedCanText(index.cans[can]));
@@ -253,7 +227,7 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
             const ActingAsOwner asOwner(index.cans[can].owner);
             index.ReadCan(can, now);
         } catch (const OwnerIdentityError& e) {
-            index.problems.push_back("Trash can " + ShownName(index.cans[can].path) + " is not read: " + e.what());
+            index.problems.push_back("Trash can " + ShownText(index.cans[can].path) + " is not read: " + e.what());
         }
     }
 
@@ -268,6 +242,11 @@ TrashIndex TrashIndex::Read(const TrashEnvironment& environment)
         if (!index.directories[index.volumes[v].root].entries.empty() ||
             !index.directories[index.volumes[v].root].children.empty())
             used[v] = true;
+    // Folders are listed in the order of their names.
+    for (TrashDirectory& directory : index.directories)
+        std::sort(directory.children.begin(), directory.children.end(), [&index](size_t a, size_t b) {
+            return index.directories[a].name < index.directories[b].name;
+        });
     std::vector<TrashVolume> kept;
     for (size_t v = 0; v < index.volumes.size(); ++v)
         if (used[v])
@@ -300,15 +279,14 @@ size_t TrashIndex::VolumeOfPath(const std::string& absolutePath, std::string& re
 
 size_t TrashIndex::ChildDirectory(size_t parent, const std::string& name)
 {
-    auto& children = directories[parent].children;
-    auto at = std::lower_bound(children.begin(), children.end(), name,
-                               [this](size_t child, const std::string& n) { return directories[child].name < n; });
-    if (at != children.end() && directories[*at].name == name)
-        return *at;
-    directories.push_back({name, {}, {}});
-    const size_t created = directories.size() - 1;
-    directories[parent].children.insert(at, created);
-    return created;
+    size_t child = 0;
+    if (names_.Exact(parent, name, child))
+        return child;
+    directories.push_back({name, parent, {}, {}});
+    child = directories.size() - 1;
+    directories[parent].children.push_back(child);
+    names_.Add(parent, name, child);
+    return child;
 }
 
 void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& originalPath)
@@ -335,12 +313,12 @@ void TrashIndex::PlaceEntry(size_t index, const std::optional<std::string>& orig
     }
     if (!originKnown) {
         volume = VolumeOfPath(trashCan.kind == TrashCanKind::TopDir ? trashCan.topdir : trashCan.path, relative);
-        folders = {UnknownOriginDirectory};
+        folders = {std::string()};
         entry.name = ShownName(entry.trashName);
     }
     size_t directory = volumes[volume].root;
     for (const std::string& folder : folders)
-        directory = ChildDirectory(directory, folder == UnknownOriginDirectory ? folder : ShownName(folder));
+        directory = ChildDirectory(directory, folder);
     directories[directory].entries.push_back(index);
 }
 
@@ -351,8 +329,8 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
     if (!open.problem.empty()) {
         // A can that went away since it was found is simply not there.
         if (open.can >= 0 || open.error != ENOENT)
-            problems.push_back("Trash can " + ShownName(trashCan.path) + " cannot be read (" +
-                               ShownName(open.problem) + "): nothing in it is purged");
+            problems.push_back("Trash can " + ShownText(trashCan.path) + " cannot be read (" +
+                               ShownText(open.problem) + "): nothing in it is purged");
         return;
     }
     const int filesFd = open.files, infoFd = open.info;
@@ -425,7 +403,7 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
         folders.Measure(fileInfo, std::nullopt, entry);
         if (!entry.problem.empty())
             problems.push_back(CanProblem(trashCan, entry.problem));
-        entry.deleted = PackedLocalTime(fileInfo.st_ctime);
+        entry.deleted = PackedLocalTime(fileInfo.st_ctime, now);
         entry.hasFile = true;
         entry.isDirectory = S_ISDIR(fileInfo.st_mode);
         entry.identity = IdentityOf(fileInfo);
@@ -443,38 +421,15 @@ bool TrashIndex::FindVolume(const std::string& name, size_t& volume) const
     return false;
 }
 
-bool TrashIndex::FindDirectory(size_t volume, const std::vector<std::string>& components, size_t& directory) const
+NameLookup TrashIndex::FindChild(size_t parent, std::string_view shownName, size_t& child) const
 {
-    if (volume >= volumes.size())
-        return false;
-    size_t current = volumes[volume].root;
-    // A name shown with escapes holds backslashes, which split it into
-    // several components: at each level the longest run of components that
-    // names a folder wins.
-    for (size_t first = 0; first < components.size();) {
-        const auto& children = directories[current].children;
-        size_t next = 0, found = current;
-        std::string joined;
-        for (size_t last = first; last < components.size(); ++last) {
-            joined += (last > first ? "\\" : "") + components[last];
-            // A name longer than a record holds comes back cut to its first 255 bytes.
-            auto exact = std::find_if(children.begin(), children.end(), [&](size_t child) {
-                const std::string& name = directories[child].name;
-                return name == joined || (joined.size() == 255 && name.compare(0, 255, joined) == 0);
-            });
-            if (exact == children.end())
-                exact = std::find_if(children.begin(), children.end(),
-                                     [&](size_t child) { return SameTextAscii(directories[child].name, joined); });
-            if (exact != children.end()) {
-                next = last + 1;
-                found = *exact;
-            }
-        }
-        if (!next)
-            return false;
-        current = found;
-        first = next;
-    }
-    directory = current;
-    return true;
+    return names_.Find(parent, FolderNameOfShown(shownName), child);
+}
+
+std::string TrashIndex::ShownPath(size_t directory) const
+{
+    return ShownFolderPath(
+        directory, [this](size_t d) { return directories[d].parent == d; },
+        [this](size_t d) { return directories[d].parent; },
+        [this](size_t d) { return ShownFolderName(directories[d].name); });
 }

@@ -12,11 +12,17 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "netware/FolderNames.h"
 #include "netware/ntypes.h"
 #include "netware/trash/TrashCans.h"
 
-// Where an entry without a known original folder is shown, below its volume root.
+// Where an entry without a known original folder is shown, below its volume
+// root. That folder has the empty name, which no real folder has; a real
+// folder of this name is shown as "%28unknown origin)".
 inline constexpr const char* UnknownOriginDirectory = "(unknown origin)";
+// A folder's name as shown and as searched for, and back (TrashNames.cpp).
+std::string ShownFolderName(std::string_view name);
+std::string FolderNameOfShown(std::string_view shown);
 
 // Which item lies in files/ under a name: its inode and the time of its last
 // change. A file restored and trashed again, or another one trashed under the
@@ -52,7 +58,8 @@ struct TrashEntry {
 bool StillAsRead(int filesFd, const TrashEntry& entry);
 
 struct TrashDirectory {
-    std::string name;
+    std::string name;  // exactly as the original path holds it
+    size_t parent = 0;
     std::vector<size_t> children;  // directory indexes, sorted by name
     std::vector<size_t> entries;   // entry indexes, in the order the cans were read
 };
@@ -78,15 +85,18 @@ public:
     // listed (so nothing purged) from a can that could not be read.
     std::vector<std::string> problems;
 
-    // The directory of a volume's path components (exact names first, then
-    // ASCII case-insensitively); false when there is none.
-    bool FindDirectory(size_t volume, const std::vector<std::string>& components, size_t& directory) const;
+    // The subfolder of a folder that a shown name names: the exact name, else
+    // the one subfolder that matches it without case.
+    NameLookup FindChild(size_t parent, std::string_view shownName, size_t& child) const;
+    // The path below its volume's root that leads to a folder, as shown.
+    std::string ShownPath(size_t directory) const;
     // The volume of that name (ASCII case-insensitive); false when there is none.
     bool FindVolume(const std::string& name, size_t& volume) const;
     // The subdirectory of that exact name, made when there is none yet.
     size_t ChildDirectory(size_t parent, const std::string& name);
 
 private:
+    FolderNames names_;
     size_t VolumeOfPath(const std::string& absolutePath, std::string& relative);
     void ReadCan(size_t can, const std::tm& now);  // now in local time
     // Names the entry of that index (read, but without a name yet) and enters

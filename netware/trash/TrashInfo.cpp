@@ -4,6 +4,7 @@
 
 #include <charconv>
 
+#include "netware/TextFields.h"
 #include "util/PercentEncoding.h"
 
 namespace {
@@ -31,14 +32,6 @@ std::optional<SizesLine> SplitSizesLine(std::string_view line)
     return SizesLine{line.substr(0, first), line.substr(first + 1, second - first - 1), line.substr(second + 1)};
 }
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool ReadNumber(std::string_view text, int& value)
 {

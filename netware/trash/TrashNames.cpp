@@ -2,6 +2,9 @@
 // Item names and plain original paths.
 #include "netware/trash/TrashNames.h"
 
+#include "netware/ShownName.h"
+#include "netware/trash/TrashIndex.h"
+
 bool IsItemName(std::string_view name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
@@ -21,4 +24,18 @@ bool HasDotComponents(std::string_view path)
         start = end + 1;
     }
     return false;
+}
+
+std::string ShownFolderName(std::string_view name)
+{
+    if (name.empty())
+        return UnknownOriginDirectory;
+    if (name == UnknownOriginDirectory)
+        return "%28" + std::string(name.substr(1));
+    return ShownName(name);
+}
+
+std::string FolderNameOfShown(std::string_view shown)
+{
+    return shown == UnknownOriginDirectory ? std::string() : NameOfShown(shown);
 }

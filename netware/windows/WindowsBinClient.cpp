@@ -364,8 +364,11 @@ NWCCODE WindowsBinClient::PurgeItem(WindowsBinItem& item)
     // The index goes only after its item, so a failed purge stays listed.
     if (item.hasItem) {
         std::string refused;
-        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.mountOwner, refused))
-            return Failed(TrashCodeOfErrno(error), refused.empty() ? shown : shown + ": " + ShownName(refused));
+        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.owner.uid, refused))
+            return Failed(TrashCodeOfErrno(error),
+                          refused.empty() ? shown
+                                          : ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" +
+                                                      refused));
     }
     if (item.hasIndex && unlinkat(open.fd, indexName.c_str(), 0) != 0 && errno != ENOENT)
         return Failed(TrashCodeOfErrno(errno), ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid +

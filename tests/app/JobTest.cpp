@@ -163,9 +163,9 @@ TEST_F(JobTest, SkippedWorkIsCountedWhereItIsReported)
     AddStartPath("\\\\SRV1\\VOL1\\GONE", false);
     form->BitBtnPurgeSelectedClick(nullptr);
     const std::vector<std::string> expected = {
-        "NWAllocTemporaryDirectoryHandle returned error " + NWErrorText(0x899D),
-        "NWPurgeDeletedFile returned error " + NWErrorText(0x898A),
-        "DirSearchStart returned error " + NWErrorText(0x899C)};
+        "NWAllocTemporaryDirectoryHandle returned error " + NWErrorText(0x899D) + " for VOL1:DATA\\SUB",
+        "NWPurgeDeletedFile returned error " + NWErrorText(0x898A) + " for VOL1:HOME\\a.tmp",
+        "DirSearchStart returned error " + NWErrorText(0x899C) + " for VOL1:GONE"};
     EXPECT_EQ(boxes.Texts(), expected);
     EXPECT_EQ(Job.SkippedCount, 3);
     EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME"), (Lines{"a.tmp", "b.doc"}));

@@ -378,7 +378,11 @@ TEST_F(PurgeEngineTest, AllocationFailureShowsErrorAndWalkGoesOn)
     ASSERT_EQ(1u, boxes.Requests().size());
     EXPECT_EQ(MsgDlgType::Error, boxes.Requests()[0].kind);
     EXPECT_EQ(0u, boxes.Requests()[0].text.rfind("NWAllocTemporaryDirectoryHandle returned error 0x899D", 0));
-    EXPECT_EQ((Lines{"", "VOL1:DATA\\SUB", "     + E.BAK  ( 200)" + Info, "          File size <= 10 kB"}),
+    // The folder that was not scanned is named in the box and in the list.
+    EXPECT_NE(boxes.Requests()[0].text.find(" for VOL1:DATA"), std::string::npos);
+    EXPECT_EQ((Lines{"     Not scanned: NWAllocTemporaryDirectoryHandle returned error " + NWErrorText(0x899D) +
+                         " for VOL1:DATA",
+                     "", "VOL1:DATA\\SUB", "     + E.BAK  ( 200)" + Info, "          File size <= 10 kB"}),
               results.lines());
     EXPECT_EQ(Lines{}, Salvageable("VOL1:DATA\\SUB"));
 }

@@ -7,9 +7,9 @@
 
 namespace {
 
-StartPathPlace Text(const char* path, bool recursive)
+StartPathPlace Text(const char* path, bool recursive, NameCase rule = NameCase::Ignored)
 {
-    return PlaceOfPathText(path, recursive);
+    return PlaceOfPathText(path, recursive, rule);
 }
 
 TEST(StartPathCoverageTest, CoveredPathsNameAWalkedCoverer)
@@ -26,13 +26,22 @@ TEST(StartPathCoverageTest, CoveredPathsNameAWalkedCoverer)
          {2, 2, -1}},
         {"same directory: the recursive entry covers the other, else the first",
          {Text("\\\\FS1\\DATA\\X", false), Text("\\\\FS1\\DATA\\x\\", true), Text("//fs1/data/x", true),
-          PlaceOfResolvedPath("fs1", "Data", "X", false)},
+          PlaceOfResolvedPath("fs1", "Data", "X", false, NameCase::Ignored)},
          {1, -1, 1, 1}},
         // Without its mark a path reaches one level only: it covers no path below it.
         {"no mark, other volume or server, a name that merely starts alike",
          {Text("\\\\FS1\\DATA", false), Text("\\\\FS1\\DATA\\HOME", true), Text("\\\\FS1\\SYS\\DATA", true),
           Text("\\\\FS2\\DATA\\HOME\\A", true), Text("\\\\FS1\\DATA\\HOMES", true)},
          {-1, -1, -1, -1, -1}},
+        // On a store that keeps case, folders differing in case are two places;
+        // server and volume names never differ by case.
+        {"case kept",
+         {Text("\\\\TRASH\\HOME\\Photos", true, NameCase::Kept), Text("\\\\trash\\home\\photos", true, NameCase::Kept),
+          Text("\\\\TRASH\\home\\Photos\\a", false, NameCase::Kept),
+          PlaceOfResolvedPath("trash", "HOME", "photos\\b", false, NameCase::Kept)},
+         {-1, -1, 0, 1}},
+        // A folder name holding a colon is no place: only shown names reach here.
+        {"a colon", {Text("\\\\FS1\\DATA", true), Text("\\\\FS1\\DATA\\a:b", true)}, {-1, -1}},
         // A local folder or a bare server names no volume: never compared.
         {"not on a volume",
          {Text("\\\\FS1", true), Text("\\\\FS1\\DATA", true), Text("/home/a", true), Text("/home/a/b", true)},

@@ -175,7 +175,7 @@ TEST_F(TrashEndToEndTest, WhatGioTrashedIsListedAndPurgedExactlyAndGioAgrees)
 
     const std::string log = ReadBytes(base / "result.log");
     EXPECT_NE(log.find("     + old.tmp  ("), std::string::npos) << log;
-    EXPECT_NE(log.find("     + two\\nlines.tmp  ("), std::string::npos) << "shown escaped, purged all the same\n" << log;
+    EXPECT_NE(log.find("     + two%0Alines.tmp  ("), std::string::npos) << "shown escaped, purged all the same\n" << log;
     EXPECT_NE(log.find("     + tree.tmp  ("), std::string::npos) << log;
     EXPECT_NE(log.find("     - keep.txt  ("), std::string::npos) << log;
 
@@ -275,6 +275,50 @@ ls "$MNT/.Trash-0/files" > "$OUT/left"
               std::string::npos)
         << log;
     EXPECT_NE(log.find("     - day4.bin  (1.00 MB)"), std::string::npos) << log;
+}
+
+// Folders that differ only in letter case, and folders whose names look like
+// another's when shown carelessly, are all walked and purged in one job; a
+// start path typed in a case that matches two folders is refused as
+// ambiguous, purges nothing below it and makes the run end with status 3.
+TEST_F(TrashEndToEndTest, FoldersDifferingInCaseAreAllPurgedAndAnAmbiguousStartPathPurgesNothing)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    const fs::path can = base / "xdg" / "Trash";
+    const std::pair<const char*, std::string> items[] = {
+        {"p1.tmp", "/data/Photos/p1.tmp"},      {"p2.tmp", "/data/photos/p2.tmp"},
+        {"b.tmp", "/data/DOCS/b.tmp"},          {"d.tmp", "/data/docs/d.tmp"},
+        {"m.tmp", "/data/Mail%0Aews/m.tmp"},    {"n.tmp", "/data/Mail/news/n.tmp"},
+        {"u.tmp", "/(Unknown Origin)/u.tmp"},   {"c.tmp", "/data/Meeting 10:30/c.tmp"},
+    };
+    for (const auto& [name, path] : items) {
+        Write(can / "files" / name, name);
+        Write(can / "info" / (std::string(name) + ".trashinfo"),
+              "[Trash Info]\nPath=" + base.string() + path + "\nDeletionDate=2024-03-01T13:45:07\n");
+    }
+    Write(can / "files" / "orphan.tmp", "no .trashinfo");
+    const std::string volume = VolumeNameOfMountPoint(base.string());
+    Write(base / "mounts", base.string() + "\n");
+    const std::string root = "\\\\TRASH\\" + volume;
+    // The ambiguous path first: a job that stopped at it would purge nothing.
+    RunProgram(program,
+               "[Config]\nCheckBoxFilePatterns=1\nRadioGroupLogic=0\nRadioGroupOptions=2\n\n[Config MemoExtList]\n"
+               "0=*.tmp\n\n[CheckListBoxQ]\n0=" + root + "\\data\\PHOTOS\n1=" + root + "\\data\\Photos\n2=" + root +
+                   "\n\n[CheckListBoxQ Checked]\n" + root + "\\data\\PHOTOS=1\n" + root + "\\data\\Photos=1\n" + root +
+                   "=1\n",
+               3);
+
+    const std::string log = ReadBytes(base / "result.log");
+    EXPECT_NE(log.find("Deleted Files  under " + root + "\\data\\PHOTOS (sub)\r\n\r\n     Path not resolved: "
+                       "SplitNetWarePath returned error 0x89F0"),
+              std::string::npos)
+        << log;
+    for (const char* folder : {"data\\Photos", "data\\photos", "data\\DOCS", "data\\docs", "data\\Mail%0Aews",
+                               "data\\Mail\\news", "(Unknown Origin)", "data\\Meeting 10%3A30", "(unknown origin)"})
+        EXPECT_NE(log.find(volume + ":\\" + folder + "\r\n     + "), std::string::npos) << folder << "\n" << log;
+    EXPECT_EQ(std::distance(fs::directory_iterator(can / "files"), fs::directory_iterator()), 0) << log;
 }
 
 }  // namespace

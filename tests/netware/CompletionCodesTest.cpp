@@ -11,7 +11,8 @@ TEST(CompletionCodesTest, OwnTextsComeFirstThenTheSharedTable)
     EXPECT_TRUE(library->HasStrerror());
     EXPECT_EQ(library->NWstrerror(ERR_IO_FAILURE), "Own words");
     EXPECT_EQ(library->NWstrerror(0x8001), "Own code");
-    EXPECT_EQ(library->NWstrerror(ERR_NO_SUCH_DELETED_FILE), "No files found");
+    EXPECT_EQ(library->NWstrerror(ERR_NO_FILES_FOUND), "No files found");
+    EXPECT_EQ(library->NWstrerror(ERR_NO_SUCH_DELETED_FILE), "No such deleted file");
     EXPECT_EQ(library->NWstrerror(ERR_NO_MORE_DIR_HANDLES), "No more directory handles");
     EXPECT_EQ(library->NWstrerror(0x000A), "Unknown error");
 

@@ -111,7 +111,7 @@ TEST_F(WalkTest, UnknownStartReportsNothingButOneErrorAndCountsAsSkipped)
     EXPECT_TRUE(Walk("SYS:NOPE", WalkFilesAndDirectories, true).empty());
     EXPECT_EQ(skipped, 1);
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>(2, "DirSearchStart returned error " +
-                                                             NWErrorText(ERR_INVALID_PATH))));
+                                                             NWErrorText(ERR_INVALID_PATH) + " for SYS:NOPE")));
 }
 
 TEST_F(WalkTest, ModeZeroReportsTheFilesOfEveryVisitedDirectory)

@@ -292,7 +292,7 @@ TEST_F(TrashClientTest, OnlyTheItemThatWasListedIsPurged)
     Write(homeTrash + "/files/ghost.txt", "new");
 
     for (const char* name : {"replaced.txt", "again.txt", "ghost.txt"}) {
-        EXPECT_EQ(Purge(client, conn, volume + ":docs", name), std::vector<NWCCODE>{0x89FF}) << name;
+        EXPECT_EQ(Purge(client, conn, volume + ":docs", name), std::vector<NWCCODE>{ERR_NO_SUCH_DELETED_FILE}) << name;
         EXPECT_TRUE(fs::exists(homeTrash + "/files/" + name)) << name;
         EXPECT_TRUE(fs::exists(homeTrash + "/info/" + name + ".trashinfo")) << name;
     }

@@ -190,10 +190,13 @@ TEST_F(TrashSweepAsRootTest, OneUsersUnpurgeableItemDoesNotStopThePurgeOfTheOthe
     EXPECT_TRUE(fs::exists(Can(Mallory) + "/info/stuck.trashinfo"));
     ExpectOthersIntact();
 
-    // A folder name beyond 255 bytes is found by the name its listing gave.
+    // A folder name beyond 255 bytes is found by its whole name, and not by
+    // its first 255 bytes, which may be another folder's name.
     ASSERT_TRUE(Trash(Victim, Can(Victim), "c.txt", "v", base + "/" + longName + "/c.txt"));
     TrashClient again(environment);
-    EXPECT_EQ(Scan(again, Open(again), Folder(longName.substr(0, 255)), true).size(), 1u);
+    const NWCONN_HANDLE againConn = Open(again);
+    EXPECT_TRUE(Scan(again, againConn, Folder(longName.substr(0, 255)), false).empty());
+    EXPECT_EQ(Scan(again, againConn, Folder(longName), true).size(), 1u);
     EXPECT_FALSE(fs::exists(Can(Victim) + "/files/c.txt"));
 }
 
@@ -209,13 +212,13 @@ TEST_F(TrashSweepAsRootTest, ControlCharactersAndDotDotPathsForgeNoLinesAndNoFol
         return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
     };
     for (const TrashDirectory& directory : index.directories)
-        EXPECT_TRUE(plain(directory.name)) << directory.name;
+        EXPECT_TRUE(plain(ShownFolderName(directory.name))) << directory.name;
     for (const TrashEntry& entry : index.entries)
         EXPECT_TRUE(plain(entry.name)) << entry.name;
     const auto docs = Scan(client, conn, Folder("docs"), false);
     ASSERT_EQ(docs.size(), 1u);
-    EXPECT_EQ(docs[0].name, "x\\n\\nROOT:\\x5Cetc\\n     + shadow\\x1B[2J");
-    EXPECT_EQ(Scan(client, conn, Folder("docs\\x1B"), false).size(), 1u) << "a folder shown escaped is found";
+    EXPECT_EQ(docs[0].name, "x%0A%0AROOT%3A%5Cetc%0A     + shadow%1B[2J");
+    EXPECT_EQ(Scan(client, conn, Folder("docs%1B"), false).size(), 1u) << "a folder shown escaped is found";
     for (const TrashDirectory& directory : index.directories)
         EXPECT_NE(directory.name, "etc");
     std::vector<std::string> unknown;
@@ -338,6 +341,111 @@ TEST_F(TrashSweepAsRootTest, EveryReadingThreadActsAsTheOwner)
     NWCONN_HANDLE conn = Open(client);
     EXPECT_EQ(Scan(client, conn, Folder("docs"), false).size(), size_t{count - count / 10});
     EXPECT_EQ(Scan(client, conn, Folder(UnknownOriginDirectory), false).size(), size_t{count / 10});
+}
+
+// The folders one user's Path names cannot hide, merge or stand for another
+// user's: each is listed, taken as a start path by its shown name and purged.
+TEST_F(TrashSweepAsRootTest, EveryFolderIsReachedByItsExactNameAndNoneHidesAnother)
+{
+    std::string long1(255, 'A'), long2(255, 'A');
+    long1.back() = '1';
+    long2.back() = '2';
+    struct Planted {
+        uid_t owner;
+        const char* item;
+        std::string path;   // Path=, percent-encoded
+        std::string shown;  // the folder's shown path below the volume root
+    };
+    const Planted planted[] = {
+        {Mallory, "p1.jpg", "/docs/Photos/p1.jpg", "docs\\Photos"},
+        {Mallory, "p2.jpg", "/docs/photos/p2.jpg", "docs\\photos"},
+        {Mallory, "b.txt", "/home/victim/DOCS/b.txt", "home\\victim\\DOCS"},
+        {Victim, "v.txt", "/home/victim/docs/v.txt", "home\\victim\\docs"},
+        {Mallory, "m.txt", "/home/victim/Mail%0Aews/m.txt", "home\\victim\\Mail%0Aews"},
+        {Victim, "n.txt", "/home/victim/Mail/news/n.txt", "home\\victim\\Mail\\news"},
+        {Mallory, "u.txt", "/home/(Unknown Origin)/u.txt", "home\\(Unknown Origin)"},
+        {Mallory, "r.txt", "/(unknown origin)/r.txt", "%28unknown origin)"},
+        {Victim, "colon.txt", "/docs/Meeting 10:30/colon.txt", "docs\\Meeting 10%3A30"},
+        {Victim, "tab.txt", "/docs/%09lead/tab.txt", "docs\\%09lead"},
+        {Victim, "slash.txt", "/docs/back\\slash/slash.txt", "docs\\back%5Cslash"},
+        {Victim, "nl.txt", "/docs/new%0Aline/nl.txt", "docs\\new%0Aline"},
+        {Victim, "l1.txt", "/docs/" + long1 + "/l1.txt", "docs\\" + long1},
+        {Victim, "l2.txt", "/docs/" + long2 + "/l2.txt", "docs\\" + long2},
+    };
+    for (const Planted& p : planted)
+        ASSERT_TRUE(Trash(p.owner, Can(p.owner), p.item, "x", base + p.path)) << p.item;
+    // An item without a .trashinfo is of unknown origin.
+    ASSERT_TRUE(AsUser(Victim, [&] {
+        Write(Can(Victim) + "/files/orphan", "o");
+        return true;
+    }));
+
+    TrashClient client(environment);
+    InstalledBackend installed(client);
+    const NWCONN_HANDLE conn = Open(client);
+    for (const Planted& p : planted) {
+        SCOPED_TRACE(p.shown);
+        char server[256] = {}, volumeName[256] = {};
+        std::vector<char> directory(kSplitDirectorySize);
+        NWCONN_HANDLE splitConn = 0;
+        ASSERT_EQ(client.SplitPathByClient(("\\\\TRASH\\" + volume + "\\" + p.shown).c_str(), server, splitConn,
+                                           volumeName, directory.data()),
+                  0);
+        EXPECT_EQ(std::string(directory.data()), p.shown);
+        const auto items = Scan(client, conn, Folder(p.shown), true);
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(items[0].name, p.item);
+        EXPECT_FALSE(fs::exists(Can(p.owner) + "/files/" + p.item)) << "purged";
+    }
+    const auto orphans = Scan(client, conn, Folder(UnknownOriginDirectory), true);
+    ASSERT_EQ(orphans.size(), 1u);
+    EXPECT_EQ(orphans[0].name, "orphan");
+
+    // Typed in another case, a folder is found only when it is the one match.
+    for (const auto& [typed, code] : std::vector<std::pair<std::string, NWCCODE>>{
+             {"docs\\PHOTOS", ERR_AMBIGUOUS_PATH}, {"HOME\\VICTIM\\Docs", ERR_AMBIGUOUS_PATH},
+             {"DOCS\\meeting 10%3a30", 0}, {"docs\\nothing", ERR_INVALID_PATH}}) {
+        SCOPED_TRACE(typed);
+        char server[256] = {}, volumeName[256] = {};
+        std::vector<char> directory(kSplitDirectorySize);
+        NWCONN_HANDLE splitConn = 0;
+        EXPECT_EQ(client.SplitPathByClient(("\\\\TRASH\\" + volume + "\\" + typed).c_str(), server, splitConn,
+                                           volumeName, directory.data()),
+                  code);
+        if (code == 0) {
+            EXPECT_EQ(std::string(directory.data()), "docs\\Meeting 10%3A30") << "the names as they are";
+        }
+    }
+    EXPECT_NE(NWErrorText(ERR_AMBIGUOUS_PATH).find("letter case"), std::string::npos);
+    ExpectOthersIntact();
+}
+
+// A Path of a hundred thousand folders is read, walked and purged like any
+// other: no recursion per level, no lookup from the root per folder.
+TEST_F(TrashSweepAsRootTest, AHundredThousandFoldersDeepPathIsWalkedAndItsItemPurged)
+{
+    constexpr int depth = 100000;
+    std::string path = base + "/deep";
+    for (int level = 0; level < depth; ++level)
+        path += "/d";
+    ASSERT_TRUE(Trash(Mallory, Can(Mallory), "deep.txt", "x", path + "/deep.txt"));
+    TrashClient client(environment);
+    InstalledBackend installed(client);
+    const NWCONN_HANDLE conn = Open(client);
+    int folders = 0;
+    std::vector<Item> items;
+    WalkDirectoryTree(
+        conn, Folder("deep"), "*.*", WalkDirectories,
+        [&](const std::string& folder, const WalkEntry&, void*) {
+            ++folders;
+            const auto found = Scan(client, conn, folder, true);
+            items.insert(items.end(), found.begin(), found.end());
+        },
+        nullptr, true);
+    EXPECT_EQ(folders, depth + 1);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].name, "deep.txt");
+    EXPECT_FALSE(fs::exists(Can(Mallory) + "/files/deep.txt"));
 }
 
 }  // namespace

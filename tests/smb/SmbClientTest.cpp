@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "SmbTestSupport.h"
+#include "netware/calwin32.h"
 #include "netware/smb/SmbClient.h"
 #include "netware/smb/SmbErrors.h"
 
@@ -22,6 +23,7 @@ protected:
         settings.host = "127.0.0.1";
         settings.port = server_->Port();
         settings.credentialsFile = credentials;
+        settings.shares["USERS"].repository = ".recycle/%U";
         return std::make_unique<SmbClient>(std::vector<SmbServerSettings>{settings}, std::move(prompt));
     }
 
@@ -111,6 +113,70 @@ TEST_F(SmbClientTest, TheLoginBoxIsAskedOncePerServerAndRunAndItsPasswordStaysIn
     ASSERT_EQ(statvfs(server_->ShareFolder("nas").c_str(), &st), 0);
     const std::uint64_t localTotal = static_cast<std::uint64_t>(st.f_blocks) * st.f_frsize;
     EXPECT_NEAR(static_cast<double>(total), static_cast<double>(localTotal), 1 << 20);
+}
+
+// Per-user bins merge into one tree of folders: bob's "projects" and alice's
+// "Projects" stay two folders there, and a start path naming one never lists
+// or purges the other's files; two 255-byte names sharing their first 254
+// bytes are two folders too.
+TEST_F(SmbClientTest, AStartPathNamingOneUsersFolderNeverReachesAnotherUsersFolderOfAnotherCase)
+{
+    const fs::path bins = server_->ShareFolder("users") / ".recycle";
+    std::string long1(255, 'L'), long2(255, 'L');
+    long1.back() = '1';
+    long2.back() = '2';
+    WriteFile(bins / SambaServer::kBob / "projects" / "b.txt", "bob's", 0644);
+    WriteFile(bins / SambaServer::kAlice / "Projects" / "a.txt", "alice's", 0644);
+    WriteFile(bins / SambaServer::kBob / long1 / "l1.txt", "1", 0644);
+    WriteFile(bins / SambaServer::kBob / long2 / "l2.txt", "2", 0644);
+    const auto client = Client(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword));
+    ASSERT_EQ(client->NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), 0);
+
+    const auto split = [&](const std::string& shown, std::string& directory) {
+        char server[256] = {}, volume[256] = {};
+        std::vector<char> buffer(kSplitDirectorySize);
+        NWCONN_HANDLE splitConn = 0;
+        const NWCCODE code = client->SplitPathByClient(("\\\\FS1\\USERS\\" + shown).c_str(), server, splitConn,
+                                                       volume, buffer.data());
+        directory = buffer.data();
+        return code;
+    };
+    struct Folder {
+        std::string shown;
+        const char* item;
+        fs::path file;
+    };
+    const Folder folders[] = {
+        {"projects", "b.txt", bins / SambaServer::kBob / "projects" / "b.txt"},
+        {"Projects", "a.txt", bins / SambaServer::kAlice / "Projects" / "a.txt"},
+        {long1, "l1.txt", bins / SambaServer::kBob / long1 / "l1.txt"},
+        {long2, "l2.txt", bins / SambaServer::kBob / long2 / "l2.txt"},
+    };
+    for (const Folder& folder : folders) {
+        SCOPED_TRACE(folder.item);
+        std::string directory;
+        ASSERT_EQ(split(folder.shown, directory), 0);
+        EXPECT_EQ(directory, folder.shown);
+        ASSERT_EQ(client->NWAllocTemporaryDirectoryHandle(conn, 0, ("USERS:" + folder.shown).c_str(), dirHandle,
+                                                          nullptr),
+                  0);
+        std::vector<std::string> listed;
+        nuint32 iter = 0xFFFFFFFFu, base = 0;
+        nuint8 volume = 0;
+        NWDELETED_INFO record{};
+        while (client->NextDeletedFile(conn, dirHandle, iter, volume, base, record) == 0) {
+            listed.push_back(record.name);
+            EXPECT_EQ(client->NWPurgeDeletedFile(conn, dirHandle, iter, volume, base, record.name), 0);
+        }
+        EXPECT_EQ(listed, std::vector<std::string>{folder.item});
+        EXPECT_EQ(client->ReleaseDirHandle(conn, dirHandle), 0);
+        EXPECT_FALSE(fs::exists(folder.file));
+        if (&folder == &folders[0]) {
+            EXPECT_TRUE(fs::exists(folders[1].file)) << "alice's file outlives the purge of bob's folder";
+        }
+    }
+    std::string directory;
+    EXPECT_EQ(split("PROJECTS", directory), ERR_AMBIGUOUS_PATH) << "not guessed";
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "../common/AsNobody.h"
 #include "SambaServer.h"
-#include "netware/ShownName.h"
 #include "netware/smb/SmbCredentials.h"
 #include "netware/smb/SmbServers.h"
 
@@ -128,12 +127,6 @@ TEST_F(CredentialsFileTest, RefusesFilesOthersMayReadOrThatBelongToSomeoneElseWi
                                                                                       : "wrong reason: " + e;
               }),
               "");
-}
-
-TEST(ShownNameTest, EscapesControlCharactersAndThePathSeparator)
-{
-    EXPECT_EQ(ShownName("a\nb\tc\rd\x1B[31m\x7F"), "a\\nb\\tc\\rd\\x1B[31m\\x7F");
-    EXPECT_EQ(ShownName("Fotos \xC3\x84 2 \\ ok"), "Fotos \xC3\x84 2 \\x5C ok");
 }
 
 }  // namespace
