@@ -164,8 +164,19 @@ NWCCODE WindowsBinClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path,
         return ERR_INVALID_PATH;
     if (!index_.folders.FindVolume(parts.volume, volume))
         return ERR_VOLUME_DOES_NOT_EXIST;
-    if (!index_.folders.FindDirectory(volume, parts.directories, directory))
-        return ERR_INVALID_PATH;
+    // Folder by folder from the volume's root, each by its shown name: the
+    // exact name, else the one that matches it without case.
+    directory = index_.folders.volumes[volume].root;
+    for (const std::string& name : parts.directories) {
+        switch (index_.folders.FindChild(directory, name, directory)) {
+        case NameLookup::Found:
+            continue;
+        case NameLookup::Ambiguous:
+            return ERR_AMBIGUOUS_PATH;
+        case NameLookup::Missing:
+            return ERR_INVALID_PATH;
+        }
+    }
     return SUCCESSFUL;
 }
 

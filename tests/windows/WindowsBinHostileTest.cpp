@@ -42,11 +42,15 @@ protected:
     // The names listed in a folder of the volume ("" for its root).
     static std::vector<std::string> Listed(const WindowsBinIndex& index, const std::vector<std::string>& folder)
     {
-        size_t directory = 0;
         std::vector<std::string> names;
-        if (index.folders.FindDirectory(0, folder, directory))
-            for (size_t item : index.folders.directories[directory].entries)
-                names.push_back(index.items[item].name);
+        if (index.folders.volumes.empty())
+            return names;
+        size_t directory = index.folders.volumes[0].root;
+        for (const std::string& name : folder)
+            if (index.folders.FindChild(directory, name, directory) != NameLookup::Found)
+                return names;
+        for (size_t item : index.folders.directories[directory].entries)
+            names.push_back(index.items[item].name);
         std::sort(names.begin(), names.end());
         return names;
     }
