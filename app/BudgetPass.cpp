@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "netware/D_NW.h"
+#include "netware/NWClientBackend.h"
 #include "util/MessageBox.h"
 #include "util/MessagePump.h"
 #include "widgets/ResultList.h"
@@ -50,11 +51,32 @@ void ListDirectory(JobState& job, const std::string& volumePath, DeletedFileList
         trouble = {"NextDeletedFile", code, volumePath};
 }
 
+// Keeps the error boxes of a directory that cannot be searched or read off
+// the screen while the pass runs: the scan that follows meets the same
+// failure and reports it.
+class QuietErrorBoxes {
+public:
+    QuietErrorBoxes()
+    {
+        previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
+            if (request.kind == MsgDlgType::Error)
+                return 0;
+            return previous_ ? previous_(request) : AnswerOnStandardError(request);
+        });
+    }
+    ~QuietErrorBoxes() { SetMessageBoxHandler(previous_); }
+    QuietErrorBoxes(const QuietErrorBoxes&) = delete;
+    QuietErrorBoxes& operator=(const QuietErrorBoxes&) = delete;
+
+private:
+    MessageBoxHandler previous_;
+};
+
 // Shown as every other failure of a job is, and kept in the result list (and
 // so in the log) under the start path's heading.
 void ReportBudgetSkipped(JobState& job, const std::string& text)
 {
-    ++job.SkippedCount;
+    SkipWork(job, text);
     if (job.ResultList)
         job.ResultList->addLine("     " + text);
     MessageBoxOK(MsgDlgType::Error, text);
@@ -67,7 +89,8 @@ std::uint32_t SpinMB(const QSpinBox* spin)
 
 }  // namespace
 
-void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 walkMode, bool recursive)
+void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 walkMode, bool recursive,
+                             const ScannedDirectories* scanned)
 {
     job.Budgets = {};
     if (!job.UseKeepNewest && !job.UseUntilFree)
@@ -75,20 +98,33 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
     job.Budgets.KeepMB = SpinMB(job.KeepNewestSpin);
     job.Budgets.FreeMB = SpinMB(job.UntilFreeSpin);
 
-    // The same walk the scan makes, so that the pass sees the directories it
-    // will see.
+    // The same walk the scan makes, over the directories it will scan: none
+    // that an earlier start path scanned, none twice.
     DeletedFileListing listing;
     ListingTrouble trouble;
-    WalkDirectoryTree(
-        job.ConnHandle, walkPath, "*.*", walkMode,
-        [&](const std::string& path, const WalkEntry&, void*) {
-            if (trouble.code == 0 && job.RunState != RunState::Abort)
-                ListDirectory(job, path, listing, trouble);
-            PumpMessages();
-        },
-        nullptr, recursive);
+    ScannedDirectories listed(NameRule());
+    int notSearched = 0;
+    {
+        QuietErrorBoxes quiet;
+        notSearched = WalkDirectoryTree(
+            job.ConnHandle, walkPath, "*.*", walkMode,
+            [&](const std::string& path, const WalkEntry&, void*) {
+                if (trouble.code == 0 && job.RunState != RunState::Abort &&
+                    !(scanned && scanned->Contains(job.ServerName, path)) &&
+                    listed.EarlierListing(job.ServerName, path, 0) < 0)
+                    ListDirectory(job, path, listing, trouble);
+                PumpMessages();
+            },
+            nullptr, recursive);
+    }
     if (job.RunState == RunState::Abort)
         return;
+    if (notSearched > 0) {
+        ReportBudgetSkipped(job, "Budget conditions skipped below " + walkPath + " because " +
+                                     std::to_string(notSearched) +
+                                     (notSearched == 1 ? " folder" : " folders") + " below it could not be searched");
+        return;
+    }
     if (trouble.code != 0) {
         // Deciding on part of the files could purge newer files than asked.
         ReportBudgetSkipped(job, "Budget conditions skipped below " + walkPath + " because " + trouble.operation +
@@ -109,6 +145,9 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
             return;
         }
         const std::uint64_t wanted = job.Budgets.FreeMB * BytesPerMB;
+        const auto marked = job.MarkedNotPurged.find(VolumeKey(job));
+        if (marked != job.MarkedNotPurged.end())
+            freeBytes += marked->second;
         job.Budgets.Free = listing.FreeOldest(wanted > freeBytes ? wanted - freeBytes : 0);
     }
 }

@@ -26,7 +26,7 @@ SmbLoginPrompt SmbLoginBox()
         if (!AskLogin(server, answer))
             return false;
         credentials.user = answer.user;
-        credentials.password = answer.password;
+        credentials.password = SmbSecret::Take(answer.password);
         credentials.domain = answer.domain;
         return true;
     };
@@ -42,18 +42,44 @@ std::unique_ptr<NWClientBackend> CreateSmbClient()
         std::string mounts;
         if (ReadFileText("/proc/self/mounts", mounts) == 0)
             AddMountedServers(mounts, servers);
+        // Without a server there is nothing to connect to: the start-up
+        // message says where servers are set up.
+        if (servers.empty())
+            return std::make_unique<UnavailableClient>(NoSmbServerText(file));
         return std::make_unique<SmbClient>(std::move(servers), SmbLoginBox());
     } catch (const std::exception& e) {
         return std::make_unique<UnavailableClient>(e.what());
     }
 }
 
+std::string ChosenClient()
+{
+    return SwitchValue("client", 1, "emulated");
+}
+
 }  // namespace
+
+std::string NoSmbServerText(const std::string& serversFile)
+{
+    return "no SMB server is set up: add a section for each server to " + serversFile +
+           " (see \"The servers file\" in the README or in man morvane)";
+}
+
+std::string FolderTreeNoteWithoutClient()
+{
+    const std::string client = ChosenClient();
+    if (SameTextAscii(client, "smb"))
+        return "No SMB server to show. Servers are set up in " + SwitchValue("servers", 3, DefaultServersFile()) +
+               " (see \"The servers file\" in the README).";
+    if (SameTextAscii(client, "trash"))
+        return "No trash can to show: the trash client did not start.";
+    return std::string();
+}
 
 ClientChoice CreateClientBackend()
 {
     ClientChoice choice;
-    const std::string client = SwitchValue("client", 1, "emulated");
+    const std::string client = ChosenClient();
     if (SameTextAscii(client, "smb")) {
         choice.backend = CreateSmbClient();
     } else if (SameTextAscii(client, "trash")) {

@@ -24,3 +24,12 @@ struct ClientChoice {
 // $XDG_CONFIG_HOME/morvane/servers.ini) and of the cifs mounts; the Windows
 // client the recycle bins of the mount table's file systems.
 ClientChoice CreateClientBackend();
+
+// What the start-up message says when client=smb finds no server: where
+// servers are set up and where that is described.
+std::string NoSmbServerText(const std::string& serversFile);
+
+// The line the folder tree shows instead of folders when the chosen client did
+// not start: its start paths could only be the client's own folders. Empty for
+// the emulated network, whose tree keeps its local root then.
+std::string FolderTreeNoteWithoutClient();

@@ -21,8 +21,24 @@ void StartJob(JobState& job, const JobControls& controls)
     job.TotalCount = 0;
     job.MatchCount = 0;
     job.SkippedCount = 0;
+    job.SkippedWork.clear();
+    job.Outcomes = {};
+    job.StartPath.clear();
+    job.MarkedNotPurged.clear();
     job.RunState = RunState::Running;
     job.Stopped = false;
     job.Patterns = PatternLines();
     job.Limits.Watch(job.AgeSpin, job.LargerThanSpin, job.SmallerThanSpin);
+}
+
+void SkipWork(JobState& job, std::string reason, std::int32_t count)
+{
+    job.SkippedCount += count;
+    if (job.SkippedWork.size() < SkippedWorkTextLimit)
+        job.SkippedWork.push_back(std::move(reason));
+}
+
+std::string VolumeKey(const JobState& job)
+{
+    return job.ServerName + '\\' + job.VolumeName;
 }

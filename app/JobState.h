@@ -6,8 +6,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/BudgetCutoffs.h"
 #include "app/NamePatterns.h"
@@ -16,6 +18,7 @@
 #include "netware/ntypes.h"
 #include "settings/IniFile.h"
 
+class JobReport;
 class QLabel;
 class QPlainTextEdit;
 class QSpinBox;
@@ -41,6 +44,7 @@ struct JobState {
     bool AutoMode = false;
     std::string IniPath;
     std::string LogPath;  // empty: no log
+    std::string ReportPath;  // report=: the JSON Lines record; empty: none
     NWCONN_HANDLE ConnHandle = 0;
     std::string ServerName;
     std::string VolumeName;
@@ -54,6 +58,23 @@ struct JobState {
     // stopped, a purge the server refused. An unattended run ends with
     // status 3 when it is not 0.
     std::int32_t SkippedCount = 0;
+    // Why, one text for each skip counted by SkipWork (the first
+    // SkippedWorkTextLimit of them; the count goes on).
+    std::vector<std::string> SkippedWork;
+    // What became of the files the job marked: purged, kept (answered No, No
+    // to All, Abort, stopped) or failed; and the folders whose deleted files
+    // were not all scanned (not readable, ended by a failed purge, or passed
+    // by after an Abort or a stop).
+    struct JobOutcomes {
+        std::int32_t Purged = 0;
+        std::int32_t Kept = 0;
+        std::int32_t Failed = 0;
+        std::int32_t FoldersNotScanned = 0;
+    } Outcomes;
+    // The start path being worked on, as the list holds it.
+    std::string StartPath;
+    // Receives a record of every listed file when report= is given; null otherwise.
+    JobReport* Report = nullptr;
     bool UsePatterns = false;
     bool UseAge = false;
     bool UseLargerThan = false;
@@ -94,7 +115,20 @@ struct JobState {
         std::uint32_t KeepMB = 0;
         std::uint32_t FreeMB = 0;
     } Budgets;
+    // Bytes on each volume (server and volume name) that the job marked in the
+    // list mode: what a purge would have freed before the next start path on
+    // that volume asks for the free space. "Purge until free" counts them as
+    // free, so the list marks what a purge takes.
+    std::map<std::string, std::uint64_t> MarkedNotPurged;
 };
+
+inline constexpr std::size_t SkippedWorkTextLimit = 1000;
+
+// Counts pieces of work the job could not do and keeps why.
+void SkipWork(JobState& job, std::string reason, std::int32_t count = 1);
+
+// The key of MarkedNotPurged for the job's current server and volume.
+std::string VolumeKey(const JobState& job);
 
 // The program's one instance.
 extern JobState Job;

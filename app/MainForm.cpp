@@ -4,6 +4,8 @@
 // and closing (settings save).
 #include "app/main.h"
 
+#include "app/ClientChoice.h"
+#include "app/JobReport.h"
 #include "app/JobState.h"
 #include "app/ResultLog.h"
 #include "netware/D_NW.h"
@@ -159,10 +161,13 @@ void TMainForm::FormCreate(QObject* sender)
             ServerList->setItemIndex(0);  // runs ServerListClick
         ContextCreate(Job.NameContext);
         ChangeContextFlags(Job.NameContext, '+', 4);
+    } else if (const std::string note = FolderTreeNoteWithoutClient(); !note.empty()) {
+        ShellTreeView1->showNote(note);
     }
 
     Job.IniPath = SwitchValue("ini", 1, IniFileName(true));
     Job.LogPath = SwitchValue("log", 1, "");
+    Job.ReportPath = SwitchValue("report", 3, "");
     Job.AutoMode = SwitchGiven("auto", 2);
 }
 
@@ -205,10 +210,17 @@ std::string TMainForm::NothingToSearch() const
 void TMainForm::AutomaticRun()
 {
     // The client's failure has been reported; no job runs. The log is still
-    // rewritten, empty, so that no earlier run's results pass for this one's.
+    // rewritten, empty, so that no earlier run's results pass for this one's;
+    // so is the record, which says why.
     if (!clientStarted_) {
         if (!Job.LogPath.empty())
             SaveLogOrSayWhy();
+        SkipWork(Job, "the client did not start: nothing was searched");
+        try {
+            FinishReport(AutomaticExitClientNotStarted);
+        } catch (const std::exception& e) {
+            ShowMessage(std::string("Error saving report: ") + e.what());
+        }
         return;
     }
     // Nothing to search is a set-up fault, not a clean run: said on standard
@@ -230,11 +242,15 @@ void TMainForm::AutomaticRun()
         BitBtnPurgeSelectedClick(BitBtnPurgeSelected);
         // The back ends' own reports count from the start, which opened the
         // primary connection: an automatic run is one job.
-        automaticRunSkipped_ = Job.SkippedCount + SkippedWorkReports() + (nothingToSearch.empty() ? 0 : 1);
-        if (!nothingToSearchLine.empty())
+        Job.SkippedCount += SkippedWorkReports();  // their texts came as lines of the job
+        if (!nothingToSearch.empty()) {
+            SkipWork(Job, "nothing to search: " + nothingToSearch);
             ListBoxResults->addLine(nothingToSearchLine);
+        }
+        automaticRunSkipped_ = Job.SkippedCount;
         if (!Job.LogPath.empty())
             SaveResultLog(*ListBoxResults, Job.LogPath);
+        FinishReport(automaticRunSkipped_ > 0 ? AutomaticExitWorkSkipped : AutomaticExitDone);
 
         // End without the close-time save. Before the event loop runs there is
         // no loop to quit; the program entry then looks at Terminated().
@@ -244,9 +260,23 @@ void TMainForm::AutomaticRun()
     } catch (const std::exception& e) {
         automaticRunFailed_ = true;
         ShowMessage(std::string("Error: ") + e.what());
+        FinishFailedReport();
     } catch (...) {
         automaticRunFailed_ = true;
         ShowMessage("Error: ");
+        FinishFailedReport();
+    }
+}
+
+void TMainForm::FinishFailedReport()
+{
+    // A record the failure left unfinished still says that the run failed.
+    if (!report_)
+        return;
+    try {
+        FinishReport(AutomaticExitRunFailed);
+    } catch (const std::exception& e) {
+        ShowMessage(std::string("Error saving report: ") + e.what());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/main.h"
 
 #include "app/BudgetPass.h"
+#include "app/JobReport.h"
 #include "app/JobState.h"
 #include "app/PurgeEngine.h"
 #include "app/ResultLog.h"
@@ -21,6 +22,7 @@
 #include "widgets/ShellTreeView.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
 #include <QToolTip>
@@ -60,6 +62,18 @@ std::vector<StartPathPlace> StartPathPlaces(const CheckListBox& list)
     return places;
 }
 
+// The message of the exception being handled.
+std::string CurrentErrorText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an error without a message";
+    }
+}
+
 }  // namespace
 
 void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
@@ -83,6 +97,11 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
 
     ClearResults();
     StartSkippedWorkLines();
+    StartReport();
+    // What the back end has to tell of the job besides failures (a file it
+    // put back) goes into the results, and so into the log.
+    const ResultNoteSink previousSink =
+        SetResultNoteSink([this](const std::string& line) { ListBoxResults->addLine("     " + line); });
 
     const int count = CheckListBoxQ->count();
     // Each deleted file once per job: a start path that another one covers is
@@ -101,6 +120,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
             if (i >= CheckListBoxQ->count())
                 continue;
             const std::string entry = StdStr(CheckListBoxQ->itemText(i));
+            Job.StartPath = entry;
             const bool recursive = CheckListBoxQ->isChecked(i);
             const std::string shortPath = ShortPathName(entry);
             Job.DirPath = shortPath;
@@ -116,17 +136,17 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
             } else if (split != 0) {
                 // Walking with the connection and volume of an earlier path
                 // would scan (and purge in) the wrong place: say so instead.
-                ListBoxResults->addLine("     Path not resolved: SplitNetWarePath returned error " +
-                                        NWErrorText(split));
-                ++Job.SkippedCount;
+                const std::string why = "Path not resolved: SplitNetWarePath returned error " + NWErrorText(split);
+                ListBoxResults->addLine("     " + why);
+                SkipWork(Job, entry + ": " + why);
             } else {
                 Job.TreeName.clear();
                 ConnTreeName(Job.ConnHandle, Job.TreeName);
                 SetContextTreeAndName(Job.NameContext, Job.TreeName, "[Root]");
 
                 const std::string walkPath = Format2("%s:%s", Job.VolumeName, Job.DirPath);
-                PrepareStartPathBudgets(Job, walkPath, walkMode, recursive);
-                Job.SkippedCount += WalkDirectoryTree(
+                PrepareStartPathBudgets(Job, walkPath, walkMode, recursive, &scanned);
+                const int notSearched = WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
                     [&](const std::string& path, const WalkEntry& entry, void* userData) {
                         const int listed = scanned.EarlierListing(Job.ServerName, path, i);
@@ -141,13 +161,29 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                         }
                     },
                     ListBoxResults, recursive);
+                if (notSearched > 0) {
+                    Job.Outcomes.FoldersNotScanned += notSearched;
+                    SkipWork(Job,
+                             std::to_string(notSearched) + (notSearched == 1 ? " folder" : " folders") + " below " +
+                                 entry + " could not be searched",
+                             notSearched);
+                }
             }
             ListBoxResults->addLine("");
         } catch (...) {
-            ++Job.SkippedCount;  // the rest of this start path was not searched
+            // The rest of this start path was not searched: said in the list
+            // (and the log) and once in a box.
+            const std::string why = "Start path abandoned: " + CurrentErrorText();
+            ListBoxResults->addLine("     " + why);
+            ListBoxResults->addLine("");
+            SkipWork(Job, StdStr(CheckListBoxQ->itemText(i)) + ": " + why);
+            MessageBoxOK(MsgDlgType::Error, why);
         }
     }
+    jobEnded_ = std::time(nullptr);
 
+    JobFinished();
+    SetResultNoteSink(previousSink);
     WriteSkippedWorkLines(Job);
     if (Job.RunState == RunState::Abort)
         ListBoxResults->addLine(Job.Stopped ? "Job stopped: the rest was not scanned."
@@ -156,6 +192,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     if (Job.TotalCount == 0)
         SetResultsCaption(LabelResults, 0, 0);
     ShowResultsCaption();
+    ShowOutcomes();
     StatusBar1->showMessage(QStr(Job.SelectedFolder));
 
     ServerList->setEnabled(true);
@@ -186,6 +223,54 @@ void TMainForm::ClearResults()
 {
     ListBoxResults->clear();
     LabelResults->setText(QStringLiteral("Results ... "));
+    LabelOutcomes->clear();
+    LabelOutcomes->hide();
+}
+
+void TMainForm::ShowOutcomes()
+{
+    const int k = RadioGroupOptions->itemIndex();
+    if (k != 1 && k != 2)
+        return;  // nothing is purged in the list mode
+    const JobState::JobOutcomes& o = Job.Outcomes;
+    LabelOutcomes->setText(QString::asprintf("Purged: %d - Kept: %d - Failed: %d - Folders not scanned: %d", o.Purged,
+                                             o.Kept, o.Failed, o.FoldersNotScanned));
+    LabelOutcomes->show();
+}
+
+void TMainForm::StartReport()
+{
+    report_.reset();
+    Job.Report = nullptr;
+    jobStarted_ = std::time(nullptr);
+    jobEnded_ = jobStarted_;
+    if (Job.ReportPath.empty())
+        return;
+    report_ = std::make_unique<JobReport>(Job.ReportPath);
+    Job.Report = report_.get();
+}
+
+void TMainForm::FinishReport(std::optional<int> exitStatus)
+{
+    if (Job.ReportPath.empty())
+        return;
+    if (!report_)
+        StartReport();  // no job ran: the record says so
+    Job.Report = nullptr;
+    ReportTotals totals;
+    totals.listed = Job.TotalCount;
+    totals.matched = Job.MatchCount;
+    totals.purged = Job.Outcomes.Purged;
+    totals.kept = Job.Outcomes.Kept;
+    totals.failed = Job.Outcomes.Failed;
+    totals.foldersNotScanned = Job.Outcomes.FoldersNotScanned;
+    totals.skippedCount = Job.SkippedCount;
+    totals.skipped = Job.SkippedWork;
+    totals.exitStatus = exitStatus;
+    totals.started = jobStarted_;
+    totals.ended = jobEnded_;
+    std::unique_ptr<JobReport> report = std::move(report_);
+    report->Finish(totals);
 }
 
 bool TMainForm::PurgeOfEveryFileAllowed()
@@ -206,9 +291,18 @@ void TMainForm::BitBtnPurgeSelectedClick(QObject* sender)
     // The unattended run purges what its stored settings say, without asking.
     if (!Job.AutoMode && !JobRunning && !PurgeOfEveryFileAllowed())
         return;
+    const bool jobStarts = !JobRunning;  // a click during a job starts none
     DoTheJob("Deleted Files ", WalkDirectories);
     if (!Job.LogPath.empty())
         SaveLogOrSayWhy();
+    // The unattended run finishes its record once it knows its exit status.
+    if (!Job.AutoMode && jobStarts) {
+        try {
+            FinishReport(std::nullopt);
+        } catch (const std::exception& e) {
+            ShowMessage(std::string("Error saving report: ") + e.what());
+        }
+    }
 }
 
 void TMainForm::SaveLogOrSayWhy()

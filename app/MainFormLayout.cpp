@@ -274,9 +274,13 @@ void TMainForm::CreateLayout()
     BitBtnPurgeSelected->setToolTip(QStringLiteral("List/Purge Selected Files"));
     LabelResults = Named(new QLabel(QStringLiteral("Results ... "), PanelConfigRight), "LabelResults");
     ListBoxResults = Named(new ResultList(PanelConfigRight), "ListBoxResults");
+    // Below the totals, after a job in a purge mode: what became of the matches.
+    LabelOutcomes = Named(new QLabel(PanelConfigRight), "LabelOutcomes");
+    LabelOutcomes->hide();
     configRightLayout->addLayout(topRow);
     configRightLayout->addWidget(BitBtnPurgeSelected);
     configRightLayout->addWidget(LabelResults);
+    configRightLayout->addWidget(LabelOutcomes);
     configRightLayout->addWidget(ListBoxResults, 1);
 
     Splitter4->setStretchFactor(0, 0);

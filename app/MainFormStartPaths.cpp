@@ -11,6 +11,7 @@
 #include "util/MessageBox.h"
 #include "util/QtText.h"
 #include "widgets/CheckListBox.h"
+#include "widgets/FolderSource.h"
 #include "widgets/RadioGroup.h"
 #include "widgets/ResultList.h"
 #include "widgets/ShellTreeView.h"
@@ -31,6 +32,20 @@ int StartPathIndex(const CheckListBox* list, const std::string& path)
         if (SameTextAscii(StdStr(list->itemText(i)), path))
             return i;
     return -1;
+}
+
+// A server itself is no start path: a job could not walk it. Accepted only
+// where the client resolves it to a volume.
+bool StartPathResolves(const std::string& path)
+{
+    if (!IsServerRoot(path))
+        return true;
+    NWCONN_HANDLE conn = 0;
+    std::string server, volume, directory;
+    if (SplitNetWarePath(ShortPathName(path), conn, server, volume, directory) == 0 && !volume.empty())
+        return true;
+    ShowMessage(path + " is a server, not a folder: choose one of its volumes or folders as the start path.");
+    return false;
 }
 
 }  // namespace
@@ -88,6 +103,8 @@ void TMainForm::ShellTreeView1DblClick(QObject* sender)
     // Nothing selected gives no entry; a line break would split the entry when
     // the list is stored and the job's heading in the log.
     if (path.empty() || path.find_first_of("\r\n") != std::string::npos)
+        return;
+    if (!StartPathResolves(path))
         return;
     int index = StartPathIndex(CheckListBoxQ, path);
     if (index < 0)

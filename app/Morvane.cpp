@@ -26,15 +26,8 @@
 
 namespace {
 
-// Exit statuses of an automatic run, for cron jobs and service units.
-constexpr int ExitDone = 0;              // the job ran; the log, when asked for, was written
-constexpr int ExitRunFailed = 1;         // the run reported "Error: " or "Error saving log: "
-constexpr int ExitClientNotStarted = 2;  // the NetWare client did not start; nothing was searched
-constexpr int ExitWorkSkipped = 3;       // the job ran, but skipped work (see JobState::SkippedCount),
-                                         // or had nothing to search
-
-const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [client=emulated|trash|smb|windows]
-                     [servers=FILE]
+const char* const Usage = R"(Usage: morvane [auto] [ini=FILE] [log=FILE] [report=FILE]
+                      [client=emulated|trash|smb|windows] [servers=FILE]
 
 Finds the salvageable deleted files below the stored start paths, lists them
 and purges the matching ones. Without "auto" the window opens.
@@ -44,11 +37,12 @@ and purges the matching ones. Without "auto" the window opens.
                   or nothing to search)
   ini=FILE        the settings file (default: morvane.ini in $XDG_CONFIG_HOME)
   log=FILE        write the result list to FILE after each job
+  report=FILE     write a JSON Lines record of each job to FILE (shortest
+                  form rep=): one object per listed file, then the totals
   client=emulated the emulated NetWare network (the default)
   client=trash    the desktop trash cans of this machine (as root: every user's)
   client=smb      the recycle bins of SMB servers
-  client=windows  the recycle bins of the drives mounted here (as root: each
-                  as its owner)
+  client=windows  the recycle bins of Windows drives mounted here
   servers=FILE    the SMB servers (default: morvane/servers.ini in
                   $XDG_CONFIG_HOME)
   --help          this text
@@ -94,7 +88,9 @@ int main(int argc, char** argv)
 {
     if (int status = 0; AnsweredInformationRequest(argc, argv, status))
         return status;
-    InstallQtWarningFilter();
+    // Known before the application starts, which already has things to say.
+    SetProgramArguments(std::vector<std::string>(argv, argv + argc));
+    InstallQtWarningFilter(SwitchGiven("auto", 2));
     QApplication app(argc, argv);
     // Ties the window to its desktop entry (name and icon in docks and task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.morvane.Morvane"));
@@ -113,7 +109,7 @@ int main(int argc, char** argv)
         ShowMessage(client.error);
         if (SwitchGiven("auto", 2))
             EmptyTheLog();
-        return ExitClientNotStarted;
+        return AutomaticExitClientNotStarted;
     }
     SetClientBackend(client.backend.get());
 
@@ -125,11 +121,11 @@ int main(int argc, char** argv)
         // One that failed leaves the window open for the user; without a screen
         // nobody could ever close it, so the process ends, reporting the failure.
         if (Job.AutoMode && !mainForm.ClientStarted())
-            result = ExitClientNotStarted;  // reported at start-up; nothing was searched
+            result = AutomaticExitClientNotStarted;  // reported at start-up; nothing was searched
         else if (mainForm.Terminated())
-            result = mainForm.AutomaticRunSkipped() > 0 ? ExitWorkSkipped : ExitDone;
+            result = mainForm.AutomaticRunSkipped() > 0 ? AutomaticExitWorkSkipped : AutomaticExitDone;
         else if (mainForm.AutomaticRunFailed() && MessageBoxesHeadless())
-            result = ExitRunFailed;
+            result = AutomaticExitRunFailed;
         else
             result = app.exec();
     }

@@ -6,11 +6,13 @@
 #include <QStatusBar>
 
 #include <string_view>
+#include <vector>
 
 #include "app/BudgetPass.h"
 #include "app/Conditions.h"
 #include "app/FileLine.h"
 #include "app/JobDisplay.h"
+#include "app/JobReport.h"
 #include "netware/NWClientBackend.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
@@ -61,11 +63,35 @@ void ExplainOutcome(JobState& job, std::string_view text)
 const char* KeptByAnswer(nuint16 answer)
 {
     switch (answer) {
-    case RunState::No: return "Kept: answered No";
-    case RunState::NoToAll: return "Kept: No to All";
-    case RunState::Abort: return "Kept: job aborted";
+    case RunState::No: return "answered No";
+    case RunState::NoToAll: return "No to All";
+    case RunState::Abort: return "job aborted";
     default: return nullptr;
     }
+}
+
+// The explanation lines the conditions wrote under the file's line, without
+// their indent.
+std::vector<std::string> ExplanationsAfter(const JobState& job, int lineIndex)
+{
+    std::vector<std::string> texts;
+    if (!job.ResultList || lineIndex < 0)
+        return texts;
+    for (int i = lineIndex + 1; i < job.ResultList->count(); ++i) {
+        std::string line = job.ResultList->line(i);
+        texts.push_back(line.compare(0, ExplanationIndent.size(), ExplanationIndent) == 0
+                            ? line.substr(ExplanationIndent.size())
+                            : line);
+    }
+    return texts;
+}
+
+void KeepFile(JobState& job, ReportedFile& report, std::string reason)
+{
+    ExplainOutcome(job, "Kept: " + reason);
+    ++job.Outcomes.Kept;
+    report.outcome = FileOutcome::Kept;
+    report.reason = std::move(reason);
 }
 
 } // namespace
@@ -98,15 +124,17 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     ReportNWError(code, "NWAllocTemporaryDirectoryHandle", volumePath);
     if (code != 0) {
         // In the list (and so the log) too: the folder was not scanned.
+        const std::string why = "NWAllocTemporaryDirectoryHandle returned error " + NWErrorText(code);
         if (job.ResultList)
-            job.ResultList->addLine("     Not scanned: NWAllocTemporaryDirectoryHandle returned error " +
-                                    NWErrorText(code) + " for " + volumePath);
-        ++job.SkippedCount;
+            job.ResultList->addLine("     Not scanned: " + why + " for " + volumePath);
+        SkipWork(job, volumePath + " not scanned: " + why);
+        ++job.Outcomes.FoldersNotScanned;
         return;
     }
     DirectoryScanGuard guard(job.ConnHandle, dirHandle);
 
     bool headingWritten = false;
+    bool purgeFailed = false;
     nuint32 iterHandle = 0xFFFFFFFF;
     const TDateTime today = Today();
     NWDELETED_INFO record{};
@@ -138,37 +166,67 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
                 [&line](char* room) { FileLine::PutRecord(room, line); });
         PumpMessages();
         ++job.TotalCount;
+        ReportedFile report;
+        if (job.Report) {
+            report.startPath = job.StartPath;
+            report.server = job.ServerName;
+            report.volumePath = volumePath;
+            report.name = file.Name;
+            report.size = line.size;
+            report.deletedDate = file.DeletedDate;
+            report.deletedTime = file.DeletedTime;
+            report.user = line.userName;
+        }
 
-        if (job.RunState == RunState::NoToAll)
+        if (job.RunState == RunState::NoToAll) {
+            if (job.Report)
+                job.Report->AddFile(report);
             continue;  // listed only: no tests, no mark, no count
+        }
 
         if (job.UseKeepNewest || job.UseUntilFree)
             PlaceInBudgets(job, volumePath, DeletionTimeKey(file.DeletedDate, file.DeletedTime), file.Name,
                            file.BeyondNewest, file.AmongOldest);
-        EvaluateConditions(job, file);
+        try {
+            EvaluateConditions(job, file);
+        } catch (...) {
+            // Listed, then the scan ends (an invalid deletion date): the
+            // record counts it as the list does.
+            if (job.Report)
+                job.Report->AddFile(report);
+            throw;
+        }
         if (file.Matched) {
             if (job.ResultList) {
                 job.ResultList->changeRecordLine(lineIndex, FileLine::MarkMatching);
                 job.ResultList->setSelected(lineIndex, true);
             }
             ++job.MatchCount;
+            report.matched = true;
         }
+        if (job.Report)
+            report.explanations = ExplanationsAfter(job, lineIndex);
         SetResultsCaption(job.ResultsLabel, job.TotalCount, job.MatchCount);
         PumpMessages();
 
-        if (ListModeChosen(job))
+        if (ListModeChosen(job)) {
+            // What a purge would free before the next start path asks the
+            // volume for its free space.
+            if (file.Matched)
+                job.MarkedNotPurged[VolumeKey(job)] += line.size;
             file.Matched = false;
+        }
         // Closing the window or Escape while events were processed stops the
         // job: the file in hand is neither asked for nor purged.
         if (file.Matched && job.RunState == RunState::Abort) {
-            ExplainOutcome(job, job.Stopped ? "Kept: job stopped" : "Kept: job aborted");
+            KeepFile(job, report, job.Stopped ? "job stopped" : "job aborted");
             file.Matched = false;
         }
         if (file.Matched && job.ConfirmEach && job.RunState != RunState::YesToAll) {
             ShowResultsCaption();  // the totals as they stand while the user decides
             job.RunState = ConfirmPurge(FileLine::FileText(line));
             if (const char* kept = KeptByAnswer(job.RunState)) {
-                ExplainOutcome(job, kept);
+                KeepFile(job, report, kept);
                 file.Matched = false;
             }
         }
@@ -177,13 +235,30 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
                                       std::string(file.Name).c_str());
             ReportNWError(code, "NWPurgeDeletedFile", AddSlash(volumePath) + std::string(file.Name));
             if (code != 0) {
-                ++job.SkippedCount;
+                SkipWork(job, "Purge of " + volumePath + "\\" + std::string(file.Name) + " failed: " +
+                                  NWErrorText(code));
                 ExplainOutcome(job, "Purge failed: " + NWErrorText(code));
+                ++job.Outcomes.Failed;
+                report.outcome = FileOutcome::Failed;
+                report.code = code;
+                report.reason = NWErrorText(code);
+                purgeFailed = FailedPurgeEndsScan();
+                if (!purgeFailed)
+                    code = 0;  // reported; the scan goes on with the next file
+            } else {
+                ++job.Outcomes.Purged;
+                report.outcome = FileOutcome::Purged;
             }
-            if (!FailedPurgeEndsScan())
-                code = 0;  // reported; the scan goes on with the next file
         }
+        if (job.Report)
+            job.Report->AddFile(report);
     } while (code == 0 && job.RunState != RunState::Abort);
+
+    if (purgeFailed) {
+        // The deleted files after the refused one were never listed.
+        ExplainOutcome(job, "Rest of " + volumePath + " not scanned after the failed purge");
+        ++job.Outcomes.FoldersNotScanned;
+    }
 }
 
 void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
@@ -203,8 +278,10 @@ void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
 
 void WriteSkippedWorkLines(JobState& job)
 {
-    for (const std::string& text : TakeSkippedWorkLines())
+    for (const std::string& text : TakeSkippedWorkLines()) {
         AddLine(job, "     " + text);
+        SkipWork(job, text, 0);  // counted by the client; the reason goes into the report
+    }
 }
 
 void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry&, void*)

@@ -31,7 +31,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-int ScannedDirectories::EarlierListing(std::string_view server, std::string_view volumePath, int startPath)
+ScannedDirectories::Key ScannedDirectories::KeyOf(std::string_view server, std::string_view volumePath) const
 {
     KeyHasher hasher;
     // Servers and volumes are named without regard to case on every back end.
@@ -50,6 +50,16 @@ int ScannedDirectories::EarlierListing(std::string_view server, std::string_view
             hasher.AddName(rest.substr(at, end - at), rule_);
         rest.remove_prefix(end);
     }
-    const auto [listed, first] = seen_.emplace(Key{hasher.a, hasher.b}, startPath);
+    return Key{hasher.a, hasher.b};
+}
+
+int ScannedDirectories::EarlierListing(std::string_view server, std::string_view volumePath, int startPath)
+{
+    const auto [listed, first] = seen_.emplace(KeyOf(server, volumePath), startPath);
     return first ? -1 : listed->second;
+}
+
+bool ScannedDirectories::Contains(std::string_view server, std::string_view volumePath) const
+{
+    return seen_.count(KeyOf(server, volumePath)) > 0;
 }

@@ -19,6 +19,8 @@ public:
     // -1 the first time a directory is given, which is then recorded as
     // scanned for the start path of that index; after that, that index.
     int EarlierListing(std::string_view server, std::string_view volumePath, int startPath);
+    // Whether the directory was given before, without recording it.
+    bool Contains(std::string_view server, std::string_view volumePath) const;
 
 private:
     struct Key {
@@ -28,6 +30,8 @@ private:
     struct KeyHash {
         std::size_t operator()(const Key& key) const { return static_cast<std::size_t>(key.a ^ (key.b >> 1)); }
     };
+    Key KeyOf(std::string_view server, std::string_view volumePath) const;
+
     NameCase rule_;
     std::unordered_map<Key, int, KeyHash> seen_;
 };

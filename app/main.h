@@ -7,6 +7,9 @@
 #include "netware/ntypes.h"
 
 #include <QMainWindow>
+#include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -24,6 +27,13 @@ class CheckListBox;
 class RadioGroup;
 class ResultList;
 class ShellTreeView;
+class JobReport;
+
+// Exit statuses of an automatic run, for cron jobs and service units.
+inline constexpr int AutomaticExitDone = 0;              // the job ran; the log, when asked for, was written
+inline constexpr int AutomaticExitRunFailed = 1;         // the run reported "Error: " or "Error saving log: "
+inline constexpr int AutomaticExitClientNotStarted = 2;  // the client did not start; nothing was searched
+inline constexpr int AutomaticExitWorkSkipped = 3;       // the job ran, but skipped work, or had nothing to search
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -129,6 +139,7 @@ public:
     QPlainTextEdit* MemoFilter = nullptr;
     QPushButton* BitBtnPurgeSelected = nullptr;
     QLabel* LabelResults = nullptr;
+    QLabel* LabelOutcomes = nullptr;  // after a purge: purged, kept, failed, folders not scanned
     ResultList* ListBoxResults = nullptr;
 
     QStatusBar* StatusBar1 = nullptr;
@@ -155,6 +166,12 @@ private:
     void SelectTab(QWidget* tab);  // a tab change by the program, not the user
     void AddSummaryItem(std::string& summary, const std::string& item);
     void ClearResults();           // the result list and its totals
+    void ShowOutcomes();           // the outcome line after a job in a purge mode
+    // The record for machines (report=): started with each job, finished after
+    // its log; a failure is raised as JobReportError. exitStatus: the unattended run's.
+    void StartReport();
+    void FinishReport(std::optional<int> exitStatus);
+    void FinishFailedReport();
     void UpdateStartPathNote();    // says which start paths others cover
     void SetTabOrder();            // MainFormLayout.cpp
     bool PurgeOfEveryFileAllowed();  // asks when "And" has no condition ticked
@@ -169,6 +186,9 @@ private:
     bool restoringSettings_ = false;  // FormShow is restoring the stored settings
     bool closeAfterJob_ = false;      // the window was closed while a job ran
     QShortcut* stopShortcut_ = nullptr;  // Escape while a job runs
+    std::unique_ptr<JobReport> report_;  // the running or last job's, until finished
+    std::time_t jobStarted_ = 0;
+    std::time_t jobEnded_ = 0;
     QMargins placedFrame_;               // the frame PlaceCentred allowed for
     bool awaitingFrame_ = false;         // shown, the window manager's frame not yet known
     bool minimiseWhenShown_ = false;     // the automatic run failed: the window stays minimised

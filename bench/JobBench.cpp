@@ -5,6 +5,8 @@
 //
 //   JobBench NETWORK.db START_PATH... (each start path recursive)
 //
+// JOBBENCH_LOG=FILE saves the result log there at the end, as log= does.
+//
 // The program's own throttled message pump is installed; a 1 ms timer stands
 // for the window's pending events and records the gaps between its firings.
 #include "app/JobState.h"
@@ -29,6 +31,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -54,8 +57,11 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     QTemporaryDir settings;
-    SetProgramArguments({QCoreApplication::applicationFilePath().toStdString(),
-                         "ini=" + settings.filePath("bench.ini").toStdString()});
+    std::vector<std::string> arguments = {QCoreApplication::applicationFilePath().toStdString(),
+                                          "ini=" + settings.filePath("bench.ini").toStdString()};
+    if (const char* log = std::getenv("JOBBENCH_LOG"))
+        arguments.push_back(std::string("log=") + log);
+    SetProgramArguments(arguments);
     InstallQtMessageBoxHandler();
     InstallQtMessagePump();
     std::unique_ptr<EmulatedClient> network = EmulatedClient::Open(argv[1]);

@@ -25,15 +25,8 @@ if [ ! -f "$data/gen.db" ]; then
 fi
 cp "$data/gen.db" "$data/job.db"
 
-paths=('\\GEN1\VOL1' '\\GEN1\VOL2' '\\GEN2\VOL1' '\\GEN2\VOL2')
-
-{
-  printf '%s\r\n' '[Config]' 'CheckBoxSizeUpperLimit=0' 'CheckBoxSizeLowerLimit=0' 'CheckBoxAge=0' \
-    'RadioGroupLogic=0' 'CheckBoxFilePatterns=1' '[Config MemoExtList]' '0=*.zzz' '[CheckListBoxQ]'
-  for i in "${!paths[@]}"; do printf '%s=%s\r\n' "$i" "${paths[$i]}"; done
-  printf '[CheckListBoxQ Checked]\r\n'
-  for p in "${paths[@]}"; do printf '%s=1\r\n' "$p"; done
-} > "$data/job.ini"
+source bench/generated_job.sh
+job_ini "$data/job.ini"
 
 seconds() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.2f", (e - s) / 1e9 }'; }
 smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }

@@ -222,6 +222,13 @@ std::int32_t SkippedWorkReports();
 std::vector<std::string> TakeSkippedWorkLines();
 // A job starts: what is noted from now on gets its line again.
 void StartSkippedWorkLines();
+// A line a back end adds to the results of the running job that tells of no
+// failure (a file it put back): handed to the installed sink, which the job
+// installs for its duration; without one it goes nowhere. Returns the
+// previous sink. AddResultNote tells whether a sink took the line.
+using ResultNoteSink = std::function<void(const std::string& line)>;
+ResultNoteSink SetResultNoteSink(ResultNoteSink sink);
+bool AddResultNote(const std::string& line);
 // "yyyy-mm-dd hh:mm:ss" of the unpacked parts, valid or not.
 std::string PackedDateTimeText(nuint32 packed);
 // The same text written at out, which has room for PackedDateTimeTextMaxLength

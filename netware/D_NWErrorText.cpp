@@ -61,18 +61,48 @@ std::string NWErrorText(nuint32 code)
     return text + " (" + message + ")";
 }
 
+namespace {
+bool ToldByBackend(nuint32 code)
+{
+    const NWClientBackend* backend = ClientBackend();
+    return backend && backend->ReportsFailureItself(static_cast<NWCCODE>(code));
+}
+}  // namespace
+
 void ReportNWError(nuint32 code, const std::string& operation)
 {
-    if (code == 0)
+    if (code == 0 || ToldByBackend(code))
         return;
     MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code));
 }
 
 void ReportNWError(nuint32 code, const std::string& operation, const std::string& place)
 {
-    if (code == 0)
+    if (code == 0 || ToldByBackend(code))
         return;
     MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code) + " for " + place);
+}
+
+namespace {
+ResultNoteSink& InstalledNoteSink()
+{
+    static ResultNoteSink sink;
+    return sink;
+}
+}  // namespace
+
+ResultNoteSink SetResultNoteSink(ResultNoteSink sink)
+{
+    std::swap(InstalledNoteSink(), sink);
+    return sink;
+}
+
+bool AddResultNote(const std::string& line)
+{
+    const ResultNoteSink& sink = InstalledNoteSink();
+    if (sink)
+        sink(line);
+    return static_cast<bool>(sink);
 }
 
 void UnpackPackedDateTime(nuint32 packed, NW_DATE& date, NW_TIME& time)

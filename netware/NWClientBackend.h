@@ -82,6 +82,14 @@ public:
     // Whether a failed purge ends the scan of its directory, as on a NetWare
     // server; a back end whose directories mix several owners' files says no.
     virtual bool FailedPurgeEndsScan() const { return true; }
+
+    // Whether a failure with this code has been, or will be, told by the back
+    // end itself (once for a whole server, say): the caller's error box would
+    // only repeat it.
+    virtual bool ReportsFailureItself(NWCCODE) const { return false; }
+    // The job that the calls since the last one belonged to is over: a back
+    // end reports what it kept for the job's end and starts afresh.
+    virtual void JobFinished() {}
     // How the servers compare names: NetWare's without letter case; stores
     // that keep case say so.
     virtual NameCase NameRule() const { return NameCase::Ignored; }
@@ -99,6 +107,13 @@ inline bool FailedPurgeEndsScan()
 {
     const NWClientBackend* backend = ClientBackend();
     return !backend || backend->FailedPurgeEndsScan();
+}
+
+// Tells the installed back end that a job is over.
+inline void JobFinished()
+{
+    if (NWClientBackend* backend = ClientBackend())
+        backend->JobFinished();
 }
 
 // The installed back end's rule for names (NetWare's without one).

@@ -3,6 +3,7 @@
 // numbered keys of a section.
 #include "settings/D_Ini.h"
 
+#include "settings/IniText.h"
 #include "util/D_Util.h"
 
 namespace {
@@ -86,7 +87,7 @@ void WriteSectionStrings(IniFile* file, const std::string& section, const std::v
     file->Transact([&] {
         file->EraseSectionAndDuplicates(section);
         for (std::size_t i = 0; i < list.size(); ++i)
-            WriteStringIfChanged(file, section, std::to_string(i), list[i]);
+            WriteStringIfChanged(file, section, std::to_string(i), IniListValue(list[i]));
     });
 }
 
@@ -97,6 +98,6 @@ void ReadSectionStrings(const IniFile* file, const std::string& section, std::ve
         // A line without "=" holds no value.
         const std::size_t eq = line.find('=');
         if (eq != std::string::npos)
-            list.push_back(line.substr(eq + 1));
+            list.push_back(IniListEntry(line.substr(eq + 1)));
     }
 }

@@ -53,6 +53,31 @@ std::string IniUnquote(const std::string& text)
     return text;
 }
 
+namespace {
+
+bool NeedsListQuotes(const std::string& entry)
+{
+    if (entry.empty())
+        return false;
+    return IsBlank(entry.front()) || IsBlank(entry.back()) ||
+           (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"');
+}
+
+}  // namespace
+
+std::string IniListValue(const std::string& entry)
+{
+    return NeedsListQuotes(entry) ? '"' + entry + '"' : entry;
+}
+
+std::string IniListEntry(const std::string& stored)
+{
+    if (stored.size() < 2 || stored.front() != '"' || stored.back() != '"')
+        return stored;
+    std::string inner = stored.substr(1, stored.size() - 2);
+    return NeedsListQuotes(inner) ? inner : stored;
+}
+
 IniText::Line IniText::Classify(std::string text, std::string eol)
 {
     Line line;

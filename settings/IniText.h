@@ -19,6 +19,16 @@ std::string IniTrim(const std::string& text);
 // characters and begins and ends with the same quote character.
 std::string IniUnquote(const std::string& text);
 
+// A list entry (a memo line, a start path) as it is stored, so that a reader
+// of list values gives it back as typed: an entry with blanks at either end,
+// or one that itself begins and ends with a double quote, is wrapped in double
+// quotes; every other entry is stored as it is.
+std::string IniListValue(const std::string& entry);
+// The entry a stored list value holds: one pair of enclosing double quotes is
+// removed only where IniListValue would have put it, so values written without
+// it read as they always did.
+std::string IniListEntry(const std::string& stored);
+
 class IniText {
 public:
     static IniText Parse(const std::string& bytes);

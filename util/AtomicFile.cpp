@@ -158,11 +158,12 @@ AtomicFile::AtomicFile(const std::string& path, AtomicFileOptions options)
     if (int error = FaultAt(AtomicFileStep::CreateTemporary))
         Fail(AtomicFileStep::CreateTemporary, error);
     // Created where no file was: whatever already stands at a name, even a
-    // link, is never opened. Mode 0666 lets the umask decide, as for any new
-    // file the user creates.
+    // link, is never opened. The default mode 0666 lets the umask decide, as
+    // for any new file the user creates.
     for (int attempt = 0; fd_ < 0 && attempt < TemporaryNameAttempts; ++attempt) {
         temporary_ = TemporaryNameFor(target_, attempt);
-        fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       options.createMode);
         if (fd_ < 0 && errno != EEXIST)
             break;
     }

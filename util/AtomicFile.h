@@ -47,6 +47,9 @@ struct AtomicFileOptions {
     // Temporary files that earlier replacements of the same file left behind
     // when their process died are removed first.
     bool removeStaleTemporaries = false;
+    // The mode a new file is created with, less the umask; 0600 keeps a file
+    // that names other users' files to its owner.
+    mode_t createMode = 0666;
     // Missing folders above a new file are made (mode 0700).
     bool createFolders = false;
     AtomicFileFault fault;

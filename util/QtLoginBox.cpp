@@ -44,7 +44,11 @@ void InstallQtLoginBoxHandler()
         const bool accepted = dialog->exec() == QDialog::Accepted;
         if (accepted) {
             answer.user = dialog->findChild<QLineEdit*>(QStringLiteral("EditUser"))->text().toStdString();
-            answer.password = dialog->findChild<QLineEdit*>(QStringLiteral("EditPassword"))->text().toStdString();
+            {
+                auto* password = dialog->findChild<QLineEdit*>(QStringLiteral("EditPassword"));
+                answer.password = password->text().toStdString();
+                password->clear();  // the box keeps no copy of its own
+            }
             answer.domain = dialog->findChild<QLineEdit*>(QStringLiteral("EditDomain"))->text().toStdString();
         }
         delete dialog;

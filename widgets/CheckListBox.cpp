@@ -3,6 +3,7 @@
 // mark in a data role, so that text edits and repeated sets of the same mark
 // are not reported as check changes.
 #include "widgets/CheckListBox.h"
+#include "widgets/FocusFrame.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
@@ -27,6 +28,7 @@ CheckListBox::CheckListBox(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_);
     setFocusProxy(list_);
+    ShowFocusFrame(list_);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
 
     connect(list_, &QListWidget::itemChanged, this, &CheckListBox::itemChanged);

@@ -25,6 +25,9 @@ public:
     virtual std::vector<FolderEntry> SubFolders(const std::string& path) = 0;
     // Separator between a folder's path and its subfolders' names.
     virtual char Separator() const = 0;
+    // Why the last SubFolders call could not list the folder (a server that
+    // does not answer, say); empty when it could.
+    virtual std::string Trouble() const { return {}; }
 };
 
 // A root that cannot be shown: not a folder, or a server without a connection.

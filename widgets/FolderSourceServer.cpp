@@ -5,6 +5,7 @@
 
 #include "netware/calwin32.h"
 #include "netware/clxwin32.h"
+#include "netware/D_NW.h"
 #include "util/D_Util.h"
 
 namespace {
@@ -37,9 +38,11 @@ public:
     std::string RootPath() const override { return "\\\\" + server_; }
     std::string RootCaption() const override { return "\\\\" + server_ + "\\"; }
     char Separator() const override { return '\\'; }
+    std::string Trouble() const override { return trouble_; }
 
     std::vector<FolderEntry> SubFolders(const std::string& path) override
     {
+        trouble_.clear();
         const std::string below = BelowServer(path);
         if (below.empty())
             return Volumes(path);
@@ -63,8 +66,14 @@ private:
         std::vector<FolderEntry> entries;
         for (nuint16 number = 0; number < MaxVolumes; ++number) {
             char name[256] = {};
-            if (NWGetVolumeName(conn_, number, name) != 0)
-                continue;
+            if (const NWCCODE code = NWGetVolumeName(conn_, number, name); code != 0) {
+                if (code == ERR_VOLUME_DOES_NOT_EXIST)
+                    continue;  // volume numbers may have gaps
+                // The server itself failed: asking for the next number would
+                // only wait for it again.
+                trouble_ = "The volumes of " + RootCaption() + " cannot be listed: " + NWErrorText(code);
+                break;
+            }
             name[sizeof name - 1] = '\0';
             if (name[0] != '\0')
                 entries.push_back({name, RootPath() + "\\" + name});
@@ -80,8 +89,11 @@ private:
         nuint16 directoryID = 0;
         nuint16 sequence = 0xFFFF;
         NWSEARCH_ENTRY entry{};
-        if (DirSearchStart(conn_, 0, volumePath.c_str(), volumeNumber, directoryID, sequence, entry, 0) != 0)
+        if (const NWCCODE code =
+                DirSearchStart(conn_, 0, volumePath.c_str(), volumeNumber, directoryID, sequence, entry, 0)) {
+            trouble_ = path + " cannot be listed: " + NWErrorText(code);
             return entries;
+        }
         while (DirSearchNext(conn_, volumeNumber, directoryID, sequence, SA_DIRECTORIES, "*", entry, 0) == 0) {
             entry.name[sizeof entry.name - 1] = '\0';
             sequence = entry.nextSequence;
@@ -93,6 +105,7 @@ private:
 
     std::string server_;
     NWCONN_HANDLE conn_;
+    std::string trouble_;
 };
 
 }  // namespace

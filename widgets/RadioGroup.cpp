@@ -47,6 +47,7 @@ void RadioGroup::clear()
     }
     buttons_.clear();
     data_.clear();
+    leaving_ = nullptr;
     changeIndex(-1);
 }
 
@@ -94,15 +95,30 @@ void RadioGroup::setItemIndex(int index)
 bool RadioGroup::eventFilter(QObject* watched, QEvent* event)
 {
     auto* button = qobject_cast<QRadioButton*>(watched);
-    if (!button || button->isChecked() || index_ < 0)
+    if (!button)
         return QGroupBox::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut) {
+        // Seen before the FocusIn of the button that gets the focus next.
+        leaving_ = button;
+        return QGroupBox::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusIn) {
-        // The arrow keys move the focus with these reasons too; from the
-        // chosen button they choose the next one before it gets the focus.
+        QRadioButton* from = leaving_;
+        leaving_ = nullptr;
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+        const bool tabbing = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+        if (!tabbing || button->isChecked() || index_ < 0)
+            return QGroupBox::eventFilter(watched, event);
+        // Tab into the group stops at the chosen button; Tab from a button of
+        // the group leaves it, whichever of its buttons had the focus (an Alt
+        // shortcut can put it on one that is not chosen).
+        if (from && buttons_.contains(from))
+            LeaveGroup(button, reason == Qt::TabFocusReason);
+        else
             buttons_[index_]->setFocus(reason);
-    } else if (event->type() == QEvent::KeyPress) {
+        return QGroupBox::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress && !button->isChecked() && index_ >= 0) {
         // The focus came here otherwise (an Alt shortcut that several controls
         // share): an arrow key goes back to the chosen button.
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -112,6 +128,24 @@ bool RadioGroup::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QGroupBox::eventFilter(watched, event);
+}
+
+void RadioGroup::LeaveGroup(QWidget* from, bool forward)
+{
+    // The next control in the focus chain that Tab may stop at and that is
+    // none of this group's buttons.
+    QWidget* next = from;
+    for (int guard = 0; guard < 10000; ++guard) {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+        if (!next || next == from)
+            return;
+        const bool ours = std::find(buttons_.begin(), buttons_.end(), next) != buttons_.end();
+        if (!ours && (next->focusPolicy() & Qt::TabFocus) && next->isVisible() && next->isEnabled() &&
+            !next->focusProxy()) {
+            next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
 }
 
 void RadioGroup::setColumns(int columns)

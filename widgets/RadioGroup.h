@@ -47,11 +47,14 @@ signals:
 
 protected:
     // Tab and the arrow keys bring the focus to the chosen button, never to
-    // one that a Space would then choose unseen.
+    // one that a Space would then choose unseen; Tab from any button of the
+    // group leaves it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buttonToggled(int id, bool checked);
+    // Gives the focus to the control before or after the group.
+    void LeaveGroup(QWidget* from, bool forward);
     void relayout();
     void changeIndex(int index);
 
@@ -61,4 +64,5 @@ private:
     QVector<QVariant> data_;
     int index_ = -1;
     int columns_ = 1;
+    QRadioButton* leaving_ = nullptr;  // the button that last lost the focus, until the next one gains it
 };

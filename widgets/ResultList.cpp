@@ -101,7 +101,56 @@ ResultLines::TextBlock& ResultLines::newBlock(std::size_t length)
     // of its own size, which it fills, so that every offset stays within
     // the size of a block.
     const std::size_t capacity = std::max(length, TextBlockSize);
-    return blocks_.emplace_back(TextBlock{std::make_unique_for_overwrite<char[]>(capacity), 0, capacity});
+    std::unique_ptr<char[]> chars;
+    if (blocks_.size() - firstInMemory_ >= memoryBlocks_)
+        chars = spillOldestBlock();
+    if (!chars || capacity != TextBlockSize)
+        chars = std::make_unique_for_overwrite<char[]>(capacity);
+    return blocks_.emplace_back(TextBlock{std::move(chars), 0, capacity});
+}
+
+std::unique_ptr<char[]> ResultLines::spillOldestBlock()
+{
+    if (scratchFailed_)
+        return nullptr;
+    if (!scratch_.IsOpen() && !scratch_.Open(scratchFolder_)) {
+        scratchFailed_ = true;
+        return nullptr;
+    }
+    TextBlock& block = blocks_[firstInMemory_];
+    if (!scratch_.WriteAt(scratchEnd_, block.chars.get(), block.used)) {
+        scratchFailed_ = true;  // a full disk: what is in memory stays there
+        return nullptr;
+    }
+    block.fileOffset = scratchEnd_;
+    scratchEnd_ += block.used;
+    ++firstInMemory_;
+    // Reused only when it has a block's ordinary size.
+    std::unique_ptr<char[]> chars = std::move(block.chars);
+    return block.capacity == TextBlockSize ? std::move(chars) : nullptr;
+}
+
+const char* ResultLines::blockOnDisk(std::size_t block) const
+{
+    if (cachedBlock_ == block)
+        return cache_.get();
+    const TextBlock& onDisk = blocks_[block];
+    if (cacheCapacity_ < onDisk.used) {
+        cache_ = std::make_unique_for_overwrite<char[]>(std::max(onDisk.used, TextBlockSize));
+        cacheCapacity_ = std::max(onDisk.used, TextBlockSize);
+    }
+    cachedBlock_ = SIZE_MAX;
+    if (!scratch_.ReadAt(onDisk.fileOffset, cache_.get(), onDisk.used))
+        throw std::runtime_error("Cannot read the result list's lines back from its scratch file in " +
+                                 (scratchFolder_.empty() ? ScratchFolder() : scratchFolder_));
+    cachedBlock_ = block;
+    return cache_.get();
+}
+
+void ResultLines::keepInMemory(std::size_t blocks, std::string folder)
+{
+    memoryBlocks_ = std::max<std::size_t>(blocks, 1);
+    scratchFolder_ = std::move(folder);
 }
 
 // Inline: it runs for every line added, more often than anything else here.
@@ -152,10 +201,18 @@ char* ResultLines::recordData(int index)
 {
     if (index < 0 || index >= count_)
         throw std::out_of_range("ResultLines::recordData");
-    const Span& s = span(index);
+    Span& s = span(index);
     if (s.kind != Span::Record)
         throw std::logic_error("ResultLines::recordData: not a record line");
-    return chars(s) + 1;
+    if (s.block() < firstInMemory_) {
+        // Moved to the end of the store, as a changed line of another length;
+        // copied first, as making room may reuse the cache.
+        const std::string record(chars(s), s.length);
+        const bool selected = s.selected;
+        std::memcpy(place(record.size(), Span::Record, s), record.data(), record.size());
+        s.selected = selected;
+    }
+    return inMemory(s) + 1;
 }
 
 void ResultLines::set(int index, std::string_view text)
@@ -164,13 +221,15 @@ void ResultLines::set(int index, std::string_view text)
         throw std::out_of_range("ResultLines::set");
     Span& s = span(index);
     const bool selected = s.selected;
-    if (s.kind == Span::Text && text.size() == s.length) {
-        std::memmove(chars(s), text.data(), text.size());
+    if (s.kind == Span::Text && text.size() == s.length && s.block() >= firstInMemory_) {
+        std::memmove(inMemory(s), text.data(), text.size());
     } else {
-        // A line of another length moves to the end of the store; the old
-        // characters stay unused until the list is cleared. The text may lie
-        // in the store itself, which never moves.
-        std::memcpy(place(text.size(), Span::Text, s), text.data(), text.size());
+        // A line of another length, or one on disk, moves to the end of the
+        // store; the old characters stay unused until the list is cleared.
+        // The text may lie in the store itself, whose block may go to disk
+        // and be reused to make the room: it is copied first.
+        const std::string copy(text);
+        std::memcpy(place(copy.size(), Span::Text, s), copy.data(), copy.size());
         s.selected = selected;
     }
     noteLength(text.size());
@@ -199,15 +258,22 @@ void ResultLines::clear()
     spans_ = std::vector<std::unique_ptr<Span[]>>();
     count_ = 0;
     longest_ = 0;
+    scratch_.Clear();
+    scratchFailed_ = false;
+    scratchEnd_ = 0;
+    firstInMemory_ = 0;
+    cache_.reset();
+    cacheCapacity_ = 0;
+    cachedBlock_ = SIZE_MAX;
 }
 
 std::size_t ResultLines::memoryBytes() const
 {
     std::size_t bytes = blocks_.capacity() * sizeof(TextBlock) + spans_.capacity() * sizeof(spans_[0]) +
                         spans_.size() * SpanBlockSize * sizeof(Span);
-    for (const TextBlock& block : blocks_)
-        bytes += block.capacity;
-    return bytes;
+    for (std::size_t block = firstInMemory_; block < blocks_.size(); ++block)
+        bytes += blocks_[block].capacity;
+    return bytes + cacheCapacity_;
 }
 
 // ---- ResultList ---------------------------------------------------------------
@@ -351,7 +417,14 @@ void ResultList::paintEvent(QPaintEvent*)
     int widest = widestDrawn_;
     for (int index = top; index <= last; ++index) {
         QRect rect(0, (index - top) * height, viewport()->width(), height);
-        const std::string_view text = lines_.view(index);
+        std::string_view text;
+        std::string unreadable;
+        try {
+            text = lines_.view(index);
+        } catch (const std::runtime_error& error) {
+            unreadable = error.what();
+            text = unreadable;
+        }
         const bool selected = lines_.isSelected(index);
         if (selected)
             painter.fillRect(rect, pal.brush(QPalette::Highlight));

@@ -4,7 +4,10 @@
 // (characters in large fixed-size blocks, one small record per line with its
 // selection bit), and the view paints only the rows in sight, so an append or
 // a selection costs a few bytes and no item object, nothing is laid out per
-// row, and no append ever moves the lines already stored.
+// row, and no append ever moves the lines already stored. Only the newest
+// blocks of characters stay in memory: older ones go to a scratch file and are
+// read back when a line of theirs is painted, copied or saved, so a job's
+// memory grows by the line records alone.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -19,6 +22,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "util/ScratchFile.h"
 
 // A line can also be kept as a record: the values it shows and the function
 // that writes its text from them. The text is written each time the line is
@@ -58,8 +63,9 @@ class ResultLines {
 public:
     int count() const { return count_; }
     std::string line(int index) const;  // bounds-checked
-    // The line's text; for a record line it lies in a buffer of the store that
-    // stays valid until the next record line is read.
+    // The line's text; it lies in a buffer of the store that stays valid
+    // until the next line is read or the store is changed. Raises
+    // std::runtime_error when a line kept on disk cannot be read back.
     std::string_view view(int index) const;
     int append(std::string_view text) { return append({text}); }
     // Appends the pieces as one line.
@@ -81,7 +87,8 @@ public:
         fill(recordRoom(resultlinesdetail::LineWriterNumber<Writer>(), recordSize, textLength));
         return count_ - 1;
     }
-    // The record of record line index, to be changed where it lies.
+    // The record of record line index, to be changed where it lies (a record
+    // kept on disk is first brought back to the end of the memory part).
     char* recordData(int index);
     // Inline wherever it is called: the scan adds up to four value lines per file.
     template <ValueLineWriter Writer>
@@ -99,8 +106,17 @@ public:
     void clear();
     std::size_t longestLine() const { return longest_; }
 
-    // Bytes held for the lines (text blocks and line records), for the memory budget.
+    // Bytes held in memory for the lines (text blocks and line records), for the memory budget.
     std::size_t memoryBytes() const;
+
+    // How many blocks of characters stay in memory before the oldest go to a
+    // scratch file in folder (empty: the scratch file's default), for the
+    // lists made from now on. Without a scratch file (it cannot be made or
+    // written) every block stays in memory.
+    void keepInMemory(std::size_t blocks, std::string folder = {});
+    static constexpr std::size_t DefaultMemoryBlocks = 8;
+    // Blocks of characters on disk.
+    std::size_t blocksOnDisk() const { return firstInMemory_; }
 
 private:
     // Where a line lies and what it is, in eight bytes. A text or record line
@@ -126,10 +142,13 @@ private:
         std::uint32_t value() const { return static_cast<std::uint32_t>(position); }
     };
     static_assert(sizeof(Span) == 8);
+    // A block before firstInMemory_ lies in the scratch file at fileOffset and
+    // has no characters in memory.
     struct TextBlock {
         std::unique_ptr<char[]> chars;
         std::size_t used = 0;
         std::size_t capacity = 0;
+        std::uint64_t fileOffset = 0;
     };
     // Offsets within a block must fit the span's offset field.
     static constexpr std::size_t TextBlockSize = std::size_t(1) << Span::OffsetBits;
@@ -146,6 +165,11 @@ private:
     // Room for length characters, in the last text block or a new one.
     char* place(std::size_t length, Span::Kind kind, Span& span);
     TextBlock& newBlock(std::size_t length);
+    // Writes the oldest block in memory to the scratch file and gives its
+    // characters back for reuse; nullptr when it stays in memory.
+    std::unique_ptr<char[]> spillOldestBlock();
+    // The characters of a block on disk, read into the cache.
+    const char* blockOnDisk(std::size_t block) const;
     // The record of a new line at the end (selection cleared).
     [[gnu::always_inline]] Span& newSpan()
     {
@@ -159,7 +183,11 @@ private:
         if (textLength > longest_)
             longest_ = textLength;
     }
-    char* chars(const Span& s) const { return blocks_[s.block()].chars.get() + s.offset(); }
+    char* inMemory(const Span& s) const { return blocks_[s.block()].chars.get() + s.offset(); }
+    const char* chars(const Span& s) const
+    {
+        return s.block() >= firstInMemory_ ? inMemory(s) : blockOnDisk(s.block()) + s.offset();
+    }
     // Room for the record of a new record line at the end, after its writer's number.
     char* recordRoom(std::uint8_t writerNumber, std::size_t recordSize, std::size_t textLength)
     {
@@ -185,6 +213,17 @@ private:
     int count_ = 0;
     std::size_t longest_ = 0;
     mutable std::string written_;  // the text of the record line read last
+
+    std::size_t memoryBlocks_ = DefaultMemoryBlocks;
+    std::string scratchFolder_;
+    ScratchFile scratch_;
+    bool scratchFailed_ = false;  // a block could not be written: the rest stays in memory
+    std::uint64_t scratchEnd_ = 0;
+    std::size_t firstInMemory_ = 0;  // the blocks before it are on disk
+    // The block on disk read last.
+    mutable std::unique_ptr<char[]> cache_;
+    mutable std::size_t cacheCapacity_ = 0;
+    mutable std::size_t cachedBlock_ = SIZE_MAX;
 };
 
 class ResultList : public QAbstractScrollArea {

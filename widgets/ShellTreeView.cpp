@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 
 #include "util/D_Util.h"
+#include "widgets/FocusFrame.h"
 #include "widgets/FolderSource.h"
 
 #include <QHeaderView>
@@ -53,6 +54,7 @@ ShellTreeView::ShellTreeView(QWidget* parent) : QWidget(parent), tree_(new QTree
     connect(tree_, &QTreeWidget::itemClicked, this, [this] { emit clicked(); });
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { emit doubleClicked(); });
     tree_->installEventFilter(this);
+    ShowFocusFrame(tree_);
 
     setRoot("/");
 }
@@ -148,6 +150,28 @@ void ShellTreeView::Populate(QTreeWidgetItem* item)
     for (const auto& folder : folders)
         children.append(NewFolderItem(folder.name, folder.path));
     item->addChildren(children);
-    item->setChildIndicatorPolicy(folders.empty() ? QTreeWidgetItem::DontShowIndicator
-                                                  : QTreeWidgetItem::ShowIndicator);
+    const std::string trouble = folders.empty() ? source_->Trouble() : std::string();
+    if (!trouble.empty())
+        item->addChild(NewNoteItem(trouble));
+    item->setChildIndicatorPolicy(folders.empty() && trouble.empty() ? QTreeWidgetItem::DontShowIndicator
+                                                                     : QTreeWidgetItem::ShowIndicator);
+}
+
+QTreeWidgetItem* ShellTreeView::NewNoteItem(const std::string& text)
+{
+    // A line that says something instead of a folder: no path, so nothing
+    // selects or collects it.
+    auto* item = new QTreeWidgetItem(QStringList{QString::fromLocal8Bit(text)});
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    item->setToolTip(0, item->text(0));
+    return item;
+}
+
+void ShellTreeView::showNote(const std::string& text)
+{
+    tree_->clear();
+    source_.reset();
+    root_.clear();
+    tree_->addTopLevelItem(NewNoteItem(text));
 }

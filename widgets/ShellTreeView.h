@@ -34,6 +34,10 @@ public:
     // its old root.
     void setRoot(const std::string& root);
 
+    // Shows no folders, only the text (why there are none); a later setRoot
+    // shows folders again.
+    void showNote(const std::string& text);
+
     // The selected folder's path; empty when no folder is selected.
     std::string selectedPath() const;
     // Selects the folder with this path, expanding the folders above it; false
@@ -55,6 +59,7 @@ protected:
 private:
     void Populate(QTreeWidgetItem* item);
     QTreeWidgetItem* NewFolderItem(const std::string& caption, const std::string& path);
+    QTreeWidgetItem* NewNoteItem(const std::string& text);
 
     QTreeWidget* tree_;
     std::unique_ptr<FolderSource> source_;

@@ -167,8 +167,12 @@ EmulatedDatabase::EmulatedDatabase(const std::string& path)
             Exec("PRAGMA journal_mode=WAL");
         Exec("PRAGMA synchronous=FULL");
         Exec("PRAGMA foreign_keys=ON");
-        Exec("PRAGMA cache_size=-65536");
-        Exec("PRAGMA mmap_size=1073741824");
+        // The database stands in for servers: a client's memory must not grow
+        // with the network it reads. Pages are read into a small cache of
+        // SQLite's own (the system keeps the file's pages) rather than mapped,
+        // as every mapped page that was read would count as the process's.
+        SetCacheSize(ClientCacheKiB);
+        Exec("PRAGMA mmap_size=0");
         Exec(kSchema);
         UpgradeConnections();
         UpgradeVolumeSpace();
@@ -177,6 +181,11 @@ EmulatedDatabase::EmulatedDatabase(const std::string& path)
         sqlite3_close(db_);
         throw;
     }
+}
+
+void EmulatedDatabase::SetCacheSize(int kib)
+{
+    Exec(("PRAGMA cache_size=-" + std::to_string(kib)).c_str());
 }
 
 // True also when the question cannot be asked: an upgrade is then left alone.

@@ -41,6 +41,10 @@ public:
 
     sqlite3* Handle() const { return db_; }
     void Exec(const char* sql);
+    // The most memory SQLite's own page cache takes, in KiB (a client reads
+    // with a small one; a generation of millions of rows writes with more).
+    void SetCacheSize(int kib);
+    static constexpr int ClientCacheKiB = 8192;
     long long LastInsertId() const;
     int Changes() const;
 

@@ -14,6 +14,7 @@
 #include "netware/NetWarePath.h"
 #include "netware/ShownName.h"
 #include "netware/smb/SmbErrors.h"
+#include "netware/smb/SmbSetAside.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 
@@ -22,7 +23,14 @@ namespace {
 constexpr nuint32 kDirectoryAttribute = 0x10;
 constexpr size_t kMaxVolumes = 255;
 
-std::string Backslashed(const std::string& path) { return ReplaceChars(path, "/", '\\'); }
+std::string ParentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+bool SameFile(const SmbFileInfo& now, const SmbDeletedFile& listed)
+{
+    return !now.isDirectory && now.size == listed.size && now.writeTime == listed.writeTime &&
+           now.writeTimeNanoseconds == listed.writeTimeNanoseconds &&
+           (listed.fileId == 0 || now.fileId == 0 || now.fileId == listed.fileId);
+}
 
 }  // namespace
 
@@ -40,29 +48,70 @@ SmbClient::SmbClient(std::vector<SmbServerSettings> servers, SmbLoginPrompt prom
 SmbClient::~SmbClient()
 {
     for (SmbServer& server : servers_)
-        RemoveLeftEmpty(server);
+        RemoveLeftEmpty(server, true);
 }
 
 std::unique_ptr<NWErrorTextLibrary> SmbClient::LoadErrorTextLibrary()
 {
-    return MakeErrorTextLibrary(SmbCodeTexts());
+    return MakeErrorTextLibrary(SmbCodeTexts(), true, lastFailure_);
 }
 
 void SmbClient::Touch()
 {
     const auto now = clock_();
-    if (dirHandles_.InUse() == 0 && now - lastCall_ >= kJobPause) {
+    // Nothing a job still uses is dropped: not while it holds a directory
+    // handle, nor while a read is in progress (a window message handled
+    // during the read may open a connection).
+    if (busy_ == 0 && dirHandles_.InUse() == 0 && (jobOver_ || now - lastCall_ >= kJobPause)) {
+        jobOver_ = false;
+        missingReported_.clear();
         for (SmbServer& server : servers_) {
-            RemoveLeftEmpty(server);
+            RemoveLeftEmpty(server, true);
             server.sharesRead = false;
             server.failureReported = false;
+            server.notDone = 0;
             server.shares.clear();
-            server.ownFolders.clear();
             server.checkedFolder.clear();
             server.session->Revive();
         }
     }
     lastCall_ = now;
+}
+
+std::string SmbClient::ShownPath(const SmbServer& server, const std::string& path) const
+{
+    std::string shown = "\\\\" + ShownName(server.session->Settings().name);
+    for (size_t start = 0; start < path.size();) {
+        const size_t end = std::min(path.find('/', start), path.size());
+        shown += "\\" + ShownName(std::string_view(path).substr(start, end - start));
+        start = end + 1;
+    }
+    return shown;
+}
+
+bool SmbClient::ReportsFailureItself(NWCCODE code) const
+{
+    return IsServerFailure(code) || code == SMB_ERR_NO_SUCH_FOLDER;
+}
+
+void SmbClient::JobFinished()
+{
+    for (SmbServer& server : servers_) {
+        RemoveLeftEmpty(server, true);
+        if (server.notDone == 0)
+            continue;
+        const std::string line = ShownPath(server) + ": " + NWErrorText(server.session->Failure()) + "; " +
+                                 std::to_string(server.notDone) + " selected file" + (server.notDone == 1 ? "" : "s") +
+                                 " not purged in this job";
+        // One box for the server; a line in the results in any case.
+        if (!server.failureReported)
+            ReportSkippedWork(line);
+        else
+            NoteSkippedWork(line);
+        server.failureReported = true;
+        server.notDone = 0;
+    }
+    jobOver_ = true;
 }
 
 SmbClient::SmbServer* SmbClient::ServerOfConn(NWCONN_HANDLE conn)
@@ -80,12 +129,12 @@ NWCCODE SmbClient::Reported(SmbServer& server, NWCCODE code)
         return code;
     server.failureReported = true;
     const SmbServerSettings& settings = server.session->Settings();
-    const std::string name = "\\\\" + settings.name;
-    if (!server.session->FailureDetail().empty())
-        ReportSkippedWork(name + ": " + server.session->FailureDetail());
-    else
-        ReportSkippedWork(code, "Connecting to " + name + " (" + settings.host + " port " +
-                                std::to_string(settings.port) + ")");
+    const std::string text =
+        server.session->FailureDetail().empty()
+            ? "Connecting to " + ShownPath(server) + " (" + ShownName(settings.host) + " port " +
+                  std::to_string(settings.port) + ") returned error " + NWErrorText(code)
+            : ShownPath(server) + ": " + server.session->FailureDetail();
+    ReportSkippedWork(text);
     return code;
 }
 
@@ -105,7 +154,7 @@ NWCCODE SmbClient::ReadShares(SmbServer& server, bool report)
         if (!name.empty() && name.back() == '$' && !settings.shares.count(AsciiUpper(name)))
             continue;
         if (server.shares.size() < kMaxVolumes)
-            server.shares.push_back(Share{name, false, {}, {}});
+            server.shares.emplace_back().name = name;
     }
     server.sharesRead = true;
     return SUCCESSFUL;
@@ -127,6 +176,16 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
 {
     if (share.read)
         return SUCCESSFUL;
+    // Asked again by a window message handled while this very share is read:
+    // the half-read index is not started over under the first read's feet.
+    if (share.reading)
+        return SMB_ERR_IO_FAILURE;
+    struct Reading {
+        Share& share;
+        int& busy;
+        Reading(Share& s, int& b) : share(s), busy(b) { share.reading = true, ++busy; }
+        ~Reading() { share.reading = false, --busy; }
+    } reading(share, busy_);
     const SmbServerSettings& settings = server.session->Settings();
     auto userNumber = [&server](const std::string& user) {
         for (size_t i = 0; i < server.users.size(); ++i)
@@ -136,12 +195,21 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
         return static_cast<std::uint32_t>(server.users.size());
     };
     // A folder the account may not read is skipped, and said once.
-    auto unreadable = [&settings](const std::string& path, NWCCODE code) {
-        ReportSkippedWork(code, "Reading \\\\" + settings.name + "\\" + Backslashed(path));
+    auto unreadable = [this, &server](const std::string& path, NWCCODE code) {
+        ReportSkippedWork(code, "Reading " + ShownPath(server, path));
+    };
+    // Files a lost connection left set aside are back where they were.
+    auto putBack = [this, &server](const std::string& path, NWCCODE code) {
+        if (code == SUCCESSFUL) {
+            AddResultNote("Put back: " + ShownPath(server, path) +
+                          " (set aside by an earlier purge that lost the connection)");
+            return;
+        }
+        ReportSkippedWork("Putting back " + ShownPath(server, path) + " returned error " + NWErrorText(code));
     };
     share.paths.Clear();
     const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
-                                          userNumber, unreadable);
+                                          userNumber, unreadable, putBack);
     if (code)
         return Reported(server, code);
     share.read = true;
@@ -150,6 +218,7 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
 
 NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
 {
+    const CallStamp stamp{*this};
     SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
@@ -176,7 +245,34 @@ NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
     case NameLookup::Missing:
         break;
     }
-    return ERR_INVALID_PATH;
+    return MissingFolder(*server, share, std::string_view(path).substr(head.directoryStart), place);
+}
+
+NWCCODE SmbClient::MissingFolder(SmbServer& server, size_t share, std::string_view directory, Place& place)
+{
+    // A folder of the share from which nothing is in the bin holds no
+    // deleted files; one the share does not have is said so, by name.
+    std::vector<std::string> parts;
+    std::string onShare = server.shares[share].name;
+    for (size_t start = 0; start < directory.size();) {
+        const size_t end = std::min(directory.find_first_of("\\/", start), directory.size());
+        if (end > start) {
+            parts.emplace_back(directory.substr(start, end - start));
+            onShare += "/" + parts.back();
+        }
+        start = end + 1;
+    }
+    SmbFileInfo info;
+    if (server.session->Stat(onShare, info) == SUCCESSFUL && info.isDirectory) {
+        place = {ServerNumber(server), share, server.shares[share].index.AddFolder(parts)};
+        server.shares[share].paths.Clear();
+        return SUCCESSFUL;
+    }
+    if (server.session->Failure())
+        return Reported(server, server.session->Failure());
+    if (missingReported_.insert(onShare).second)
+        ReportSkippedWork("No such folder: " + ShownPath(server, onShare));
+    return SMB_ERR_NO_SUCH_FOLDER;
 }
 
 // ---- connections ------------------------------------------------------------
@@ -201,7 +297,7 @@ void SmbClient::ConnectionClosed(NWCONN_HANDLE conn)
 {
     dirHandles_.ReleaseAll(conn);
     for (SmbServer& server : servers_)
-        RemoveLeftEmpty(server);
+        RemoveLeftEmpty(server, true);
     if (currentConn_ == conn)
         currentConn_ = 0;
 }
@@ -212,6 +308,7 @@ NWCCODE SmbClient::SplitPathByClient(const char* path, char* server, NWCONN_HAND
                                      char* directory)
 {
     Touch();
+    const CallStamp stamp{*this};
     NetWarePathHead head;
     if (!path || !ParsePathHead(path, head))
         return ERR_INVALID_PATH;
@@ -286,6 +383,7 @@ NWCCODE SmbClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint1
 
 NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
 {
+    const CallStamp stamp{*this};
     SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
@@ -302,6 +400,7 @@ NWCCODE SmbClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, cha
 NWCCODE SmbClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
                                     std::uint64_t& freeBytes)
 {
+    const CallStamp stamp{*this};
     SmbServer* server = ServerOfConn(conn);
     if (!server)
         return ERR_INVALID_CONNECTION;
@@ -328,10 +427,10 @@ NWCCODE SmbClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)
     const Place* place = dirHandles_.Find(conn, dirHandle);
     if (!place)
         return ERR_BAD_DIRECTORY_HANDLE;
+    const CallStamp stamp{*this};
     SmbServer& server = servers_[place->server];
     dirHandles_.Release(conn, dirHandle);
     RemoveLeftEmpty(server);
-    lastCall_ = clock_();
     return SUCCESSFUL;
 }
 
@@ -374,48 +473,113 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     if (file.purged || !IsListedName(file.name, fileName))
         return SMB_ERR_NO_SUCH_DELETED_FILE;
 
+    const CallStamp stamp{*this};
+    lastFailure_ = {};
+    // After the server failed the job asks nothing more of it: the files are
+    // counted, and told once when the job is over.
+    if (server.session->Failure()) {
+        ++server.notDone;
+        return SMB_ERR_SERVER_SKIPPED;
+    }
+    const NWCCODE code = Purge(server, server.shares[place->share], file);
+    if (IsServerFailure(code))
+        ++server.notDone;
+    return code;
+}
+
+NWCCODE SmbClient::Purge(SmbServer& server, Share& share, SmbDeletedFile& file)
+{
     // Only the file that was listed goes: one put in its place since, or one
     // that was changed, is left alone; a folder is never deleted here.
     SmbSession& session = *server.session;
-    auto failed = [&server](NWCCODE code) {
-        if (IsServerFailure(code))
-            server.failureReported = true;  // the purge's own error box says it
-        return code;
-    };
-    SmbFileInfo* now = nullptr;
-    if (NWCCODE code = CurrentFile(server, file.path, now))
-        return failed(code);
-    const bool same = !now->isDirectory && now->size == file.size && now->writeTime == file.writeTime &&
-                      now->writeTimeNanoseconds == file.writeTimeNanoseconds &&
-                      (file.fileId == 0 || now->fileId == 0 || now->fileId == file.fileId);
-    if (!same)
-        return SMB_ERR_NO_SUCH_DELETED_FILE;
-
-    // A file deleted through a share with a recycle bin is moved into the
-    // deleting account's own bin, unless it lies there already: another
-    // user's file is first moved there, under a name of its own, and deleted
-    // from there.
+    // A delete is final only inside the account's own bin: a file elsewhere
+    // is first set aside there, under a path that says where it came from,
+    // and checked there.
+    const SmbShareIndex& index = share.index;
+    const std::string& own = index.OwnBin();
     std::string target = file.path;
-    const std::string own = index.RepositoryOf(session.User());
-    if (!session.User().empty() && file.floor != own) {
-        if (server.ownFolders.insert(own).second) {
-            SmbFileInfo folder;
-            // One made here goes again when the job is done with it.
-            if (session.Stat(own, folder) == SMB_ERR_NO_SUCH_DELETED_FILE && session.MakeFolder(own) == SUCCESSFUL)
-                server.purgedFrom.emplace_back(own, own.substr(0, own.rfind('/')));
+    const bool setAside = !own.empty() && file.path.compare(0, own.size() + 1, own + "/") != 0;
+    if (!setAside) {
+        SmbFileInfo* now = nullptr;
+        if (NWCCODE code = CurrentFile(server, file.path, now))
+            return code;
+        if (!SameFile(*now, file))
+            return SMB_ERR_NO_SUCH_DELETED_FILE;
+    }
+    if (setAside) {
+        target = SetAsidePath(own, index.Base(), file.path);
+        NWCCODE code = session.Rename(file.path, target);
+        if (code == SMB_ERR_NO_SUCH_DELETED_FILE) {
+            // The own bin, or the folders in it, are made when needed.
+            code = MakeParents(session, target, index.Base());
+            if (code == SUCCESSFUL)
+                code = session.Rename(file.path, target);
         }
-        target = own + "/.morvane-purge-" + std::to_string(getpid()) + "-" + std::to_string(++purgeCount_);
-        if (NWCCODE code = session.Rename(file.path, target))
-            return failed(code);
+        if (code)
+            return code;
+        server.setAsideIn.emplace_back(ParentOf(target), own);
+        if (afterSetAside_)
+            afterSetAside_();
+        // Checked again where nobody else moves it, right before the delete.
+        SmbFileInfo aside;
+        code = session.Stat(target, aside);
+        if (code == SUCCESSFUL && !SameFile(aside, file))
+            code = SMB_ERR_NO_SUCH_DELETED_FILE;
+        if (code == SUCCESSFUL)
+            code = session.Unlink(target);
+        if (code) {
+            // Back where it was listed; failing that, the message says where it lies.
+            std::string placed;
+            if (!session.Failure() && PutBack(session, target, file.path, placed) == SUCCESSFUL)
+                return code;
+            const std::string place = ShownPath(server, target);
+            if (session.Failure()) {
+                lastFailure_ = {SMB_ERR_LOST_MID_PURGE,
+                                "if the server did not delete it, it lies at " + place + " until the next job puts it back"};
+                return SMB_ERR_LOST_MID_PURGE;
+            }
+            lastFailure_ = {code, "it lies at " + place + " until the next job puts it back"};
+            return code;
+        }
+    } else if (NWCCODE code = session.Unlink(target)) {
+        return code;
     }
-    if (NWCCODE code = session.Unlink(target)) {
-        if (target != file.path)
-            session.Rename(target, file.path);  // back where it was listed, as far as the server lets it
-        return failed(code);
-    }
+    if (NWCCODE code = ConfirmGone(server, share, file, target))
+        return code;
     file.purged = true;
     server.checkedFiles.erase(file.path.substr(file.path.rfind('/') + 1));
-    server.purgedFrom.emplace_back(file.path.substr(0, file.path.rfind('/')), file.floor);
+    server.purgedFrom.emplace_back(ParentOf(file.path), file.floor);
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::ConfirmGone(SmbServer& server, Share& share, const SmbDeletedFile& file,
+                               const std::string& target)
+{
+    // The recycle module may have moved the file instead of deleting it: into
+    // the account's own bin, with its folders or without. Where a delete in
+    // the own bin has proved final once, it is final for the rest of the
+    // job: the module decides by the path alone.
+    if (share.deleteConfirmed)
+        return SUCCESSFUL;
+    const std::string& own = share.index.OwnBin();
+    std::vector<std::string> places{target};
+    if (!own.empty()) {
+        places.push_back(own + "/" + target.substr(target.find('/') + 1));
+        places.push_back(own + "/" + target.substr(target.rfind('/') + 1));
+    }
+    for (const std::string& place : places) {
+        SmbFileInfo info;
+        const NWCCODE code = server.session->Stat(place, info);
+        if (code == SMB_ERR_NO_SUCH_DELETED_FILE)
+            continue;
+        if (code != SUCCESSFUL)
+            return code;
+        if (!SameFile(info, file))
+            continue;  // another file that has the name
+        lastFailure_ = {SMB_ERR_COPY_REMAINS, "it now lies at " + ShownPath(server, place)};
+        return SMB_ERR_COPY_REMAINS;
+    }
+    share.deleteConfirmed = true;
     return SUCCESSFUL;
 }
 
@@ -444,8 +608,12 @@ NWCCODE SmbClient::CurrentFile(SmbServer& server, const std::string& path, SmbFi
     return SUCCESSFUL;
 }
 
-void SmbClient::RemoveLeftEmpty(SmbServer& server)
+void SmbClient::RemoveLeftEmpty(SmbServer& server, bool jobDone)
 {
+    if (jobDone) {
+        server.purgedFrom.insert(server.purgedFrom.end(), server.setAsideIn.begin(), server.setAsideIn.end());
+        server.setAsideIn.clear();
+    }
     // Deepest first, each folder once; a folder that still holds anything is
     // refused by the server and ends the climb from it.
     auto& folders = server.purgedFrom;

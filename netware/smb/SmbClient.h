@@ -69,6 +69,14 @@ public:
     // systems do.
     NameCase NameRule() const override { return NameCase::Kept; }
 
+    // The server failures this client reports itself: once per server and
+    // job, with how many files were not done.
+    bool ReportsFailureItself(NWCCODE code) const override;
+    void JobFinished() override;
+    // For tests: called in a purge between setting a file aside in the own
+    // bin and deleting it.
+    void SetAsideHook(std::function<void()> hook) { afterSetAside_ = std::move(hook); }
+
     // ---- users and texts
     // The deleting users: the user folders of per-user repositories.
     NWCCODE ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
@@ -87,6 +95,10 @@ private:
     struct Share {
         std::string name;
         bool read = false;
+        bool reading = false;  // a read is in progress (it handles window messages)
+        // A delete in the own bin proved final in this job: the recycle
+        // module kept no copy.
+        bool deleteConfirmed = false;
         SmbShareIndex index;
         FolderPathCache paths;  // of index
     };
@@ -94,12 +106,15 @@ private:
         std::unique_ptr<SmbSession> session;
         bool sharesRead = false;
         bool failureReported = false;
+        unsigned long notDone = 0;  // selected files not purged in this job for the server's failure
         std::vector<Share> shares;
         std::vector<std::string> users;  // deleting users, numbered from 1
         // Folders files were purged from, with the folder each may be emptied
         // up to (not included).
         std::vector<std::pair<std::string, std::string>> purgedFrom;
-        std::set<std::string> ownFolders;  // the account's own repository folders, made where missing
+        // The same for the folders files were set aside in: kept for the
+        // job, which sets more files aside there.
+        std::vector<std::pair<std::string, std::string>> setAsideIn;
         // What a folder of the repository holds now, read again for the
         // purges in it once it is older than kFreshListing.
         std::string checkedFolder;
@@ -112,8 +127,19 @@ private:
         size_t folder = 0;
     };
 
-    // The first call after a pause starts a new job.
+    // The first call after a pause, or after JobFinished, starts a new job.
     void Touch();
+    // Marks the end of a call: the pause before the next one counts from here.
+    struct CallStamp {
+        SmbClient& client;
+        ~CallStamp() { client.lastCall_ = client.clock_(); }
+    };
+    // The server's name and a path on it (SHARE/folder/name) as the user reads them.
+    std::string ShownPath(const SmbServer& server, const std::string& path = {}) const;
+    // The purge's steps: moving the file into the own bin when it lies
+    // elsewhere, checking it again, deleting it and confirming it is gone.
+    NWCCODE Purge(SmbServer& server, Share& share, SmbDeletedFile& file);
+    NWCCODE ConfirmGone(SmbServer& server, Share& share, const SmbDeletedFile& file, const std::string& target);
     SmbServer* ServerOfConn(NWCONN_HANDLE conn);
     size_t ServerNumber(const SmbServer& server) const { return static_cast<size_t>(&server - servers_.data()); }
     // The server's failure, shown once per job.
@@ -123,11 +149,15 @@ private:
     NWCCODE FindShare(SmbServer& server, const std::string& name, size_t& share);
     NWCCODE ReadIndex(SmbServer& server, Share& share);
     NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
+    // A path the bin holds no folder for: an empty folder when the share has
+    // it, else SMB_ERR_NO_SUCH_FOLDER, reported once per job by name.
+    NWCCODE MissingFolder(SmbServer& server, size_t share, std::string_view directory, Place& place);
     // Over Resolve: a folder of the share's repository tree.
     NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
     NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
     NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
-    void RemoveLeftEmpty(SmbServer& server);
+    // jobDone: the folders files were set aside in go too.
+    void RemoveLeftEmpty(SmbServer& server, bool jobDone = false);
     // The file at a server path as it is now; SMB_ERR_NO_SUCH_DELETED_FILE
     // when it is gone.
     NWCCODE CurrentFile(SmbServer& server, const std::string& path, SmbFileInfo*& info);
@@ -139,5 +169,9 @@ private:
     NWCONN_HANDLE currentConn_ = 0;  // opened last: the server of volume-form paths
     DirHandlePool<Place> dirHandles_;
     DirSearches<FolderNameSearch> searches_;
-    unsigned long purgeCount_ = 0;  // names the files moved into the account's own bin
+    int busy_ = 0;          // reads in progress, which handle window messages: no job starts meanwhile
+    bool jobOver_ = false;  // JobFinished came: the next call starts a new job
+    LastFailure lastFailure_;  // the place a failed purge left its file, for the code's text
+    std::set<std::string> missingReported_;  // folders reported missing in this job
+    std::function<void()> afterSetAside_;
 };

@@ -118,8 +118,13 @@ std::vector<SmbServerSettings> ParseServersFile(const std::string& text, const s
         const std::string value = std::string(Trimmed(content.substr(equals + 1)));
         if (share)
             SetRepositoryKey(line, key, value, *share);
-        else if (SameTextAscii(key, "Host"))
+        else if (SameTextAscii(key, "Host")) {
+            // user:password@host would put a password where messages show the host.
+            if (value.find_first_of("@%") != std::string::npos)
+                line.Fail("Host must be a host name or address only; the user and password belong in a "
+                          "credentials file (Credentials=)");
             server->host = value.empty() ? server->name : value;
+        }
         else if (SameTextAscii(key, "Port"))
             server->port = line.Number(key, value, 1, 65535);
         else if (SameTextAscii(key, "Timeout"))

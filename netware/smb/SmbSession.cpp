@@ -25,7 +25,7 @@ struct SmbContext {
         const SmbCredentials& credentials = session->credentials_;
         if (!credentials.given)
             return;  // libsmbclient's own: the user's name, a Kerberos ticket where there is one
-        auto copy = [](const std::string& text, char* buffer, int length) {
+        auto copy = [](std::string_view text, char* buffer, int length) {
             if (length <= 0)
                 return;
             const size_t n = std::min(text.size(), static_cast<size_t>(length - 1));
@@ -33,9 +33,24 @@ struct SmbContext {
             buffer[n] = '\0';
         };
         copy(credentials.user, user, userLength);
-        copy(credentials.password, password, passwordLength);
+        copy(credentials.password.View(), password, passwordLength);
         if (!credentials.domain.empty())
             copy(credentials.domain, workgroup, workgroupLength);
+    }
+
+    // What libsmbclient logs while logging on: a refused logon's reason is
+    // told there only. Static: the library keeps the callback after the
+    // context is gone.
+    static std::string& LogonLog()
+    {
+        static std::string log;
+        return log;
+    }
+    static void KeepLogonLog(void*, int, const char* message)
+    {
+        std::string& log = LogonLog();
+        if (message && log.size() < 16384)
+            log += message;
     }
 
     explicit SmbContext(SmbSession* session)
@@ -43,7 +58,10 @@ struct SmbContext {
         context = smbc_new_context();
         if (!context)
             return;
-        smbc_setDebug(context, 0);
+        // Level 3 tells why a logon was refused; Connect lowers it again.
+        smbc_setDebug(context, 3);
+        LogonLog().clear();
+        smbc_setLogCallback(context, nullptr, &KeepLogonLog);
         smbc_setTimeout(context, session->settings_.timeoutSeconds * 1000);
         smbc_setPort(context, static_cast<uint16_t>(session->settings_.port));
         smbc_setOptionUserData(context, session);
@@ -110,6 +128,7 @@ SmbSession::~SmbSession() { delete context_; }
 
 void SmbSession::Revive()
 {
+    prompted_ = 0;
     failure_ = 0;
     failureDetail_.clear();
     connected_ = false;
@@ -160,21 +179,37 @@ NWCCODE SmbSession::Connect()
         // The share list is the first thing asked of a server: the answer to
         // it says whether the server is there and takes the logon.
         SMBCFILE* root = smbc_getFunctionOpendir(context_->context)(context_->context, Url("").c_str());
+        const int error = errno;
+        smbc_setDebug(context_->context, 0);
+        const std::string log = std::move(SmbContext::LogonLog());
+        SmbContext::LogonLog().clear();
         if (root) {
             smbc_getFunctionClosedir(context_->context)(context_->context, root);
             connected_ = true;
             return SUCCESSFUL;
         }
-        const int error = errno;
-        const NWCCODE code = SmbCodeOfErrno(error, false);
-        if (code == SMB_ERR_LOGON_FAILURE && settings_.credentialsFile.empty() && prompt_ && !prompted_) {
-            prompted_ = true;
-            SmbCredentials asked = credentials_;
+        NWCCODE code = SmbCodeOfErrno(error, false);
+        if (code == SMB_ERR_ACCOUNT_REFUSED || code == SMB_ERR_LOGON_FAILURE) {
+            const auto said = log.find("login failed: ");
+            const NWCCODE told = said == std::string::npos ? code : SmbCodeOfLogonRefusal(log.substr(said));
+            if (told != SMB_ERR_ACCOUNT_REFUSED)
+                code = told;
+        }
+        // A refused password in the login box is asked for again, until the
+        // user cancels (or a few times in a row: then the next job asks).
+        if (code == SMB_ERR_LOGON_FAILURE && settings_.credentialsFile.empty() && prompt_ &&
+            prompted_ < kPromptsPerJob) {
+            ++prompted_;
+            SmbCredentials asked;
+            asked.user = credentials_.user;
+            asked.domain = credentials_.domain;
+            credentials_.password.Wipe();
             if (prompt_(settings_.name, asked)) {
                 asked.given = true;
                 credentials_ = std::move(asked);
                 continue;
             }
+            credentials_.given = false;
         }
         return failure_ = IsServerFailure(code) ? code : SMB_ERR_SERVER_UNREACHABLE;
     }
@@ -268,7 +303,41 @@ NWCCODE SmbSession::MakeFolder(const std::string& path)
     if (NWCCODE code = Connect())
         return code;
     SMBCCTX* c = context_->context;
-    return Finish(smbc_getFunctionMkdir(c)(c, Url(path).c_str(), 0700));
+    const int result = smbc_getFunctionMkdir(c)(c, Url(path).c_str(), 0700);
+    return result < 0 && errno == EEXIST ? SUCCESSFUL : Finish(result);
+}
+
+NWCCODE SmbSession::PutNewFile(const std::string& path, const std::string& text)
+{
+    if (NWCCODE code = Connect())
+        return code;
+    SMBCCTX* c = context_->context;
+    SMBCFILE* file = smbc_getFunctionOpen(c)(c, Url(path).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (!file)
+        return Finish(-1);
+    const ssize_t written = smbc_getFunctionWrite(c)(c, file, text.data(), text.size());
+    const int error = errno;
+    smbc_getFunctionClose(c)(c, file);
+    errno = error;
+    return Finish(written == static_cast<ssize_t>(text.size()) ? 0 : -1);
+}
+
+NWCCODE SmbSession::Owner(const std::string& path, std::string& name)
+{
+    if (NWCCODE code = Connect())
+        return code;
+    SMBCCTX* c = context_->context;
+    char value[512] = {};
+    const int result = smbc_getFunctionGetxattr(c)(c, Url(path).c_str(), "system.nt_sec_desc.owner+", value,
+                                                   sizeof value - 1);
+    if (result < 0) {
+        // A server (or a port) that gives no security descriptor is no failure of the server.
+        return errno == ENODATA || errno == ENOTSUP || errno == EINVAL ? SMB_ERR_IO_FAILURE : Finish(-1);
+    }
+    name = value;
+    if (const auto slash = name.rfind('\\'); slash != std::string::npos)
+        name.erase(0, slash + 1);
+    return name.empty() || name.compare(0, 2, "S-") == 0 ? SMB_ERR_IO_FAILURE : SUCCESSFUL;
 }
 
 NWCCODE SmbSession::RemoveFolder(const std::string& path)

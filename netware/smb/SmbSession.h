@@ -52,7 +52,14 @@ public:
     // Renames within a share. libsmbclient replaces a file of the new name:
     // callers pick names nothing else uses.
     NWCCODE Rename(const std::string& from, const std::string& to);
+    // A folder that is there already counts as made.
     NWCCODE MakeFolder(const std::string& path);
+    // Makes a new file (never replacing one) holding the text.
+    NWCCODE PutNewFile(const std::string& path, const std::string& text);
+    // The name of the account that owns the file or folder, as the server's
+    // security descriptor gives it (without its domain); fails where the
+    // server gives none.
+    NWCCODE Owner(const std::string& path, std::string& name);
     // The user the server is logged on as; empty when libsmbclient chose
     // (a Kerberos ticket, the login name).
     const std::string& User() const { return credentials_.user; }
@@ -76,7 +83,8 @@ private:
     SmbLoginPrompt prompt_;
     SmbCredentials credentials_;
     bool credentialsRead_ = false;
-    bool prompted_ = false;
+    static constexpr int kPromptsPerJob = 3;
+    int prompted_ = 0;  // login boxes shown in this job
     bool connected_ = false;
     NWCCODE failure_ = 0;
     std::string failureDetail_;

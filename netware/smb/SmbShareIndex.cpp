@@ -6,7 +6,9 @@
 
 #include "netware/PackedDateTime.h"
 #include "netware/ShownName.h"
+#include "netware/smb/SmbBinLayout.h"
 #include "netware/smb/SmbErrors.h"
+#include "netware/smb/SmbSetAside.h"
 #include "util/D_Util.h"
 #include "util/MessagePump.h"
 
@@ -26,7 +28,7 @@ size_t SmbShareIndex::Child(size_t folder, const std::string& name)
 
 NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, size_t folder,
                                 const std::string& floor, std::uint32_t user, bool writeTime,
-                                const SmbUnreadableFolder& unreadable)
+                                const SmbUnreadableFolder& unreadable, const SmbUserNumber& userNumber)
 {
     std::vector<SmbFileInfo> entries;
     const NWCCODE listed = session.ListFolder(path, entries);
@@ -42,16 +44,32 @@ NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, si
     for (SmbFileInfo& entry : entries) {
         const std::string entryPath = path + "/" + entry.name;
         if (entry.isDirectory) {
+            // Files another account's job set aside are its to put back.
+            if (path == floor && entry.name == kSetAsideFolder)
+                continue;
             if (NWCCODE code = ReadTree(session, entryPath, Child(folder, entry.name), floor, user, writeTime,
-                                        unreadable))
+                                        unreadable, userNumber))
                 return code;
             continue;
         }
+        if (path == floor && entry.name.compare(0, 15, ".morvane-probe-") == 0)
+            continue;  // another job's probe of the layout, there for a moment
         SmbDeletedFile file;
         file.name = ShownName(entry.name);
         file.path = entryPath;
         file.floor = floor;
         file.user = user;
+        // A shared bin does not say who deleted a file; its owner does, where
+        // the server tells it.
+        std::string owner;
+        if (ownersGiven_ && user == 0) {
+            if (session.Owner(entryPath, owner) == SUCCESSFUL)
+                file.user = userNumber(owner);
+            else if (session.Failure())
+                return session.Failure();
+            else
+                ownersGiven_ = false;
+        }
         file.size = entry.size;
         file.fileId = entry.fileId;
         file.writeTime = entry.writeTime;
@@ -64,12 +82,15 @@ NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, si
 }
 
 NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
-                            const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable)
+                            const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
+                            const SmbPutBackNote& putBack)
 {
     folders.assign(1, SmbFolder{});
     names_.Clear();
     files.clear();
-    root_.clear();
+    base_.clear();
+    ownBin_.clear();
+    ownersGiven_ = false;
     std::string repository = settings.repository;
     if (repository.empty()) {
         std::vector<SmbFileInfo> top;
@@ -86,16 +107,35 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
     while (!clean.empty() && clean.back() == '/')
         clean.pop_back();
     const std::string root = share + "/" + clean;
-    root_ = root;
     const auto mark = root.find("%U");
-    if (mark == std::string::npos)
-        return ReadTree(session, root, 0, root, 0, settings.deletionTimeIsWriteTime, unreadable);
-
-    // A per-user repository: the part before %U holds a folder per user.
+    const std::string& user = session.User();
     std::string base = root.substr(0, mark);
-    const std::string rest = root.substr(mark + 2);
     while (!base.empty() && base.back() == '/')
         base.pop_back();
+    const std::string rest = mark == std::string::npos ? std::string() : root.substr(mark + 2);
+    SmbBinLayout layout;
+    if (mark == std::string::npos || user.empty()) {
+        if (NWCCODE code = FindBinLayout(session, base, user, layout))
+            return code;
+        // A "%U" in the settings stands, whatever the probe could tell.
+        layout.perUser = layout.perUser || mark != std::string::npos;
+    } else {
+        layout = {true, user};
+    }
+    base_ = base;
+    if (!layout.perUser) {
+        ownBin_ = base;
+        ownersGiven_ = true;
+        return ReadTree(session, base, 0, base, 0, settings.deletionTimeIsWriteTime, unreadable, userNumber);
+    }
+    if (!layout.ownFolder.empty()) {
+        ownBin_ = base + "/" + layout.ownFolder + rest;
+        auto told = [&putBack](const std::string& placed) { putBack(placed, SUCCESSFUL); };
+        if (NWCCODE code = PutBackLeftovers(session, ownBin_, base, told, putBack))
+            return code;
+    }
+
+    // A per-user repository: the part before %U holds a folder per user.
     std::vector<SmbFileInfo> users;
     if (NWCCODE code = session.ListFolder(base, users)) {
         if (session.Failure())
@@ -104,21 +144,23 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
             unreadable(base, code);
         return SUCCESSFUL;
     }
-    for (const SmbFileInfo& user : users) {
-        if (!user.isDirectory)
+    for (const SmbFileInfo& entry : users) {
+        if (!entry.isDirectory)
             continue;
-        const std::string userRoot = base + "/" + user.name + rest;
-        if (NWCCODE code = ReadTree(session, userRoot, 0, userRoot, userNumber(user.name),
-                                    settings.deletionTimeIsWriteTime, unreadable))
+        const std::string userRoot = base + "/" + entry.name + rest;
+        if (NWCCODE code = ReadTree(session, userRoot, 0, userRoot, userNumber(entry.name),
+                                    settings.deletionTimeIsWriteTime, unreadable, userNumber))
             return code;
     }
     return SUCCESSFUL;
 }
 
-std::string SmbShareIndex::RepositoryOf(const std::string& user) const
+size_t SmbShareIndex::AddFolder(const std::vector<std::string>& parts)
 {
-    const auto mark = root_.find("%U");
-    return mark == std::string::npos ? root_ : root_.substr(0, mark) + user + root_.substr(mark + 2);
+    size_t folder = 0;
+    for (const std::string& part : parts)
+        folder = Child(folder, part);
+    return folder;
 }
 
 NameLookup SmbShareIndex::FindChild(size_t parent, std::string_view shownName, size_t& child) const

@@ -40,13 +40,20 @@ struct SmbFolder {
 using SmbUnreadableFolder = std::function<void(const std::string& path, NWCCODE code)>;
 // The number of a deleting user's name (per-user repositories).
 using SmbUserNumber = std::function<std::uint32_t(const std::string& user)>;
+// Called for each file an earlier job set aside and this read put back (its
+// path now), or with the server's code for one it could not put back.
+using SmbPutBackNote = std::function<void(const std::string& path, NWCCODE code)>;
 
 class SmbShareIndex {
 public:
     // Reads the share's repository through the session. Fails only when the
     // server failed; a share without a repository is an empty tree.
+    // The layout of a bin without "%U" is found from the server; files a
+    // lost connection left set aside in the account's own bin are put back
+    // first.
     NWCCODE Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
-                 const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable);
+                 const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
+                 const SmbPutBackNote& putBack);
 
     // The subfolder of a folder that a shown name names: the exact name, else
     // the one subfolder that matches it without case.
@@ -54,20 +61,29 @@ public:
     // The path below the share's root that leads to a folder, as shown.
     std::string ShownPath(size_t folder) const;
 
-    // The repository folder of the given user: for a per-user repository the
-    // user's own folder, else the one repository; empty when the share has
-    // none.
-    std::string RepositoryOf(const std::string& user) const;
+    // Adds the folders of a path that holds no deleted files; returns the last.
+    size_t AddFolder(const std::vector<std::string>& parts);
+
+    // The logged-on account's own bin, where a delete is final: its folder
+    // of a per-user bin, else the one bin; empty when the share has none or
+    // the account's folder is not known.
+    const std::string& OwnBin() const { return ownBin_; }
+    // The folder that holds the users' folders of a per-user bin (else the
+    // bin): the paths of files set aside are kept relative to it.
+    const std::string& Base() const { return base_; }
 
     std::vector<SmbFolder> folders{SmbFolder{}};  // [0] is the share's root
     std::vector<SmbDeletedFile> files;
 
 private:
     FolderNames names_;
-    std::string root_;  // SHARE/repository, "%U" where the user's name goes
+    std::string base_;
+    std::string ownBin_;
+    bool ownersGiven_ = false;  // the server gives files' owners (shared bins only)
     size_t Child(size_t folder, const std::string& name);
     NWCCODE ReadTree(SmbSession& session, const std::string& path, size_t folder, const std::string& floor,
-                     std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable);
+                     std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable,
+                     const SmbUserNumber& userNumber);
 };
 
 // The repository's folder in a share when none is configured: the first of

@@ -13,7 +13,6 @@
 #include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_set>
 
 #include "netware/PackedDateTime.h"
 #include "netware/ShownName.h"
@@ -372,16 +371,19 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
         if (!entries[first + i].problem.empty())
             problems.push_back(CanProblem(trashCan, entries[first + i].problem));
     }
+    originalPaths = {};  // placed: a big can's paths are not kept while files/ is read
 
     // Items whose .trashinfo is missing still show, so that they can be
-    // purged; they come in the order of their names.
-    const std::unordered_set<std::string_view> withInfo(trashNames.begin(), trashNames.end());
+    // purged; they come in the order of their names. The names with one are
+    // looked up in a sorted copy of their views, a fraction of a hash set's size.
+    std::vector<std::string_view> withInfo(trashNames.begin(), trashNames.end());
+    std::sort(withInfo.begin(), withInfo.end());
     std::vector<std::string> withoutInfo;
     if (filesFd >= 0)
         if (DIR* dir = fdopendir(dup(filesFd))) {
             while (struct dirent* entry = readdir(dir)) {
                 std::string_view name = entry->d_name;
-                if (IsItemName(name) && !withInfo.count(name))
+                if (IsItemName(name) && !std::binary_search(withInfo.begin(), withInfo.end(), name))
                     withoutInfo.emplace_back(name);
             }
             closedir(dir);

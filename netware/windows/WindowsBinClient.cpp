@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -89,6 +88,7 @@ void WindowsBinClient::Refresh()
         return;
     openBins_.clear();
     index_ = WindowsBinIndex::Read(source_());
+    paths_.Clear();
     indexUsed_ = clock_();
     indexValid_ = true;
 }
@@ -132,10 +132,10 @@ void WindowsBinClient::ConnectionClosed(NWCONN_HANDLE conn) { dirHandles_.Releas
 NWCCODE WindowsBinClient::SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
                                             char* directory)
 {
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts) || parts.server.empty())
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head) || head.server.empty())
         return ERR_INVALID_PATH;
-    if (!SameTextAscii(parts.server, WindowsServerName))
+    if (!SameTextAscii(head.server, WindowsServerName))
         return ERR_NO_CONNECTION_TO_SERVER;
     if (!conns_.OpenOn(kWindowsServer)) {
         NWCONN_HANDLE opened = 0;
@@ -144,40 +144,42 @@ NWCCODE WindowsBinClient::SplitPathByClient(const char* path, char* server, NWCO
         Refresh();
     }
     ReportProblems();
-    size_t volumeIndex = 0;
-    if (!index_.folders.FindVolume(parts.volume, volumeIndex))
-        return ERR_VOLUME_DOES_NOT_EXIST;
+    // The folder is looked up now, so the walk is given its names as they are.
+    size_t volumeIndex = 0, folder = 0;
+    if (NWCCODE code = ResolveDirectory(conns_.OpenOn(kWindowsServer), path, volumeIndex, folder))
+        return code;
+    const std::string shownPath = index_.folders.ShownPath(folder);
+    if (shownPath.size() >= kSplitDirectorySize)
+        return Failed(ERR_INVALID_PATH, "the path is too long");
     conn = conns_.OpenOn(kWindowsServer);
     CopyText256(WindowsServerName, server);
     CopyText256(index_.folders.volumes[volumeIndex].name, volume);
-    CopyText256(JoinDirectories(parts.directories), directory);
+    CopyText(shownPath, directory, kSplitDirectorySize);
     return SUCCESSFUL;
 }
 
-NWCCODE WindowsBinClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume,
-                                           size_t& directory) const
+NWCCODE WindowsBinClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory)
 {
     if (!conns_.IsOpen(conn))
         return ERR_INVALID_CONNECTION;
-    NetWarePathParts parts;
-    if (!ParseNetWarePath(path, parts) || (!parts.server.empty() && !SameTextAscii(parts.server, WindowsServerName)))
+    NetWarePathHead head;
+    if (!path || !ParsePathHead(path, head) ||
+        (!head.server.empty() && !SameTextAscii(head.server, WindowsServerName)))
         return ERR_INVALID_PATH;
-    if (!index_.folders.FindVolume(parts.volume, volume))
-        return ERR_VOLUME_DOES_NOT_EXIST;
-    // Folder by folder from the volume's root, each by its shown name: the
-    // exact name, else the one that matches it without case.
-    directory = index_.folders.volumes[volume].root;
-    for (const std::string& name : parts.directories) {
-        switch (index_.folders.FindChild(directory, name, directory)) {
-        case NameLookup::Found:
-            continue;
-        case NameLookup::Ambiguous:
-            return ERR_AMBIGUOUS_PATH;
-        case NameLookup::Missing:
-            return ERR_INVALID_PATH;
-        }
+    if (!index_.folders.FindVolume(head.volume, volume))
+        return Failed(ERR_VOLUME_DOES_NOT_EXIST, ShownName(head.volume));
+    const auto step = [this](size_t parent, std::string_view name, size_t& child) {
+        return index_.folders.FindChild(parent, name, child);
+    };
+    switch (paths_.Resolve(path, head.directoryStart, index_.folders.volumes[volume].root, step, directory)) {
+    case NameLookup::Found:
+        return SUCCESSFUL;
+    case NameLookup::Ambiguous:
+        return Failed(ERR_AMBIGUOUS_PATH, path);
+    case NameLookup::Missing:
+        break;
     }
-    return SUCCESSFUL;
+    return Failed(ERR_INVALID_PATH, path);
 }
 
 NWCCODE WindowsBinClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name)
@@ -185,7 +187,7 @@ NWCCODE WindowsBinClient::DirectoryName(NWCONN_HANDLE conn, const char* path, st
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
-    name = index_.folders.directories[directory].name;
+    name = ShownFolderName(index_.folders.directories[directory].name);
     return SUCCESSFUL;
 }
 
@@ -194,9 +196,9 @@ NWCCODE WindowsBinClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuin
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
-    SearchState search;
+    FolderNameSearch search;
     for (size_t child : index_.folders.directories[directory].children)
-        search.names.push_back(index_.folders.directories[child].name);
+        search.names.push_back(ShownFolderName(index_.folders.directories[child].name));
     volumeNumber = static_cast<nuint8>(volume);
     searchId = searches_.Add(conn, volumeNumber, std::move(search));
     return SUCCESSFUL;
@@ -206,22 +208,11 @@ NWCCODE WindowsBinClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber,
                                         nuint16 sequence, nuint8 searchAttributes, const char* pattern,
                                         NWSEARCH_ENTRY& entry, nuint32)
 {
-    const SearchState* search = searches_.Find(conn, volumeNumber, directoryID);
+    FolderNameSearch* search = searches_.Find(conn, volumeNumber, directoryID);
     if (!search)
         return ERR_INVALID_PATH;
-    if (!(searchAttributes & kDirectoryAttribute))
-        return ERR_NO_FILES_FOUND;
-    const auto& names = search->names;
-    const char* wanted = (pattern && *pattern) ? pattern : "*";
-    for (size_t i = sequence == 0xFFFF ? 0 : sequence; i < names.size(); ++i) {
-        if (fnmatch(wanted, names[i].c_str(), FNM_CASEFOLD | FNM_NOESCAPE) != 0)
-            continue;
-        entry.nextSequence = static_cast<nuint16>(i + 1);
-        entry.reserved = 0;
-        CopyText256(names[i], entry.name);
-        return SUCCESSFUL;
-    }
-    return ERR_NO_FILES_FOUND;
+    // The volumes hold folders only: what lies in them are deleted items.
+    return NextFolderName(*search, sequence, searchAttributes, pattern, NameRule(), entry);
 }
 
 NWCCODE WindowsBinClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)

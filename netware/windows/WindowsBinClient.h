@@ -16,6 +16,7 @@
 #include "netware/ClientBase.h"
 #include "netware/DirHandlePool.h"
 #include "netware/DirSearches.h"
+#include "netware/FolderNames.h"
 #include "netware/windows/WindowsBins.h"
 
 inline constexpr const char* WindowsServerName = "WINDOWS";
@@ -60,13 +61,13 @@ public:
                                    char* name) override;
     std::unique_ptr<NWErrorTextLibrary> LoadErrorTextLibrary() override;
 
+    // Folders are the original paths as the index files hold them.
+    NameCase NameRule() const override { return NameCase::Kept; }
+
 private:
     struct DirHandleState {
         size_t directory = 0;
         nuint8 volumeNumber = 0;
-    };
-    struct SearchState {
-        std::vector<std::string> names;
     };
     // A user's bin folder as opened for purges: from the root down, on the
     // drive's device, the very folder that was read.
@@ -84,7 +85,7 @@ private:
     void ConnectionClosed(NWCONN_HANDLE conn) override;
     void Refresh();
     void ReportProblems();
-    NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory) const;
+    NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory);
     NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
     NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
     NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
@@ -98,7 +99,8 @@ private:
     std::chrono::steady_clock::time_point indexUsed_{};
     bool indexValid_ = false;
     DirHandlePool<DirHandleState> dirHandles_;
-    DirSearches<SearchState> searches_;
+    DirSearches<FolderNameSearch> searches_;
+    FolderPathCache paths_;  // of index_.folders
     std::map<size_t, std::unique_ptr<OpenBin>> openBins_;
     std::set<std::string> reportedProblems_;
     std::function<void()> beforePurge_;

@@ -6,6 +6,10 @@
 #include "app/BudgetPass.h"
 #include "app/PurgeEngine.h"
 
+#include <unordered_set>
+
+#include "netware/NWClientBackend.h"
+
 #include "EngineFixture.h"
 
 namespace {
@@ -42,14 +46,30 @@ protected:
     }
 
     // One start path of a job: the listing pass, then the walk.
-    void RunStartPath(const std::string& walkPath)
+    void RunStartPath(const std::string& walkPath, bool recursive = true)
     {
         job.VolumeName = walkPath.substr(0, walkPath.find(':'));
-        PrepareStartPathBudgets(job, walkPath, WalkDirectories, true);
+        PrepareStartPathBudgets(job, walkPath, WalkDirectories, recursive, &scanned);
         WalkDirectoryTree(
             job.ConnHandle, walkPath, "*.*", WalkDirectories,
-            [this](const std::string& path, const WalkEntry&, void*) { PurgeDirectoryCallback(job, path); }, nullptr,
-            true);
+            [this](const std::string& path, const WalkEntry&, void*) {
+                if (scanned.EarlierListing(job.ServerName, path, 0) < 0)
+                    PurgeDirectoryCallback(job, path);
+            },
+            nullptr, recursive);
+    }
+
+    // The names marked "+" by a job over the start paths (with subfolders).
+    Lines MarkedBy(const std::vector<std::string>& startPaths)
+    {
+        NewJob();
+        for (const std::string& path : startPaths)
+            RunStartPath(path);
+        Lines names;
+        for (const std::string& line : results.lines())
+            if (line.rfind("     + ", 0) == 0)
+                names.push_back(line.substr(7, line.find("  (") - 7));
+        return names;
     }
 
     // Each matching file with the explanation lines under it, in list order.
@@ -76,8 +96,17 @@ protected:
 
     void PurgeWithoutConfirmation() { options.setItemIndex(2); }
 
+    // What a new job starts from: an empty list, no folder scanned yet.
+    void NewJob()
+    {
+        results.clear();
+        scanned = ScannedDirectories(NameRule());
+        job.MarkedNotPurged.clear();
+    }
+
     QSpinBox keepNewest;
     QSpinBox untilFree;
+    ScannedDirectories scanned{NameRule()};  // the job's, across start paths
 };
 
 TEST_F(BudgetConditionsTest, UntilFreePurgesTheOldestUntilTheVolumeHasTheSpace)
@@ -96,7 +125,7 @@ TEST_F(BudgetConditionsTest, UntilFreePurgesTheOldestUntilTheVolumeHasTheSpace)
     EXPECT_EQ(7u * BytesPerMB, FreeBytes("VOL1"));
 
     // Enough space now: a second run selects nothing.
-    results.clear();
+    NewJob();
     RunStartPath("VOL1:DATA");
     EXPECT_TRUE(Matches().empty());
 }
@@ -128,7 +157,7 @@ TEST_F(BudgetConditionsTest, AgeCombinesWithTheBudgetsByOrAndAnd)
     // Or: the first condition that holds explains the file.
     EXPECT_EQ((Lines{"old.tmp", "Deleted 44 days ago", "oldest.doc", "Deleted 74 days ago"}), Matches());
 
-    results.clear();
+    NewJob();
     logic.setItemIndex(1);
     age.setValue(60);  // And: only oldest.doc is old enough
     RunStartPath("VOL1:DATA");
@@ -152,7 +181,7 @@ TEST_F(BudgetConditionsTest, AClientThatCannotTellTheFreeSpaceSkipsOnlyThatCondi
     // a.tmp is the only file: it fits the newest 1 MB, and "until free" holds for nothing.
     EXPECT_TRUE(Matches().empty());
 
-    results.clear();
+    NewJob();
     boxes.Clear();
     keepNewest.setValue(1);
     job.UseKeepNewest = false;
@@ -175,6 +204,69 @@ TEST_F(BudgetConditionsTest, ADirectoryNotListedInFullSkipsTheBudgetsForItsStart
         << boxes.Requests()[0].text;
     EXPECT_TRUE(Matches().empty());
     EXPECT_EQ(3u, Salvageable("VOL1:DATA").size());
+}
+
+// Two start paths on one volume: the list marks what the purge then takes,
+// for either budget. "Until free" counts what the first start path marked as
+// freed; the second start path's pass leaves out what the first one scanned.
+TEST_F(BudgetConditionsTest, ListMarksWhatThePurgeTakesOverTwoStartPaths)
+{
+    const std::vector<std::string> startPaths = {"VOL1:DATA\\SUB", "VOL1:DATA"};
+    struct Case {
+        const char* name;
+        bool keepNewest;
+        Lines taken;
+    } cases[] = {
+        // 3 MB to free: both files below SUB (2 MB), then the oldest of DATA.
+        {"until free 7 MB", false, {"mid.tmp", "oldest.doc", "old.tmp"}},
+        // Newest 1 MB of each start path kept.
+        {"keep newest 1 MB", true, {"oldest.doc", "mid.doc", "old.tmp"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        client = EmulatedClient::OpenInMemory();  // each case on the network as it was
+        SetClientBackend(client.get());
+        Network(Budgets);
+        job.UseKeepNewest = c.keepNewest;
+        job.UseUntilFree = !c.keepNewest;
+        keepNewest.setValue(1);
+        untilFree.setValue(7);
+        options.setItemIndex(0);
+        const Lines listed = MarkedBy(startPaths);
+        PurgeWithoutConfirmation();
+        const Lines purged = MarkedBy(startPaths);
+        EXPECT_EQ(c.taken, listed);
+        EXPECT_EQ(listed, purged);
+        EXPECT_TRUE(Salvageable("VOL1:DATA\\SUB").empty() == !c.keepNewest);
+    }
+}
+
+TEST_F(BudgetConditionsTest, ThePassLeavesOutFoldersAnEarlierStartPathScanned)
+{
+    // Newer than anything directly in DATA: were it weighed again for DATA,
+    // new.tmp would fall beyond the newest 1 MB.
+    client->ImportFixture("deleted \\\\SRV1\\VOL1\\DATA\\SUB\\newest.tmp size=1048576 "
+                          "deleted=\"2000-01-12 10:00:00\" user=0x1001\n");
+    job.UseKeepNewest = true;
+    keepNewest.setValue(1);
+    EXPECT_EQ((Lines{"mid.tmp", "oldest.doc", "mid.doc", "old.tmp"}), MarkedBy({"VOL1:DATA\\SUB", "VOL1:DATA"}));
+}
+
+// A folder the walk cannot search: the budgets of its start path are skipped
+// with a line, and no box is shown twice.
+TEST_F(BudgetConditionsTest, AFolderThatCannotBeSearchedSkipsTheBudgetsAndIsReportedOnce)
+{
+    client->ImportFixture("fault alloc \\\\SRV1\\VOL1\\DATA\\SUB code=0x899D\n");
+    job.UseKeepNewest = true;
+    keepNewest.setValue(1);
+    RunStartPath("VOL1:DATA");
+    ASSERT_FALSE(results.lines().empty());
+    EXPECT_EQ(0u, results.line(0).rfind("     Budget conditions skipped below VOL1:DATA because", 0)) << results.line(0);
+    Lines texts = boxes.Texts();
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts.end(), std::adjacent_find(texts.begin(), texts.end())) << ::testing::PrintToString(texts);
+    EXPECT_TRUE(Matches().empty());
+    EXPECT_GE(job.SkippedCount, 2) << "the budgets and the folder";
 }
 
 }  // namespace

@@ -79,4 +79,22 @@ TEST(ClientChoiceTest, SmbClientReadsItsServersFileAndOneItCannotUseStartsNoClie
               servers + ", line 2: Port must be a number from 1 to 65535");
 }
 
+// Without a server to connect to, the start-up message says where servers
+// are set up, and the folder tree shows that instead of this machine's folders.
+TEST(ClientChoiceTest, SmbWithoutServersSaysWhereToSetThemUp)
+{
+    QTemporaryDir dir;
+    const std::string servers = (dir.path() + "/servers.ini").toStdString();
+    ClientChoice smb = ChooseWith({"c=smb", "servers=" + servers});
+    ASSERT_NE(dynamic_cast<UnavailableClient*>(smb.backend.get()), nullptr);
+    EXPECT_EQ(smb.backend->ClientStartup(0, 0), ERR_CLIENT_NOT_STARTED);
+    EXPECT_EQ(smb.backend->LoadErrorTextLibrary()->NWstrerror(ERR_CLIENT_NOT_STARTED), NoSmbServerText(servers));
+    EXPECT_NE(NoSmbServerText(servers).find(servers + " (see \"The servers file\" in the README"), std::string::npos);
+
+    SetProgramArguments({"/usr/bin/morvane", "c=smb", "servers=" + servers});
+    EXPECT_NE(FolderTreeNoteWithoutClient().find(servers), std::string::npos);
+    SetProgramArguments({"/usr/bin/morvane"});
+    EXPECT_EQ(FolderTreeNoteWithoutClient(), "") << "the emulated network keeps the local folders";
+}
+
 }  // namespace

@@ -2,13 +2,26 @@
 // The built program run as its own process in automatic mode on a fixture
 // network: the log's bytes, what was purged, and the settings left untouched.
 #include "netware/D_NW.h"
+#include "app/JobState.h"
+#include "app/main.h"
 #include "netware/emulated/EmulatedClient.h"
+#include "util/MessageBox.h"
+#include "util/ProgramArguments.h"
+#include "widgets/CheckListBox.h"
+#include "widgets/RadioGroup.h"
+#include "widgets/ResultList.h"
 #include "util/DateTime.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <sstream>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -81,35 +94,43 @@ protected:
         ASSERT_TRUE(dir.isValid());
     }
 
+    // An empty iniFixture runs on the settings file already in the scratch folder.
     void Run(const std::string& extraNetworkLines = "", const std::string& networkFixture = "endtoend.network",
              const std::string& iniFixture = "endtoend.ini")
     {
         const fs::path scratch = dir.path().toStdString();
         network = scratch / "network.db";
         ini = scratch / "morvane.ini";
+        report = scratch / "report.jsonl";
         const fs::path logFile = scratch / "result.log";
-        {
-            auto client = EmulatedClient::Open(network.string());
-            client->ImportFixture(ReadBytes(FixtureDir / networkFixture) + extraNetworkLines);
-        }
-        fs::copy_file(FixtureDir / iniFixture, ini);
+        ImportNetwork(network, ReadBytes(FixtureDir / networkFixture) + extraNetworkLines);
+        if (!iniFixture.empty())
+            fs::copy_file(FixtureDir / iniFixture, ini);
         iniBefore = ReadBytes(ini);
 
         QProcess run;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("XDG_RUNTIME_DIR");  // Qt says so on standard error, unless held back
         env.insert("NWEMU_NETWORK", QString::fromStdString(network.string()));
         env.insert("XDG_CONFIG_HOME", dir.path());
         env.insert("LC_ALL", "C");
         run.setProcessEnvironment(env);
         run.setWorkingDirectory(dir.path());
         run.start(program, {"/AUTO", QString::fromStdString("ini=" + ini.string()),
-                            QString::fromStdString("log=" + logFile.string())});
+                            QString::fromStdString("log=" + logFile.string()),
+                            QString::fromStdString("rep=" + report.string())});
         ASSERT_TRUE(run.waitForFinished(60000)) << "the automatic run did not end";
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
         exitCode = run.exitCode();
         standardError = run.readAllStandardError().toStdString();
         log = ReadBytes(logFile);
+    }
+
+    static void ImportNetwork(const fs::path& file, const std::string& fixture)
+    {
+        auto client = EmulatedClient::Open(file.string());
+        client->ImportFixture(fixture);
     }
 
     // Looks at the network the run left, as the client sees it.
@@ -124,7 +145,7 @@ protected:
 
     QString program;
     QTemporaryDir dir;
-    fs::path network, ini;
+    fs::path network, ini, report;
     std::string iniBefore, log, standardError;
     int exitCode = -1;
 };
@@ -143,12 +164,15 @@ TEST_F(EndToEndTest, AutomaticRunPurgesSelectionAndWritesExactLog)
     EXPECT_TRUE(Left("\\\\SRV2\\APPS\\OLD").empty());
 }
 
-// A purge the server refuses: the log says so under the file's line, and
-// every other line stays as it was, byte for byte.
-TEST_F(EndToEndTest, RefusedPurgeAddsOneLineToTheLog)
+// A purge the server refuses ends the scan of its folder: the log says so
+// under the file's line, every other line stays as it was, byte for byte, the
+// files after it are neither listed nor purged, and the run ends with status 3.
+TEST_F(EndToEndTest, RefusedPurgeSaysTheRestOfItsFolderWasNotScanned)
 {
-    Run("fault purge \\\\SRV2\\APPS\\OLD\\c.bak code=0x898A\n");
-    EXPECT_NE(exitCode, 0) << "a refused purge is no clean run";
+    Run("fault purge \\\\SRV2\\APPS\\OLD\\c.bak code=0x898A\n"
+        "deleted \\\\SRV2\\APPS\\OLD\\d.bak size=1 deleted=\"2004-05-06 07:08:10\" user=0x1001\n");
+    EXPECT_EQ(exitCode, 3) << "a refused purge is no clean run";
+    EXPECT_EQ(standardError.find("QStandardPaths"), std::string::npos) << standardError;
     std::string expected = WithDayCounts(ReadBytes(FixtureDir / "endtoend.expected.log"));
     const std::string after = "          Name match with *.bak\r\n";
     const std::size_t cbak = expected.find("     + c.bak");
@@ -157,10 +181,81 @@ TEST_F(EndToEndTest, RefusedPurgeAddsOneLineToTheLog)
     ASSERT_NE(at, std::string::npos);
     auto client = EmulatedClient::Open(network.string());
     NWClientBackend* previous = SetClientBackend(client.get());
-    expected.insert(at + after.size(), "          Purge failed: " + NWErrorText(0x898A) + "\r\n");
+    expected.insert(at + after.size(), "          Purge failed: " + NWErrorText(0x898A) +
+                                           "\r\n          Rest of APPS:OLD not scanned after the failed purge\r\n");
     SetClientBackend(previous);
     EXPECT_EQ(log, expected);
-    EXPECT_EQ(Left("\\\\SRV2\\APPS\\OLD"), std::vector<std::string>{"c.bak"});
+    EXPECT_EQ(Left("\\\\SRV2\\APPS\\OLD"), (std::vector<std::string>{"c.bak", "d.bak"}));
+}
+
+// Every line of a real job's report fits the schema kept in the repository,
+// and the totals agree with the file lines and the exit status.
+TEST_F(EndToEndTest, ReportOfARealJobFitsItsSchema)
+{
+    Run("fault purge \\\\SRV2\\APPS\\OLD\\c.bak code=0x898A\n");
+    ASSERT_EQ(exitCode, 3) << standardError;
+    QProcess check;
+    check.start("python3", {QString::fromStdString((FixtureDir / "validate-report.py").string()),
+                            QString::fromStdString((FixtureDir.parent_path().parent_path().parent_path() / "docs" /
+                                                    "report.schema.json")
+                                                       .string()),
+                            QString::fromStdString(report.string())});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString()
+                                   << check.readAllStandardError().toStdString();
+    const std::string text = ReadBytes(report);
+    EXPECT_NE(text.find("\"name\":\"REPORT.BAK\",\"size\":12288,\"deleted\":\"1999-12-31T23:59:07"), std::string::npos);
+    EXPECT_NE(text.find("\"outcome\":\"failed\",\"reason\":\"" + std::string("0x898A")), std::string::npos);
+    EXPECT_NE(text.find("\"exit_status\":3,"), std::string::npos);
+    EXPECT_NE(text.find("\\\\SRV1\\\\NOVOL\\\\X: Path not resolved"), std::string::npos) << text;
+}
+
+// A pattern typed in the window with blanks around it is saved so that the
+// unattended run tests the very same pattern: the two result lists agree
+// line by line.
+TEST_F(EndToEndTest, AutomaticRunTestsThePatternsTheWindowTested)
+{
+    const fs::path scratch = dir.path().toStdString();
+    const fs::path windowNetwork = scratch / "window.db";
+    const std::string logs = "deleted \\\\SRV1\\VOL1\\DATA\\APP.LOG size=10 deleted=\"2004-01-01 00:00:00\" user=0x1001\n";
+    ImportNetwork(windowNetwork, ReadBytes(FixtureDir / "endtoend.network") + logs);
+    std::vector<std::string> windowLines;
+    Job = JobState();
+    const bool quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    {
+        auto client = EmulatedClient::Open(windowNetwork.string());
+        NWClientBackend* previous = SetClientBackend(client.get());
+        ResetPrimaryConnectionForTesting();
+        MessageBoxRecorder boxes;
+        SetProgramArguments({"/opt/morvane/morvane", "ini=" + (scratch / "morvane.ini").string()});
+        {
+            TMainForm form;
+            form.show();
+            form.CheckListBoxQ->addItem(QStringLiteral("\\\\SRV1\\VOL1\\DATA"));
+            form.LabelDirSelectedUpd(nullptr);
+            form.RadioGroupOptions->setItemIndex(2);
+            form.MemoExtList->clear();
+            form.MemoExtList->setFocus();
+            QTest::keyClicks(form.MemoExtList, QStringLiteral("  *.log  "));
+            form.CheckBoxFilePatterns->setChecked(true);
+            form.BitBtnPurgeSelectedClick(nullptr);
+            windowLines = form.ListBoxResults->lines();
+            form.close();  // saves the settings
+        }
+        SetClientBackend(previous);
+        ResetPrimaryConnectionForTesting();
+    }
+    Job = JobState();
+    QApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed);
+    Run(logs, "endtoend.network", "");
+    std::vector<std::string> autoLines;
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        autoLines.push_back(line.substr(0, line.size() - 1));  // without the CR
+    EXPECT_EQ(autoLines, windowLines);
+    EXPECT_NE(std::find(autoLines.begin(), autoLines.end(), "     - APP.LOG  (  10) [ Deleted: 2004-01-01 00:00:00 by ADMIN ]"),
+              autoLines.end());
 }
 
 // "Purge until free" 7 MB on a 10 MB volume with 4 MB free purges the oldest

@@ -125,6 +125,51 @@ TEST_F(JobTest, AbortOnSecondOfThreeStartPathsEndsTheJob)
     EXPECT_TRUE(form->BitBtnPurgeSelected->isEnabled());
 }
 
+// After a purge the line below the totals counts each outcome: purged, kept
+// by answer or Abort, failed, and folders left unscanned; the list mode shows
+// no such line and the totals caption stays as it was.
+TEST_F(JobTest, OutcomeLineCountsWhatBecameOfTheMatches)
+{
+    client->ImportFixture("fault purge \\\\SRV1\\VOL1\\DATA\\SUB\\x.tmp code=0x898A\n"
+                          "fault alloc \\\\SRV1\\VOL1\\LATER\\INNER code=0x899D\n");
+    OpenForm();
+    AddStartPath("\\\\SRV1\\VOL1\\DATA", true);
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    AddStartPath("\\\\SRV1\\VOL1\\LATER", true);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    EXPECT_TRUE(form->LabelOutcomes->isHidden()) << "nothing is purged in the list mode";
+
+    ChooseMode(1);
+    boxes.QueueAnswer(1);  // No: REPORT.BAK
+    boxes.QueueAnswer(0);  // Yes: x.tmp, refused by the server; the rest of SUB is not scanned
+    boxes.QueueAnswer(0);  // OK to the refusal
+    boxes.QueueAnswer(0);  // Yes: deep.tmp
+    boxes.QueueAnswer(0);  // Yes: a.tmp; then LATER\INNER cannot be read
+    form->BitBtnPurgeSelectedClick(nullptr);
+    EXPECT_FALSE(form->LabelOutcomes->isHidden());
+    EXPECT_EQ(form->LabelOutcomes->text().toStdString(),
+              "Purged: 2 - Kept: 1 - Failed: 1 - Folders not scanned: 2");
+    EXPECT_EQ(form->LabelResults->text().toStdString(), "Results: Total: 6 - Matching: 4");
+    const Lines lines = Results();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "          Rest of VOL1:DATA\\SUB not scanned after the failed purge"),
+              lines.end());
+}
+
+// A server itself is no start path: the client cannot walk it.
+TEST_F(JobTest, AServerRootIsNotTakenAsAStartPath)
+{
+    OpenForm();
+    form->ShellTreeView1->selectPath("\\\\SRV1");
+    form->ShellTreeView1DblClick(nullptr);
+    EXPECT_EQ(form->CheckListBoxQ->count(), 0);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "\\\\SRV1 is a server, not a folder: choose one of its volumes or folders as the start path.");
+    form->ShellTreeView1->selectPath("\\\\SRV1\\VOL1");
+    form->ShellTreeView1DblClick(nullptr);
+    EXPECT_EQ(form->CheckListBoxQ->count(), 1);
+}
+
 TEST_F(JobTest, UnresolvablePathIsReportedInItsBlockAndNotWalked)
 {
     OpenForm();

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -95,6 +96,46 @@ TEST_F(MainFormKeyboardTest, AltShortcutsPressedRepeatedlyNeverStartAJob)
     }
     EXPECT_TRUE(Results().empty());
     EXPECT_EQ(DeletedNames("SRV1", "VOL1:HOME").size(), 2u);
+}
+
+// Alt shortcuts that several controls share can leave the focus on a mode
+// that is not chosen; Tab then still leaves the group, from any of its buttons.
+TEST_F(MainFormKeyboardTest, TabLeavesTheModeGroupAfterSharedAltShortcuts)
+{
+    OpenForm();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    AddStartPath("\\\\SRV1\\VOL1\\HOME", false);
+    RadioGroup& modes = *form->RadioGroupOptions;
+    for (Qt::Key key : {Qt::Key_P, Qt::Key_P, Qt::Key_O})
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+    ASSERT_EQ(form->PageControl1->currentWidget(), form->TabSheetAction);
+    for (int button = 0; button < modes.count(); ++button) {
+        modes.button(button)->setFocus(Qt::ShortcutFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), form->BitBtnPurgeSelected) << button;
+    }
+    EXPECT_EQ(modes.itemIndex(), 0) << "no Space chose another mode";
+}
+
+// The folder tree and the start-path list show the focus by their frame,
+// whether or not an item is current.
+TEST_F(MainFormKeyboardTest, ListsAndTreesShowTheFocus)
+{
+    OpenForm();
+    form->PageControl1->setCurrentWidget(form->TabSheetSelect);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QWidget* views[] = {form->ShellTreeView1->treeWidget(), form->CheckListBoxQ->focusProxy()};
+    for (QWidget* view : views) {
+        SCOPED_TRACE(view->metaObject()->className());
+        form->ServerList->setFocus(Qt::TabFocusReason);
+        const QPoint frame(0, view->height() / 2);
+        const QColor without = view->grab().toImage().pixelColor(frame);
+        view->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(view->hasFocus());
+        EXPECT_NE(view->grab().toImage().pixelColor(frame), without);
+    }
 }
 
 }  // namespace

@@ -140,7 +140,7 @@ TEST_F(MainFormProgramEntryTest, HelpAndVersionNeedNoScreen)
     }
     // The usage names every back end the program takes, and the SMB servers file.
     const QString usage = RunProgram(dir, {"--help"}).output;
-    for (const char* word : {"client=emulated", "client=trash", "client=smb", "client=windows", "servers=FILE"})
+    for (const char* word : {"client=emulated", "client=trash", "client=smb", "client=windows", "servers=FILE", "report=FILE"})
         EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
 }
 

@@ -400,6 +400,7 @@ TEST_F(PurgeEngineTest, PurgeFailureEndsTheDirectoryAndWalkGoesOn)
                      "     + A.BAK  (   5 kB)" + Info,
                      "          File size <= 10 kB",
                      "          Purge failed: " + NWErrorText(0x898A),
+                     "          Rest of VOL1:DATA not scanned after the failed purge",
                      "",
                      "VOL1:DATA\\SUB",
                      "     + E.BAK  ( 200)" + Info,
@@ -408,6 +409,9 @@ TEST_F(PurgeEngineTest, PurgeFailureEndsTheDirectoryAndWalkGoesOn)
     EXPECT_EQ((Lines{"A.BAK", "B.TMP", "C.BAK"}), Salvageable("VOL1:DATA"));
     EXPECT_EQ(Lines{}, Salvageable("VOL1:DATA\\SUB"));
     EXPECT_EQ(0, client->DirHandlesInUse());
+    EXPECT_EQ(1, job.Outcomes.Failed);
+    EXPECT_EQ(1, job.Outcomes.Purged);
+    EXPECT_EQ(1, job.Outcomes.FoldersNotScanned);
 }
 
 // A limit changed while the job runs (the user edits it while events are

@@ -83,6 +83,23 @@ TEST_F(IniValuesTest, SectionStringsFollowTheFileNotTheNumbers)
     EXPECT_EQ(list, Lines({"seven", "zero"}));
 }
 
+// An entry the reader would change (blanks at its ends, quotes around it) is
+// stored quoted and comes back as it was; values in older files read as before.
+TEST_F(IniValuesTest, SectionStringsComeBackAsTyped)
+{
+    const Lines typed = {"  *.log  ", "*.tmp ", "\t*.x", "\"q\"", "\"", "'s'", "a\"b\"", "\" \""};
+    WriteSectionStrings(ini.get(), "L", typed);
+    EXPECT_EQ(Section("L"), Lines({"0=\"  *.log  \"", "1=\"*.tmp \"", "2=\"\t*.x\"", "3=\"\"q\"\"", "4=\"",
+                                   "5='s'", "6=a\"b\"", "7=\"\" \"\""}));
+    Lines list;
+    ReadSectionStrings(ini.get(), "L", list);
+    EXPECT_EQ(list, typed);
+
+    PutFile("[Old]\r\n0=  *.log  \r\n1=\"*.bak\"\r\n2=\"\"\r\n3=\"\"x\"\r\n");
+    ReadSectionStrings(ini.get(), "Old", list);
+    EXPECT_EQ(list, Lines({"*.log", "\"*.bak\"", "\"\"", "\"\"x\""}));
+}
+
 TEST_F(IniValuesTest, RefusedWritesReachTheCaller)
 {
     // A folder in place of the file: no write can replace it.

@@ -124,8 +124,19 @@ void SambaServer::Start()
     }
 
     const std::string conf = (base_ / "smb.conf").string();
-    pid_ = Spawn({"/usr/sbin/smbd", "-s", conf, "--foreground", "--no-process-group", "-d0"});
     rpcPid_ = Spawn({"/usr/libexec/samba/samba-dcerpcd", "-s", conf, "--libexec-rpcds", "--foreground", "-d0"});
+    if (!Restart() && startError_.empty())
+        startError_ = "smbd does not answer";
+}
+
+bool SambaServer::Restart()
+{
+    if (pid_ > 0) {
+        kill(-pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    const std::string conf = (base_ / "smb.conf").string();
+    pid_ = Spawn({"/usr/sbin/smbd", "-s", conf, "--foreground", "--no-process-group", "-d0"});
     // Ready when smbd takes connections and samba-dcerpcd answers the share list.
     const fs::path shareList = base_ / "ncalrpc" / "np" / "srvsvc";
     for (int i = 0; i < 200 && !(Accepts(port_) && fs::exists(shareList)); ++i) {
@@ -133,14 +144,22 @@ void SambaServer::Start()
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
             startError_ = "smbd ended at start";
-            return;
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    if (!Accepts(port_) || !fs::exists(shareList)) {
-        Stop();
-        startError_ = "smbd does not answer";
-    }
+    if (Accepts(port_) && fs::exists(shareList))
+        return true;
+    Stop();
+    return false;
+}
+
+void SambaServer::Signal(int signal) const
+{
+    // smbd runs in a session of its own: its process group is smbd and the
+    // children that serve the connections.
+    if (pid_ > 0)
+        kill(-pid_, signal);
 }
 
 pid_t SambaServer::Spawn(const std::vector<std::string>& arguments)
@@ -185,6 +204,7 @@ void SambaServer::End(pid_t& pid)
 
 void SambaServer::Stop()
 {
+    Signal(SIGCONT);  // a test that stopped it may have failed before going on
     End(rpcPid_);
     End(pid_);
 }

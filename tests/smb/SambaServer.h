@@ -35,6 +35,11 @@ public:
     std::filesystem::path ShareFolder(const std::string& share) const { return base_ / "shares" / share; }
     const std::filesystem::path& Base() const { return base_; }
 
+    // Sends a signal to smbd and the processes serving its connections.
+    void Signal(int signal) const;
+    // Starts smbd again on the same port and state after it was killed.
+    bool Restart();
+
     // Empties every share, recycle bins included.
     void ClearShares() const;
     // Runs smbclient as the user on the share with the commands of -c; its

@@ -5,7 +5,10 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <functional>
 #include <fstream>
 #include <iterator>
@@ -265,6 +268,99 @@ TEST_F(SmbEndToEndTest, RefusedLogonsAndDeadServersEndWithStatusThreeAndPurgeNot
         EXPECT_EQ(run.errors.find("\\\\FS1"), run.errors.rfind("\\\\FS1")) << run.errors;
         EXPECT_EQ(run.errors.find("secret"), std::string::npos) << run.errors;
         EXPECT_EQ(TreeOf(bin), kept);
+    }
+}
+
+// Without Repository= the per-user bin is found from the server, and the
+// admin has no bin folder of its own yet: every selected file of several
+// folders goes in one run, for real (nothing is moved into the admin's bin).
+TEST_F(SmbEndToEndTest, APerUserBinWithoutRepositoryIsPurgedForRealByAnAdminWithoutABinFolder)
+{
+    const SambaServer& s = *server_;
+    for (const char* folder : {"p1", "p2", "p3"})
+        for (const char* name : {"a.tmp", "b.tmp"})
+            s.Recycle(SambaServer::kBob, "users", folder, name, folder);
+    s.Recycle(SambaServer::kBob, "users", "p1", "keep.doc", "kept");
+    ASSERT_FALSE(fs::exists(s.ShareFolder("users") / ".recycle" / SambaServer::kAlice));
+
+    const RunResult run = Run(ServersFile(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword), {}, 0, false),
+                              {"\\\\FS1\\USERS"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors << run.log;
+    std::vector<std::string> files;
+    for (const std::string& entry : TreeOf(s.ShareFolder("users")))
+        if (entry.back() != '/')
+            files.push_back(entry);
+    EXPECT_EQ(files, std::vector<std::string>{".recycle/morvane-bob/p1/keep.doc"}) << run.log;
+    EXPECT_NE(run.log.find("users:\\p3\r\n     + "), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("by morvane-bob ]"), std::string::npos) << run.log;
+}
+
+// A server that takes the connection and never answers: one time-out, one
+// report naming it, and the job goes on with the next server's start path.
+TEST_F(SmbEndToEndTest, AHungServerIsReportedOnceAndTheJobGoesOnWithTheNextStartPath)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kBob, "nas", "d", "n.tmp", "pattern");
+    const int hung = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(hung, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(hung, 8), 0);
+    ASSERT_EQ(getsockname(hung, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string credentials = Credentials(SambaServer::kBob, SambaServer::kBobPassword);
+    const fs::path servers = base_ / "servers.ini";
+    WriteFile(servers,
+              "[HUNG]\nHost=127.0.0.1\nPort=" + std::to_string(ntohs(address.sin_port)) + "\nTimeout=1\nCredentials=" +
+                  credentials + "\n[FS1]\nHost=127.0.0.1\nPort=" + std::to_string(s.Port()) + "\nCredentials=" +
+                  credentials + "\n",
+              0644);
+
+    const RunResult run = Run(servers.string(), {"\\\\HUNG\\NAS", "\\\\HUNG\\NAS\\d", "\\\\FS1\\NAS"});
+    close(hung);
+    EXPECT_EQ(run.exitCode, 3) << run.errors;
+    EXPECT_NE(run.errors.find("\\\\HUNG"), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find("\\\\HUNG"), run.errors.rfind("\\\\HUNG")) << run.errors;
+    EXPECT_NE(run.log.find("     + n.tmp"), std::string::npos) << run.log;
+    EXPECT_EQ(TreeOf(s.ShareFolder("nas") / "#recycle"), std::vector<std::string>{}) << run.log;
+}
+
+TEST_F(SmbEndToEndTest, AStartFolderTheShareLacksIsNamedEscapedAndAnEmptyOneIsNoError)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kBob, "nas", "d", "n.tmp", "pattern");
+    fs::create_directories(s.ShareFolder("nas") / "empty");  // a folder nothing was deleted from
+    const RunResult run = Run(ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword)),
+                              {"\\\\FS1\\NAS\\empty", "\\\\FS1\\NAS\\no\x1B[2Jpe"});
+    EXPECT_EQ(run.exitCode, 3) << run.errors;
+    const std::string missing = "No such folder: \\\\FS1\\nas\\no\\x1B[2Jpe";
+    EXPECT_NE(run.errors.find(missing), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find(missing), run.errors.rfind(missing)) << run.errors;
+    EXPECT_EQ(run.errors.find('\x1B'), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find("empty"), std::string::npos) << run.errors;
+    EXPECT_NE(run.log.find("     " + missing + "\r\n"), std::string::npos) << run.log;
+}
+
+TEST_F(SmbEndToEndTest, APasswordInTheServersFileIsNeverEchoed)
+{
+    const std::string port = std::to_string(server_->Port());
+    const struct {
+        const char* what;
+        std::string servers;
+        const char* message;
+    } cases[] = {
+        {"in Host", "[FS1]\nHost=admin:Secret@127.0.0.1\nPort=" + port + "\n", "Host must be a host name"},
+        {"as the credentials file", "[FS1]\nHost=127.0.0.1\nPort=" + port + "\nCredentials=admin%Secret\n",
+         "The credentials file cannot be opened"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(base_ / "servers.ini", c.servers, 0644);
+        const RunResult run = Run((base_ / "servers.ini").string(), {"\\\\FS1\\NAS"});
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+        EXPECT_EQ((run.errors + run.log).find("Secret"), std::string::npos) << run.errors << run.log;
     }
 }
 

@@ -47,6 +47,8 @@ TEST(SmbServersFileTest, RefusesWhatItCannotUseNamingFileAndLine)
         {"Host=x\n", "line 1: a key before the first [server] section"},
         {"[FS1]\nPassword=x\n", "line 2: unknown key Password"},
         {"[FS1\n", "line 1: a section name must end with ]"},
+        {"[FS1]\nHost=admin:Secret@127.0.0.1\n", "line 2: Host must be a host name or address only"},
+        {"[FS1]\nHost=admin%Secret@fs1\n", "line 2: Host must be a host name or address only"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -55,6 +57,7 @@ TEST(SmbServersFileTest, RefusesWhatItCannotUseNamingFileAndLine)
             ADD_FAILURE() << "accepted";
         } catch (const SmbServersFileError& e) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+            EXPECT_EQ(std::string(e.what()).find("Secret"), std::string::npos) << e.what();
         }
     }
     EXPECT_TRUE(ReadServersFile("/nonexistent/servers.ini").empty());
@@ -94,11 +97,11 @@ TEST_F(CredentialsFileTest, ReadsTheSmbclientFormat)
                                     credentials, error))
         << error;
     EXPECT_EQ(credentials.user, "alice");
-    EXPECT_EQ(credentials.password, " two words ");
+    EXPECT_EQ(credentials.password.View(), " two words ");
     EXPECT_EQ(credentials.domain, "WG");
     ASSERT_TRUE(ReadCredentialsFile(Write("user=OFFICE/bob%pw\n", 0400), credentials, error)) << error;
     EXPECT_EQ(credentials.user, "bob");
-    EXPECT_EQ(credentials.password, "pw");
+    EXPECT_EQ(credentials.password.View(), "pw");
     EXPECT_EQ(credentials.domain, "OFFICE");
 }
 
@@ -123,10 +126,33 @@ TEST_F(CredentialsFileTest, RefusesFilesOthersMayReadOrThatBelongToSomeoneElseWi
                   std::string e;
                   if (ReadCredentialsFile(path, c, e))
                       return std::string("read another user's file");
-                  return e.find("does not belong to this user") != std::string::npos ? std::string()
-                                                                                      : "wrong reason: " + e;
+                  // Refused at the open (the file is root's, mode 600).
+                  return e.find("cannot be opened: Permission denied") != std::string::npos ? std::string()
+                                                                                              : "wrong reason: " + e;
               }),
               "");
+}
+
+TEST_F(CredentialsFileTest, FollowsNoLinkAndNeverEchoesTheFileName)
+{
+    const std::string target = Write("username=alice\npassword=hunter2\n", 0600);
+    const std::string link = dir.path().toStdString() + "/alice%Secret";
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    const struct {
+        std::string name;
+        const char* reason;
+    } cases[] = {
+        {link, "is a symbolic link, which is not followed"},
+        {"alice%Secret", "cannot be opened: No such file or directory"},
+        {dir.path().toStdString(), "is not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SmbCredentials credentials;
+        std::string error;
+        EXPECT_FALSE(ReadCredentialsFile(c.name, credentials, error));
+        EXPECT_EQ(error, std::string("The credentials file ") + c.reason);
+    }
 }
 
 }  // namespace

@@ -37,13 +37,16 @@ protected:
         return path.string();
     }
 
-    // A servers file naming the test server FS1 with the given extra lines.
-    std::string ServersFile(const std::string& credentials, const std::string& extra = {}, int port = 0) const
+    // A servers file naming the test server FS1 with the given extra lines;
+    // the per-user share's repository is named unless sayRepository is false.
+    std::string ServersFile(const std::string& credentials, const std::string& extra = {}, int port = 0,
+                            bool sayRepository = true) const
     {
         const auto path = base_ / "servers.ini";
         WriteFile(path,
                   "[FS1]\nHost=127.0.0.1\nPort=" + std::to_string(port ? port : server_->Port()) +
-                      "\nTimeout=5\nCredentials=" + credentials + "\n" + extra + "\n[FS1\\USERS]\nRepository=.recycle/%U\n",
+                      "\nTimeout=5\nCredentials=" + credentials + "\n" + extra + "\n" +
+                      (sayRepository ? "[FS1\\USERS]\nRepository=.recycle/%U\n" : ""),
                   0644);
         return path.string();
     }

@@ -3,7 +3,9 @@
 // fires exactly once per real change.
 #include "widgets/RadioGroup.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QVBoxLayout>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -138,3 +140,35 @@ TEST_F(RadioGroupTest, ColumnsFillTopToBottom)
 }
 
 }  // namespace
+
+// Tab between two controls around the group: entering it lands on the chosen
+// button; the focus passing from one of its buttons to another by Tab (as a
+// focus chain that does not skip them hands it on) leaves the group instead
+// of being sent back to the chosen button for ever.
+TEST(RadioGroupFocusTest, TabEntersAtTheChosenButtonAndLeavesFromAnyButton)
+{
+    QWidget window;
+    auto* before = new QLineEdit(&window);
+    auto* group = new RadioGroup(&window);
+    group->setItems({"List", "Confirm", "Purge"});  // the buttons before "after" in the focus chain
+    auto* after = new QLineEdit(&window);
+    auto* layout = new QVBoxLayout(&window);
+    for (QWidget* w : {static_cast<QWidget*>(before), static_cast<QWidget*>(group), static_cast<QWidget*>(after)})
+        layout->addWidget(w);
+    group->setItemIndex(0);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    group->button(2)->setFocus(Qt::TabFocusReason);  // from outside: to the chosen one
+    EXPECT_EQ(QApplication::focusWidget(), group->button(0));
+    for (int from : {0, 1}) {
+        group->button(from)->setFocus(Qt::ShortcutFocusReason);
+        group->button(from + 1)->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(QApplication::focusWidget(), after) << from;
+    }
+    group->button(2)->setFocus(Qt::ShortcutFocusReason);
+    group->button(1)->setFocus(Qt::BacktabFocusReason);
+    EXPECT_EQ(QApplication::focusWidget(), before);
+    EXPECT_EQ(group->itemIndex(), 0);
+}

@@ -250,9 +250,27 @@ void WriteSquare(std::uint32_t value, std::string& text)
     text += "square " + std::to_string(std::uint64_t(value) * value);
 }
 
-TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
+// The same with every block of characters in memory, with all but the newest
+// on disk, and with a scratch folder that cannot be used (all in memory).
+struct MemoryPart {
+    const char* name;
+    std::size_t blocks;
+    const char* folder;
+    bool onDisk;
+};
+
+class ResultLinesMemoryPart : public ::testing::TestWithParam<MemoryPart> {};
+
+INSTANTIATE_TEST_SUITE_P(Blocks, ResultLinesMemoryPart,
+                         ::testing::Values(MemoryPart{"AllInMemory", ResultLines::DefaultMemoryBlocks, "", false},
+                                           MemoryPart{"OldestOnDisk", 1, "", true},
+                                           MemoryPart{"NoScratchFile", 1, "/nonexistent/scratch", false}),
+                         [](const ::testing::TestParamInfo<MemoryPart>& info) { return info.param.name; });
+
+TEST_P(ResultLinesMemoryPart, RecordAndValueLinesReadAsTheirWritersText)
 {
     ResultLines lines;
+    lines.keepInMemory(GetParam().blocks, GetParam().folder);
     auto expected = [](int i) -> std::string {
         switch (i % 4) {
         case 0: return "pair " + std::to_string(i) + "/x";
@@ -285,7 +303,14 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     lines.set(9, "selected and moved");  // keeps its selection
     changed[9] = "selected and moved";
 
-    ASSERT_EQ(count, lines.count());
+    // More text after them pushes their blocks out of a small memory part.
+    const std::string more = "more text pushes the first blocks out";
+    for (int i = 0; i < count; ++i)
+        lines.append(more);
+    EXPECT_EQ(GetParam().onDisk, lines.blocksOnDisk() > 0);
+
+    ASSERT_EQ(2 * count, lines.count());
+    EXPECT_EQ(GetParam().onDisk, lines.blocksOnDisk() > 0);
     for (int i = 0; i < count; ++i) {
         const auto found = changed.find(i);
         ASSERT_EQ(found == changed.end() ? expected(i) : found->second, lines.line(i)) << i;
@@ -296,7 +321,17 @@ TEST(ResultLines, RecordAndValueLinesReadAsTheirWritersText)
     lines.view(1);
     EXPECT_EQ("text 3", text);
 
+    EXPECT_EQ(more, lines.line(2 * count - 1));
+    // Changed again, where they lie or, on disk, brought back to the end.
+    lines.recordData(4)[2] = 'z';
+    lines.set(5, "selected, changed after the job");
+    EXPECT_EQ("pair 4/z", lines.line(4));
+    EXPECT_EQ("selected, changed after the job", lines.line(5));
+    EXPECT_TRUE(lines.isSelected(5));
+    EXPECT_EQ(expected(count - 1), lines.line(count - 1));
+
     lines.clear();
+    EXPECT_EQ(0u, lines.blocksOnDisk());
     EXPECT_EQ(0, lines.appendValue<WriteCount>(7, 16));
     EXPECT_EQ("count 7", lines.line(0));
 }

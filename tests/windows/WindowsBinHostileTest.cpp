@@ -42,10 +42,8 @@ protected:
     // The names listed in a folder of the volume ("" for its root).
     static std::vector<std::string> Listed(const WindowsBinIndex& index, const std::vector<std::string>& folder)
     {
+        size_t directory = index.folders.volumes.at(0).root;
         std::vector<std::string> names;
-        if (index.folders.volumes.empty())
-            return names;
-        size_t directory = index.folders.volumes[0].root;
         for (const std::string& name : folder)
             if (index.folders.FindChild(directory, name, directory) != NameLookup::Found)
                 return names;

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How a share's recycle bin is laid out, found from what the server does
+// rather than assumed: a small probe file is deleted in the bin's folder, and
+// where the recycle module puts it tells whether the bin has a folder per
+// deleting account (and which one is the logged-on account's) or is one
+// shared folder, in which a delete is final.
+#pragma once
+
+#include <string>
+
+#include "netware/ntypes.h"
+#include "netware/smb/SmbSession.h"
+
+struct SmbBinLayout {
+    bool perUser = false;
+    // Per user: the logged-on account's folder, as the server names it;
+    // empty while unknown.
+    std::string ownFolder;
+};
+
+// root: "SHARE/folder", the bin's folder (for a per-user bin the one that
+// holds the users' folders). user: the logged-on account's name when known.
+// A bin the account may not write into is judged by its folders' names and
+// owners instead. Fails only when the server failed.
+NWCCODE FindBinLayout(SmbSession& session, const std::string& root, const std::string& user, SmbBinLayout& layout);
