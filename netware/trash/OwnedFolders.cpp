@@ -61,7 +61,7 @@ bool FolderFitForOwner(const struct stat& info, uid_t owner, bool rootAllowed, O
         return false;
     }
     const bool othersWrite = info.st_mode & (S_IWGRP | S_IWOTH);
-    if (othersWrite && (others == OthersMayWrite::Never || !(info.st_mode & S_ISVTX))) {
+    if (othersWrite && others != OthersMayWrite::AsMounted && (others == OthersMayWrite::Never || !(info.st_mode & S_ISVTX))) {
         problem = where + " may be changed by users other than root and user " + std::to_string(owner) +
                   (others == OthersMayWrite::Never ? " (it is group- or world-writable)"
                                                    : " (it is group- or world-writable without the sticky bit)");
@@ -70,7 +70,7 @@ bool FolderFitForOwner(const struct stat& info, uid_t owner, bool rootAllowed, O
     return true;
 }
 
-int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem)
+int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem, OthersMayWrite lastRule)
 {
     problem.clear();
     if (path.empty() || path.front() != '/') {
@@ -115,7 +115,7 @@ int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem)
             return -1;
         }
         fd = next;
-        if (!FitForOwner(fd, owner, !last, OthersMayWrite::OnlyWithStickyBit, where, problem)) {
+        if (!FitForOwner(fd, owner, !last, last ? lastRule : OthersMayWrite::OnlyWithStickyBit, where, problem)) {
             const int error = errno;
             close(fd);
             errno = error;

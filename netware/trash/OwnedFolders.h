@@ -16,6 +16,11 @@ enum class OthersMayWrite {
     // Nobody else at all: files/, info/ and the folders a purge empties, into
     // which another user could otherwise move the owner's own live folders.
     Never,
+    // Whoever the mode lets: file systems without permissions of their own
+    // (FAT, exFAT, NTFS through ntfs-3g), where every folder has the one mode
+    // the mount gives them all. Whoever may write into one folder there may
+    // write into, and delete from, any other already.
+    AsMounted,
 };
 
 // Whether the folder described by info may be relied on by a sweep acting as
@@ -31,7 +36,9 @@ bool FolderFitForOwner(const struct stat& info, uid_t owner, bool rootAllowed, O
 // OthersMayWrite::OnlyWithStickyBit says. Returns its descriptor, or -1 with
 // problem saying why; problem stays empty when the path simply does not lead
 // to a folder.
-int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem);
+// The folder itself is held to `last` (a drive's root: OthersMayWrite::AsMounted).
+int OpenOwnedFolder(const std::string& path, uid_t owner, std::string& problem,
+                    OthersMayWrite last = OthersMayWrite::OnlyWithStickyBit);
 
 // A folder in an open folder (files/, info/ of a can): not a link, owner's,
 // OthersMayWrite::Never. -1 and problem as above; where names the folder in

@@ -55,12 +55,13 @@ struct Removal {
     dev_t device;
     uid_t owner;
     std::string& refused;
+    OthersMayWrite others;
 
     // Opens the folder at path (below the entry) to empty it; -1 with the errno.
     int OpenFolder(int dirFd, const char* name, const std::string& path, int& error, struct stat& info) const
     {
         const int fd = OpenSubdirectoryFd(dirFd, name, device, error, info);
-        if (fd >= 0 && !FolderFitForOwner(info, owner, true, OthersMayWrite::Never, path, refused)) {
+        if (fd >= 0 && !FolderFitForOwner(info, owner, true, others, path, refused)) {
             close(fd);
             error = EPERM;
             return -1;
@@ -384,11 +385,12 @@ void AddEntrySize(int dirFd, const char* name, dev_t device, int depth, const st
 
 }  // namespace
 
-int RemoveTrashedEntry(int dirFd, const std::string& name, dev_t device, uid_t owner, std::string& refused)
+int RemoveTrashedEntry(int dirFd, const std::string& name, dev_t device, uid_t owner, std::string& refused,
+                       OthersMayWrite inside)
 {
     refused.clear();
     // "." or ".." would be the trash can's own folder or the one above it.
-    return IsItemName(name) ? RemoveEntry(dirFd, name, Removal{device, owner, refused}, 0, "") : EINVAL;
+    return IsItemName(name) ? RemoveEntry(dirFd, name, Removal{device, owner, refused, inside}, 0, "") : EINVAL;
 }
 
 TrashedSize TrashedEntrySize(int dirFd, const std::string& name, dev_t device)

@@ -7,6 +7,8 @@
 #include <string>
 #include <sys/types.h>
 
+#include "netware/trash/OwnedFolders.h"
+
 // Removes the entry `name` of the directory open as dirFd: a file or a link
 // is unlinked, a directory emptied depth first and removed, however deep it
 // is nested (beyond a few dozen levels with one folder open at a time).
@@ -16,7 +18,9 @@
 // the owner's live files into them). Stops at the first failure and returns
 // its errno; 0 on success or when the entry is gone. A name that cannot be an
 // item ("." or "..") gives EINVAL.
-int RemoveTrashedEntry(int dirFd, const std::string& name, dev_t device, uid_t owner, std::string& refused);
+// On a drive without permissions of its own, inside is OthersMayWrite::AsMounted.
+int RemoveTrashedEntry(int dirFd, const std::string& name, dev_t device, uid_t owner, std::string& refused,
+                       OthersMayWrite inside = OthersMayWrite::Never);
 
 // What the entry holds, symbolic links not followed, other devices not
 // entered, however deep the folders are nested.

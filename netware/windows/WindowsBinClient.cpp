@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Windows recycle-bin client's operations: the one server, paths,
-// searches, directory handles, the item iteration and purge, and names.
+// The Windows recycle-bin client's operations: reading the bins, the item
+// iteration and purge, and names.
 #include "netware/windows/WindowsBinClient.h"
 
 #include <algorithm>
@@ -8,13 +8,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "netware/ClientText.h"
 #include "netware/D_NW.h"
 #include "netware/DeletedFileRecords.h"
-#include "netware/NetWarePath.h"
 #include "netware/ShownName.h"
 #include "netware/trash/OwnedFolders.h"
 #include "netware/trash/TrashErrors.h"
@@ -22,9 +20,6 @@
 #include "util/D_Util.h"
 
 namespace {
-
-constexpr ConnectionTable::Server kWindowsServer = 1;
-constexpr NWCONN_REF kWindowsConnRef = ConnectionTable::RefOf(kWindowsServer);
 
 // Whether a bin folder still holds what was read under the name: the same
 // file or folder (by identity, or by inode and size), or still none. What
@@ -66,7 +61,7 @@ std::vector<CompletionCodeText> WindowsOwnCodeTexts()
 }  // namespace
 
 WindowsBinClient::WindowsBinClient(EnvironmentSource source, Clock clock)
-    : source_(std::move(source)), clock_(std::move(clock))
+    : FolderTreeClient(WindowsServerName, std::move(clock)), source_(std::move(source))
 {
 }
 
@@ -78,19 +73,10 @@ WindowsBinClient::OpenBin::~OpenBin()
         close(fd);
 }
 
-void WindowsBinClient::Refresh()
+void WindowsBinClient::ReadStores()
 {
-    // Items are addressed by their place in the index: a scan keeps the
-    // reading it started with, and one job (connection, start paths, walk)
-    // reads the bins once.
-    const auto now = clock_();
-    if (dirHandles_.InUse() || (indexValid_ && now - indexUsed_ < std::chrono::seconds(2)))
-        return;
     openBins_.clear();
     index_ = WindowsBinIndex::Read(source_());
-    paths_.Clear();
-    indexUsed_ = clock_();
-    indexValid_ = true;
 }
 
 void WindowsBinClient::ReportProblems()
@@ -100,209 +86,22 @@ void WindowsBinClient::ReportProblems()
             ReportSkippedWork(problem);
 }
 
-NWCCODE WindowsBinClient::Failed(NWCCODE code, std::string subject)
-{
-    lastFailure_ = {code, std::move(subject)};
-    return code;
-}
-
 std::unique_ptr<NWErrorTextLibrary> WindowsBinClient::LoadErrorTextLibrary()
 {
     return MakeErrorTextLibrary(WindowsOwnCodeTexts(), true, lastFailure_);
 }
 
-// ---- the server -------------------------------------------------------------
+// ---- items and their purge --------------------------------------------------
 
-std::vector<ConnectionTable::Server> WindowsBinClient::Servers() { return {kWindowsServer}; }
-
-ConnectionTable::Server WindowsBinClient::PrimaryServer() { return kWindowsServer; }
-
-bool WindowsBinClient::ServerNames(Server server, std::string& name, std::string& tree)
+DeletedRecordValues WindowsBinClient::RecordOf(size_t number, nuint32 folder) const
 {
-    name = tree = WindowsServerName;
-    return server == kWindowsServer;
+    const WindowsBinItem& item = index_.items[number];
+    return {number, folder, item.isDirectory ? kDirectoryAttribute : 0, item.name, item.size, item.deleted, item.user};
 }
 
-void WindowsBinClient::ConnectionOpened(NWCONN_HANDLE) { Refresh(); }
-
-void WindowsBinClient::ConnectionClosed(NWCONN_HANDLE conn) { dirHandles_.ReleaseAll(conn); }
-
-// ---- paths and searches -----------------------------------------------------
-
-NWCCODE WindowsBinClient::SplitPathByClient(const char* path, char* server, NWCONN_HANDLE& conn, char* volume,
-                                            char* directory)
+const OwnerIdentity& WindowsBinClient::PurgerOf(size_t item) const
 {
-    NetWarePathHead head;
-    if (!path || !ParsePathHead(path, head) || head.server.empty())
-        return ERR_INVALID_PATH;
-    if (!SameTextAscii(head.server, WindowsServerName))
-        return ERR_NO_CONNECTION_TO_SERVER;
-    if (!conns_.OpenOn(kWindowsServer)) {
-        NWCONN_HANDLE opened = 0;
-        NWCCOpenConnByRef(kWindowsConnRef, 1, 0, opened);
-    } else {
-        Refresh();
-    }
-    ReportProblems();
-    // The folder is looked up now, so the walk is given its names as they are.
-    size_t volumeIndex = 0, folder = 0;
-    if (NWCCODE code = ResolveDirectory(conns_.OpenOn(kWindowsServer), path, volumeIndex, folder))
-        return code;
-    const std::string shownPath = index_.folders.ShownPath(folder);
-    if (shownPath.size() >= kSplitDirectorySize)
-        return Failed(ERR_INVALID_PATH, "the path is too long");
-    conn = conns_.OpenOn(kWindowsServer);
-    CopyText256(WindowsServerName, server);
-    CopyText256(index_.folders.volumes[volumeIndex].name, volume);
-    CopyText(shownPath, directory, kSplitDirectorySize);
-    return SUCCESSFUL;
-}
-
-NWCCODE WindowsBinClient::ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory)
-{
-    if (!conns_.IsOpen(conn))
-        return ERR_INVALID_CONNECTION;
-    NetWarePathHead head;
-    if (!path || !ParsePathHead(path, head) ||
-        (!head.server.empty() && !SameTextAscii(head.server, WindowsServerName)))
-        return ERR_INVALID_PATH;
-    if (!index_.folders.FindVolume(head.volume, volume))
-        return Failed(ERR_VOLUME_DOES_NOT_EXIST, ShownName(head.volume));
-    const auto step = [this](size_t parent, std::string_view name, size_t& child) {
-        return index_.folders.FindChild(parent, name, child);
-    };
-    switch (paths_.Resolve(path, head.directoryStart, index_.folders.volumes[volume].root, step, directory)) {
-    case NameLookup::Found:
-        return SUCCESSFUL;
-    case NameLookup::Ambiguous:
-        return Failed(ERR_AMBIGUOUS_PATH, path);
-    case NameLookup::Missing:
-        break;
-    }
-    return Failed(ERR_INVALID_PATH, path);
-}
-
-NWCCODE WindowsBinClient::DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name)
-{
-    size_t volume = 0, directory = 0;
-    if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
-        return code;
-    name = ShownFolderName(index_.folders.directories[directory].name);
-    return SUCCESSFUL;
-}
-
-NWCCODE WindowsBinClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId)
-{
-    size_t volume = 0, directory = 0;
-    if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
-        return code;
-    FolderNameSearch search;
-    for (size_t child : index_.folders.directories[directory].children)
-        search.names.push_back(ShownFolderName(index_.folders.directories[child].name));
-    volumeNumber = static_cast<nuint8>(volume);
-    searchId = searches_.Add(conn, volumeNumber, std::move(search));
-    return SUCCESSFUL;
-}
-
-NWCCODE WindowsBinClient::DirSearchNext(NWCONN_HANDLE conn, nuint8 volumeNumber, nuint16 directoryID,
-                                        nuint16 sequence, nuint8 searchAttributes, const char* pattern,
-                                        NWSEARCH_ENTRY& entry, nuint32)
-{
-    FolderNameSearch* search = searches_.Find(conn, volumeNumber, directoryID);
-    if (!search)
-        return ERR_INVALID_PATH;
-    // The volumes hold folders only: what lies in them are deleted items.
-    return NextFolderName(*search, sequence, searchAttributes, pattern, NameRule(), entry);
-}
-
-NWCCODE WindowsBinClient::NWGetVolumeName(NWCONN_HANDLE conn, nuint16 volumeNumber, char* volumeName)
-{
-    if (!conns_.IsOpen(conn))
-        return ERR_INVALID_CONNECTION;
-    if (volumeNumber >= index_.folders.volumes.size())
-        return ERR_VOLUME_DOES_NOT_EXIST;
-    CopyText256(index_.folders.volumes[volumeNumber].name, volumeName);
-    return SUCCESSFUL;
-}
-
-NWCCODE WindowsBinClient::NWGetVolumeSpace(NWCONN_HANDLE conn, const char* volumeName, std::uint64_t& totalBytes,
-                                           std::uint64_t& freeBytes)
-{
-    totalBytes = freeBytes = 0;
-    if (!conns_.IsOpen(conn))
-        return ERR_INVALID_CONNECTION;
-    size_t volume = 0;
-    if (!volumeName || !index_.folders.FindVolume(volumeName, volume))
-        return ERR_VOLUME_DOES_NOT_EXIST;
-    struct statvfs space {};
-    if (statvfs(index_.folders.volumes[volume].mountPoint.c_str(), &space) != 0)
-        return ERR_VOLUME_SPACE_UNKNOWN;
-    totalBytes = static_cast<std::uint64_t>(space.f_blocks) * space.f_frsize;
-    freeBytes = static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize;
-    return SUCCESSFUL;
-}
-
-// ---- directory handles, items, purge ----------------------------------------
-
-NWCCODE WindowsBinClient::AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle)
-{
-    size_t volume = 0, directory = 0;
-    if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
-        return code;
-    return dirHandles_.Allocate(conn, {directory, static_cast<nuint8>(volume)}, handle);
-}
-
-NWCCODE WindowsBinClient::ReleaseDirHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle)
-{
-    if (NWCCODE code = dirHandles_.Release(conn, dirHandle))
-        return code;
-    indexUsed_ = clock_();
-    return SUCCESSFUL;
-}
-
-NWCCODE WindowsBinClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32& iterHandle,
-                                          nuint8& volumeNumber, nuint32& directoryBase, NWDELETED_INFO& entryInfo)
-{
-    const DirHandleState* held = dirHandles_.Find(conn, dirHandle);
-    if (!held)
-        return ERR_BAD_DIRECTORY_HANDLE;
-    const auto& list = index_.folders.directories[held->directory].entries;
-    const auto next = NextUnpurged(list, iterHandle, [this](size_t item) { return index_.items[item].purged; });
-    if (!next)
-        return ERR_NO_FILES_FOUND;
-    const WindowsBinItem& item = index_.items[*next];
-    FillDeletedRecord({*next, static_cast<nuint32>(held->directory), item.isDirectory ? kDirectoryAttribute : 0,
-                       item.name, item.size, item.deleted, item.user},
-                      entryInfo, iterHandle);
-    volumeNumber = held->volumeNumber;
-    directoryBase = static_cast<nuint32>(held->directory);
-    return SUCCESSFUL;
-}
-
-NWCCODE WindowsBinClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, nuint32 iterHandle,
-                                             nuint8 volumeNumber, nuint32 directoryBase, const char* fileName)
-{
-    const DirHandleState* held = dirHandles_.Find(conn, dirHandle);
-    if (!held)
-        return ERR_BAD_DIRECTORY_HANDLE;
-    if (volumeNumber != held->volumeNumber || directoryBase != held->directory)
-        return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    // Only exactly the item the caller names: place and name agree.
-    const auto& list = index_.folders.directories[held->directory].entries;
-    const size_t wanted = static_cast<size_t>(iterHandle) - 1;
-    if (iterHandle == 0 || !std::binary_search(list.begin(), list.end(), wanted) || !fileName)
-        return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    WindowsBinItem& item = index_.items[wanted];
-    if (item.purged || std::string_view(item.name).substr(0, 255) != fileName)
-        return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    if (beforePurge_)
-        beforePurge_();
-    try {
-        const ActingAsOwner asOwner(index_.drives[index_.bins[item.bin].drive].owner);
-        return PurgeItem(item);
-    } catch (const OwnerIdentityError& e) {
-        return Failed(TRASH_ERR_NO_PURGE_PRIVILEGE, e.what());
-    }
+    return index_.drives[index_.bins[index_.items[item].bin].drive].owner;
 }
 
 const WindowsBinClient::OpenBin& WindowsBinClient::OpenedBin(size_t binIndex)
@@ -316,7 +115,7 @@ const WindowsBinClient::OpenBin& WindowsBinClient::OpenedBin(size_t binIndex)
     const std::string binPath = drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid;
     // From the root down, never through a link, never onto another device,
     // and only into the very folder that was read.
-    const int mountFd = OpenOwnedFolder(drive.mountPoint, drive.mountOwner, open->problem);
+    const int mountFd = OpenOwnedFolder(drive.mountPoint, drive.mountOwner, open->problem, OthersMayWrite::AsMounted);
     struct stat info;
     if (mountFd < 0) {
         open->error = errno ? errno : ENOENT;
@@ -346,16 +145,17 @@ const WindowsBinClient::OpenBin& WindowsBinClient::OpenedBin(size_t binIndex)
     return *(openBins_[binIndex] = std::move(open));
 }
 
-NWCCODE WindowsBinClient::PurgeItem(WindowsBinItem& item)
+NWCCODE WindowsBinClient::PurgeItem(size_t number)
 {
     lastFailure_ = {};
+    WindowsBinItem& item = index_.items[number];
     const WindowsBin& bin = index_.bins[item.bin];
     const WindowsDrive& drive = index_.drives[bin.drive];
     const OpenBin& open = OpenedBin(item.bin);
     if (open.fd < 0)
-        return Failed(TrashCodeOfErrno(open.error), "recycle bin " + ShownName(open.problem));
+        return Failed(TrashCodeOfErrno(open.error), "recycle bin " + ShownText(open.problem));
     const std::string itemName = "$R" + item.id, indexName = "$I" + item.id;
-    const std::string shown = ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" + itemName);
+    const std::string shown = ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" + itemName);
     // Only the item that was listed: one deleted again under the same id
     // since, or an index rewritten, is left alone.
     const ItemCheck check = ItemAsRead(open.fd, itemName, item);
@@ -366,14 +166,15 @@ NWCCODE WindowsBinClient::PurgeItem(WindowsBinItem& item)
     // The index goes only after its item, so a failed purge stays listed.
     if (item.hasItem) {
         std::string refused;
-        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.owner.uid, refused))
+        if (const int error = RemoveTrashedEntry(open.fd, itemName, drive.device, drive.owner.uid, refused,
+                                                 OthersMayWrite::AsMounted))
             return Failed(TrashCodeOfErrno(error),
                           refused.empty() ? shown
-                                          : ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" +
+                                                    : ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid + "/" +
                                                       refused));
     }
     if (item.hasIndex && unlinkat(open.fd, indexName.c_str(), 0) != 0 && errno != ENOENT)
-        return Failed(TrashCodeOfErrno(errno), ShownName(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid +
+        return Failed(TrashCodeOfErrno(errno), ShownText(drive.mountPoint + "/" + drive.binFolder + "/" + bin.sid +
                                                          "/" + indexName));
     item.purged = true;
     return SUCCESSFUL;
@@ -381,15 +182,10 @@ NWCCODE WindowsBinClient::PurgeItem(WindowsBinItem& item)
 
 // ---- names ------------------------------------------------------------------
 
-NWCCODE WindowsBinClient::ObjectIdToNameByClient(NWDSContextHandle context, NWCONN_HANDLE conn, nuint32 objectID,
-                                                 char* name)
+bool WindowsBinClient::UserName(nuint32 id, std::string& name) const
 {
-    if (!contexts_.Find(context))
-        return ERR_BAD_CONTEXT;
-    if (!conns_.IsOpen(conn))
-        return ERR_INVALID_CONNECTION;
-    if (objectID == 0 || objectID > index_.users.size())
-        return ERR_NO_SUCH_OBJECT;
-    CopyText256(index_.users[objectID - 1], name);
-    return SUCCESSFUL;
+    if (id == 0 || id > index_.users.size())
+        return false;
+    name = index_.users[id - 1];
+    return true;
 }

@@ -200,10 +200,10 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
     try {
         const ActingAsOwner asOwner(drive.owner);
         std::string problem;
-        const int mountFd = OpenOwnedFolder(mountPoint, root.st_uid, problem);
+        const int mountFd = OpenOwnedFolder(mountPoint, root.st_uid, problem, OthersMayWrite::AsMounted);
         if (mountFd < 0) {
             if (!problem.empty())
-                problems.push_back("Drive " + ShownName(mountPoint) + " is not used: " + ShownName(problem));
+                problems.push_back("Drive " + ShownText(mountPoint) + " is not used: " + ShownText(problem));
             return;
         }
         struct stat opened;
@@ -226,7 +226,7 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
             const int binFd = OpenFolderOnDevice(mountFd, folder, drive.device);
             if (binFd < 0) {
                 if (errno != ENOENT)
-                    problems.push_back("Recycle bin " + ShownName(FolderProblem(Joined(mountPoint, folder), errno)));
+                    problems.push_back("Recycle bin " + ShownText(FolderProblem(Joined(mountPoint, folder), errno)));
                 continue;
             }
             // Some FUSE drives list other inode numbers than they give a
@@ -250,7 +250,7 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
                     if (sidFd < 0) {
                         // Files beside the users' folders (desktop.ini) are no bins.
                         if (errno != ENOTDIR && errno != ENOENT)
-                            problems.push_back("Recycle bin " + ShownName(FolderProblem(
+                            problems.push_back("Recycle bin " + ShownText(FolderProblem(
                                                                     Joined(mountPoint, folder) + "/" + sid, errno)));
                         continue;
                     }
@@ -267,7 +267,7 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
         }
         close(mountFd);
     } catch (const OwnerIdentityError& e) {
-        problems.push_back("Drive " + ShownName(mountPoint) + " is not read: " + e.what());
+        problems.push_back("Drive " + ShownText(mountPoint) + " is not read: " + e.what());
     }
 }
 
@@ -378,10 +378,10 @@ void WindowsBinIndex::PlaceItem(size_t item, const std::optional<std::string>& o
     std::string name;
     if (originalPath && SplitOriginalPath(*originalPath, parts, name)) {
         for (const std::string& part : parts)
-            directory = folders.ChildDirectory(directory, ShownName(part));
+            directory = folders.ChildDirectory(directory, part);
         entry.name = ShownName(name);
     } else {
-        directory = folders.ChildDirectory(directory, UnknownOriginDirectory);
+        directory = folders.ChildDirectory(directory, std::string());  // shown as UnknownOriginDirectory
         entry.name = ShownName((entry.hasItem ? "$R" : "$I") + entry.id);
     }
     folders.directories[directory].entries.push_back(item);

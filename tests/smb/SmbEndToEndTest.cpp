@@ -334,7 +334,7 @@ TEST_F(SmbEndToEndTest, AStartFolderTheShareLacksIsNamedEscapedAndAnEmptyOneIsNo
     const RunResult run = Run(ServersFile(Credentials(SambaServer::kBob, SambaServer::kBobPassword)),
                               {"\\\\FS1\\NAS\\empty", "\\\\FS1\\NAS\\no\x1B[2Jpe"});
     EXPECT_EQ(run.exitCode, 3) << run.errors;
-    const std::string missing = "No such folder: \\\\FS1\\nas\\no\\x1B[2Jpe";
+    const std::string missing = "No such folder: \\\\FS1\\nas\\no%1B[2Jpe";
     EXPECT_NE(run.errors.find(missing), std::string::npos) << run.errors;
     EXPECT_EQ(run.errors.find(missing), run.errors.rfind(missing)) << run.errors;
     EXPECT_EQ(run.errors.find('\x1B'), std::string::npos) << run.errors;

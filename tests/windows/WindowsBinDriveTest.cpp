@@ -64,7 +64,7 @@ TEST_P(WindowsBinDriveTest, TwoUsersBinsOfBothVersionsAreListedAsRifiutiListsThe
     DeletedFolder(bins / Bob, "OLD002", 1, "D:\\Old\\Photos", now - 2 * Day);
 
     const WindowsBinIndex index = Read();
-    ASSERT_EQ(index.folders.volumes.size(), 1u);
+    ASSERT_EQ(index.folders.volumes.size(), 1u) << (index.problems.empty() ? "" : index.problems.front());
     EXPECT_EQ(index.folders.volumes[0].name, VolumeNameOfMountPoint(drive->path().string()));
     EXPECT_TRUE(index.problems.empty());
     for (const std::string& sid : {Ann, Bob}) {

@@ -83,7 +83,7 @@ TEST_F(WindowsBinHostileTest, BrokenIndexesAndOddPathsGoUnderUnknownOriginOrEsca
     EXPECT_EQ(Listed(index, {UnknownOriginDirectory}),
               (std::vector<std::string>{"$IUTF160", "$RDOTS01", "$RHUGE01", "$RNODRV1", "$RORPHAN.txt",
                                         "$RTRUNC1.txt", "$RUNC001"}));
-    EXPECT_EQ(Listed(index, {"Docs"}), std::vector<std::string>{"two\\nlines\\x1B[31m.txt"});
+    EXPECT_EQ(Listed(index, {"Docs"}), std::vector<std::string>{"two%0Alines%1B[31m.txt"});
 }
 
 TEST_F(WindowsBinHostileTest, LinksAreNeverFollowed)
