@@ -224,10 +224,14 @@ void TMainForm::AutomaticRun()
         return;
     }
     // Nothing to search is a set-up fault, not a clean run: said on standard
-    // error (a box would wait for somebody) and ended with status 3.
+    // error (a box would wait for somebody), in the log when there is one (a
+    // log read on its own must not pass for a run that found nothing to
+    // purge) and ended with status 3.
     const std::string nothingToSearch = NothingToSearch();
-    if (!nothingToSearch.empty())
-        std::fprintf(stderr, "morvane: nothing to search: %s\n", nothingToSearch.c_str());
+    const std::string nothingToSearchLine =
+        nothingToSearch.empty() ? std::string() : "morvane: nothing to search: " + nothingToSearch;
+    if (!nothingToSearchLine.empty())
+        std::fprintf(stderr, "%s\n", nothingToSearchLine.c_str());
     try {
         // The window is not on the screen before the run has ended, so a run
         // that fails is minimised once the window manager has put it there:
@@ -239,8 +243,10 @@ void TMainForm::AutomaticRun()
         // The back ends' own reports count from the start, which opened the
         // primary connection: an automatic run is one job.
         Job.SkippedCount += SkippedWorkReports();  // their texts came as lines of the job
-        if (!nothingToSearch.empty())
+        if (!nothingToSearch.empty()) {
             SkipWork(Job, "nothing to search: " + nothingToSearch);
+            ListBoxResults->addLine(nothingToSearchLine);
+        }
         automaticRunSkipped_ = Job.SkippedCount;
         if (!Job.LogPath.empty())
             SaveResultLog(*ListBoxResults, Job.LogPath);
