@@ -112,10 +112,10 @@ std::optional<RecycleIndex> ParseRecycleIndex(std::string_view bytes)
 
 std::time_t UnixTimeOfFileTime(std::int64_t fileTime)
 {
-    const std::int64_t since1970 = fileTime - FileTimeOf1970;
-    // Rounded down, also before 1970.
-    const std::int64_t seconds = since1970 / 10'000'000 - (since1970 % 10'000'000 < 0 ? 1 : 0);
-    return static_cast<std::time_t>(seconds);
+    // Whole seconds first (rounded down, also before 1970), then the offset
+    // of 1970, a whole number of seconds: no value a drive holds overflows.
+    const std::int64_t seconds = fileTime / 10'000'000 - (fileTime % 10'000'000 < 0 ? 1 : 0);
+    return static_cast<std::time_t>(seconds - FileTimeOf1970 / 10'000'000);
 }
 
 bool SplitOriginalPath(std::string_view path, std::vector<std::string>& folders, std::string& name)

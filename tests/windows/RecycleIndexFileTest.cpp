@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "RecycleBinWriter.h"
 
 using namespace recyclebin;
@@ -62,6 +64,9 @@ TEST(RecycleIndexFileTest, FileTimesRoundDownToTheSecond)
     EXPECT_EQ(UnixTimeOfFileTime(FileTimeOf(1700000000, 9999999)), 1700000000);
     EXPECT_EQ(UnixTimeOfFileTime(FileTimeOf(-5, 1)), -5);
     EXPECT_EQ(UnixTimeOfFileTime(0), -11644473600LL);
+    // The extremes a hostile index may hold, without overflow.
+    EXPECT_EQ(UnixTimeOfFileTime(INT64_MIN), INT64_MIN / 10'000'000 - 1 - 11644473600LL);
+    EXPECT_EQ(UnixTimeOfFileTime(INT64_MAX), INT64_MAX / 10'000'000 - 11644473600LL);
 }
 
 TEST(RecycleIndexFileTest, OnlyPlainDrivePathsAreSplit)
