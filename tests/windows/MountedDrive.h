@@ -5,9 +5,11 @@
 // root; where it cannot be done, why() says so, for the test to skip with.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace recyclebin {
 
@@ -94,8 +96,18 @@ public:
     }
     ~MountedDrive()
     {
-        if (mounted_)
-            RunCommand("umount " + Quoted(mountPoint_));
+        // A FUSE drive can still be busy just after the program that used it
+        // ended: tried again, then detached lazily, so no mount outlives the test.
+        if (mounted_) {
+            bool unmounted = false;
+            for (int attempt = 0; attempt < 10 && !unmounted; ++attempt) {
+                unmounted = RunCommand("umount " + Quoted(mountPoint_)) == 0;
+                if (!unmounted)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            }
+            if (!unmounted)
+                RunCommand("umount -l " + Quoted(mountPoint_));
+        }
         if (!loop_.empty())
             RunCommand("losetup -d " + loop_);
     }
