@@ -111,11 +111,7 @@ printf '[FS1]\nHost=127.0.0.1\nPort=%s\nCredentials=%s\nRepository=.recycle/%%U\
 ini() { printf '%s\r\n' '[Config]' 'CheckBoxAge=1' "FileOlderThan=$1" 'RadioGroupLogic=0' \
   '[CheckListBoxQ]' '0=\\FS1\USERS' '[CheckListBoxQ Checked]' '\\FS1\USERS=1' > "$work/morvane.ini"; }
 
-timed() { local name="$1"; shift; sync; /usr/bin/time -f '%e %U %S %M' -o "$work/t" "$@"
-  read -r wall user sys peak < "$work/t"
-  echo "$name $wall $(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }') $peak" >> "$work/times"; }
-median() { grep "^$1 " "$work/times" | awk -v c="$2" '{ print $c }' | sort -g |
-  awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source bench/timing.sh
 left_old() { find "$work/share/.recycle" -type f -atime +30 | wc -l; }
 morvane=("$bin/morvane" client=smb auto servers="$work/servers.ini" ini="$work/morvane.ini")
 

@@ -51,14 +51,7 @@ echo "$work" > "$work/mounts"
 } > "$work/morvane.ini"
 
 fresh() { rm -rf "$work/$1"; cp -a "$work/template" "$work/$1"; }
-# Wall time, processor time (user + system) and peak memory of one command.
-# Everything written before it is flushed first (untimed), so that no tool
-# pays for the copying or for the previous tool's deletions.
-timed() { local name="$1"; shift; sync; /usr/bin/time -f '%e %U %S %M' -o "$work/t" "$@"
-  read -r wall user sys peak < "$work/t"
-  echo "$name $wall $(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }') $peak" >> "$work/times"; }
-median() { grep "^$1 " "$work/times" | awk -v c="$2" '{ print $c }' | sort -g |
-  awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source bench/timing.sh
 
 : > "$work/times"
 for run in $(seq "${TRASH_BENCH_RUNS:-3}"); do

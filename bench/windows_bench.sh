@@ -60,11 +60,7 @@ echo "$work/m-morvane" > "$work/mounts"
 
 fresh() { mountpoint -q "$work/m-$1" && umount "$work/m-$1"; mkdir -p "$work/m-$1"
   cp --sparse=always "$work/template.img" "$work/$1.img"; ntfs-3g "$work/$1.img" "$work/m-$1"; }
-timed() { local name="$1"; shift; sync; /usr/bin/time -f '%e %U %S %M' -o "$work/t" "$@"
-  read -r wall user sys peak < "$work/t"
-  echo "$name $wall $(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }') $peak" >> "$work/times"; }
-median() { grep "^$1 " "$work/times" | awk -v c="$2" '{ print $c }' | sort -g |
-  awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source bench/timing.sh
 
 : > "$work/times"
 for run in $(seq "${WINDOWS_BENCH_RUNS:-3}"); do
