@@ -359,8 +359,7 @@ void TMainForm::PageControl1Change(QObject* sender)
 
 bool TMainForm::CloseDuringJobAllowed()
 {
-    const int k = RadioGroupOptions->itemIndex();
-    if (k != 1 && k != 2)
+    if (!PurgeModeChosen())
         return true;  // a listing loses nothing when it stops
     // Nobody to ask (no screen): stop, so that nothing more is purged.
     return ConfirmYesNo("A purge job is running. Stop it and close?", true);

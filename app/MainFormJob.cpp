@@ -229,8 +229,7 @@ void TMainForm::ClearResults()
 
 void TMainForm::ShowOutcomes()
 {
-    const int k = RadioGroupOptions->itemIndex();
-    if (k != 1 && k != 2)
+    if (!PurgeModeChosen())
         return;  // nothing is purged in the list mode
     const JobState::JobOutcomes& o = Job.Outcomes;
     LabelOutcomes->setText(QString::asprintf("Purged: %d - Kept: %d - Failed: %d - Folders not scanned: %d", o.Purged,
@@ -275,8 +274,7 @@ void TMainForm::FinishReport(std::optional<int> exitStatus)
 
 bool TMainForm::PurgeOfEveryFileAllowed()
 {
-    const int k = RadioGroupOptions->itemIndex();
-    const bool purgeMode = k == 1 || k == 2;
+    const bool purgeMode = PurgeModeChosen();
     const bool anyCondition = Job.UsePatterns || Job.UseAge || Job.UseLargerThan || Job.UseSmallerThan ||
                               Job.UseKeepNewest || Job.UseUntilFree;
     // Under "Or" nothing ticked matches nothing; under "And" it matches everything.

@@ -77,7 +77,7 @@ void TMainForm::AddSummaryItem(std::string& summary, const std::string& item)
 void TMainForm::CheckForSettingsChange(QObject* sender)
 {
     const int k = RadioGroupOptions->itemIndex();
-    const bool purgeMode = k == 1 || k == 2;
+    const bool purgeMode = PurgeModeChosen();
 
     CheckBoxFilePatterns->setEnabled(purgeMode);
     MemoExtList->setEnabled(purgeMode);
@@ -132,6 +132,12 @@ void TMainForm::CheckForSettingsChange(QObject* sender)
 bool TMainForm::ConditionOR()
 {
     return ::ConditionOR(Job);
+}
+
+bool TMainForm::PurgeModeChosen() const
+{
+    const int k = RadioGroupOptions->itemIndex();
+    return k == 1 || k == 2;
 }
 
 void TMainForm::PurgeFiles(const std::string& path)

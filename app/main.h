@@ -69,6 +69,8 @@ public:
     void CheckForSettingsChange(QObject* sender);
     void SpinIncrement(QObject* sender);
     bool ConditionOR();
+    // "Purge with confirmation" or "Purge without confirmation" is chosen.
+    bool PurgeModeChosen() const;
     void PurgeFiles(const std::string& path);
 
     // True from the start of a job to its end (set by DoTheJob). While it is set
