@@ -22,11 +22,11 @@ struct ListingTrouble {
     std::string directory;
 };
 
-void ListDirectory(JobState& job, const std::string& volumePath, DeletedFileListing& listing,
-                   ListingTrouble& trouble)
+void ListDirectory(JobState& job, const std::string& volumePath, const WalkEntry& walked,
+                   DeletedFileListing& listing, ListingTrouble& trouble)
 {
     NWDIR_HANDLE dirHandle = 0;
-    NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
+    NWCCODE code = AllocWalkedDirectoryHandle(job.ConnHandle, volumePath, walked, dirHandle);
     if (code != 0) {
         trouble = {"NWAllocTemporaryDirectoryHandle", code, volumePath};
         return;
@@ -108,11 +108,11 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
         QuietErrorBoxes quiet;
         notSearched = WalkDirectoryTree(
             job.ConnHandle, walkPath, "*.*", walkMode,
-            [&](const std::string& path, const WalkEntry&, void*) {
+            [&](const std::string& path, const WalkEntry& walked, void*) {
                 if (trouble.code == 0 && job.RunState != RunState::Abort &&
                     !(scanned && scanned->Contains(job.ServerName, path)) &&
                     listed.EarlierListing(job.ServerName, path, 0) < 0)
-                    ListDirectory(job, path, listing, trouble);
+                    ListDirectory(job, path, walked, listing, trouble);
                 PumpMessages();
             },
             nullptr, recursive);
