@@ -16,6 +16,7 @@
 #include "netware/calwin32.h"
 #include "netware/clxwin32.h"
 #include "netware/netwin32.h"
+#include "netware/PathKey.h"
 #include "netware/ntypes.h"
 #include "util/DateTime.h"
 
@@ -183,6 +184,10 @@ struct WalkEntry {
     // A handle the walk holds, while the callback runs, for the directory
     // whose search found the entry; 0 where the walk goes by full paths.
     NWDIR_HANDLE dirHandle = 0;
+    // The key of the entry's path under the back end's rule for names, made
+    // from its directory's key: a job tells the directories it scanned apart
+    // without reading their paths.
+    PathKey key;
     NWSEARCH_ENTRY entry{};
 };
 

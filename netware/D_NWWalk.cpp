@@ -73,10 +73,11 @@ void AppendEntry(std::string& path, std::string_view name)
 // the list from an error. A failing start, and a search cut short because the
 // server started the listing over, are noted in trouble.
 //
-// The directory is the one that handle holds, where it is not 0.
+// The directory is the one that handle holds, where it is not 0; key is its
+// key, rule the back end's rule for names.
 template <typename Sink>
-void SearchDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE handle, std::string& path, nuint8 attributes,
-                     const std::string& pattern, Sink&& sink, SearchTrouble& trouble)
+void SearchDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE handle, const PathKey& key, NameCase rule, std::string& path,
+                     nuint8 attributes, const std::string& pattern, Sink&& sink, SearchTrouble& trouble)
 {
     SearchLoopGuard guard;
     nuint8 volumeNumber = 0;
@@ -103,6 +104,7 @@ void SearchDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE handle, std::string& path,
         sequence = walkEntry.entry.nextSequence;
         const bool first = guard.FirstTime(sequence, walkEntry.entry.name);
         if (first) {
+            walkEntry.key = key.Below(walkEntry.entry.name, rule);
             AppendEntry(path, walkEntry.entry.name);
             sink(path, walkEntry);
             path.resize(directoryLength);
@@ -128,6 +130,7 @@ struct PendingLevel {
     size_t next = 0;
     size_t parentLength = 0;  // the length of its parent's path
     NWDIR_HANDLE handle = 0;  // held for it while subdirectories are left; 0: reached by its path
+    PathKey key;
 };
 
 // The directory handles a walk holds where the client takes paths below a
@@ -186,9 +189,12 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
     const bool reportDirectories = mode == WalkDirectories || mode == WalkFilesAndDirectories;
     const bool reportFiles = mode == WalkFiles || mode == WalkFilesAndDirectories;
 
+    const NameCase rule = NameRule();
+    const PathKey startKey = PathKey::Of(path, rule);
     if (depth == 0 && reportDirectories && QueryDirectory(conn, path) == 0) {
         WalkEntry startEntry;
         startEntry.searchAttributes = SA_DIRECTORIES;
+        startEntry.key = startKey;
         callback(path, startEntry, userData);
     }
 
@@ -201,19 +207,20 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
     // returns its subdirectories to walk. They are collected first and
     // walked after the search has ended, so no search is held open on the
     // server across the walk below.
-    const auto visit = [&](size_t parentLength, NWDIR_HANDLE handle) {
+    const auto visit = [&](size_t parentLength, NWDIR_HANDLE handle, const PathKey& key) {
         SearchTrouble trouble;
         if (reportFiles)
-            SearchDirectory(conn, handle, path, SA_FILES, searchPattern, report, trouble);
+            SearchDirectory(conn, handle, key, rule, path, SA_FILES, searchPattern, report, trouble);
         if (reportDirectories)
-            SearchDirectory(conn, handle, path, SA_DIRECTORIES, searchPattern, report, trouble);
+            SearchDirectory(conn, handle, key, rule, path, SA_DIRECTORIES, searchPattern, report, trouble);
         static const std::string all = "*";
         PendingLevel level;
         level.parentLength = parentLength;
         level.handle = handle;
+        level.key = key;
         if (recursive)
             SearchDirectory(
-                conn, handle, path, SA_DIRECTORIES, all,
+                conn, handle, key, rule, path, SA_DIRECTORIES, all,
                 [&](const std::string&, const WalkEntry& entry) { level.names.emplace_back(entry.entry.name); },
                 trouble);
         if (level.names.empty()) {
@@ -235,7 +242,7 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
     // pending subdirectories of every level on a list of its own rather than
     // on the call stack: a tree of any depth is walked.
     std::vector<PendingLevel> pending;
-    pending.push_back(visit(path.size(), handles.Take(0, path.c_str())));
+    pending.push_back(visit(path.size(), handles.Take(0, path.c_str()), startKey));
     while (!pending.empty()) {
         PendingLevel& level = pending.back();
         if (level.next == level.names.size()) {
@@ -247,12 +254,13 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
         const std::string& name = level.names[level.next++];
         AppendEntry(path, name);
         const NWDIR_HANDLE handle = level.handle ? handles.Take(level.handle, name.c_str()) : handles.Take(0, path.c_str());
+        const PathKey key = level.key.Below(name, rule);
         if (level.next == level.names.size()) {
             // Its last subdirectory: it is not searched or reached again.
             handles.Give(level.handle);
             level.handle = 0;
         }
-        pending.push_back(visit(parentLength, handle));
+        pending.push_back(visit(parentLength, handle, key));
     }
     return skipped;
 }

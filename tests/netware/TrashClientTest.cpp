@@ -558,8 +558,9 @@ TEST_F(TrashClientTest, APathBelowAHandleFollowsTheRulesOfAFullPath)
 
 // The walk reaches each folder from its parent's handle. A deep chain, a wide
 // folder and a comb with more folders waiting at once than the walk keeps
-// handles for are each walked whole, every item found in its own folder, and
-// no handle stays held, also when the job's callback throws.
+// handles for are each walked whole, every item found in its own folder and
+// each folder with the key of its path, and no handle stays held, also when
+// the job's callback throws.
 TEST_F(TrashClientTest, AWalkReachesEveryFolderFromItsParentAndGivesEveryHandleBack)
 {
     std::map<std::string, std::string> expected;  // item -> its folder as the walk names it
@@ -592,6 +593,7 @@ TEST_F(TrashClientTest, AWalkReachesEveryFolderFromItsParentAndGivesEveryHandleB
             [&](const std::string& path, const WalkEntry& walked, void*) {
                 if (++folders == throwAt)
                     throw std::runtime_error("stopped");
+                EXPECT_EQ(walked.key, PathKey::Of(path, NameCase::Kept)) << path;
                 NWDIR_HANDLE handle = 0;
                 ASSERT_EQ(AllocWalkedDirectoryHandle(conn, path, walked, handle), 0) << path;
                 nuint32 iteration = 0xFFFFFFFF, directoryBase = 0;
