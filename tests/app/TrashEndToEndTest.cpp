@@ -323,7 +323,8 @@ TEST_F(TrashEndToEndTest, FoldersDifferingInCaseAreAllPurgedAndAnAmbiguousStartP
 }
 
 // A name of 255 bytes that all show escaped is three times as long shown: it
-// is written whole in the list and the log, and the item is purged.
+// is written whole in the list and the log, and the item is purged by its
+// whole name; one that differs from it in its last byte only is not.
 TEST_F(TrashEndToEndTest, ANameOf255EscapedBytesIsLoggedWholeAndPurged)
 {
     const QString program = QCoreApplication::applicationDirPath() + "/morvane";
@@ -337,9 +338,12 @@ TEST_F(TrashEndToEndTest, ANameOf255EscapedBytesIsLoggedWholeAndPurged)
         encoded += hex;
     }
     const fs::path can = base / "xdg" / "Trash";
-    Write(can / "files" / "long.tmp", "x");
-    Write(can / "info" / "long.tmp.trashinfo",
-          "[Trash Info]\nPath=" + base.string() + "/data/" + encoded + ".tmp\nDeletionDate=2024-03-01T13:45:07\n");
+    for (const std::string ending : {".tmp", ".tmq"}) {
+        Write(can / "files" / ("long" + ending), "x");
+        Write(can / "info" / ("long" + ending + ".trashinfo"), "[Trash Info]\nPath=" + base.string() + "/data/" +
+                                                                   encoded + ending +
+                                                                   "\nDeletionDate=2024-03-01T13:45:07\n");
+    }
     Write(base / "mounts", base.string() + "\n");
     const std::string root = "\\\\TRASH\\" + VolumeNameOfMountPoint(base.string());
     RunProgram(program, "[Config]\nCheckBoxFilePatterns=1\nRadioGroupLogic=0\nRadioGroupOptions=2\n\n"
@@ -347,7 +351,9 @@ TEST_F(TrashEndToEndTest, ANameOf255EscapedBytesIsLoggedWholeAndPurged)
 
     const std::string log = ReadBytes(base / "result.log");
     EXPECT_NE(log.find("     + " + encoded + ".tmp  ("), std::string::npos) << log;
+    EXPECT_NE(log.find("     - " + encoded + ".tmq  ("), std::string::npos) << log;
     EXPECT_FALSE(fs::exists(can / "files" / "long.tmp")) << log;
+    EXPECT_TRUE(fs::exists(can / "files" / "long.tmq")) << log;
 }
 
 }  // namespace

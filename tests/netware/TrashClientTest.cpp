@@ -461,52 +461,6 @@ TEST_F(TrashClientTest, AFolderNestedDeeperThanTheDescriptorLimitIsCountedAndPur
     EXPECT_FALSE(fs::exists(homeTrash + "/files/deep"));
 }
 
-// A name of 255 bytes that all show escaped (three times as long as shown)
-// travels whole in the record, and a purge names it whole: the name cut to
-// what a NetWare record holds is refused, and a sibling sharing its first
-// 255 shown bytes is not touched.
-TEST_F(TrashClientTest, ANameOf255EscapedBytesIsListedWholeAndPurgedOnlyByItsWholeName)
-{
-    const char escaped[] = {'\t', '\\', ':', '\n', '\x01', '\x7F'};
-    std::string encoded, shown;  // as the .trashinfo holds it, as the client shows it
-    for (int i = 0; i < 254; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%%%02X", static_cast<unsigned char>(escaped[i % std::size(escaped)]));
-        encoded += hex;
-        shown += hex;
-    }
-    Trash(homeTrash, "long1", "1", Info(base + "/long/" + encoded + "a").c_str());
-    Trash(homeTrash, "long2", "2", Info(base + "/long/" + encoded + "b").c_str());
-
-    TrashClient client(environment);
-    const NWCONN_HANDLE conn = Open(client);
-    std::vector<std::string> names;
-    for (const Listed& listed : List(client, conn, volume + ":long"))
-        names.push_back(listed.name);
-    ASSERT_EQ(names, (std::vector<std::string>{shown + "a", shown + "b"}));
-
-    NWDIR_HANDLE handle = 0;
-    ASSERT_EQ(client.NWAllocTemporaryDirectoryHandle(conn, 0, (volume + ":long").c_str(), handle, nullptr), 0);
-    nuint32 iteration = 0xFFFFFFFF, directoryBase = 0;
-    nuint8 number = 0;
-    NWDELETED_INFO record{};
-    ASSERT_EQ(client.NextDeletedFile(conn, handle, iteration, number, directoryBase, record), 0);
-    ASSERT_EQ(record.name, shown + "a");
-    const std::string cut = (shown + "a").substr(0, 255);
-    EXPECT_NE(client.NWPurgeDeletedFile(conn, handle, iteration, number, directoryBase, cut.c_str()), 0);
-    EXPECT_EQ(client.NWPurgeDeletedFile(conn, handle, iteration, number, directoryBase, record.name), 0);
-    client.ReleaseDirHandle(conn, handle);
-    EXPECT_FALSE(fs::exists(homeTrash + "/files/long1"));
-    EXPECT_TRUE(fs::exists(homeTrash + "/files/long2"));
-}
-
-// Installs the client for the free client calls the walk makes.
-struct Installed {
-    explicit Installed(NWClientBackend& backend) : previous(SetClientBackend(&backend)) {}
-    ~Installed() { SetClientBackend(previous); }
-    NWClientBackend* previous;
-};
-
 // A path below a directory handle is resolved as the same path below the
 // handle's folder would be in full: exact names first, another case only when
 // one folder matches, "" for the folder itself.
@@ -583,7 +537,7 @@ TEST_F(TrashClientTest, AWalkReachesEveryFolderFromItsParentAndGivesEveryHandleB
         add("w" + std::to_string(n), "wide/f" + std::to_string(n));
 
     TrashClient client(environment);
-    const Installed installed(client);
+    const InstalledBackend installed(client);
     const NWCONN_HANDLE conn = Open(client);
     std::map<std::string, std::string> found;
     int folders = 0;
