@@ -28,6 +28,7 @@
 namespace {
 
 constexpr const char* BinFolders[] = {"$Recycle.Bin", "$RECYCLE.BIN"};
+constexpr size_t IndexReadingThreads = 16;
 
 std::string Joined(const std::string& directory, const std::string& name)
 {
@@ -313,8 +314,10 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
         items[first + order.size() - 1].id = id;
     }
     const std::time_t now = std::time(nullptr);
-    // The index files are read on every processor at once: on a big bin,
-    // opening and reading them is most of the work of a job.
+    // The index files are read many at a time: on a big bin, opening and
+    // reading them is most of the work of a job, and on a drive through FUSE
+    // most of that is waiting for the drive's server, which a queue of
+    // requests keeps busy.
     ForEachInParallel(
         order.size(),
         [&](size_t i) {
@@ -328,8 +331,12 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
                 // One look serves the reading and the identity; what cannot
                 // be read (a link, a pipe) is looked at without opening it.
                 std::string bytes;
-                const int error = ReadFileText(
-                    indexName, bytes, {.folder = binFd, .followLinks = false, .limit = RecycleIndexSizeLimit, .opened = &info});
+                const int error = ReadFileText(indexName, bytes,
+                                               {.folder = binFd,
+                                                .followLinks = false,
+                                                .limit = RecycleIndexSizeLimit,
+                                                .opened = &info,
+                                                .lookAsOpened = true});
                 if (error == 0 || error == EFBIG || error == EISDIR ||
                     (error != ENOENT && fstatat(binFd, indexName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
                     item.hasIndex = true;
@@ -362,7 +369,7 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
             if (parsed)
                 originalPaths[i] = std::move(parsed->path);
         },
-        [&] { return ActingAsOwner(drive.owner); });
+        [&] { return ActingAsOwner(drive.owner); }, IndexReadingThreads);
     for (size_t i = 0; i < order.size(); ++i)
         if (items[first + i].hasIndex || items[first + i].hasItem)
             PlaceItem(first + i, originalPaths[i]);
