@@ -5,41 +5,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
 
-// fstat, or with asOpened the attributes the system holds already.
-int LookAtOpenFile(int fd, bool asOpened, struct stat& info)
-{
-    if (!asOpened)
-        return fstat(fd, &info) == 0 ? 0 : errno;
-    struct statx look;
-    if (statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &look) != 0)
-        return errno;
-    info = {};
-    info.st_dev = makedev(look.stx_dev_major, look.stx_dev_minor);
-    info.st_ino = look.stx_ino;
-    info.st_mode = look.stx_mode;
-    info.st_nlink = look.stx_nlink;
-    info.st_uid = look.stx_uid;
-    info.st_gid = look.stx_gid;
-    info.st_rdev = makedev(look.stx_rdev_major, look.stx_rdev_minor);
-    info.st_size = static_cast<off_t>(look.stx_size);
-    info.st_blksize = look.stx_blksize;
-    info.st_blocks = static_cast<blkcnt_t>(look.stx_blocks);
-    info.st_atim = {look.stx_atime.tv_sec, look.stx_atime.tv_nsec};
-    info.st_mtim = {look.stx_mtime.tv_sec, look.stx_mtime.tv_nsec};
-    info.st_ctim = {look.stx_ctime.tv_sec, look.stx_ctime.tv_nsec};
-    return 0;
-}
-
-int ReadOpenFile(int fd, std::string& text, std::size_t limit, bool asOpened, struct stat* opened)
+int ReadOpenFile(int fd, std::string& text, std::size_t limit, struct stat* opened)
 {
     struct stat info;
-    if (const int error = LookAtOpenFile(fd, asOpened, info))
-        return error;
+    if (fstat(fd, &info) != 0)
+        return errno;
     if (opened)
         *opened = info;
     if (S_ISDIR(info.st_mode))
@@ -84,7 +58,7 @@ int ReadFileText(const std::string& path, std::string& text, const FileReadOptio
     const int fd = ::openat(options.folder, path.c_str(), flags);
     if (fd < 0)
         return errno;
-    const int error = ReadOpenFile(fd, text, options.limit, options.lookAsOpened, options.opened);
+    const int error = ReadOpenFile(fd, text, options.limit, options.opened);
     ::close(fd);
     if (error)
         text.clear();

@@ -19,11 +19,6 @@ struct FileReadOptions {
     // When given, receives what the opened file was (type, inode, times),
     // so that a caller wanting both looks the file up only once.
     struct stat* opened = nullptr;
-    // True: the opened file is looked at as the system knew it when opening
-    // it (statx without asking again): on a FUSE drive that spares a request
-    // per file. What it tells may be older than the opening by a write made
-    // since, never newer: fit for remembering an identity to check later.
-    bool lookAsOpened = false;
 };
 
 // Replaces text with the file's bytes and returns 0, or returns the errno of

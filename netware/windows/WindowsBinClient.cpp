@@ -29,7 +29,8 @@ bool IndexAsRead(int binFd, const std::string& name, const WindowsBinItem& item)
     struct stat now;
     if (fstatat(binFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? !item.hasIndex : true;
-    return item.hasIndex && item.index && *item.index == IdentityOf(now);
+    return item.hasIndex && item.index && *item.index == IdentityOf(now) &&
+           static_cast<std::uint64_t>(now.st_size) == item.indexSize;
 }
 
 enum class ItemCheck { AsRead, Changed, OtherSize };

@@ -331,16 +331,13 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
                 // One look serves the reading and the identity; what cannot
                 // be read (a link, a pipe) is looked at without opening it.
                 std::string bytes;
-                const int error = ReadFileText(indexName, bytes,
-                                               {.folder = binFd,
-                                                .followLinks = false,
-                                                .limit = RecycleIndexSizeLimit,
-                                                .opened = &info,
-                                                .lookAsOpened = true});
+                const int error = ReadFileText(
+                    indexName, bytes, {.folder = binFd, .followLinks = false, .limit = RecycleIndexSizeLimit, .opened = &info});
                 if (error == 0 || error == EFBIG || error == EISDIR ||
                     (error != ENOENT && fstatat(binFd, indexName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
                     item.hasIndex = true;
                     item.index = IdentityOf(info);
+                    item.indexSize = static_cast<std::uint64_t>(info.st_size);
                     if (error == 0)
                         parsed = ParseRecycleIndex(bytes);
                     item.deleted =

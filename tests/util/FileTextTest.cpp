@@ -67,35 +67,14 @@ TEST_F(FileTextTest, WhatIsNoRegularFileIsRefusedWithoutWaitingOrFlooding)
     EXPECT_EQ(text, "");
 }
 
-// The look that comes with the opening tells what a look of its own tells,
-// and files of any size are read whole asking no more than their size.
-TEST_F(FileTextTest, TheLookAsOpenedTellsWhatAFreshLookTells)
+// A file larger than one read is read whole, each read asking no more than
+// what is left of the size.
+TEST_F(FileTextTest, AFileLargerThanOneReadIsReadWhole)
 {
-    Write("small", "index");
-    Write("large", std::string(200'000, 'x') + "end");
-    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
-    for (const bool asOpened : {false, true}) {
-        SCOPED_TRACE(asOpened ? "as opened" : "looked at again");
-        for (const char* name : {"small", "large"}) {
-            std::string text;
-            struct stat opened {}, looked {};
-            ASSERT_EQ(stat(Path(name).c_str(), &looked), 0);
-            ASSERT_EQ(ReadFileText(Path(name), text, {.opened = &opened, .lookAsOpened = asOpened}), 0) << name;
-            EXPECT_EQ(text.size(), static_cast<size_t>(looked.st_size)) << name;
-            EXPECT_EQ(text.substr(text.size() - 3), std::string(name) == "large" ? "end" : "dex");
-            EXPECT_EQ(opened.st_dev, looked.st_dev);
-            EXPECT_EQ(opened.st_ino, looked.st_ino);
-            EXPECT_EQ(opened.st_mode, looked.st_mode);
-            EXPECT_EQ(opened.st_uid, looked.st_uid);
-            EXPECT_EQ(opened.st_size, looked.st_size);
-            EXPECT_EQ(opened.st_ctim.tv_sec, looked.st_ctim.tv_sec);
-            EXPECT_EQ(opened.st_ctim.tv_nsec, looked.st_ctim.tv_nsec);
-            EXPECT_EQ(opened.st_mtim.tv_nsec, looked.st_mtim.tv_nsec);
-        }
-        std::string text;
-        EXPECT_EQ(ReadFileText(dir.path().toStdString(), text, {.lookAsOpened = asOpened}), EISDIR);
-        EXPECT_EQ(ReadFileText(Path("fifo"), text, {.lookAsOpened = asOpened}), EINVAL);
-        EXPECT_EQ(ReadFileText("/proc/self/mountinfo", text, {.lookAsOpened = asOpened}), 0);
-        EXPECT_FALSE(text.empty());
-    }
+    const std::string bytes = std::string(200'000, 'x') + "end";
+    Write("large", bytes);
+    std::string text;
+    EXPECT_EQ(ReadFileText(Path("large"), text), 0);
+    EXPECT_EQ(text, bytes);
+    EXPECT_EQ(ReadFileText(Path("large"), text, {.limit = bytes.size() - 1}), EFBIG);
 }
