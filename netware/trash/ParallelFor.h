@@ -20,17 +20,13 @@
 // done (a guard setting up the thread, such as its file-system identity).
 // The first exception raised on any thread stops the remaining work and is
 // raised again on the calling thread once every thread has ended.
-// Work that mostly waits (for a FUSE server, say) may ask for more threads
-// than processors with maxThreads; blocks are then smaller, so that a few
-// thousand items still reach every thread.
 template <class Work, class ThreadSetup>
-void ForEachInParallel(std::size_t count, const Work& work, const ThreadSetup& threadSetup,
-                       std::size_t maxThreads = 0)
+void ForEachInParallel(std::size_t count, const Work& work, const ThreadSetup& threadSetup)
 {
-    const std::size_t processors = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), 8);
-    const std::size_t Block = maxThreads > processors ? 32 : 256;
+    constexpr std::size_t Block = 256;
     const std::size_t blocks = (count + Block - 1) / Block;
-    const std::size_t threads = std::min(maxThreads > processors ? maxThreads : processors, blocks);
+    const std::size_t threads =
+        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), blocks, 8});
     std::atomic<std::size_t> next{0};
     std::mutex failureLock;
     std::exception_ptr failure;

@@ -28,7 +28,6 @@
 namespace {
 
 constexpr const char* BinFolders[] = {"$Recycle.Bin", "$RECYCLE.BIN"};
-constexpr size_t IndexReadingThreads = 16;
 
 std::string Joined(const std::string& directory, const std::string& name)
 {
@@ -314,10 +313,10 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
         items[first + order.size() - 1].id = id;
     }
     const std::time_t now = std::time(nullptr);
-    // The index files are read many at a time: on a big bin, opening and
-    // reading them is most of the work of a job, and on a drive through FUSE
-    // most of that is waiting for the drive's server, which a queue of
-    // requests keeps busy.
+    // The index files are read on every processor at once: on a big bin,
+    // opening and reading them is most of the work of a job. More readers
+    // than processors do not help on a drive through FUSE either: its server
+    // answers one request at a time, and the switching between them costs.
     ForEachInParallel(
         order.size(),
         [&](size_t i) {
@@ -366,7 +365,7 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
             if (parsed)
                 originalPaths[i] = std::move(parsed->path);
         },
-        [&] { return ActingAsOwner(drive.owner); }, IndexReadingThreads);
+        [&] { return ActingAsOwner(drive.owner); });
     for (size_t i = 0; i < order.size(); ++i)
         if (items[first + i].hasIndex || items[first + i].hasItem)
             PlaceItem(first + i, originalPaths[i]);

@@ -37,21 +37,4 @@ TEST(ParallelForTest, EveryIndexOnceEveryThreadSetUpAndAFailureRaisedOnTheCaller
         << "a thread that cannot be set up does no work and says so";
 }
 
-// Work that waits may run on more threads than there are processors: each
-// asked-for thread is set up once and the indexes still go out once each.
-TEST(ParallelForTest, MoreThreadsThanProcessorsWhenAskedEachIndexStillOnce)
-{
-    for (const std::size_t count : {std::size_t{0}, std::size_t{40}, std::size_t{5000}}) {
-        SCOPED_TRACE(count);
-        std::vector<std::atomic<int>> calls(count);
-        std::atomic<std::size_t> setUps{0};
-        ForEachInParallel(
-            count, [&](std::size_t i) { ++calls[i]; }, [&] { return ++setUps; }, 12);
-        for (const auto& n : calls)
-            ASSERT_EQ(n, 1);
-        // Small blocks: 40 items are two of them, 5000 reach every thread.
-        EXPECT_EQ(setUps, count == 0 ? 1u : count == 40 ? 2u : 12u);
-    }
-}
-
 }  // namespace
