@@ -114,10 +114,11 @@ struct CanFolders {
 
     // Fills in what a .trashinfo and its item in files/ tell of one entry
     // (all but its name); returns the decoded original path, when there is one.
-    std::optional<std::string> ReadEntry(size_t can, const std::string& trashName, TrashEntry& entry) const
+    std::optional<std::string> ReadEntry(size_t can, std::string&& name, TrashEntry& entry) const
     {
         entry.can = can;
-        entry.trashName = trashName;
+        entry.trashName = std::move(name);
+        const std::string& trashName = entry.trashName;
         entry.hasInfo = true;
         const std::string infoName = trashName + std::string(InfoSuffix);
         std::string text;
@@ -358,25 +359,40 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
             closedir(dir);
         }
     const CanFolders folders{filesFd, infoFd, device, cachedSizes, now};
-    const size_t first = entries.size();
-    entries.resize(first + trashNames.size());
-    std::vector<std::optional<std::string>> originalPaths(trashNames.size());
-    // Every reading thread acts as the can's owner, as this one does.
-    ForEachInParallel(
-        trashNames.size(),
-        [&](size_t i) { originalPaths[i] = folders.ReadEntry(can, trashNames[i], entries[first + i]); },
-        [&] { return ActingAsOwner(trashCan.owner); });
-    for (size_t i = 0; i < trashNames.size(); ++i) {
-        PlaceEntry(first + i, originalPaths[i]);
-        if (!entries[first + i].problem.empty())
-            problems.push_back(CanProblem(trashCan, entries[first + i].problem));
+    const size_t first = entries.size(), count = trashNames.size();
+    entries.resize(first + count);
+    // A block of entries at a time: their original paths are kept only
+    // until they are placed, not for the whole of a big can.
+    constexpr size_t ReadBlock = 4096;
+    std::vector<std::optional<std::string>> originalPaths;
+    for (size_t start = 0; start < count; start += ReadBlock) {
+        const size_t block = std::min(ReadBlock, count - start);
+        originalPaths.assign(block, std::nullopt);
+        // Every reading thread acts as the can's owner, as this one does.
+        ForEachInParallel(
+            block,
+            [&](size_t i) {
+                originalPaths[i] = folders.ReadEntry(can, std::move(trashNames[start + i]), entries[first + start + i]);
+            },
+            [&] { return ActingAsOwner(trashCan.owner); });
+        for (size_t i = 0; i < block; ++i) {
+            const size_t index = first + start + i;
+            PlaceEntry(index, originalPaths[i]);
+            if (!entries[index].problem.empty())
+                problems.push_back(CanProblem(trashCan, entries[index].problem));
+        }
     }
-    originalPaths = {};  // placed: a big can's paths are not kept while files/ is read
+    originalPaths = {};
+    trashNames = {};  // each name now lies in its entry
 
     // Items whose .trashinfo is missing still show, so that they can be
     // purged; they come in the order of their names. The names with one are
-    // looked up in a sorted copy of their views, a fraction of a hash set's size.
-    std::vector<std::string_view> withInfo(trashNames.begin(), trashNames.end());
+    // looked up in a sorted list of views of their entries' names, a fraction
+    // of a hash set's size.
+    std::vector<std::string_view> withInfo;
+    withInfo.reserve(count);
+    for (size_t i = first; i < first + count; ++i)
+        withInfo.emplace_back(entries[i].trashName);
     std::sort(withInfo.begin(), withInfo.end());
     std::vector<std::string> withoutInfo;
     if (filesFd >= 0)
@@ -388,6 +404,7 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
             }
             closedir(dir);
         }
+    withInfo = {};  // its views go stale once entries are added below
     std::sort(withoutInfo.begin(), withoutInfo.end());
     for (const std::string& trashName : withoutInfo) {
         struct stat fileInfo{};
