@@ -291,3 +291,6 @@ char* PutDateTimeText(char* out, const NW_DATE& date, const NW_TIME& time);
 TDateTime PackedToDateTime(nuint32 packed);
 // The same for parts already unpacked.
 TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time);
+// The day number (as in a date-time) of a valid date that a packed date-time
+// can hold (1980 to 2107), else -1.
+long PackedDateDayNumber(const NW_DATE& date);
