@@ -109,8 +109,7 @@ struct CanFolders {
         entry.size = counted.bytes;
         entry.setAllocated(counted.allocated);
         if (!counted.uncounted.empty())
-            problem = "the size of files/" + entry.trashName + " is not known in full: files/" +
-                            counted.uncounted;
+            problem = "the size of files/" + entry.trashName + " is not known in full: files/" + counted.uncounted;
     }
 
     // Fills in what a .trashinfo and its item in files/ tell of one entry
@@ -154,10 +153,10 @@ struct CanFolders {
                     problem);
         else if (entry.hasFile)
             problem = "files/" + trashName + " cannot be looked at (" + std::strerror(lookError) +
-                            "): its size is not known";
+                      "): its size is not known";
         if (!readable && readError != ENOENT)
             problem += (problem.empty() ? "" : "; ") + ("info/" + infoName + " cannot be read (" +
-                             CanFileError(readError) + "): its item is listed under " + UnknownOriginDirectory);
+                        CanFileError(readError) + "): its item is listed under " + UnknownOriginDirectory);
         // Without a valid date, the time the item came into the trash: the
         // change time of its file, else of its .trashinfo.
         // A date to come is the owner's word against the clock: it counts as now.
@@ -384,7 +383,8 @@ void TrashIndex::ReadCan(size_t can, const std::tm& now)
         ForEachInParallel(
             block,
             [&](size_t i) {
-                read[i].originalPath = folders.ReadEntry(static_cast<std::uint32_t>(can), std::move(trashNames[start + i]),
+                read[i].originalPath = folders.ReadEntry(static_cast<std::uint32_t>(can),
+                                                         std::move(trashNames[start + i]),
                                                          entries[first + start + i], read[i].problem);
             },
             [&] { return ActingAsOwner(trashCan.owner); });
