@@ -7,6 +7,7 @@
 #include "netware/UnavailableClient.h"
 #include "netware/emulated/EmulatedClient.h"
 #include "netware/smb/SmbClient.h"
+#include "netware/smb/library/SmbClientLibrary.h"
 #include "netware/trash/TrashClient.h"
 #include "netware/windows/WindowsBinClient.h"
 #include "util/D_Util.h"
@@ -46,6 +47,9 @@ std::unique_ptr<NWClientBackend> CreateSmbClient()
         // message says where servers are set up.
         if (servers.empty())
             return std::make_unique<UnavailableClient>(NoSmbServerText(file));
+        std::string libraryError;
+        if (!LoadSmbClientLibrary(libraryError))
+            return std::make_unique<UnavailableClient>(libraryError);
         return std::make_unique<SmbClient>(std::move(servers), SmbLoginBox());
     } catch (const std::exception& e) {
         return std::make_unique<UnavailableClient>(e.what());

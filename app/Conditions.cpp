@@ -99,10 +99,28 @@ std::uint32_t LimitOf(const JobState& job, const QSpinBox* spin)
 
 } // namespace
 
+long long DeletionAgeInDays(const FileEvaluation& file)
+{
+    // Today is a midnight: the whole days come from the day numbers, less one
+    // for a deletion in the course of an earlier day. The date-time itself is
+    // worked out only for what the day table does not hold (and for an
+    // invalid date, which raises).
+    const NW_TIME& time = file.DeletedTime;
+    const long day = PackedDateDayNumber(file.DeletedDate);
+    const auto today = static_cast<long long>(file.Today);
+    if (day >= 0 && time.hours <= 23 && time.minutes <= 59 && time.seconds <= 59 && std::fabs(file.Today) < 1e15 &&
+        static_cast<double>(today) == file.Today) {
+        if (day >= today)
+            return day - today;
+        return today - day - ((time.hours | time.minutes | time.seconds) != 0 ? 1 : 0);
+    }
+    const TDateTime deleted = DateTimeOfParts(file.DeletedDate, file.DeletedTime);
+    return static_cast<long long>(std::trunc(std::fabs(file.Today - deleted)));
+}
+
 void TestAge(JobState& job, FileEvaluation& file)
 {
-    TDateTime deleted = DateTimeOfParts(file.DeletedDate, file.DeletedTime);
-    long long days = static_cast<long long>(std::trunc(std::fabs(file.Today - deleted)));
+    const long long days = DeletionAgeInDays(file);
     long long limit = job.AgeSpin ? job.Limits.Value(job.AgeSpin) : 0;
     file.Matched = days > limit;
     if (file.Matched)

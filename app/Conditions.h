@@ -56,6 +56,8 @@ inline bool ConditionOR(const JobState& job)
 // under And until one fails. The caller sets Matched := not ConditionOR first.
 void EvaluateConditions(JobState& job, FileEvaluation& file);
 
+// Whole days between the file's deletion and the scan's today, either way.
+long long DeletionAgeInDays(const FileEvaluation& file);
 void TestAge(JobState& job, FileEvaluation& file);
 void TestKeepNewest(JobState& job, FileEvaluation& file);
 void TestUntilFree(JobState& job, FileEvaluation& file);

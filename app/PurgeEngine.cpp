@@ -137,6 +137,8 @@ void PurgeFiles(JobState& job, const std::string& volumePath, const WalkEntry& w
     bool purgeFailed = false;
     nuint32 iterHandle = 0xFFFFFFFF;
     const TDateTime today = Today();
+    // The list mode's count of marked bytes on this volume, found at the first match.
+    std::uint64_t* markedOnVolume = nullptr;
     NWDELETED_INFO record{};
     do {
         nuint8 volumeNumber = 0;
@@ -212,8 +214,11 @@ void PurgeFiles(JobState& job, const std::string& volumePath, const WalkEntry& w
         if (ListModeChosen(job)) {
             // What a purge would free before the next start path asks the
             // volume for its free space.
-            if (file.Matched)
-                job.MarkedNotPurged[VolumeKey(job)] += line.size;
+            if (file.Matched) {
+                if (!markedOnVolume)
+                    markedOnVolume = &job.MarkedNotPurged[VolumeKey(job)];
+                *markedOnVolume += line.size;
+            }
             file.Matched = false;
         }
         // Closing the window or Escape while events were processed stops the

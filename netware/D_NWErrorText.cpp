@@ -180,10 +180,15 @@ private:
 
 } // namespace
 
-TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time)
+long PackedDateDayNumber(const NW_DATE& date)
 {
     static PackedDateDays known;
-    const long day = known.Of(date);
+    return known.Of(date);
+}
+
+TDateTime DateTimeOfParts(const NW_DATE& date, const NW_TIME& time)
+{
+    const long day = PackedDateDayNumber(date);
     if (day < 0)
         return EncodeDateTime(date.year, date.month, date.day, time.hours, time.minutes, time.seconds, 0);
     return EncodeTimeOnDay(day, time.hours, time.minutes, time.seconds, 0);

@@ -43,18 +43,23 @@ std::uint8_t NumberOfValueLineWriter(ValueLineWriter writer);
 LineWriter LineWriterNumbered(std::uint8_t number);
 ValueLineWriter ValueLineWriterNumbered(std::uint8_t number);
 
-// The number of a writer known when the program is built, looked up once.
+// The number of a writer known when the program is built, looked up once
+// when the program starts (the registry is a function's own static, ready
+// whenever it is asked), so that adding a line tests no guard.
+template <LineWriter Writer>
+inline const std::uint8_t LineWriterNumberOf = NumberOfLineWriter(Writer);
+template <ValueLineWriter Writer>
+inline const std::uint8_t ValueLineWriterNumberOf = NumberOfValueLineWriter(Writer);
+
 template <LineWriter Writer>
 std::uint8_t LineWriterNumber()
 {
-    static const std::uint8_t number = NumberOfLineWriter(Writer);
-    return number;
+    return LineWriterNumberOf<Writer>;
 }
 template <ValueLineWriter Writer>
 std::uint8_t ValueLineWriterNumber()
 {
-    static const std::uint8_t number = NumberOfValueLineWriter(Writer);
-    return number;
+    return ValueLineWriterNumberOf<Writer>;
 }
 }  // namespace resultlinesdetail
 

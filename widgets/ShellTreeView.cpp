@@ -88,7 +88,7 @@ void ShellTreeView::setRoot(const std::string& root)
     source_ = std::move(source);
     root_ = root;
     QTreeWidgetItem* top = NewFolderItem(source_->RootCaption(), source_->RootPath());
-    top->setIcon(0, style()->standardIcon(IsServerRoot(root) ? QStyle::SP_DriveNetIcon : QStyle::SP_DirIcon));
+    top->setIcon(0, IsServerRoot(root) ? style()->standardIcon(QStyle::SP_DriveNetIcon) : FolderIcon());
     tree_->addTopLevelItem(top);
     top->setExpanded(true);  // lists the root's folders at once
 }
@@ -128,12 +128,19 @@ bool ShellTreeView::selectPath(const std::string& path)
     return true;
 }
 
+const QIcon& ShellTreeView::FolderIcon()
+{
+    if (folderIcon_.isNull())
+        folderIcon_ = style()->standardIcon(QStyle::SP_DirIcon);
+    return folderIcon_;
+}
+
 QTreeWidgetItem* ShellTreeView::NewFolderItem(const std::string& caption, const std::string& path)
 {
     auto* item = new QTreeWidgetItem(QStringList{QString::fromLocal8Bit(caption)});
     item->setData(0, PathRole, QByteArray::fromStdString(path));
     item->setData(0, PopulatedRole, false);
-    item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    item->setIcon(0, FolderIcon());
     // Until the folder is opened we don't know whether it has subfolders.
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;

@@ -6,6 +6,7 @@
 // \\SERVER\VOLUME\DIR\SUB.
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
 #include <memory>
 #include <stdexcept>
@@ -60,8 +61,12 @@ private:
     void Populate(QTreeWidgetItem* item);
     QTreeWidgetItem* NewFolderItem(const std::string& caption, const std::string& path);
     QTreeWidgetItem* NewNoteItem(const std::string& text);
+    const QIcon& FolderIcon();
 
     QTreeWidget* tree_;
+    // Made once and shared by every folder's item: the style draws a new set
+    // of pixmaps for each icon it is asked for.
+    QIcon folderIcon_;
     std::unique_ptr<FolderSource> source_;
     std::string root_;
 };

@@ -102,7 +102,7 @@ DeletedRecordValues TrashClient::RecordOf(size_t number, nuint32 folder) const
     const TrashEntry& entry = index_.entries[number];
     const auto owner = static_cast<nuint32>(index_.cans[entry.can].owner.uid);
     return {number,     folder,        entry.isDirectory ? kDirectoryAttribute : 0,
-            entry.name, entry.size, entry.deleted, owner, entry.allocated};
+            entry.name, entry.size, entry.deleted, owner, entry.allocated()};
 }
 
 NWCCODE TrashClient::PurgeItem(size_t number)

@@ -34,23 +34,45 @@ struct TrashItemIdentity {
 };
 TrashItemIdentity IdentityOf(const struct stat& info);
 
+// One item of a trash can. Compact, as a big can holds hundreds of thousands:
+// what could not be read of an item goes to the index's problems instead.
 struct TrashEntry {
     std::string name;       // the original name, as listed (see DisplayName)
-    size_t can = 0;         // index into TrashIndex::cans
     std::string trashName;  // its name in files/ and (with ".trashinfo") in info/
     std::uint64_t size = 0;
+    // The item in files/ when it was read; unknown when it could not be looked at.
+    std::optional<TrashItemIdentity> identity() const
+    {
+        return identityKnown ? std::optional<TrashItemIdentity>(identityRead) : std::nullopt;
+    }
+    void setIdentity(const TrashItemIdentity& read)
+    {
+        identityRead = read;
+        identityKnown = true;
+    }
     // The space the item takes on the disk (for a folder, that of its files);
     // unknown when its size came from the owner's cache of folder sizes.
-    std::optional<std::uint64_t> allocated;
+    std::optional<std::uint64_t> allocated() const
+    {
+        return allocatedKnown ? std::optional<std::uint64_t>(allocatedBytes) : std::nullopt;
+    }
+    void setAllocated(std::optional<std::uint64_t> bytes)
+    {
+        allocatedBytes = bytes.value_or(0);
+        allocatedKnown = bytes.has_value();
+    }
+    std::uint32_t can = 0;  // index into TrashIndex::cans
     nuint32 deleted = 0;    // packed deletion date-time
     bool hasFile = false;
     bool hasInfo = false;
     bool isDirectory = false;
     bool purged = false;
-    // The item in files/ when it was read; unknown when it could not be looked at.
-    std::optional<TrashItemIdentity> identity;
-    // What could not be read of it (its size, its .trashinfo), naming the file; empty when all was.
-    std::string problem;
+
+private:
+    bool identityKnown = false;
+    bool allocatedKnown = false;
+    TrashItemIdentity identityRead;
+    std::uint64_t allocatedBytes = 0;
 };
 
 // Whether files/ (open as filesFd) still holds what the entry was read with:

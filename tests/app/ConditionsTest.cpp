@@ -10,6 +10,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -163,6 +164,27 @@ TEST_F(ConditionsTest, AgeCountsWholeDaysFromTodayAtMidnight)
     record.deletedDateAndTime = PackDeletedDateTime(2000, 2, 1, 0, 0, 0);
     EXPECT_TRUE(Evaluate());
     EXPECT_EQ("          Deleted 17 days ago", results.line(1));
+}
+
+// The age in whole days from the day numbers is the truncated distance of the
+// two date-times, for deletions before, on and after today, at midnight and
+// at every other time of day, and for a today that is no midnight.
+TEST_F(ConditionsTest, AgeInWholeDaysIsTheTruncatedDistanceOfTheDateTimes)
+{
+    const struct {
+        int hour, minute, second;
+    } times[] = {{0, 0, 0}, {0, 0, 2}, {10, 0, 0}, {12, 0, 0}, {23, 59, 58}};
+    const TDateTime midnight = EncodeDateTime(2000, 1, 15, 0, 0, 0, 0);
+    for (const TDateTime today : {midnight, midnight + 0.5})
+        for (int offset = -3; offset <= 3; ++offset)
+            for (const auto& t : times) {
+                const int dayOfMonth = 15 + offset;
+                record.deletedDateAndTime = PackDeletedDateTime(2000, 1, dayOfMonth, t.hour, t.minute, t.second);
+                const FileEvaluation file{record, today};
+                const TDateTime deleted = EncodeDateTime(2000, 1, dayOfMonth, t.hour, t.minute, t.second, 0);
+                EXPECT_EQ(DeletionAgeInDays(file), static_cast<long long>(std::trunc(std::fabs(today - deleted))))
+                    << "day " << offset << " at " << t.hour << ":" << t.minute << ":" << t.second << ", today " << today;
+            }
 }
 
 // The number of an explanation line is kept in 32 bits; an age beyond that

@@ -23,7 +23,7 @@ struct ProgramRun {
 };
 
 ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments, const QString& network = {},
-                      const QString& platform = "offscreen")
+                      const QString& platform = "offscreen", const QStringList& environment = {})
 {
     const QString program = QCoreApplication::applicationDirPath() + "/morvane";
     QProcess process;
@@ -32,6 +32,8 @@ ProgramRun RunProgram(const QTemporaryDir& dir, const QStringList& arguments, co
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.insert("NWEMU_NETWORK", network.isEmpty() ? dir.filePath("network.db") : network);
+    for (const QString& variable : environment)
+        env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     ProgramRun run;
@@ -91,6 +93,20 @@ TEST_F(MainFormProgramEntryTest, HeadlessAutomaticRunEndsAndWritesOnlyTheLog)
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_EQ(ini.readAll(), settings) << "the settings file is not written";
     EXPECT_FALSE(run.errors.contains("propagateSizeHints")) << run.errors.toStdString();
+}
+
+// The Samba client libraries are loaded only for client=smb: a job on
+// another client never maps them.
+TEST_F(MainFormProgramEntryTest, AJobOnAnotherClientNeverLoadsTheSmbClientLibrary)
+{
+    EmulatedClient::Open(dir.filePath("network.db").toStdString())->ImportFixture(SmallNetwork);
+    WriteFile(dir.filePath("m.ini"), SettingsWithStartPath("\\\\SRV1\\VOL1\\DATA"));
+    const ProgramRun run = RunProgram(dir, {"auto", "ini=" + dir.filePath("m.ini"), "log=" + dir.filePath("run.log")},
+                                      {}, "offscreen", {"LD_DEBUG=files"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("libQt6Core")) << "the loader's trace is missing";
+    EXPECT_FALSE(run.errors.contains("libsmbclient"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("run.log")));
 }
 
 // Nothing to search is no clean run: a missing settings file, or one without

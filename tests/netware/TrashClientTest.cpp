@@ -202,9 +202,10 @@ TEST_F(TrashClientTest, ImperfectEntriesStillShowAndCanBePurged)
 
 TEST_F(TrashClientTest, ABigCanIsReadWholeEveryEntryWithItsOwnFileAndDate)
 {
-    // Enough entries for the reading to be shared among threads; every tenth
-    // has lost its file, every seventh file its .trashinfo.
-    const int count = 1500;
+    // Enough entries for the reading to be shared among threads and to go
+    // by several blocks; every tenth has lost its file, every seventh file
+    // its .trashinfo.
+    const int count = 9000;
     auto name = [](int i) { return "f" + std::to_string(i); };
     for (int i = 0; i < count; ++i) {
         const std::string date =
@@ -220,6 +221,8 @@ TEST_F(TrashClientTest, ABigCanIsReadWholeEveryEntryWithItsOwnFileAndDate)
             const int i = std::stoi(l.name.substr(1));
             EXPECT_FALSE(seen[i]) << l.name;
             seen[i] = true;
+            EXPECT_EQ(folder, i % 7 == 0 ? std::string(UnknownOriginDirectory) : "d" + std::to_string(i % 3))
+                << l.name;
             EXPECT_EQ(l.size, i % 10 == 0 ? 0u : static_cast<std::uint64_t>(i % 300)) << l.name;
             if (i % 7 != 0) {
                 EXPECT_EQ(l.deleted, PackDeletedDateTime(2024, 3, 10 + i % 20, 10, 10 + i % 50, 0)) << l.name;
