@@ -25,7 +25,6 @@ void StartJob(JobState& job, const JobControls& controls)
     job.Outcomes = {};
     job.StartPath.clear();
     job.MarkedNotPurged.clear();
-    job.NameCache.ForgetFailedLookups();
     job.RunState = RunState::Running;
     job.Stopped = false;
     job.Patterns = PatternLines();

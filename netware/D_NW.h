@@ -141,76 +141,28 @@ private:
     std::size_t mostRecent_ = 0;  // the slot used last, when there are slots
 };
 
-// The ids whose lookup failed during the current job, with the code it gave:
-// a scan meets the same unknown deleting user with file after file, and each
-// failed lookup costs a context of its own. Kept for one job only, so a user
-// that appears later is found by the next job.
-class FailedNameLookups {
-public:
-    static constexpr std::size_t MaxIds = 1001;
-
-    // The code remembered for objectID, or 0 when its lookup has not failed.
-    NWCCODE Find(nuint32 objectID) const
-    {
-        if (ids_.empty())
-            return 0;
-        if (lastID_ == objectID)
-            return lastCode_;
-        const auto found = ids_.find(objectID);
-        return found == ids_.end() ? 0 : found->second;
-    }
-    // Remembers the failure; beyond MaxIds ids the further ones are looked up each time.
-    void Add(nuint32 objectID, NWCCODE code)
-    {
-        if (code == 0 || (ids_.size() >= MaxIds && !ids_.count(objectID)))
-            return;
-        ids_[objectID] = code;
-        lastID_ = objectID;
-        lastCode_ = code;
-    }
-    void clear()
-    {
-        ids_.clear();
-        lastCode_ = 0;
-    }
-    std::size_t size() const { return ids_.size(); }
-
-private:
-    std::unordered_map<nuint32, NWCCODE> ids_;
-    nuint32 lastID_ = 0;
-    NWCCODE lastCode_ = 0;
-};
-
-// User names of one connection, most recently used first, and the ids whose
-// lookup failed in the current job. A change of connection empties both;
-// ForgetFailedLookups at the start of each job empties the failures.
+// User names of one connection, most recently used first. A change of
+// connection empties it.
 struct NameCache {
     static constexpr std::size_t MaxEntries = 1001;
     static constexpr NWCONN_HANDLE NoConnection = 0xFFFFFFFF;
 
     NWCONN_HANDLE Connection = NoConnection;
     NameCacheEntries Entries;
-    FailedNameLookups Failed;
-
-    void ForgetFailedLookups() { Failed.clear(); }
 };
 
 NWCCODE CachedObjectName(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, std::string& name);
 // The same without copying the name: the cached name, valid until the cache is
 // next used, or nullptr with the lookup's code in code. Inline for a name the
-// cache holds and for an id whose lookup failed earlier in the job.
+// cache holds.
 const std::string* CachedObjectNameLookup(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code);
 inline const std::string* CachedObjectNameRef(NWCONN_HANDLE conn, nuint32 objectID, NameCache& cache, NWCCODE& code)
 {
-    if (cache.Connection == conn) {
+    if (cache.Connection == conn)
         if (const NameCacheEntry* entry = cache.Entries.Use(objectID)) {
             code = 0;
             return &entry->name;
         }
-        code = cache.Failed.Find(objectID);
-        if (code != 0)
-            return nullptr;
-    }
     return CachedObjectNameLookup(conn, objectID, cache, code);
 }
 

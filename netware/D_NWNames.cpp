@@ -108,21 +108,15 @@ const std::string* CachedObjectNameLookup(NWCONN_HANDLE conn, nuint32 objectID, 
     code = 0;
     if (cache.Connection != conn) {
         cache.Entries.clear();
-        cache.Failed.clear();
         cache.Connection = conn;
     }
     if (const NameCacheEntry* entry = cache.Entries.Use(objectID))
         return &entry->name;
-    code = cache.Failed.Find(objectID);
-    if (code != 0)
-        return nullptr;
 
     std::string looked;
     code = LookupObjectName(conn, objectID, looked);
-    if (code != 0) {
-        cache.Failed.Add(objectID, code);
+    if (code != 0)
         return nullptr;
-    }
     return &cache.Entries.Add(NameCacheEntry{std::move(looked), objectID}, NameCache::MaxEntries).name;
 }
 

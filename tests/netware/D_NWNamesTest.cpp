@@ -94,43 +94,16 @@ TEST_F(NamesTest, ConnectionSwitchEmptiesTheCacheEvenWhenSwitchingBack)
     EXPECT_EQ(cache.Entries.size(), 1u);
 }
 
-TEST_F(NamesTest, FailedLookupIsRememberedUntilTheNextJobAndAnEmptyNameIsCached)
+TEST_F(NamesTest, FailedLookupIsNotCachedButAnEmptyNameIs)
 {
     client.users[50] = "";
     std::string name = "stale";
     EXPECT_EQ(CachedObjectName(101, 4711, cache, name), ERR_NO_SUCH_OBJECT);
     EXPECT_EQ(name, "");
-    name = "stale";
     EXPECT_EQ(CachedObjectName(101, 4711, cache, name), ERR_NO_SUCH_OBJECT);
-    EXPECT_EQ(name, "");
     EXPECT_EQ(Name(101, 50), "");
     EXPECT_EQ(Name(101, 50), "");
-    EXPECT_EQ(CachedObjectName(101, 4711, cache, name), ERR_NO_SUCH_OBJECT);  // after another id
-    EXPECT_EQ(client.lookedUpIds, (std::vector<nuint32>{4711, 50}));
-
-    // The user appears; the next job finds it.
-    client.users[4711] = "LATE";
-    EXPECT_EQ(CachedObjectName(101, 4711, cache, name), ERR_NO_SUCH_OBJECT);
-    cache.ForgetFailedLookups();
-    EXPECT_EQ(Name(101, 4711), "LATE");
-
-    // A change of connection forgets the failures too.
-    EXPECT_EQ(CachedObjectName(101, 4712, cache, name), ERR_NO_SUCH_OBJECT);
-    client.users[4712] = "OTHER";
-    EXPECT_EQ(Name(102, 4712), "OTHER");
-}
-
-TEST_F(NamesTest, FailuresBeyondTheLimitAreLookedUpEachTime)
-{
-    std::string name;
-    const nuint32 first = 5000;
-    for (nuint32 i = 0; i <= FailedNameLookups::MaxIds; ++i)
-        EXPECT_EQ(CachedObjectName(101, first + i, cache, name), ERR_NO_SUCH_OBJECT);
-    EXPECT_EQ(cache.Failed.size(), FailedNameLookups::MaxIds);
-    client.lookedUpIds.clear();
-    EXPECT_EQ(CachedObjectName(101, first, cache, name), ERR_NO_SUCH_OBJECT);
-    EXPECT_EQ(CachedObjectName(101, first + FailedNameLookups::MaxIds, cache, name), ERR_NO_SUCH_OBJECT);
-    EXPECT_EQ(client.lookedUpIds, std::vector<nuint32>{first + FailedNameLookups::MaxIds});
+    EXPECT_EQ(client.lookedUpIds, (std::vector<nuint32>{4711, 4711, 50}));
 }
 
 }  // namespace
