@@ -21,12 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct RunResult {
     int exitCode = -1;
     std::string errors;  // standard error: the boxes of a run without a screen
@@ -73,7 +67,7 @@ protected:
                              QString::fromStdString("ini=" + (base_ / "morvane.ini").string()),
                              QString::fromStdString("log=" + (base_ / "result.log").string())});
         EXPECT_TRUE(run.waitForFinished(120000));
-        return {run.exitCode(), run.readAllStandardError().toStdString(), ReadBytes(base_ / "result.log")};
+        return {run.exitCode(), run.readAllStandardError().toStdString(), ReadText(base_ / "result.log")};
     }
 
     QString program_;
