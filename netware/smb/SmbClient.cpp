@@ -97,8 +97,19 @@ bool SmbClient::ReportsFailureItself(NWCCODE code) const
     return IsServerFailure(code) || code == SMB_ERR_NO_SUCH_FOLDER;
 }
 
+void SmbClient::JobStarting(bool purges)
+{
+    writes_ = {true, purges};
+    // Bins read before, with less allowed, are read again.
+    for (SmbServer& server : servers_)
+        for (Share& share : server.shares)
+            if (!share.reading)
+                share.read = false;
+}
+
 void SmbClient::JobFinished()
 {
+    writes_ = {};
     for (SmbServer& server : servers_) {
         RemoveLeftEmpty(server, true);
         if (server.notDone == 0 && !server.folderAside)
@@ -206,18 +217,9 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
     auto unreadable = [this, &server](const std::string& path, NWCCODE code) {
         ReportSkippedWork(code, "Reading " + ShownPath(server, path));
     };
-    // Files a lost connection left set aside are back where they were.
-    auto putBack = [this, &server](const std::string& path, NWCCODE code) {
-        if (code == SUCCESSFUL) {
-            AddResultNote("Put back: " + ShownPath(server, path) +
-                          " (set aside by an earlier purge that lost the connection)");
-            return;
-        }
-        PutBackFailed(server, path, code);
-    };
     share.paths.Clear();
-    const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
-                                          userNumber, unreadable, putBack);
+    const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name), writes_,
+                                          userNumber, unreadable, PutBackNote(server));
     if (code)
         return Reported(server, code);
     share.read = true;
@@ -501,6 +503,11 @@ NWCCODE SmbClient::Purge(SmbServer& server, const Place& place, size_t position,
     // Only the file that was listed goes: one put in its place since, or one
     // that was changed, is left alone; a folder is never deleted here.
     Share& share = server.shares[place.share];
+    // The listing judged the bin's layout without writing to the server; the
+    // first purge makes sure of it.
+    if (!share.index.LayoutKnown())
+        if (NWCCODE code = share.index.ProbeLayout(*server.session, PutBackNote(server)))
+            return code;
     // A delete is final only inside the account's own bin: a file elsewhere
     // is first set aside there, under a path that says where it came from.
     const std::string& own = share.index.OwnBin();
@@ -664,6 +671,18 @@ void SmbClient::PutBackFolderAside(SmbServer& server)
 void SmbClient::PutBackFailed(SmbServer& server, const std::string& path, NWCCODE code)
 {
     ReportSkippedWork("Putting back " + ShownPath(server, path) + " returned error " + NWErrorText(code));
+}
+
+SmbPutBackNote SmbClient::PutBackNote(SmbServer& server)
+{
+    // Files a lost connection left set aside are back where they were.
+    return [this, &server](const std::string& path, NWCCODE code) {
+        if (code == SUCCESSFUL)
+            AddResultNote("Put back: " + ShownPath(server, path) +
+                          " (set aside by an earlier purge that lost the connection)");
+        else
+            PutBackFailed(server, path, code);
+    };
 }
 
 NWCCODE SmbClient::ConfirmGone(SmbServer& server, Share& share, const SmbDeletedFile& file,

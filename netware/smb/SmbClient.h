@@ -78,6 +78,9 @@ public:
     // The server failures this client reports itself: once per server and
     // job, with how many files were not done.
     bool ReportsFailureItself(NWCCODE code) const override;
+    // Outside a job nothing is written on a server; a job that only lists
+    // puts back what a lost connection left set aside, and no more.
+    void JobStarting(bool purges) override;
     void JobFinished() override;
     // For tests: called in a purge between setting a file (or its whole
     // folder) aside in the own bin and deleting it.
@@ -171,6 +174,9 @@ private:
     // The server was lost with the file at target: the purge's text says so.
     NWCCODE LostMidPurge(SmbServer& server, const std::string& target);
     void PutBackFailed(SmbServer& server, const std::string& path, NWCCODE code);
+    // Tells of a file put back (code 0) or not put back after an earlier
+    // job lost the connection.
+    SmbPutBackNote PutBackNote(SmbServer& server);
     // A file of the folder set aside whole, checked and deleted there.
     NWCCODE PurgeInFolderAside(SmbServer& server, const SmbDeletedFile& file, std::string& target);
     // What is left of the folder set aside whole goes back where it was.
@@ -210,4 +216,5 @@ private:
     LastFailure lastFailure_;  // the place a failed purge left its file, for the code's text
     std::set<std::string> missingReported_;  // folders reported missing in this job
     std::function<void()> afterSetAside_;
+    SmbShareIndex::Writes writes_;  // what the job in hand may write while reading bins
 };

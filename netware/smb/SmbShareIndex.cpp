@@ -82,14 +82,16 @@ NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, si
 }
 
 NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
-                            const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
+                            Writes writes, const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
                             const SmbPutBackNote& putBack)
 {
     folders.assign(1, SmbFolder{});
     names_.Clear();
     files.clear();
     base_.clear();
+    rest_.clear();
     ownBin_.clear();
+    layoutKnown_ = true;  // nothing to purge in a share without a bin
     ownersGiven_ = false;
     std::string repository = settings.repository;
     if (repository.empty()) {
@@ -114,26 +116,26 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
         base.pop_back();
     const std::string rest = mark == std::string::npos ? std::string() : root.substr(mark + 2);
     SmbBinLayout layout;
+    base_ = base;
+    rest_ = rest;
+    userMark_ = mark != std::string::npos;
     if (mark == std::string::npos || user.empty()) {
-        if (NWCCODE code = FindBinLayout(session, base, user, layout))
+        if (NWCCODE code = (writes.probe ? FindBinLayout : JudgeBinLayout)(session, base, user, layout))
             return code;
-        // A "%U" in the settings stands, whatever the probe could tell.
-        layout.perUser = layout.perUser || mark != std::string::npos;
+        layout.perUser = layout.perUser || userMark_;  // a "%U" in the settings stands
+        layoutKnown_ = writes.probe;
     } else {
         layout = {true, user};
+        layoutKnown_ = true;
     }
-    base_ = base;
     if (!layout.perUser) {
         ownBin_ = base;
         ownersGiven_ = true;
         return ReadTree(session, base, 0, base, 0, settings.deletionTimeIsWriteTime, unreadable, userNumber);
     }
-    if (!layout.ownFolder.empty()) {
-        ownBin_ = base + "/" + layout.ownFolder + rest;
-        auto told = [&putBack](const std::string& placed) { putBack(placed, SUCCESSFUL); };
-        if (NWCCODE code = PutBackLeftovers(session, ownBin_, base, told, putBack))
+    if (!layout.ownFolder.empty())
+        if (NWCCODE code = TakeOwnFolder(session, layout.ownFolder, writes.putBack ? putBack : SmbPutBackNote()))
             return code;
-    }
 
     // A per-user repository: the part before %U holds a folder per user.
     std::vector<SmbFileInfo> users;
@@ -153,6 +155,38 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
             return code;
     }
     return SUCCESSFUL;
+}
+
+NWCCODE SmbShareIndex::TakeOwnFolder(SmbSession& session, const std::string& folder, const SmbPutBackNote& putBack)
+{
+    ownBin_ = base_ + "/" + folder + rest_;
+    if (!putBack)
+        return SUCCESSFUL;
+    auto told = [&putBack](const std::string& placed) { putBack(placed, SUCCESSFUL); };
+    return PutBackLeftovers(session, ownBin_, base_, told, putBack);
+}
+
+NWCCODE SmbShareIndex::ProbeLayout(SmbSession& session, const SmbPutBackNote& putBack)
+{
+    SmbBinLayout layout;
+    if (NWCCODE code = FindBinLayout(session, base_, session.User(), layout))
+        return code;
+    layoutKnown_ = true;
+    // A delete in a shared bin is final; a per-user bin's own folder is where
+    // the probe went. Unknown (the probe could not be made, the user's name
+    // is not known): every delete is checked for a copy the module kept.
+    if (!layout.perUser && !userMark_) {
+        ownBin_ = base_;
+        return SUCCESSFUL;
+    }
+    if (layout.ownFolder.empty()) {
+        if (ownBin_ == base_)
+            ownBin_.clear();
+        return SUCCESSFUL;
+    }
+    if (ownBin_ == base_ + "/" + layout.ownFolder + rest_)
+        return SUCCESSFUL;
+    return TakeOwnFolder(session, layout.ownFolder, putBack);
 }
 
 size_t SmbShareIndex::AddFolder(const std::vector<std::string>& parts)

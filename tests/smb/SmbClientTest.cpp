@@ -30,8 +30,10 @@ protected:
         settings.host = "127.0.0.1";
         settings.port = server_->Port();
         settings.credentialsFile = credentials;
-        return std::make_unique<SmbClient>(std::vector<SmbServerSettings>{settings}, std::move(prompt),
-                                           std::move(clock));
+        auto client = std::make_unique<SmbClient>(std::vector<SmbServerSettings>{settings}, std::move(prompt),
+                                                  std::move(clock));
+        client->JobStarting(true);
+        return client;
     }
     std::unique_ptr<SmbClient> Alice() { return Client(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword)); }
 
@@ -295,6 +297,41 @@ TEST_F(SmbClientTest, AQuickRowOfPurgesSetsTheFolderAsideWholeAndPutsBackTheRest
                                                              "morvane-bob/proj/" + kept}));
         }
     }
+}
+
+// Every folder below the shares with its modification time: a file made or
+// removed anywhere in it changes one.
+std::map<std::string, fs::file_time_type> FolderTimes(const fs::path& shares)
+{
+    std::map<std::string, fs::file_time_type> times;
+    for (const auto& entry : fs::recursive_directory_iterator(shares))
+        if (entry.is_directory())
+            times[entry.path().string()] = entry.last_write_time();
+    return times;
+}
+
+// The bins' layouts are judged from their folders when no repository is
+// named: a job that only lists writes nothing on the server, not even a probe
+// file. The first purge makes sure of the layout.
+TEST_F(SmbClientTest, AJobThatOnlyListsWritesNothingOnTheServer)
+{
+    server_->Recycle(SambaServer::kBob, "users", "p", "his.tmp", "per user");
+    server_->Recycle(SambaServer::kAlice, "users", "q", "hers.tmp", "her own folder names the layout");
+    server_->Recycle(SambaServer::kBob, "team", "p", "shared.tmp", "shared");
+    server_->Recycle(SambaServer::kBob, "nas", "p", "flat.tmp", "flat");
+    const fs::path shares = server_->ShareFolder("users").parent_path();
+    const auto before = FolderTimes(shares);
+    const auto client = Alice();
+    client->JobStarting(false);
+    ASSERT_EQ(client->NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), 0);
+    for (const char* path : {"USERS:p", "TEAM:p", "NAS:"}) {
+        SCOPED_TRACE(path);
+        ASSERT_EQ(client->NWAllocTemporaryDirectoryHandle(conn, 0, path, dirHandle, nullptr), 0);
+        EXPECT_EQ(List(*client).size(), 1u);
+        EXPECT_EQ(client->ReleaseDirHandle(conn, dirHandle), 0);
+    }
+    client->JobFinished();
+    EXPECT_EQ(FolderTimes(shares), before);
 }
 
 // The review's case: a window message handled while a bin is read opens a
