@@ -280,8 +280,13 @@ NWCCODE SmbClient::MissingFolder(SmbServer& server, size_t share, std::string_vi
     }
     if (server.session->Failure())
         return Reported(server, server.session->Failure());
+    // The code's text names the folder: the job's line for the start path,
+    // under its heading, says it. The box comes once per job, however often
+    // the path is resolved (the job resolves every start path up front too).
+    const std::string shown = ShownPath(server, onShare);
+    lastFailure_ = {SMB_ERR_NO_SUCH_FOLDER, shown};
     if (missingReported_.insert(onShare).second)
-        ReportSkippedWork("No such folder: " + ShownPath(server, onShare));
+        MessageBoxOK(MsgDlgType::Error, "No such folder: " + shown);
     return SMB_ERR_NO_SUCH_FOLDER;
 }
 
