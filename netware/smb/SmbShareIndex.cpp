@@ -2,6 +2,7 @@
 // Reading a share's recycle bin into the tree of original folders.
 #include "netware/smb/SmbShareIndex.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "netware/PackedDateTime.h"
@@ -26,57 +27,64 @@ size_t SmbShareIndex::Child(size_t folder, const std::string& name)
     return child;
 }
 
-NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, size_t folder,
-                                const std::string& floor, std::uint32_t user, bool writeTime,
-                                const SmbUnreadableFolder& unreadable, const SmbUserNumber& userNumber)
+NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& root, const std::string& floor,
+                                std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable,
+                                const SmbUserNumber& userNumber)
 {
-    std::vector<SmbFileInfo> entries;
-    const NWCCODE listed = session.ListFolder(path, entries);
-    // A large bin is read folder by folder: the window stays responsive.
-    PumpMessages();
-    if (NWCCODE code = listed) {
-        if (session.Failure())
-            return session.Failure();
-        if (code != SMB_ERR_NO_SUCH_DELETED_FILE)  // a folder that is gone holds nothing
-            unreadable(path, code);
-        return SUCCESSFUL;
-    }
-    for (SmbFileInfo& entry : entries) {
-        const std::string entryPath = path + "/" + entry.name;
-        if (entry.isDirectory) {
-            // Files another account's job set aside are its to put back.
-            if (path == floor && entry.name == kSetAsideFolder)
-                continue;
-            if (NWCCODE code = ReadTree(session, entryPath, Child(folder, entry.name), floor, user, writeTime,
-                                        unreadable, userNumber))
-                return code;
+    // Folder by folder, depth first, without recursion: a bin of any depth
+    // costs no stack. Each pending folder with its place in the tree.
+    std::vector<std::pair<std::string, size_t>> pending{{root, 0}};
+    while (!pending.empty()) {
+        const auto [path, folder] = std::move(pending.back());
+        pending.pop_back();
+        std::vector<SmbFileInfo> entries;
+        const NWCCODE listed = session.ListFolder(path, entries);
+        // A large bin is read folder by folder: the window stays responsive.
+        PumpMessages();
+        if (NWCCODE code = listed) {
+            if (session.Failure())
+                return session.Failure();
+            if (code != SMB_ERR_NO_SUCH_DELETED_FILE)  // a folder that is gone holds nothing
+                unreadable(path, code);
             continue;
         }
-        if (path == floor && entry.name.compare(0, 15, ".morvane-probe-") == 0)
-            continue;  // another job's probe of the layout, there for a moment
-        SmbDeletedFile file;
-        file.name = ShownName(entry.name);
-        file.path = entryPath;
-        file.floor = floor;
-        file.user = user;
-        // A shared bin does not say who deleted a file; its owner does, where
-        // the server tells it.
-        std::string owner;
-        if (ownersGiven_ && user == 0) {
-            if (session.Owner(entryPath, owner) == SUCCESSFUL)
-                file.user = userNumber(owner);
-            else if (session.Failure())
-                return session.Failure();
-            else
-                ownersGiven_ = false;
+        const size_t firstChild = pending.size();
+        for (SmbFileInfo& entry : entries) {
+            std::string entryPath = path + "/" + entry.name;
+            if (entry.isDirectory) {
+                // Files another account's job set aside are its to put back.
+                if (path != floor || entry.name != kSetAsideFolder)
+                    pending.emplace_back(std::move(entryPath), Child(folder, entry.name));
+                continue;
+            }
+            if (path == floor && entry.name.compare(0, 15, ".morvane-probe-") == 0)
+                continue;  // another job's probe of the layout, there for a moment
+            SmbDeletedFile file;
+            file.name = ShownName(entry.name);
+            file.path = std::move(entryPath);
+            file.floor = floor;
+            file.user = user;
+            // A shared bin does not say who deleted a file; its owner does, where
+            // the server tells it.
+            std::string owner;
+            if (ownersGiven_ && user == 0) {
+                if (session.Owner(file.path, owner) == SUCCESSFUL)
+                    file.user = userNumber(owner);
+                else if (session.Failure())
+                    return session.Failure();
+                else
+                    ownersGiven_ = false;
+            }
+            file.size = entry.size;
+            file.fileId = entry.fileId;
+            file.writeTime = entry.writeTime;
+            file.writeTimeNanoseconds = entry.writeTimeNanoseconds;
+            file.deleted = PackedLocalTime(writeTime ? entry.writeTime : entry.accessTime, LocalNow());
+            folders[folder].files.push_back(files.size());
+            files.push_back(std::move(file));
         }
-        file.size = entry.size;
-        file.fileId = entry.fileId;
-        file.writeTime = entry.writeTime;
-        file.writeTimeNanoseconds = entry.writeTimeNanoseconds;
-        file.deleted = PackedLocalTime(writeTime ? entry.writeTime : entry.accessTime, LocalNow());
-        folders[folder].files.push_back(files.size());
-        files.push_back(std::move(file));
+        // The subfolders in the server's order.
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
     }
     return SUCCESSFUL;
 }
@@ -131,7 +139,7 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
     if (!layout.perUser) {
         ownBin_ = base;
         ownersGiven_ = true;
-        return ReadTree(session, base, 0, base, 0, settings.deletionTimeIsWriteTime, unreadable, userNumber);
+        return ReadTree(session, base, base, 0, settings.deletionTimeIsWriteTime, unreadable, userNumber);
     }
     if (!layout.ownFolder.empty())
         if (NWCCODE code = TakeOwnFolder(session, layout.ownFolder, writes.putBack ? putBack : SmbPutBackNote()))
@@ -150,7 +158,7 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
         if (!entry.isDirectory)
             continue;
         const std::string userRoot = base + "/" + entry.name + rest;
-        if (NWCCODE code = ReadTree(session, userRoot, 0, userRoot, userNumber(entry.name),
+        if (NWCCODE code = ReadTree(session, userRoot, userRoot, userNumber(entry.name),
                                     settings.deletionTimeIsWriteTime, unreadable, userNumber))
             return code;
     }

@@ -98,9 +98,10 @@ private:
     // Sets ownBin_ to the own folder of a per-user bin and puts back what
     // was left set aside in it (putBack not empty).
     NWCCODE TakeOwnFolder(SmbSession& session, const std::string& folder, const SmbPutBackNote& putBack);
-    NWCCODE ReadTree(SmbSession& session, const std::string& path, size_t folder, const std::string& floor,
-                     std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable,
-                     const SmbUserNumber& userNumber);
+    // Reads the files below root (a user's folder, or the shared bin) into
+    // the tree from its top.
+    NWCCODE ReadTree(SmbSession& session, const std::string& root, const std::string& floor, std::uint32_t user,
+                     bool writeTime, const SmbUnreadableFolder& unreadable, const SmbUserNumber& userNumber);
 };
 
 // The repository's folder in a share when none is configured: the first of

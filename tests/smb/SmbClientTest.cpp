@@ -334,6 +334,28 @@ TEST_F(SmbClientTest, AJobThatOnlyListsWritesNothingOnTheServer)
     EXPECT_EQ(FolderTimes(shares), before);
 }
 
+// Nested folders of both users' bins merge into one tree, each folder with
+// exactly its own files.
+TEST_F(SmbClientTest, NestedFoldersEachListTheirOwnFiles)
+{
+    server_->Recycle(SambaServer::kBob, "users", "x", "top.tmp", "1");
+    server_->Recycle(SambaServer::kBob, "users", "x/y", "mid.tmp", "2");
+    server_->Recycle(SambaServer::kBob, "users", "x/y/z", "deeper.tmp", "4");
+    server_->Recycle(SambaServer::kAlice, "users", "x/y/z", "deep.tmp", "3");  // an administrator writes anywhere
+    const auto client = Alice();
+    ASSERT_EQ(client->NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), 0);
+    const std::vector<std::pair<const char*, std::vector<std::string>>> folders{
+        {"USERS:x", {"top.tmp"}}, {"USERS:x\\y", {"mid.tmp"}}, {"USERS:x\\y\\z", {"deep.tmp", "deeper.tmp"}}};
+    for (const auto& [path, names] : folders) {
+        SCOPED_TRACE(path);
+        ASSERT_EQ(client->NWAllocTemporaryDirectoryHandle(conn, 0, path, dirHandle, nullptr), 0);
+        List(*client);
+        std::sort(order.begin(), order.end());
+        EXPECT_EQ(order, names);
+        EXPECT_EQ(client->ReleaseDirHandle(conn, dirHandle), 0);
+    }
+}
+
 // The review's case: a window message handled while a bin is read opens a
 // connection after the job's pause. The read goes on undisturbed (run under
 // the address sanitizer, a share dropped under it would be a use after free),
