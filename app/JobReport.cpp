@@ -130,16 +130,7 @@ std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int
     if (!IsValidDate(year, month, day) || hour > 23 || minute > 59 || second > 59 || hour < 0 || minute < 0 ||
         second < 0)
         return std::string();
-    const auto wallClock = [&] {
-        std::tm parts{};
-        parts.tm_year = year - 1900;
-        parts.tm_mon = month - 1;
-        parts.tm_mday = day;
-        parts.tm_hour = hour;
-        parts.tm_min = minute;
-        parts.tm_sec = second;
-        return parts;
-    };
+    const auto wallClock = [&] { return CalendarParts(year, month, day, hour, minute, second); };
     std::tm normalised = wallClock();
     normalised.tm_isdst = -1;
     if (std::mktime(&normalised) == static_cast<std::time_t>(-1) && !(year == 1969 || year == 1970))

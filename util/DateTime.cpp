@@ -91,3 +91,15 @@ Clock SetClock(Clock clock)
 TDateTime Now() { return Installed()(); }
 
 TDateTime Today() { return std::floor(Now()); }
+
+std::tm CalendarParts(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return parts;
+}

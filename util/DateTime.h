@@ -4,6 +4,7 @@
 // clock, so date arithmetic is tested on fixed dates.
 #pragma once
 
+#include <ctime>
 #include <functional>
 #include <stdexcept>
 
@@ -20,6 +21,9 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
 // DateTimeError as EncodeDateTime does for parts out of range.
 TDateTime EncodeTimeOnDay(long day, int hour, int minute, int second, int millisecond);
 bool IsValidDate(int year, int month, int day);
+// The parts as a std::tm with the offset and summer time left unset (zero);
+// the caller has checked that they form a valid date and time.
+std::tm CalendarParts(int year, int month, int day, int hour, int minute, int second);
 
 using Clock = std::function<TDateTime()>;
 

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "netware/TextFields.h"
+#include "util/DateTime.h"
 #include "util/PercentEncoding.h"
 
 namespace {
@@ -67,14 +68,7 @@ std::optional<std::tm> ParseDeletionDate(std::string_view text)
     if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 ||
         second > 59)
         return std::nullopt;
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    return parts;
+    return CalendarParts(year, month, day, hour, minute, second);
 }
 
 TrashInfo ParseTrashInfo(std::string_view text)
