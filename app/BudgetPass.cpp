@@ -22,24 +22,27 @@ struct ListingTrouble {
     std::string directory;
 };
 
-void ListDirectory(JobState& job, const std::string& volumePath, DeletedFileListing& listing,
-                   ListingTrouble& trouble)
+void ListDirectory(JobState& job, const std::string& volumePath, const WalkEntry& walked,
+                   DeletedFileListing& listing, ListingTrouble& trouble)
 {
     NWDIR_HANDLE dirHandle = 0;
-    NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
+    NWCCODE code = AllocWalkedDirectoryHandle(job.ConnHandle, volumePath, walked, dirHandle);
     if (code != 0) {
         trouble = {"NWAllocTemporaryDirectoryHandle", code, volumePath};
         return;
     }
-    listing.StartDirectory(volumePath);
     nuint32 iterHandle = 0xFFFFFFFF;
     NWDELETED_INFO record{};
-    for (;;) {
+    for (bool started = false;; started = true) {
         nuint8 volumeNumber = 0;
         nuint32 directoryBase = 0;
         code = NextDeletedFile(job.ConnHandle, dirHandle, iterHandle, volumeNumber, directoryBase, record);
         if (code != 0)
             break;
+        // The path is kept for directories with files only: the many empty
+        // folders above a deep one would each cost a copy of their path.
+        if (!started)
+            listing.StartDirectory(volumePath);
         NW_DATE date;
         NW_TIME time;
         UnpackPackedDateTime(record.deletedDateAndTime, date, time);
@@ -108,11 +111,11 @@ void PrepareStartPathBudgets(JobState& job, const std::string& walkPath, nuint8 
         QuietErrorBoxes quiet;
         notSearched = WalkDirectoryTree(
             job.ConnHandle, walkPath, "*.*", walkMode,
-            [&](const std::string& path, const WalkEntry&, void*) {
+            [&](const std::string& path, const WalkEntry& walked, void*) {
                 if (trouble.code == 0 && job.RunState != RunState::Abort &&
-                    !(scanned && scanned->Contains(job.ServerName, path)) &&
-                    listed.EarlierListing(job.ServerName, path, 0) < 0)
-                    ListDirectory(job, path, listing, trouble);
+                    !(scanned && scanned->Contains(job.ServerName, walked.key)) &&
+                    listed.EarlierListing(job.ServerName, walked.key, 0) < 0)
+                    ListDirectory(job, path, walked, listing, trouble);
                 PumpMessages();
             },
             nullptr, recursive);

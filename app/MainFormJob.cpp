@@ -150,7 +150,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 const int notSearched = WalkDirectoryTree(
                     Job.ConnHandle, walkPath, "*.*", walkMode,
                     [&](const std::string& path, const WalkEntry& entry, void* userData) {
-                        const int listed = scanned.EarlierListing(Job.ServerName, path, i);
+                        const int listed = scanned.EarlierListing(Job.ServerName, entry.key, i);
                         if (listed < 0) {
                             PurgeDirectoryCallback(path, entry, userData);
                         } else {

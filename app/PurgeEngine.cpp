@@ -114,13 +114,13 @@ nuint16 ConfirmPurge(const std::string& fileText)
     return answers[button];
 }
 
-void PurgeFiles(JobState& job, const std::string& volumePath)
+void PurgeFiles(JobState& job, const std::string& volumePath, const WalkEntry& walked)
 {
     if (job.RunState == RunState::Abort)
         return;
 
     NWDIR_HANDLE dirHandle = 0;
-    NWCCODE code = NWAllocTemporaryDirectoryHandle(job.ConnHandle, 0, volumePath.c_str(), dirHandle, nullptr);
+    NWCCODE code = AllocWalkedDirectoryHandle(job.ConnHandle, volumePath, walked, dirHandle);
     ReportNWError(code, "NWAllocTemporaryDirectoryHandle", volumePath);
     if (code != 0) {
         // In the list (and so the log) too: the folder was not scanned.
@@ -261,7 +261,7 @@ void PurgeFiles(JobState& job, const std::string& volumePath)
     }
 }
 
-void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
+void PurgeDirectoryCallback(JobState& job, const std::string& volumePath, const WalkEntry& walked)
 {
     // A path thousands of folders deep is shown by its end: converting and
     // laying out all of it for every folder would cost more than the scan.
@@ -271,7 +271,7 @@ void PurgeDirectoryCallback(JobState& job, const std::string& volumePath)
                                            ? QString::fromLocal8Bit(volumePath)
                                            : QStringLiteral("\u2026") + QString::fromLocal8Bit(volumePath.substr(
                                                                             volumePath.size() - shownLength)));
-    PurgeFiles(job, volumePath);
+    PurgeFiles(job, volumePath, walked);
     WriteSkippedWorkLines(job);
     PumpMessages();
 }
@@ -284,7 +284,7 @@ void WriteSkippedWorkLines(JobState& job)
     }
 }
 
-void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry&, void*)
+void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry& walked, void*)
 {
-    PurgeDirectoryCallback(Job, volumePath);
+    PurgeDirectoryCallback(Job, volumePath, walked);
 }

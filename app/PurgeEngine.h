@@ -16,15 +16,15 @@
 // Whether the job only lists (the list mode, or no mode to read).
 bool ListModeChosen(const JobState& job);
 
-// Scans the directory at the volume path ("VOL:DIR"). Errors raised inside the
-// scan (an invalid deletion date) propagate to the caller; the directory handle
-// is released in every case.
-void PurgeFiles(JobState& job, const std::string& volumePath);
+// Scans the directory at the volume path ("VOL:DIR"), reached as the walk
+// that reported it with walked lets it be (by its full path without a walk).
+// Errors raised inside the scan (an invalid deletion date) propagate to the
+// caller; the directory handle is released in every case.
+void PurgeFiles(JobState& job, const std::string& volumePath, const WalkEntry& walked = {});
 
 // The walk's callback: shows the path in the status bar, scans it, then lets
-// pending window messages be processed. The walk's entry and user data are not
-// used.
-void PurgeDirectoryCallback(JobState& job, const std::string& volumePath);
+// pending window messages be processed. The walk's user data is not used.
+void PurgeDirectoryCallback(JobState& job, const std::string& volumePath, const WalkEntry& walked = {});
 void PurgeDirectoryCallback(const std::string& volumePath, const WalkEntry& entry, void* userData);  // on Job
 
 // Writes what the client back ends left undone on their own since the last

@@ -28,20 +28,35 @@ NWCCODE ClientBase::DirectoryInfo(NWCONN_HANDLE conn, nuint8, const char* path, 
     return SUCCESSFUL;
 }
 
-NWCCODE ClientBase::DirSearchStart(NWCONN_HANDLE conn, nuint8, const char* path, nuint8& volumeNumber,
+NWCCODE ClientBase::DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
                                    nuint16& directoryID, nuint16&, NWSEARCH_ENTRY&, nuint32)
 {
+    if (dirHandle != 0 && RelativePaths())
+        return StartSearchBelow(conn, dirHandle, path, volumeNumber, directoryID);
     return StartSearch(conn, path, volumeNumber, directoryID);
 }
 
-NWCCODE ClientBase::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path,
+NWCCODE ClientBase::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                                     NWDIR_HANDLE& newDirHandle, nuint8* rightsMask)
 {
-    if (NWCCODE code = AllocateDirHandle(conn, path, newDirHandle))
+    const NWCCODE code = dirHandle != 0 && RelativePaths() ? AllocateDirHandleBelow(conn, dirHandle, path, newDirHandle)
+                                                           : AllocateDirHandle(conn, path, newDirHandle);
+    if (code != 0)
         return code;
     if (rightsMask)
         *rightsMask = 0xFF;
     return SUCCESSFUL;
+}
+
+NWCCODE ClientBase::StartSearchBelow(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path, nuint8& volumeNumber,
+                                     nuint16& searchId)
+{
+    return StartSearch(conn, path, volumeNumber, searchId);
+}
+
+NWCCODE ClientBase::AllocateDirHandleBelow(NWCONN_HANDLE conn, NWDIR_HANDLE, const char* path, NWDIR_HANDLE& handle)
+{
+    return AllocateDirHandle(conn, path, handle);
 }
 
 // ---- connections ------------------------------------------------------------

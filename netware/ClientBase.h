@@ -26,10 +26,12 @@ public:
     NWCCODE DirectoryInfo(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, const nuint8* searchSequence,
                           char* name, nuint32& attributes, nuint32& creationDateTime, nuint32& ownerID,
                           nuint32 reserved) final;
-    // Paths are always full ones: the handle, sequence and buffer are not used.
+    // A full path, or one below dirHandle's directory where the back end
+    // takes such paths (RelativePaths); the sequence and buffer are not used.
     NWCCODE DirSearchStart(NWCONN_HANDLE conn, nuint8 dirHandle, const char* path, nuint8& volumeNumber,
                            nuint16& directoryID, nuint16& sequence, NWSEARCH_ENTRY& buffer, nuint32 reserved) final;
-    // A handle with all rights, for a full path (AllocateDirHandle).
+    // A handle with all rights, for a path as DirSearchStart takes it
+    // (AllocateDirHandle).
     NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                             NWDIR_HANDLE& newDirHandle, nuint8* rightsMask) final;
 
@@ -70,6 +72,13 @@ protected:
     // A new directory handle of conn for the directory; ERR_NO_MORE_DIR_HANDLES
     // when all are held.
     virtual NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) = 0;
+    // The same for a path below the directory that base, a handle of conn,
+    // holds. Only a back end that takes relative paths is given a base; the
+    // others are given full paths, whatever handle comes with them.
+    virtual NWCCODE StartSearchBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path, nuint8& volumeNumber,
+                                     nuint16& searchId);
+    virtual NWCCODE AllocateDirHandleBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path,
+                                           NWDIR_HANDLE& handle);
 
     // Runs a call whose store may fail: the callers of a client expect codes,
     // never exceptions, so a failure answers ERR_IO_FAILURE.

@@ -16,6 +16,7 @@
 #include "netware/calwin32.h"
 #include "netware/clxwin32.h"
 #include "netware/netwin32.h"
+#include "netware/PathKey.h"
 #include "netware/ntypes.h"
 #include "util/DateTime.h"
 
@@ -180,8 +181,22 @@ struct WalkEntry {
     nuint8 searchAttributes = 0;
     nuint8 volumeNumber = 0;
     NWCONN_HANDLE conn = 0;
+    // A handle the walk holds, while the callback runs, for the directory
+    // whose search found the entry; 0 where the walk goes by full paths.
+    NWDIR_HANDLE dirHandle = 0;
+    // The key of the entry's path under the back end's rule for names, made
+    // from its directory's key: a job tells the directories it scanned apart
+    // without reading their paths.
+    PathKey key;
     NWSEARCH_ENTRY entry{};
 };
+
+// A temporary directory handle for a directory the walk handed its callback:
+// by its name below the directory the walk searched, where the walk holds a
+// handle for that, else by its full path (volumePath). A deep directory then
+// costs its name, not its path.
+NWCCODE AllocWalkedDirectoryHandle(NWCONN_HANDLE conn, const std::string& volumePath, const WalkEntry& entry,
+                                   NWDIR_HANDLE& dirHandle);
 
 // Walk modes: report each visited directory's files, its directories, or both
 // (files first).

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a workstation path into connection, server, volume and directory,
 // and the walk over a server directory tree.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "netware/D_NW.h"
+#include "netware/NWClientBackend.h"
 #include "netware/SearchLoopGuard.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
@@ -35,6 +37,14 @@ NWCCODE QueryDirectory(NWCONN_HANDLE conn, const std::string& volumePath)
     return DirectoryInfo(conn, 0, path.c_str(), searchSequence, name, attributes, creationDateTime, ownerID, 0);
 }
 
+NWCCODE AllocWalkedDirectoryHandle(NWCONN_HANDLE conn, const std::string& volumePath, const WalkEntry& entry,
+                                   NWDIR_HANDLE& dirHandle)
+{
+    if (entry.dirHandle != 0)
+        return NWAllocTemporaryDirectoryHandle(conn, entry.dirHandle, entry.entry.name, dirHandle, nullptr);
+    return NWAllocTemporaryDirectoryHandle(conn, 0, volumePath.c_str(), dirHandle, nullptr);
+}
+
 int WalkDirectoryTree(NWCONN_HANDLE conn, const std::string& start, const std::string& pattern, nuint8 mode,
                       const WalkCallback& callback, void* userData, bool recursive)
 {
@@ -62,16 +72,20 @@ void AppendEntry(std::string& path, std::string_view name)
 // failing next simply ends the search: the client does not tell the end of
 // the list from an error. A failing start, and a search cut short because the
 // server started the listing over, are noted in trouble.
+//
+// The directory is the one that handle holds, where it is not 0; key is its
+// key, rule the back end's rule for names.
 template <typename Sink>
-void SearchDirectory(NWCONN_HANDLE conn, std::string& path, nuint8 attributes, const std::string& pattern,
-                     Sink&& sink, SearchTrouble& trouble)
+void SearchDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE handle, const PathKey& key, NameCase rule, std::string& path,
+                     nuint8 attributes, const std::string& pattern, Sink&& sink, SearchTrouble& trouble)
 {
     SearchLoopGuard guard;
     nuint8 volumeNumber = 0;
     nuint16 directoryID = 0;
     nuint16 sequence = 0xFFFF;
     NWSEARCH_ENTRY buffer{};
-    NWCCODE code = DirSearchStart(conn, 0, path.c_str(), volumeNumber, directoryID, sequence, buffer, 0);
+    NWCCODE code = DirSearchStart(conn, handle, handle ? "" : path.c_str(), volumeNumber, directoryID, sequence,
+                                  buffer, 0);
     if (code != 0)
         trouble.startCode = code;
     const size_t directoryLength = path.size();
@@ -85,10 +99,12 @@ void SearchDirectory(NWCONN_HANDLE conn, std::string& path, nuint8 attributes, c
         walkEntry.searchAttributes = attributes;
         walkEntry.volumeNumber = volumeNumber;
         walkEntry.conn = conn;
+        walkEntry.dirHandle = handle;
         PumpMessages();
         sequence = walkEntry.entry.nextSequence;
         const bool first = guard.FirstTime(sequence, walkEntry.entry.name);
         if (first) {
+            walkEntry.key = key.Below(walkEntry.entry.name, rule);
             AppendEntry(path, walkEntry.entry.name);
             sink(path, walkEntry);
             path.resize(directoryLength);
@@ -113,6 +129,54 @@ struct PendingLevel {
     std::vector<std::string> names;  // its subdirectories, in the order found
     size_t next = 0;
     size_t parentLength = 0;  // the length of its parent's path
+    NWDIR_HANDLE handle = 0;  // held for it while subdirectories are left; 0: reached by its path
+    PathKey key;
+};
+
+// The directory handles a walk holds where the client takes paths below a
+// handle: a directory is reached from its parent by its name, so that a
+// deep one costs its name rather than its path. A handle is kept while its
+// directory has subdirectories left to walk, at most kHeld at once (the
+// client's handles are few; the scan of each directory needs one more), and
+// all of them are given back however the walk ends.
+class WalkHandles {
+public:
+    static constexpr size_t kHeld = 64;
+
+    explicit WalkHandles(NWCONN_HANDLE conn) : conn_(conn), used_(ClientTakesRelativePaths()) {}
+    ~WalkHandles()
+    {
+        for (NWDIR_HANDLE handle : held_)
+            ReleaseDirHandle(conn_, handle);
+    }
+    WalkHandles(const WalkHandles&) = delete;
+    WalkHandles& operator=(const WalkHandles&) = delete;
+
+    // A handle for the directory at path below base's (a full path when base
+    // is 0); 0 when the walk is to go by the directory's full path: the
+    // client takes none, all are held, or the client refused (the search by
+    // path then meets the same failure and reports it).
+    NWDIR_HANDLE Take(NWDIR_HANDLE base, const char* path)
+    {
+        NWDIR_HANDLE handle = 0;
+        if (!used_ || held_.size() >= kHeld || NWAllocTemporaryDirectoryHandle(conn_, base, path, handle, nullptr) != 0)
+            return 0;
+        held_.push_back(handle);
+        return handle;
+    }
+    void Give(NWDIR_HANDLE handle)
+    {
+        const auto it = std::find(held_.begin(), held_.end(), handle);
+        if (handle == 0 || it == held_.end())
+            return;
+        held_.erase(it);
+        ReleaseDirHandle(conn_, handle);  // its code tells the walk nothing
+    }
+
+private:
+    NWCONN_HANDLE conn_;
+    bool used_;
+    std::vector<NWDIR_HANDLE> held_;
 };
 }  // namespace
 
@@ -125,9 +189,12 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
     const bool reportDirectories = mode == WalkDirectories || mode == WalkFilesAndDirectories;
     const bool reportFiles = mode == WalkFiles || mode == WalkFilesAndDirectories;
 
+    const NameCase rule = NameRule();
+    const PathKey startKey = PathKey::Of(path, rule);
     if (depth == 0 && reportDirectories && QueryDirectory(conn, path) == 0) {
         WalkEntry startEntry;
         startEntry.searchAttributes = SA_DIRECTORIES;
+        startEntry.key = startKey;
         callback(path, startEntry, userData);
     }
 
@@ -135,23 +202,31 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
         callback(entryPath, entry, userData);
     };
     int skipped = 0;
-    // Reports what the directory at path holds and returns its subdirectories
-    // to walk. They are collected first and walked after the search has
-    // ended, so no search is held open on the server across the walk below.
-    const auto visit = [&](size_t parentLength) {
+    WalkHandles handles(conn);
+    // Reports what the directory at path (held by handle, unless 0) holds and
+    // returns its subdirectories to walk. They are collected first and
+    // walked after the search has ended, so no search is held open on the
+    // server across the walk below.
+    const auto visit = [&](size_t parentLength, NWDIR_HANDLE handle, const PathKey& key) {
         SearchTrouble trouble;
         if (reportFiles)
-            SearchDirectory(conn, path, SA_FILES, searchPattern, report, trouble);
+            SearchDirectory(conn, handle, key, rule, path, SA_FILES, searchPattern, report, trouble);
         if (reportDirectories)
-            SearchDirectory(conn, path, SA_DIRECTORIES, searchPattern, report, trouble);
+            SearchDirectory(conn, handle, key, rule, path, SA_DIRECTORIES, searchPattern, report, trouble);
         static const std::string all = "*";
         PendingLevel level;
         level.parentLength = parentLength;
+        level.handle = handle;
+        level.key = key;
         if (recursive)
             SearchDirectory(
-                conn, path, SA_DIRECTORIES, all,
+                conn, handle, key, rule, path, SA_DIRECTORIES, all,
                 [&](const std::string&, const WalkEntry& entry) { level.names.emplace_back(entry.entry.name); },
                 trouble);
+        if (level.names.empty()) {
+            handles.Give(handle);
+            level.handle = 0;
+        }
         // Once per directory, however many of its searches failed.
         if (trouble.startCode != 0) {
             ReportNWError(trouble.startCode, "DirSearchStart", path);
@@ -167,7 +242,7 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
     // pending subdirectories of every level on a list of its own rather than
     // on the call stack: a tree of any depth is walked.
     std::vector<PendingLevel> pending;
-    pending.push_back(visit(path.size()));
+    pending.push_back(visit(path.size(), handles.Take(0, path.c_str()), startKey));
     while (!pending.empty()) {
         PendingLevel& level = pending.back();
         if (level.next == level.names.size()) {
@@ -176,8 +251,16 @@ int WalkDirectory(NWCONN_HANDLE conn, const std::string& directory, const std::s
             continue;
         }
         const size_t parentLength = path.size();
-        AppendEntry(path, level.names[level.next++]);
-        pending.push_back(visit(parentLength));
+        const std::string& name = level.names[level.next++];
+        AppendEntry(path, name);
+        const NWDIR_HANDLE handle = level.handle ? handles.Take(level.handle, name.c_str()) : handles.Take(0, path.c_str());
+        const PathKey key = level.key.Below(name, rule);
+        if (level.next == level.names.size()) {
+            // Its last subdirectory: it is not searched or reached again.
+            handles.Give(level.handle);
+            level.handle = 0;
+        }
+        pending.push_back(visit(parentLength, handle, key));
     }
     return skipped;
 }

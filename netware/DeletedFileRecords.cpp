@@ -8,12 +8,12 @@
 
 void FillDeletedRecord(const DeletedRecordValues& values, NWDELETED_INFO& record, nuint32& iterHandle)
 {
-    std::memset(&record, 0, sizeof record);
+    ClearDeletedRecord(record);
     record.sequence = static_cast<nuint32>(values.number + 1);
     record.parent = values.parent;
     record.attributes = values.attributes;
     record.nameLength = static_cast<nuint8>(std::min<std::size_t>(values.name.size(), 255));
-    CopyText256(values.name, record.name);
+    CopyText(values.name, record.name, sizeof record.name);
     record.fileSize = static_cast<nuint32>(values.size);
     record.fileSizeHigh = static_cast<nuint32>(values.size >> 32);
     if (values.allocated) {
@@ -28,5 +28,5 @@ void FillDeletedRecord(const DeletedRecordValues& values, NWDELETED_INFO& record
 
 bool IsListedName(std::string_view name, const char* fileName)
 {
-    return fileName && name.substr(0, sizeof(NWDELETED_INFO::name) - 1) == fileName;
+    return fileName && name == fileName;
 }

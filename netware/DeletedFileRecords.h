@@ -31,7 +31,7 @@ struct DeletedRecordValues {
     std::size_t number = 0;  // the entry's index in the back end's own list
     nuint32 parent = 0;      // its folder
     nuint32 attributes = 0;
-    const std::string& name;  // cut to 255 bytes in the record
+    const std::string& name;  // as shown; whole in the record
     std::uint64_t size = 0;
     nuint32 deleted = 0;  // packed deletion date-time
     nuint32 deletor = 0;  // the deleting user's object id
@@ -39,8 +39,8 @@ struct DeletedRecordValues {
     std::optional<std::uint64_t> allocated = std::nullopt;
 };
 
-// Whether a purge's file name is the name the record of that entry was
-// listed with (as the record holds it); never for a null name.
+// Whether a purge's file name is the whole name the record of that entry was
+// listed with; never for a null name.
 bool IsListedName(std::string_view name, const char* fileName);
 
 // Fills the record and the iteration handle that leads past it.

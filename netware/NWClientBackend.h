@@ -97,6 +97,11 @@ public:
     // How the servers compare names: NetWare's without letter case; stores
     // that keep case say so.
     virtual NameCase NameRule() const { return NameCase::Ignored; }
+    // Whether DirSearchStart and NWAllocTemporaryDirectoryHandle take, with a
+    // directory handle, a path below that handle's directory ("" for the
+    // directory itself). Without it a path is always a full one and the
+    // handle is not looked at.
+    virtual bool RelativePaths() const { return false; }
 };
 
 // Installs the back end that the client operations forward to and returns the
@@ -125,6 +130,13 @@ inline void JobFinished()
 {
     if (NWClientBackend* backend = ClientBackend())
         backend->JobFinished();
+}
+
+// Whether the installed back end takes paths below a directory handle.
+inline bool ClientTakesRelativePaths()
+{
+    const NWClientBackend* backend = ClientBackend();
+    return backend && backend->RelativePaths();
 }
 
 // The installed back end's rule for names (NetWare's without one).

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 using nuint8 = std::uint8_t;
 using nuint16 = std::uint16_t;
@@ -46,9 +47,15 @@ constexpr nuint32 DCK_TREE_NAME = 11;
 constexpr nuint8 SA_FILES = 0x06;        // files, hidden and system ones included
 constexpr nuint8 SA_DIRECTORIES = 0x16;  // directories, hidden and system ones included
 
+// The room of a deleted file's name. A NetWare name fits in 256 bytes; the
+// stores behind the other clients hold names of 255 bytes or UTF-16 units,
+// whose shown form (each byte or unit escaped) is up to several times longer,
+// and a name is never cut into another one.
+constexpr std::size_t kDeletedNameSize = 4096;
+
 // Record of one salvageable (deleted) file. The system reads the name, the size,
-// the packed deletion date-time and the deleting user's object id, at the
-// offsets the client lays them out at.
+// the packed deletion date-time and the deleting user's object id. The fields
+// are in the order the client lays them out in; the name's room is larger.
 struct NWDELETED_INFO {
     nuint32 sequence;
     nuint32 parent;
@@ -56,8 +63,8 @@ struct NWDELETED_INFO {
     nuint8 uniqueID;
     nuint8 flags;
     nuint8 nameSpace;
-    nuint8 nameLength;
-    char name[256];
+    nuint8 nameLength;  // up to 255: the name's length is where its terminator is
+    char name[kDeletedNameSize];
     nuint8 reserved1[24];
     nuint32 fileSize;      // the low 32 bits of the size
     nuint32 fileSizeHigh;  // the high 32 bits; 0 on a NetWare server, whose files stay below 4 GiB
@@ -71,9 +78,16 @@ struct NWDELETED_INFO {
     nuint32 deletorID;
 };
 static_assert(offsetof(NWDELETED_INFO, name) == 16);
-static_assert(offsetof(NWDELETED_INFO, fileSize) == 296);
-static_assert(offsetof(NWDELETED_INFO, deletedDateAndTime) == 352);
-static_assert(offsetof(NWDELETED_INFO, deletorID) == 356);
+static_assert(offsetof(NWDELETED_INFO, deletorID) - offsetof(NWDELETED_INFO, name) == 340 + kDeletedNameSize - 256);
+
+// Zeroes a record but for its name's room past the first byte, as a record
+// is filled for each file: the name is read up to its terminator, and
+// clearing the whole room for every file would cost more than the rest of it.
+inline void ClearDeletedRecord(NWDELETED_INFO& record)
+{
+    std::memset(&record, 0, offsetof(NWDELETED_INFO, name) + 1);
+    std::memset(&record.reserved1, 0, sizeof record - offsetof(NWDELETED_INFO, reserved1));
+}
 
 // The whole size of a deleted file: a client of local files has files beyond
 // 4 GiB, and carries the high part beside the NetWare size.

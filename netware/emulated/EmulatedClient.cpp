@@ -294,7 +294,7 @@ NWCCODE EmulatedClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
         return ERR_NO_FILES_FOUND;
 
     const StoredDeletedFile& record = records[next];
-    std::memset(&entryInfo, 0, sizeof entryInfo);
+    ClearDeletedRecord(entryInfo);
     entryInfo.sequence = record.id;
     entryInfo.parent = static_cast<nuint32>(state.dirId);
     entryInfo.nameLength = static_cast<nuint8>(std::min<size_t>(record.name.size(), 255));

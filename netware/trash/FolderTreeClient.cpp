@@ -133,11 +133,59 @@ NWCCODE FolderTreeClient::DirectoryName(NWCONN_HANDLE conn, const char* path, st
     return SUCCESSFUL;
 }
 
+NWCCODE FolderTreeClient::ResolveBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path, size_t& volume,
+                                       size_t& directory)
+{
+    if (!IsOpen(conn))
+        return ERR_INVALID_CONNECTION;
+    const DirHandleState* held = dirHandles_.Find(conn, base);
+    if (!held)
+        return ERR_BAD_DIRECTORY_HANDLE;
+    if (!path)
+        return ERR_INVALID_PATH;
+    const TrashIndex& tree = Tree();
+    volume = held->volumeNumber;
+    directory = held->directory;
+    const std::string_view below(path);
+    for (size_t at = 0; at < below.size();) {
+        const size_t end = std::min(below.find_first_of("\\/", at), below.size());
+        if (end > at) {
+            size_t child = 0;
+            switch (tree.FindChild(directory, below.substr(at, end - at), child)) {
+            case NameLookup::Found:
+                directory = child;
+                break;
+            case NameLookup::Ambiguous:
+                return Failed(ERR_AMBIGUOUS_PATH, path);
+            case NameLookup::Missing:
+                return Failed(ERR_INVALID_PATH, path);
+            }
+        }
+        at = end + 1;
+    }
+    return SUCCESSFUL;
+}
+
 NWCCODE FolderTreeClient::StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId)
 {
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
         return code;
+    return NameFolderSearch(conn, volume, directory, volumeNumber, searchId);
+}
+
+NWCCODE FolderTreeClient::StartSearchBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path,
+                                           nuint8& volumeNumber, nuint16& searchId)
+{
+    size_t volume = 0, directory = 0;
+    if (NWCCODE code = ResolveBelow(conn, base, path, volume, directory))
+        return code;
+    return NameFolderSearch(conn, volume, directory, volumeNumber, searchId);
+}
+
+NWCCODE FolderTreeClient::NameFolderSearch(NWCONN_HANDLE conn, size_t volume, size_t directory,
+                                           nuint8& volumeNumber, nuint16& searchId)
+{
     const TrashIndex& tree = Tree();
     FolderNameSearch search;
     for (size_t child : tree.directories[directory].children)
@@ -194,6 +242,15 @@ NWCCODE FolderTreeClient::AllocateDirHandle(NWCONN_HANDLE conn, const char* path
 {
     size_t volume = 0, directory = 0;
     if (NWCCODE code = ResolveDirectory(conn, path, volume, directory))
+        return code;
+    return dirHandles_.Allocate(conn, {directory, static_cast<nuint8>(volume)}, handle);
+}
+
+NWCCODE FolderTreeClient::AllocateDirHandleBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path,
+                                                 NWDIR_HANDLE& handle)
+{
+    size_t volume = 0, directory = 0;
+    if (NWCCODE code = ResolveBelow(conn, base, path, volume, directory))
         return code;
     return dirHandles_.Allocate(conn, {directory, static_cast<nuint8>(volume)}, handle);
 }

@@ -62,6 +62,9 @@ public:
     bool FailedPurgeEndsScan() const override { return false; }
     // Names are file names: letter case tells them apart.
     NameCase NameRule() const override { return NameCase::Kept; }
+    // A folder is reached from its parent's handle by its name: a walk pays
+    // for each folder once, however deep it lies.
+    bool RelativePaths() const override { return true; }
 
 protected:
     FolderTreeClient(const char* serverName, Clock clock);
@@ -110,10 +113,18 @@ private:
     void ConnectionClosed(NWCONN_HANDLE conn) override;
 
     NWCCODE ResolveDirectory(NWCONN_HANDLE conn, const char* path, size_t& volume, size_t& directory);
+    // The folder that the components of path name below the folder of base.
+    NWCCODE ResolveBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path, size_t& volume, size_t& directory);
+    NWCCODE NameFolderSearch(NWCONN_HANDLE conn, size_t volume, size_t directory, nuint8& volumeNumber,
+                             nuint16& searchId);
     // Over ResolveDirectory: a folder of the tree.
     NWCCODE DirectoryName(NWCONN_HANDLE conn, const char* path, std::string& name) override;
     NWCCODE StartSearch(NWCONN_HANDLE conn, const char* path, nuint8& volumeNumber, nuint16& searchId) override;
     NWCCODE AllocateDirHandle(NWCONN_HANDLE conn, const char* path, NWDIR_HANDLE& handle) override;
+    NWCCODE StartSearchBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path, nuint8& volumeNumber,
+                             nuint16& searchId) override;
+    NWCCODE AllocateDirHandleBelow(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path,
+                                   NWDIR_HANDLE& handle) override;
 
     const char* serverName_;
     DirHandlePool<DirHandleState> dirHandles_;

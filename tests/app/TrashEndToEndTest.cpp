@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -319,6 +320,40 @@ TEST_F(TrashEndToEndTest, FoldersDifferingInCaseAreAllPurgedAndAnAmbiguousStartP
                                "data\\Mail\\news", "(Unknown Origin)", "data\\Meeting 10%3A30", "(unknown origin)"})
         EXPECT_NE(log.find(volume + ":\\" + folder + "\r\n     + "), std::string::npos) << folder << "\n" << log;
     EXPECT_EQ(std::distance(fs::directory_iterator(can / "files"), fs::directory_iterator()), 0) << log;
+}
+
+// A name of 255 bytes that all show escaped is three times as long shown: it
+// is written whole in the list and the log, and the item is purged by its
+// whole name; one that differs from it in its last byte only is not.
+TEST_F(TrashEndToEndTest, ANameOf255EscapedBytesIsLoggedWholeAndPurged)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/morvane";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    const char escaped[] = {'\t', '\\', ':', '\n', '\x01', '\x7F'};
+    std::string encoded;  // as the .trashinfo holds it, and as the program shows it
+    for (int i = 0; i < 251; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%%%02X", static_cast<unsigned char>(escaped[i % std::size(escaped)]));
+        encoded += hex;
+    }
+    const fs::path can = base / "xdg" / "Trash";
+    for (const std::string ending : {".tmp", ".tmq"}) {
+        Write(can / "files" / ("long" + ending), "x");
+        Write(can / "info" / ("long" + ending + ".trashinfo"), "[Trash Info]\nPath=" + base.string() + "/data/" +
+                                                                   encoded + ending +
+                                                                   "\nDeletionDate=2024-03-01T13:45:07\n");
+    }
+    Write(base / "mounts", base.string() + "\n");
+    const std::string root = "\\\\TRASH\\" + VolumeNameOfMountPoint(base.string());
+    RunProgram(program, "[Config]\nCheckBoxFilePatterns=1\nRadioGroupLogic=0\nRadioGroupOptions=2\n\n"
+                        "[Config MemoExtList]\n0=*.tmp\n\n[CheckListBoxQ]\n0=" + root + "\\data\n");
+
+    const std::string log = ReadBytes(base / "result.log");
+    EXPECT_NE(log.find("     + " + encoded + ".tmp  ("), std::string::npos) << log;
+    EXPECT_NE(log.find("     - " + encoded + ".tmq  ("), std::string::npos) << log;
+    EXPECT_FALSE(fs::exists(can / "files" / "long.tmp")) << log;
+    EXPECT_TRUE(fs::exists(can / "files" / "long.tmq")) << log;
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST(EmulatedFixture, EveryLineKindReachesTheClient)
         NW_DATE date;
         NW_TIME time;
         client->UnpackDateTime(info.deletedDateAndTime, date, time);
-        char line[400];
+        char line[sizeof info.name + 144];
         std::snprintf(line, sizeof line, "%s %u %04d-%02d-%02d %02d:%02d:%02d %X", info.name, info.fileSize, date.year,
                       date.month, date.day, time.hours, time.minutes, time.seconds, info.deletorID);
         lines.push_back(line);

@@ -11,10 +11,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <stdexcept>
 #include <thread>
 
+#include "netware/D_NW.h"
 #include "netware/PackedDateTime.h"
 #include "netware/trash/TrashClient.h"
 #include "tests/netware/TrashConnection.h"
@@ -454,6 +459,115 @@ TEST_F(TrashClientTest, AFolderNestedDeeperThanTheDescriptorLimitIsCountedAndPur
     EXPECT_EQ(listed[0].size, static_cast<std::uint64_t>(depth)) << "every level counted";
     EXPECT_EQ(codes, std::vector<NWCCODE>{0});
     EXPECT_FALSE(fs::exists(homeTrash + "/files/deep"));
+}
+
+// A path below a directory handle is resolved as the same path below the
+// handle's folder would be in full: exact names first, another case only when
+// one folder matches, "" for the folder itself.
+TEST_F(TrashClientTest, APathBelowAHandleFollowsTheRulesOfAFullPath)
+{
+    for (const char* path : {"pics/Photos/p1", "pics/photos/p2", "pics/Docs/sub/d1", "pics/top1"})
+        Trash(homeTrash, fs::path(path).filename().string(), "x", Info(base + "/" + path).c_str());
+    TrashClient client(environment);
+    const NWCONN_HANDLE conn = Open(client);
+    NWDIR_HANDLE pics = 0;
+    ASSERT_EQ(client.NWAllocTemporaryDirectoryHandle(conn, 0, (volume + ":pics").c_str(), pics, nullptr), 0);
+
+    const struct {
+        const char* below;
+        NWCCODE code;
+        const char* item;  // what the folder holds
+    } rows[] = {
+        {"", 0, "top1"},
+        {"Photos", 0, "p1"},
+        {"photos", 0, "p2"},
+        {"PHOTOS", ERR_AMBIGUOUS_PATH, nullptr},
+        {"docs\\SUB", 0, "d1"},
+        {"Docs/sub/", 0, "d1"},
+        {"nothing", ERR_INVALID_PATH, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.below);
+        NWDIR_HANDLE handle = 0;
+        ASSERT_EQ(client.NWAllocTemporaryDirectoryHandle(conn, pics, row.below, handle, nullptr), row.code);
+        if (row.code != 0)
+            continue;
+        nuint32 iteration = 0xFFFFFFFF, directoryBase = 0;
+        nuint8 number = 0;
+        NWDELETED_INFO record{};
+        ASSERT_EQ(client.NextDeletedFile(conn, handle, iteration, number, directoryBase, record), 0);
+        EXPECT_STREQ(record.name, row.item);
+        EXPECT_EQ(client.ReleaseDirHandle(conn, handle), 0);
+    }
+    nuint8 number = 0;
+    nuint16 search = 0, sequence = 0xFFFF;
+    NWSEARCH_ENTRY entry{};
+    ASSERT_EQ(client.DirSearchStart(conn, pics, "Docs", number, search, sequence, entry, 0), 0);
+    ASSERT_EQ(client.DirSearchNext(conn, number, search, 0xFFFF, SA_DIRECTORIES, "*", entry, 0), 0);
+    EXPECT_STREQ(entry.name, "sub");
+    NWDIR_HANDLE handle = 0;
+    EXPECT_EQ(client.NWAllocTemporaryDirectoryHandle(conn, 200, "Docs", handle, nullptr), ERR_BAD_DIRECTORY_HANDLE);
+    EXPECT_EQ(client.ReleaseDirHandle(conn, pics), 0);
+}
+
+// The walk reaches each folder from its parent's handle. A deep chain, a wide
+// folder and a comb with more folders waiting at once than the walk keeps
+// handles for are each walked whole, every item found in its own folder and
+// each folder with the key of its path, and no handle stays held, also when
+// the job's callback throws.
+TEST_F(TrashClientTest, AWalkReachesEveryFolderFromItsParentAndGivesEveryHandleBack)
+{
+    std::map<std::string, std::string> expected;  // item -> its folder as the walk names it
+    const auto add = [&](const std::string& item, const std::string& folder) {
+        Trash(homeTrash, item, "x", Info(base + "/" + folder + "/" + item).c_str());
+        std::string walked = volume + ":\\" + folder;
+        std::replace(walked.begin(), walked.end(), '/', '\\');
+        expected[item] = walked;
+    };
+    std::string chain = "chain";
+    for (int level = 0; level < 300; ++level)
+        chain += "/d";
+    add("c", chain);
+    std::string comb = "comb";
+    for (int level = 0; level < 100; ++level) {
+        comb += "/a";  // walked before its sibling "leaf", which waits
+        add("k" + std::to_string(level), comb + "/leaf");
+    }
+    for (int n = 0; n < 100; ++n)
+        add("w" + std::to_string(n), "wide/f" + std::to_string(n));
+
+    TrashClient client(environment);
+    const InstalledBackend installed(client);
+    const NWCONN_HANDLE conn = Open(client);
+    std::map<std::string, std::string> found;
+    int folders = 0;
+    const auto walk = [&](int throwAt) {
+        WalkDirectoryTree(
+            conn, volume + ":", "*.*", WalkDirectories,
+            [&](const std::string& path, const WalkEntry& walked, void*) {
+                if (++folders == throwAt)
+                    throw std::runtime_error("stopped");
+                EXPECT_EQ(walked.key, PathKey::Of(path, NameCase::Kept)) << path;
+                NWDIR_HANDLE handle = 0;
+                ASSERT_EQ(AllocWalkedDirectoryHandle(conn, path, walked, handle), 0) << path;
+                nuint32 iteration = 0xFFFFFFFF, directoryBase = 0;
+                nuint8 number = 0;
+                NWDELETED_INFO record{};
+                while (client.NextDeletedFile(conn, handle, iteration, number, directoryBase, record) == 0)
+                    EXPECT_TRUE(found.emplace(record.name, path).second) << record.name << " listed twice";
+                client.ReleaseDirHandle(conn, handle);
+            },
+            nullptr, true);
+    };
+    walk(0);
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(folders, 1 + 301 + 201 + 101) << "the root, the chain, the comb, the wide folder";
+    EXPECT_EQ(client.DirHandlesInUse(), 0);
+
+    folders = 0;
+    found.clear();
+    EXPECT_THROW(walk(350), std::runtime_error);
+    EXPECT_EQ(client.DirHandlesInUse(), 0);
 }
 
 }  // namespace

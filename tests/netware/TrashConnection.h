@@ -8,7 +8,16 @@
 
 #include <string>
 
+#include "netware/NWClientBackend.h"
 #include "netware/trash/TrashClient.h"
+
+// Installs a client for the free client calls (the walk, the error texts)
+// while it lives.
+struct InstalledBackend {
+    explicit InstalledBackend(NWClientBackend& backend) : previous(SetClientBackend(&backend)) {}
+    ~InstalledBackend() { SetClientBackend(previous); }
+    NWClientBackend* previous;
+};
 
 template <class Client = TrashClient>
 NWCONN_HANDLE OpenTrashConnection(Client& client)

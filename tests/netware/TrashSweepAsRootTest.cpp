@@ -350,6 +350,11 @@ TEST_F(TrashSweepAsRootTest, EveryFolderIsReachedByItsExactNameAndNoneHidesAnoth
     std::string long1(255, 'A'), long2(255, 'A');
     long1.back() = '1';
     long2.back() = '2';
+    // 255 bytes that all show escaped: a shown name of 765 bytes whose first
+    // 762 are another folder's too.
+    std::string escaped;
+    for (int i = 0; i < 254; ++i)
+        escaped += i % 2 ? "%09" : "%5C";
     struct Planted {
         uid_t owner;
         const char* item;
@@ -371,6 +376,8 @@ TEST_F(TrashSweepAsRootTest, EveryFolderIsReachedByItsExactNameAndNoneHidesAnoth
         {Victim, "nl.txt", "/docs/new%0Aline/nl.txt", "docs\\new%0Aline"},
         {Victim, "l1.txt", "/docs/" + long1 + "/l1.txt", "docs\\" + long1},
         {Victim, "l2.txt", "/docs/" + long2 + "/l2.txt", "docs\\" + long2},
+        {Victim, "e1.txt", "/docs/" + escaped + "%01/e1.txt", "docs\\" + escaped + "%01"},
+        {Victim, "e2.txt", "/docs/" + escaped + "%02/e2.txt", "docs\\" + escaped + "%02"},
     };
     for (const Planted& p : planted)
         ASSERT_TRUE(Trash(p.owner, Can(p.owner), p.item, "x", base + p.path)) << p.item;

@@ -40,13 +40,6 @@ inline void Write(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Installs a client for the error texts while it lives.
-struct InstalledBackend {
-    explicit InstalledBackend(NWClientBackend& backend) : previous(SetClientBackend(&backend)) {}
-    ~InstalledBackend() { SetClientBackend(previous); }
-    NWClientBackend* previous;
-};
-
 struct Item {
     std::string name;
     nuint32 owner;
