@@ -2,6 +2,7 @@
 // Reading a file whole.
 #include "util/FileText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,13 +23,17 @@ int ReadOpenFile(int fd, std::string& text, std::size_t limit, struct stat* open
     // A file is read as large as it was when opened, without a last read to
     // find its end: many small files are read at a time. Files under /proc
     // tell no size and are read to their end. One byte beyond the limit tells
-    // a file that grew past it meanwhile.
+    // a file that grew past it meanwhile. No more than the size is asked
+    // for: on a FUSE drive a read beyond the end costs a request to learn
+    // the size again.
     const std::size_t size = static_cast<std::size_t>(info.st_size);
     if (size > limit)
         return EFBIG;
     char buffer[65536];
     while (text.size() <= limit && (size == 0 || text.size() < size)) {
-        const std::size_t wanted = limit - text.size() < sizeof buffer ? limit - text.size() + 1 : sizeof buffer;
+        const std::size_t wanted = size > 0 ? std::min(size - text.size(), sizeof buffer)
+                                   : limit - text.size() < sizeof buffer ? limit - text.size() + 1
+                                                                         : sizeof buffer;
         const ssize_t n = ::read(fd, buffer, wanted);
         if (n == 0)
             break;

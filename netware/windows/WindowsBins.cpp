@@ -314,7 +314,9 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
     }
     const std::time_t now = std::time(nullptr);
     // The index files are read on every processor at once: on a big bin,
-    // opening and reading them is most of the work of a job.
+    // opening and reading them is most of the work of a job. More readers
+    // than processors do not help on a drive through FUSE either: its server
+    // answers one request at a time, and the switching between them costs.
     ForEachInParallel(
         order.size(),
         [&](size_t i) {
@@ -334,6 +336,7 @@ void WindowsBinIndex::ReadBin(size_t bin, int binFd, const std::vector<std::pair
                     (error != ENOENT && fstatat(binFd, indexName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
                     item.hasIndex = true;
                     item.index = IdentityOf(info);
+                    item.indexSize = static_cast<std::uint64_t>(info.st_size);
                     if (error == 0)
                         parsed = ParseRecycleIndex(bytes);
                     item.deleted =

@@ -66,10 +66,12 @@ struct WindowsBinItem {
     // rifiuti-vista shows it) and is checked against the file when it is
     // purged; a folder is measured.
     bool sizeFromIndex = false;
-    // The $R (its inode, from the folder's listing) and the $I as read: an
-    // item swapped since is not purged.
+    // The $R (its inode, from the folder's listing) and the $I as read (its
+    // size too: a drive with coarse times may show a rewritten index with
+    // the same change time): an item swapped since is not purged.
     std::uint64_t itemInode = 0;
     std::optional<TrashItemIdentity> index;
+    std::uint64_t indexSize = 0;
 };
 
 class WindowsBinIndex {

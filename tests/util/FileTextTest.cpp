@@ -66,3 +66,15 @@ TEST_F(FileTextTest, WhatIsNoRegularFileIsRefusedWithoutWaitingOrFlooding)
     EXPECT_EQ(ReadFileText("/dev/zero", text), EINVAL);
     EXPECT_EQ(text, "");
 }
+
+// A file larger than one read is read whole, each read asking no more than
+// what is left of the size.
+TEST_F(FileTextTest, AFileLargerThanOneReadIsReadWhole)
+{
+    const std::string bytes = std::string(200'000, 'x') + "end";
+    Write("large", bytes);
+    std::string text;
+    EXPECT_EQ(ReadFileText(Path("large"), text), 0);
+    EXPECT_EQ(text, bytes);
+    EXPECT_EQ(ReadFileText(Path("large"), text, {.limit = bytes.size() - 1}), EFBIG);
+}

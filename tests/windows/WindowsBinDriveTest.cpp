@@ -11,6 +11,9 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <map>
+#include <utility>
 
 #include "BinListing.h"
 #include "MountedDrive.h"
@@ -145,6 +148,49 @@ TEST_P(WindowsBinDriveTest, TheProgramPurgesByPatternAgeSizeAndBudgetAndRifiutiA
     EXPECT_EQ(names(Ann), (std::vector<std::string>{"$IKEEP01.txt", "$INEW001", "$INEW002"}));
     EXPECT_EQ(names(Bob), std::vector<std::string>{});
     EXPECT_FALSE(std::filesystem::exists(bins / Ann / "$RNEW003"));
+}
+
+// Between the listing and the purge the drive changes under the program, on
+// a FUSE drive as much as on any other: an index rewritten in place, an item
+// grown or deleted again under the same id are left alone; the rest goes.
+TEST_P(WindowsBinDriveTest, WhatChangedOnTheDriveSinceItWasListedIsNotPurged)
+{
+    DeletedFile(bins / Ann, "KEEP01.txt", 2, "D:\\kept.txt", "as listed", now - Day);
+    DeletedFile(bins / Ann, "REWR01.txt", 2, "D:\\rewritten.txt", "r", now - Day);
+    DeletedFile(bins / Ann, "GROW01.txt", 2, "D:\\grown.txt", "g", now - Day);
+    DeletedFile(bins / Ann, "SWAP01.txt", 2, "D:\\swapped.txt", "s", now - Day);
+    const std::string mount = drive->path().string();
+    WindowsBinClient client([mount] { return WindowsBinEnvironment{{mount}, {}, false}; });
+    const NWCONN_HANDLE conn = OpenTrashConnection(client);
+    bool changed = false;
+    client.SetBeforePurgeHook([&] {
+        if (std::exchange(changed, true))
+            return;
+        // Through the mount, each file keeping its place (its inode): only
+        // a look asking the drive again tells the changes.
+        WriteFile(bins / Ann / "$IREWR01.txt", IndexBytes(2, "D:\\other\\rewritten.txt", 1, FileTimeOf(now)));
+        std::ofstream(bins / Ann / "$RGROW01.txt", std::ios::binary | std::ios::app) << "rown";
+        std::filesystem::remove(bins / Ann / "$RSWAP01.txt");
+        WriteFile(bins / Ann / "$RSWAP01.txt", "another item deleted under the same id");
+    });
+    std::map<std::string, NWCCODE> codes;
+    ASSERT_TRUE(ScanTrashFolder(client, conn, VolumeNameOfMountPoint(mount) + ":",
+                                [&](const NWDELETED_INFO& record, nuint32, auto purge) {
+                                    codes[record.name] = purge();
+                                    return true;
+                                }));
+    // exFAT through FUSE lists no inode numbers: its items are measured, and
+    // one that grew is still the same file.
+    const bool grownRefused = GetParam() != DriveKind::Exfat;
+    EXPECT_EQ(codes, (std::map<std::string, NWCCODE>{{"kept.txt", SUCCESSFUL},
+                                                      {"rewritten.txt", ERR_NO_SUCH_DELETED_FILE},
+                                                      {"grown.txt", grownRefused ? ERR_NO_SUCH_DELETED_FILE : SUCCESSFUL},
+                                                      {"swapped.txt", ERR_NO_SUCH_DELETED_FILE}}));
+    std::vector<std::string> left;
+    for (const std::string& line : RifiutiLines(bins / Ann))
+        left.push_back(line.substr(0, line.find('\t')));
+    EXPECT_EQ(left, grownRefused ? (std::vector<std::string>{"$IGROW01.txt", "$IREWR01.txt", "$ISWAP01.txt"})
+                                 : (std::vector<std::string>{"$IREWR01.txt", "$ISWAP01.txt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drives, WindowsBinDriveTest,

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Bins as anyone may write them, on a folder standing in for a drive: broken
+// Bins as anyone may write them, on a folder standing in for a drive and on
+// real drives made by the tests (NTFS through ntfs-3g, exFAT): broken
 // index files and odd original paths are listed under "(unknown origin)" or
 // escaped, links are never followed, an item swapped since it was listed is
 // not purged, and root purges a user's drive as that user.
@@ -8,11 +9,13 @@
 
 #include <ctime>
 #include <map>
+#include <memory>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "BinListing.h"
+#include "MountedDrive.h"
 #include "RecycleBinWriter.h"
 #include "netware/trash/TrashIndex.h"
 #include "util/MessageBox.h"
@@ -24,14 +27,33 @@ namespace {
 
 const std::string Sid = "S-1-5-21-1-2-3-1001";
 
-class WindowsBinHostileTest : public ::testing::Test {
+// Where the hostile drive lies: a plain folder, or an image the test makes
+// and mounts (exFAT holds no links, and its FUSE server lists no inode
+// numbers, so its items are measured rather than taken at their index's word).
+enum class HostilePlace { Folder, Ntfs, Exfat };
+
+class WindowsBinHostileTest : public ::testing::TestWithParam<HostilePlace> {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        drive = fs::path(dir.path().toStdString()) / "drive";
+        if (GetParam() == HostilePlace::Folder) {
+            drive = fs::path(dir.path().toStdString()) / "drive";
+        } else {
+            mounted = std::make_unique<MountedDrive>(GetParam() == HostilePlace::Ntfs ? DriveKind::Ntfs
+                                                                                      : DriveKind::Exfat,
+                                                     dir.path().toStdString());
+            if (!mounted->mounted())
+                GTEST_SKIP() << "drive not tested: " << mounted->why();
+            drive = mounted->path();
+        }
         bin = drive / "$Recycle.Bin" / Sid;
         fs::create_directories(bin);
+    }
+    void SkipWithoutLinks() const
+    {
+        if (GetParam() == HostilePlace::Exfat)
+            GTEST_SKIP() << "exFAT holds no symbolic links";
     }
     WindowsBinIndex Read() const { return WindowsBinIndex::Read({{drive.string()}, {}, false}); }
     WindowsBinClient Client() const
@@ -58,11 +80,12 @@ protected:
     }
 
     QTemporaryDir dir;
+    std::unique_ptr<MountedDrive> mounted;
     fs::path drive, bin;
     std::time_t now = std::time(nullptr);
 };
 
-TEST_F(WindowsBinHostileTest, BrokenIndexesAndOddPathsGoUnderUnknownOriginOrEscaped)
+TEST_P(WindowsBinHostileTest, BrokenIndexesAndOddPathsGoUnderUnknownOriginOrEscaped)
 {
     const std::string good = IndexBytes(2, "D:\\Docs\\a.txt", 1, FileTimeOf(now));
     WriteFile(bin / "$ITRUNC1.txt", good.substr(0, good.size() - 3));
@@ -86,8 +109,11 @@ TEST_F(WindowsBinHostileTest, BrokenIndexesAndOddPathsGoUnderUnknownOriginOrEsca
     EXPECT_EQ(Listed(index, {"Docs"}), std::vector<std::string>{"two%0Alines%1B[31m.txt"});
 }
 
-TEST_F(WindowsBinHostileTest, LinksAreNeverFollowed)
+TEST_P(WindowsBinHostileTest, LinksAreNeverFollowed)
 {
+    SkipWithoutLinks();
+    if (IsSkipped())
+        return;
     const fs::path outside = fs::path(dir.path().toStdString()) / "outside";
     WriteFile(outside / "precious.txt", "precious");
     DeletedFolder(bin, "LINKS1", 2, "D:\\Tree\\links", now);
@@ -116,10 +142,13 @@ TEST_F(WindowsBinHostileTest, LinksAreNeverFollowed)
               std::string::npos);
 }
 
-TEST_F(WindowsBinHostileTest, ABinFolderThatIsALinkIsRefusedWithALine)
+TEST_P(WindowsBinHostileTest, ABinFolderThatIsALinkIsRefusedWithALine)
 {
+    SkipWithoutLinks();
+    if (IsSkipped())
+        return;
     const fs::path elsewhere = fs::path(dir.path().toStdString()) / "elsewhere";
-    fs::rename(drive / "$Recycle.Bin", elsewhere);
+    fs::remove_all(drive / "$Recycle.Bin");
     fs::create_symlink(elsewhere, drive / "$Recycle.Bin");
     DeletedFile(elsewhere / Sid, "ABC123", 2, "D:\\x", "x", now);
     const WindowsBinIndex index = Read();
@@ -129,8 +158,10 @@ TEST_F(WindowsBinHostileTest, ABinFolderThatIsALinkIsRefusedWithALine)
                                      " is a symbolic link: not followed");
 }
 
-TEST_F(WindowsBinHostileTest, AFileOfAnotherSizeThanItsIndexSaysIsListedWithThatSizeButNotPurged)
+TEST_P(WindowsBinHostileTest, AFileOfAnotherSizeThanItsIndexSaysIsListedWithThatSizeButNotPurged)
 {
+    if (GetParam() == HostilePlace::Exfat)
+        GTEST_SKIP() << "exFAT's items are measured, not taken at their index's word";
     WriteFile(bin / "$ILIES01.bin", IndexBytes(2, "D:\\small.bin", 10, FileTimeOf(now)));
     WriteFile(bin / "$RLIES01.bin", std::string(5000, 'x'));
     WindowsBinClient client = Client();
@@ -145,7 +176,7 @@ TEST_F(WindowsBinHostileTest, AFileOfAnotherSizeThanItsIndexSaysIsListedWithThat
     EXPECT_TRUE(fs::exists(bin / "$RLIES01.bin"));
 }
 
-TEST_F(WindowsBinHostileTest, AnItemSwappedSinceItWasListedIsNotPurged)
+TEST_P(WindowsBinHostileTest, AnItemSwappedSinceItWasListedIsNotPurged)
 {
     DeletedFile(bin, "SWAP01.txt", 2, "D:\\s.txt", "listed", now);
     WindowsBinClient client = Client();
@@ -163,6 +194,16 @@ TEST_F(WindowsBinHostileTest, AnItemSwappedSinceItWasListedIsNotPurged)
     EXPECT_TRUE(fs::exists(bin / "$RSWAP01.txt"));
     EXPECT_TRUE(fs::exists(bin / "$ISWAP01.txt"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Places, WindowsBinHostileTest,
+                         ::testing::Values(HostilePlace::Folder, HostilePlace::Ntfs, HostilePlace::Exfat),
+                         [](const auto& info) {
+                             return info.param == HostilePlace::Folder ? std::string("Folder")
+                                                                       : std::string(KindName(
+                                                                             info.param == HostilePlace::Ntfs
+                                                                                 ? DriveKind::Ntfs
+                                                                                 : DriveKind::Exfat));
+                         });
 
 // Root acts as the user a drive under /media/USER/ is mounted for: what that
 // user may not delete stays, the rest goes.
