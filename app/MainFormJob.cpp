@@ -98,6 +98,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     ClearResults();
     StartSkippedWorkLines();
     StartReport();
+    JobStarting(!ListModeChosen(Job));
     // What the back end has to tell of the job besides failures (a file it
     // put back) goes into the results, and so into the log.
     const ResultNoteSink previousSink =

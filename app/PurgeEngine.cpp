@@ -39,12 +39,6 @@ private:
     NWDIR_HANDLE dirHandle_;
 };
 
-bool ListModeChosen(const JobState& job)
-{
-    // Without the option group nothing may be purged, as in the list mode.
-    return job.OptionsGroup == nullptr || job.OptionsGroup->itemIndex() == 0;
-}
-
 void AddLine(JobState& job, std::string_view text)
 {
     if (job.ResultList)
@@ -95,6 +89,12 @@ void KeepFile(JobState& job, ReportedFile& report, std::string reason)
 }
 
 } // namespace
+
+bool ListModeChosen(const JobState& job)
+{
+    // Without the option group nothing may be purged, as in the list mode.
+    return job.OptionsGroup == nullptr || job.OptionsGroup->itemIndex() == 0;
+}
 
 nuint16 ConfirmPurge(const std::string& fileText)
 {

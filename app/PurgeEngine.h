@@ -13,6 +13,9 @@
 #include "app/JobState.h"
 #include "netware/D_NW.h"
 
+// Whether the job only lists (the list mode, or no mode to read).
+bool ListModeChosen(const JobState& job);
+
 // Scans the directory at the volume path ("VOL:DIR"), reached as the walk
 // that reported it with walked lets it be (by its full path without a walk).
 // Errors raised inside the scan (an invalid deletion date) propagate to the

@@ -87,6 +87,10 @@ public:
     // end itself (once for a whole server, say): the caller's error box would
     // only repeat it.
     virtual bool ReportsFailureItself(NWCCODE) const { return false; }
+    // A job starts; purges: whether it may purge (not in the list mode). A
+    // back end writes nothing on a server for a job that only lists, nor
+    // between jobs.
+    virtual void JobStarting(bool /*purges*/) {}
     // The job that the calls since the last one belonged to is over: a back
     // end reports what it kept for the job's end and starts afresh.
     virtual void JobFinished() {}
@@ -112,6 +116,13 @@ inline bool FailedPurgeEndsScan()
 {
     const NWClientBackend* backend = ClientBackend();
     return !backend || backend->FailedPurgeEndsScan();
+}
+
+// Tells the installed back end that a job starts, and whether it may purge.
+inline void JobStarting(bool purges)
+{
+    if (NWClientBackend* backend = ClientBackend())
+        backend->JobStarting(purges);
 }
 
 // Tells the installed back end that a job is over.

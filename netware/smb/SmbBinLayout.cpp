@@ -8,16 +8,18 @@
 
 #include "netware/smb/SmbErrors.h"
 
-namespace {
-
-// Without a probe: a folder named as the logged-on account, or one named as
-// the account that owns it, is a user's folder.
-NWCCODE JudgeByFolders(SmbSession& session, const std::string& root, const std::string& user,
-                       SmbBinLayout& layout)
+NWCCODE JudgeBinLayout(SmbSession& session, const std::string& root, const std::string& user, SmbBinLayout& layout)
 {
+    layout = {};
     std::vector<SmbFileInfo> entries;
     if (session.ListFolder(root, entries))
         return session.Failure();
+    // The own folder first; a bin of users' folders shows itself in its first
+    // few, a shared bin's original folders are not asked for their owners
+    // one by one.
+    std::stable_partition(entries.begin(), entries.end(), [&user](const SmbFileInfo& e) { return e.name == user; });
+    constexpr int kFoldersAsked = 8;
+    int asked = 0;
     for (const SmbFileInfo& entry : entries) {
         if (!entry.isDirectory)
             continue;
@@ -29,11 +31,11 @@ NWCCODE JudgeByFolders(SmbSession& session, const std::string& root, const std::
         }
         if (session.Failure())
             return session.Failure();
+        if (++asked == kFoldersAsked)
+            break;
     }
     return SUCCESSFUL;
 }
-
-}  // namespace
 
 NWCCODE FindBinLayout(SmbSession& session, const std::string& root, const std::string& user, SmbBinLayout& layout)
 {
@@ -45,7 +47,7 @@ NWCCODE FindBinLayout(SmbSession& session, const std::string& root, const std::s
         if (session.Failure())
             return session.Failure();
         session.Unlink(probe);  // a probe that could not be deleted is not left behind if it can help it
-        return JudgeByFolders(session, root, user, layout);
+        return JudgeBinLayout(session, root, user, layout);
     }
     // Deleted for real: the folder is a bin of its own, shared by everyone.
     // Moved: into the logged-on account's folder, with the folders it lay in

@@ -20,6 +20,11 @@ struct SmbBinLayout {
 
 // root: "SHARE/folder", the bin's folder (for a per-user bin the one that
 // holds the users' folders). user: the logged-on account's name when known.
-// A bin the account may not write into is judged by its folders' names and
-// owners instead. Fails only when the server failed.
+// A bin the account may not write into is judged as JudgeBinLayout does.
+// Fails only when the server failed.
 NWCCODE FindBinLayout(SmbSession& session, const std::string& root, const std::string& user, SmbBinLayout& layout);
+
+// The same without writing anything: the bin is per user when one of its
+// first folders is named as the logged-on account (its own folder) or as the
+// account that owns it (the own folder then taken to be named as the user).
+NWCCODE JudgeBinLayout(SmbSession& session, const std::string& root, const std::string& user, SmbBinLayout& layout);

@@ -72,6 +72,9 @@ void SmbClient::Touch()
             server.notDone = 0;
             server.shares.clear();
             server.checkedFolder.clear();
+            server.row = {};
+            server.folderAside.reset();  // the server failed: the next read puts it back
+            server.asideRefused.clear();
             server.session->Revive();
         }
     }
@@ -94,15 +97,31 @@ bool SmbClient::ReportsFailureItself(NWCCODE code) const
     return IsServerFailure(code) || code == SMB_ERR_NO_SUCH_FOLDER;
 }
 
+void SmbClient::JobStarting(bool purges)
+{
+    writes_ = {true, purges};
+    // Bins read before, with less allowed, are read again.
+    for (SmbServer& server : servers_)
+        for (Share& share : server.shares)
+            if (!share.reading)
+                share.read = false;
+}
+
 void SmbClient::JobFinished()
 {
+    writes_ = {};
     for (SmbServer& server : servers_) {
         RemoveLeftEmpty(server, true);
-        if (server.notDone == 0)
+        if (server.notDone == 0 && !server.folderAside)
             continue;
-        const std::string line = ShownPath(server) + ": " + NWErrorText(server.session->Failure()) + "; " +
-                                 std::to_string(server.notDone) + " selected file" + (server.notDone == 1 ? "" : "s") +
-                                 " not purged in this job";
+        std::string line = ShownPath(server) + ": " + NWErrorText(server.session->Failure());
+        if (server.notDone)
+            line += "; " + std::to_string(server.notDone) + " selected file" + (server.notDone == 1 ? "" : "s") +
+                    " not purged in this job";
+        if (server.folderAside)
+            line += "; the rest of " + ShownPath(server, server.folderAside->original) + " lies at " +
+                    ShownPath(server, server.folderAside->aside) + " until the next job puts it back";
+        server.folderAside.reset();
         // One box for the server; a line in the results in any case.
         if (!server.failureReported)
             ReportSkippedWork(line);
@@ -198,18 +217,9 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
     auto unreadable = [this, &server](const std::string& path, NWCCODE code) {
         ReportSkippedWork(code, "Reading " + ShownPath(server, path));
     };
-    // Files a lost connection left set aside are back where they were.
-    auto putBack = [this, &server](const std::string& path, NWCCODE code) {
-        if (code == SUCCESSFUL) {
-            AddResultNote("Put back: " + ShownPath(server, path) +
-                          " (set aside by an earlier purge that lost the connection)");
-            return;
-        }
-        ReportSkippedWork("Putting back " + ShownPath(server, path) + " returned error " + NWErrorText(code));
-    };
     share.paths.Clear();
-    const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name),
-                                          userNumber, unreadable, putBack);
+    const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name), writes_,
+                                          userNumber, unreadable, PutBackNote(server));
     if (code)
         return Reported(server, code);
     share.read = true;
@@ -270,8 +280,13 @@ NWCCODE SmbClient::MissingFolder(SmbServer& server, size_t share, std::string_vi
     }
     if (server.session->Failure())
         return Reported(server, server.session->Failure());
+    // The code's text names the folder: the job's line for the start path,
+    // under its heading, says it. The box comes once per job, however often
+    // the path is resolved (the job resolves every start path up front too).
+    const std::string shown = ShownPath(server, onShare);
+    lastFailure_ = {SMB_ERR_NO_SUCH_FOLDER, shown};
     if (missingReported_.insert(onShare).second)
-        ReportSkippedWork("No such folder: " + ShownPath(server, onShare));
+        MessageBoxOK(MsgDlgType::Error, "No such folder: " + shown);
     return SMB_ERR_NO_SUCH_FOLDER;
 }
 
@@ -481,75 +496,198 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
         ++server.notDone;
         return SMB_ERR_SERVER_SKIPPED;
     }
-    const NWCCODE code = Purge(server, server.shares[place->share], file);
+    const auto position = static_cast<size_t>(std::lower_bound(list.begin(), list.end(), wanted) - list.begin());
+    const NWCCODE code = Purge(server, *place, position, file);
     if (IsServerFailure(code))
         ++server.notDone;
     return code;
 }
 
-NWCCODE SmbClient::Purge(SmbServer& server, Share& share, SmbDeletedFile& file)
+NWCCODE SmbClient::Purge(SmbServer& server, const Place& place, size_t position, SmbDeletedFile& file)
 {
     // Only the file that was listed goes: one put in its place since, or one
     // that was changed, is left alone; a folder is never deleted here.
-    SmbSession& session = *server.session;
+    Share& share = server.shares[place.share];
+    // The listing judged the bin's layout without writing to the server; the
+    // first purge makes sure of it.
+    if (!share.index.LayoutKnown())
+        if (NWCCODE code = share.index.ProbeLayout(*server.session, PutBackNote(server)))
+            return code;
     // A delete is final only inside the account's own bin: a file elsewhere
-    // is first set aside there, under a path that says where it came from,
-    // and checked there.
-    const SmbShareIndex& index = share.index;
-    const std::string& own = index.OwnBin();
+    // is first set aside there, under a path that says where it came from.
+    const std::string& own = share.index.OwnBin();
+    const bool elsewhere = !own.empty() && file.path.compare(0, own.size() + 1, own + "/") != 0;
     std::string target = file.path;
-    const bool setAside = !own.empty() && file.path.compare(0, own.size() + 1, own + "/") != 0;
-    if (!setAside) {
-        SmbFileInfo* now = nullptr;
-        if (NWCCODE code = CurrentFile(server, file.path, now))
-            return code;
-        if (!SameFile(*now, file))
-            return SMB_ERR_NO_SUCH_DELETED_FILE;
-    }
-    if (setAside) {
-        target = SetAsidePath(own, index.Base(), file.path);
-        NWCCODE code = session.Rename(file.path, target);
-        if (code == SMB_ERR_NO_SUCH_DELETED_FILE) {
-            // The own bin, or the folders in it, are made when needed.
-            code = MakeParents(session, target, index.Base());
-            if (code == SUCCESSFUL)
-                code = session.Rename(file.path, target);
-        }
-        if (code)
-            return code;
-        server.setAsideIn.emplace_back(ParentOf(target), own);
-        if (afterSetAside_)
-            afterSetAside_();
-        // Checked again where nobody else moves it, right before the delete.
-        SmbFileInfo aside;
-        code = session.Stat(target, aside);
-        if (code == SUCCESSFUL && !SameFile(aside, file))
-            code = SMB_ERR_NO_SUCH_DELETED_FILE;
-        if (code == SUCCESSFUL)
-            code = session.Unlink(target);
-        if (code) {
-            // Back where it was listed; failing that, the message says where it lies.
-            std::string placed;
-            if (!session.Failure() && PutBack(session, target, file.path, placed) == SUCCESSFUL)
-                return code;
-            const std::string place = ShownPath(server, target);
-            if (session.Failure()) {
-                lastFailure_ = {SMB_ERR_LOST_MID_PURGE,
-                                "if the server did not delete it, it lies at " + place + " until the next job puts it back"};
-                return SMB_ERR_LOST_MID_PURGE;
-            }
-            lastFailure_ = {code, "it lies at " + place + " until the next job puts it back"};
-            return code;
-        }
-    } else if (NWCCODE code = session.Unlink(target)) {
-        return code;
-    }
-    if (NWCCODE code = ConfirmGone(server, share, file, target))
+    NWCCODE code = SUCCESSFUL;
+    const bool folderAside = elsewhere && SetAsideFolder(server, place, position, file);
+    if (!elsewhere)
+        code = DeleteIfUnchanged(server, target, file);
+    else if (folderAside)
+        code = PurgeInFolderAside(server, file, target);
+    else
+        code = PurgeSetAside(server, share, file, target);
+    if (code == SUCCESSFUL)
+        code = ConfirmGone(server, share, file, target);
+
+    // The row of purges goes on from a purged file only.
+    SmbServer::PurgeRow& row = server.row;
+    const bool continues = row.share == place.share && row.folder == place.folder && row.next == position;
+    row = {place.share, place.folder, code == SUCCESSFUL && (position == 0 || continues) ? position + 1 : SIZE_MAX,
+           clock_()};
+    if (code)
         return code;
     file.purged = true;
-    server.checkedFiles.erase(file.path.substr(file.path.rfind('/') + 1));
-    server.purgedFrom.emplace_back(ParentOf(file.path), file.floor);
+    if (ParentOf(target) == server.checkedFolder)
+        server.checkedFiles.erase(target.substr(target.rfind('/') + 1));
+    if (!folderAside)  // that folder is removed when it is put back empty
+        server.purgedFrom.emplace_back(ParentOf(file.path), file.floor);
     return SUCCESSFUL;
+}
+
+NWCCODE SmbClient::DeleteIfUnchanged(SmbServer& server, const std::string& path, const SmbDeletedFile& file)
+{
+    SmbFileInfo* now = nullptr;
+    if (NWCCODE code = CurrentFile(server, path, now))
+        return code;
+    if (!SameFile(*now, file))
+        return SMB_ERR_NO_SUCH_DELETED_FILE;
+    return server.session->Unlink(path);
+}
+
+NWCCODE SmbClient::PurgeSetAside(SmbServer& server, const Share& share, const SmbDeletedFile& file,
+                                 std::string& target)
+{
+    SmbSession& session = *server.session;
+    const SmbShareIndex& index = share.index;
+    const std::string& own = index.OwnBin();
+    target = SetAsidePath(own, index.Base(), file.path);
+    NWCCODE code = session.Rename(file.path, target);
+    if (code == SMB_ERR_NO_SUCH_DELETED_FILE) {
+        // The own bin, or the folders in it, are made when needed.
+        code = MakeParents(session, target, index.Base());
+        if (code == SUCCESSFUL)
+            code = session.Rename(file.path, target);
+    }
+    if (code)
+        return code;
+    server.setAsideIn.emplace_back(ParentOf(target), own);
+    if (afterSetAside_)
+        afterSetAside_();
+    // Checked again where nobody else moves it, right before the delete.
+    SmbFileInfo aside;
+    code = session.Stat(target, aside);
+    if (code == SUCCESSFUL && !SameFile(aside, file))
+        code = SMB_ERR_NO_SUCH_DELETED_FILE;
+    if (code == SUCCESSFUL)
+        code = session.Unlink(target);
+    if (code == SUCCESSFUL)
+        return SUCCESSFUL;
+    // Back where it was listed; failing that, the message says where it lies.
+    std::string placed;
+    if (!session.Failure() && PutBack(session, target, file.path, placed) == SUCCESSFUL)
+        return code;
+    if (session.Failure())
+        return LostMidPurge(server, target);
+    lastFailure_ = {code, "it lies at " + ShownPath(server, target) + " until the next job puts it back"};
+    return code;
+}
+
+NWCCODE SmbClient::LostMidPurge(SmbServer& server, const std::string& target)
+{
+    lastFailure_ = {SMB_ERR_LOST_MID_PURGE, "if the server did not delete it, it lies at " +
+                                                ShownPath(server, target) + " until the next job puts it back"};
+    return SMB_ERR_LOST_MID_PURGE;
+}
+
+bool SmbClient::SetAsideFolder(SmbServer& server, const Place& place, size_t position, const SmbDeletedFile& file)
+{
+    const std::string folder = ParentOf(file.path);
+    if (server.folderAside && server.folderAside->original == folder)
+        return true;
+    // Moving a folder whole takes one request where moving its files takes
+    // one each, but it moves the files not yet asked for too (they come back
+    // when the folder is done). So only after an unbroken row of purges from
+    // its first file, each asked at once after the last (nobody was asked in
+    // between); never for a folder with subfolders in the listing (the walk
+    // finds them by their paths) nor for a user's own folder, which the
+    // recycle module makes again at the owner's next delete.
+    const SmbServer::PurgeRow& row = server.row;
+    const SmbShareIndex& index = server.shares[place.share].index;
+    if (position == 0 || row.share != place.share || row.folder != place.folder || row.next != position ||
+        clock_() - row.lastEnd > kQuickSuccession || !index.folders[place.folder].children.empty() ||
+        folder == file.floor || folder == server.asideRefused)
+        return false;
+    PutBackFolderAside(server);  // another folder's
+    SmbSession& session = *server.session;
+    const std::string aside = SetAsidePath(index.OwnBin(), index.Base(), folder);
+    // Its place in the own bin must be free: the empty folder an earlier file
+    // of it was set aside in goes; anything else there is left alone, and the
+    // files are set aside one by one.
+    session.RemoveFolder(aside);
+    SmbFileInfo there;
+    NWCCODE code = session.Stat(aside, there);
+    if (code == SMB_ERR_NO_SUCH_DELETED_FILE) {
+        code = session.Rename(folder, aside);
+        if (code == SMB_ERR_NO_SUCH_DELETED_FILE && MakeParents(session, aside, index.Base()) == SUCCESSFUL)
+            code = session.Rename(folder, aside);
+    } else if (code == SUCCESSFUL) {
+        code = SMB_ERR_IO_FAILURE;  // taken
+    }
+    if (code) {
+        server.asideRefused = folder;
+        return false;
+    }
+    server.folderAside = SmbServer::FolderAside{folder, aside, file.floor, index.OwnBin(), index.Base()};
+    server.setAsideIn.emplace_back(ParentOf(aside), index.OwnBin());
+    if (afterSetAside_)
+        afterSetAside_();
+    return true;
+}
+
+NWCCODE SmbClient::PurgeInFolderAside(SmbServer& server, const SmbDeletedFile& file, std::string& target)
+{
+    const SmbServer::FolderAside& folder = *server.folderAside;
+    target = folder.aside + file.path.substr(folder.original.size());
+    // The folder's listing, taken once it lies in the own bin, is the check.
+    const NWCCODE code = DeleteIfUnchanged(server, target, file);
+    if (code && server.session->Failure())
+        return LostMidPurge(server, target);
+    return code;  // a file not deleted goes back with the folder
+}
+
+void SmbClient::PutBackFolderAside(SmbServer& server)
+{
+    // A lost server's is put back by the next job.
+    if (!server.folderAside || server.session->Failure())
+        return;
+    const SmbServer::FolderAside folder = std::move(*server.folderAside);
+    server.folderAside.reset();
+    server.checkedFolder.clear();
+    // Emptied by the purges, it goes, and the folders it lay in may follow.
+    if (server.session->RemoveFolder(folder.aside) == SUCCESSFUL) {
+        server.purgedFrom.emplace_back(ParentOf(folder.original), folder.floor);
+        return;
+    }
+    PutBackFolder(
+        *server.session, folder.aside, folder.ownBin, folder.base, [](const std::string&) {},
+        [this, &server](const std::string& path, NWCCODE code) { PutBackFailed(server, path, code); });
+}
+
+void SmbClient::PutBackFailed(SmbServer& server, const std::string& path, NWCCODE code)
+{
+    ReportSkippedWork("Putting back " + ShownPath(server, path) + " returned error " + NWErrorText(code));
+}
+
+SmbPutBackNote SmbClient::PutBackNote(SmbServer& server)
+{
+    // Files a lost connection left set aside are back where they were.
+    return [this, &server](const std::string& path, NWCCODE code) {
+        if (code == SUCCESSFUL)
+            AddResultNote("Put back: " + ShownPath(server, path) +
+                          " (set aside by an earlier purge that lost the connection)");
+        else
+            PutBackFailed(server, path, code);
+    };
 }
 
 NWCCODE SmbClient::ConfirmGone(SmbServer& server, Share& share, const SmbDeletedFile& file,
@@ -610,6 +748,7 @@ NWCCODE SmbClient::CurrentFile(SmbServer& server, const std::string& path, SmbFi
 
 void SmbClient::RemoveLeftEmpty(SmbServer& server, bool jobDone)
 {
+    PutBackFolderAside(server);
     if (jobDone) {
         server.purgedFrom.insert(server.purgedFrom.end(), server.setAsideIn.begin(), server.setAsideIn.end());
         server.setAsideIn.clear();

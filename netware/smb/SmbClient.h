@@ -6,9 +6,11 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +30,10 @@ public:
     static constexpr std::chrono::seconds kJobPause{2};
     // A purge checks the file against a listing of its folder at most this old.
     static constexpr std::chrono::seconds kFreshListing{1};
+    // Purges of one folder's files in an unbroken row, each asked within this
+    // time of the last (nobody was asked in between), move the rest of another
+    // account's folder aside whole.
+    static constexpr std::chrono::milliseconds kQuickSuccession{500};
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
     // prompt: the login box for a server that refuses the logon and has no
@@ -72,9 +78,12 @@ public:
     // The server failures this client reports itself: once per server and
     // job, with how many files were not done.
     bool ReportsFailureItself(NWCCODE code) const override;
+    // Outside a job nothing is written on a server; a job that only lists
+    // puts back what a lost connection left set aside, and no more.
+    void JobStarting(bool purges) override;
     void JobFinished() override;
-    // For tests: called in a purge between setting a file aside in the own
-    // bin and deleting it.
+    // For tests: called in a purge between setting a file (or its whole
+    // folder) aside in the own bin and deleting it.
     void SetAsideHook(std::function<void()> hook) { afterSetAside_ = std::move(hook); }
 
     // ---- users and texts
@@ -120,6 +129,20 @@ private:
         std::string checkedFolder;
         std::chrono::steady_clock::time_point checkedAt{};
         std::map<std::string, SmbFileInfo> checkedFiles;
+        // The folder whose files are being purged: the position in its list
+        // that continues the unbroken row of purges from its first file
+        // (none: broken), and when the last purge ended.
+        struct PurgeRow {
+            size_t share = 0, folder = 0, next = SIZE_MAX;
+            std::chrono::steady_clock::time_point lastEnd{};
+        } row;
+        // Another account's folder moved whole into the own bin while its
+        // files are purged; what is left of it goes back when it is done.
+        struct FolderAside {
+            std::string original, aside, floor, ownBin, base;
+        };
+        std::optional<FolderAside> folderAside;
+        std::string asideRefused;  // a folder the server would not move whole in this job
     };
     struct Place {
         size_t server = 0;
@@ -138,7 +161,26 @@ private:
     std::string ShownPath(const SmbServer& server, const std::string& path = {}) const;
     // The purge's steps: moving the file into the own bin when it lies
     // elsewhere, checking it again, deleting it and confirming it is gone.
-    NWCCODE Purge(SmbServer& server, Share& share, SmbDeletedFile& file);
+    // position: the file's place in its folder's list.
+    NWCCODE Purge(SmbServer& server, const Place& place, size_t position, SmbDeletedFile& file);
+    // A file elsewhere than in the own bin, set aside there alone and deleted.
+    NWCCODE PurgeSetAside(SmbServer& server, const Share& share, const SmbDeletedFile& file, std::string& target);
+    // Moves the file's folder into the own bin whole, when the row of purges
+    // in it says the whole folder is going; false: not moved.
+    bool SetAsideFolder(SmbServer& server, const Place& place, size_t position, const SmbDeletedFile& file);
+    // Deletes the file at path (the listed one, or where it was moved) when
+    // a fresh listing of its folder shows it unchanged.
+    NWCCODE DeleteIfUnchanged(SmbServer& server, const std::string& path, const SmbDeletedFile& file);
+    // The server was lost with the file at target: the purge's text says so.
+    NWCCODE LostMidPurge(SmbServer& server, const std::string& target);
+    void PutBackFailed(SmbServer& server, const std::string& path, NWCCODE code);
+    // Tells of a file put back (code 0) or not put back after an earlier
+    // job lost the connection.
+    SmbPutBackNote PutBackNote(SmbServer& server);
+    // A file of the folder set aside whole, checked and deleted there.
+    NWCCODE PurgeInFolderAside(SmbServer& server, const SmbDeletedFile& file, std::string& target);
+    // What is left of the folder set aside whole goes back where it was.
+    void PutBackFolderAside(SmbServer& server);
     NWCCODE ConfirmGone(SmbServer& server, Share& share, const SmbDeletedFile& file, const std::string& target);
     SmbServer* ServerOfConn(NWCONN_HANDLE conn);
     size_t ServerNumber(const SmbServer& server) const { return static_cast<size_t>(&server - servers_.data()); }
@@ -174,4 +216,5 @@ private:
     LastFailure lastFailure_;  // the place a failed purge left its file, for the code's text
     std::set<std::string> missingReported_;  // folders reported missing in this job
     std::function<void()> afterSetAside_;
+    SmbShareIndex::Writes writes_;  // what the job in hand may write while reading bins
 };

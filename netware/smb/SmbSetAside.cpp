@@ -95,6 +95,30 @@ NWCCODE PutBack(SmbSession& session, const std::string& from, const std::string&
     return SMB_ERR_IO_FAILURE;
 }
 
+NWCCODE PutBackFolder(SmbSession& session, const std::string& asideFolder, const std::string& ownBin,
+                      const std::string& base, const std::function<void(const std::string&)>& told,
+                      const std::function<void(const std::string&, NWCCODE)>& failed)
+{
+    const std::string aside = ownBin + "/" + kSetAsideFolder;
+    const std::string original = base + asideFolder.substr(aside.size());
+    SmbFileInfo info;
+    const NWCCODE taken = session.Stat(original, info);
+    if (session.Failure())
+        return session.Failure();
+    // A folder is never renamed over anything (libsmbclient's rename replaces
+    // files only, and the name is checked first): when the owner's deletes
+    // made the folder again meanwhile, its files go back one by one.
+    if (taken == SMB_ERR_NO_SUCH_DELETED_FILE && MakeParents(session, original, base) == SUCCESSFUL &&
+        session.Rename(asideFolder, original) == SUCCESSFUL)
+        return SUCCESSFUL;
+    if (session.Failure())
+        return session.Failure();
+    if (NWCCODE code = PutBackTree(session, asideFolder, aside, base, told, failed))
+        return code;
+    session.RemoveFolder(asideFolder);  // emptied; one still holding a file that could not go back stays
+    return SUCCESSFUL;
+}
+
 NWCCODE PutBackLeftovers(SmbSession& session, const std::string& ownBin, const std::string& base,
                          const std::function<void(const std::string&)>& told,
                          const std::function<void(const std::string&, NWCCODE)>& failed)

@@ -27,6 +27,14 @@ NWCCODE MakeParents(SmbSession& session, const std::string& path, const std::str
 // taken it gets " (put back N)" before its extension. placed: where it went.
 NWCCODE PutBack(SmbSession& session, const std::string& from, const std::string& to, std::string& placed);
 
+// Puts back a folder set aside whole (asideFolder, below ownBin's set-aside
+// folder) to its place below base: in one rename while nothing has its name,
+// else file by file as PutBack does; told(placed) or failed(path, code) for
+// each file put back singly. Fails only when the server failed.
+NWCCODE PutBackFolder(SmbSession& session, const std::string& asideFolder, const std::string& ownBin,
+                      const std::string& base, const std::function<void(const std::string& placed)>& told,
+                      const std::function<void(const std::string& path, NWCCODE code)>& failed);
+
 // Puts back every file set aside below ownBin by an earlier job, each to its
 // place below base; told(placed) or failed(path, code) for each. Fails only
 // when the server failed.

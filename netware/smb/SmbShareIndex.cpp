@@ -2,6 +2,7 @@
 // Reading a share's recycle bin into the tree of original folders.
 #include "netware/smb/SmbShareIndex.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "netware/PackedDateTime.h"
@@ -26,70 +27,79 @@ size_t SmbShareIndex::Child(size_t folder, const std::string& name)
     return child;
 }
 
-NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& path, size_t folder,
-                                const std::string& floor, std::uint32_t user, bool writeTime,
-                                const SmbUnreadableFolder& unreadable, const SmbUserNumber& userNumber)
+NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& root, const std::string& floor,
+                                std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable,
+                                const SmbUserNumber& userNumber)
 {
-    std::vector<SmbFileInfo> entries;
-    const NWCCODE listed = session.ListFolder(path, entries);
-    // A large bin is read folder by folder: the window stays responsive.
-    PumpMessages();
-    if (NWCCODE code = listed) {
-        if (session.Failure())
-            return session.Failure();
-        if (code != SMB_ERR_NO_SUCH_DELETED_FILE)  // a folder that is gone holds nothing
-            unreadable(path, code);
-        return SUCCESSFUL;
-    }
-    for (SmbFileInfo& entry : entries) {
-        const std::string entryPath = path + "/" + entry.name;
-        if (entry.isDirectory) {
-            // Files another account's job set aside are its to put back.
-            if (path == floor && entry.name == kSetAsideFolder)
-                continue;
-            if (NWCCODE code = ReadTree(session, entryPath, Child(folder, entry.name), floor, user, writeTime,
-                                        unreadable, userNumber))
-                return code;
+    // Folder by folder, depth first, without recursion: a bin of any depth
+    // costs no stack. Each pending folder with its place in the tree.
+    std::vector<std::pair<std::string, size_t>> pending{{root, 0}};
+    while (!pending.empty()) {
+        const auto [path, folder] = std::move(pending.back());
+        pending.pop_back();
+        std::vector<SmbFileInfo> entries;
+        const NWCCODE listed = session.ListFolder(path, entries);
+        // A large bin is read folder by folder: the window stays responsive.
+        PumpMessages();
+        if (NWCCODE code = listed) {
+            if (session.Failure())
+                return session.Failure();
+            if (code != SMB_ERR_NO_SUCH_DELETED_FILE)  // a folder that is gone holds nothing
+                unreadable(path, code);
             continue;
         }
-        if (path == floor && entry.name.compare(0, 15, ".morvane-probe-") == 0)
-            continue;  // another job's probe of the layout, there for a moment
-        SmbDeletedFile file;
-        file.name = ShownName(entry.name);
-        file.path = entryPath;
-        file.floor = floor;
-        file.user = user;
-        // A shared bin does not say who deleted a file; its owner does, where
-        // the server tells it.
-        std::string owner;
-        if (ownersGiven_ && user == 0) {
-            if (session.Owner(entryPath, owner) == SUCCESSFUL)
-                file.user = userNumber(owner);
-            else if (session.Failure())
-                return session.Failure();
-            else
-                ownersGiven_ = false;
+        const size_t firstChild = pending.size();
+        for (SmbFileInfo& entry : entries) {
+            std::string entryPath = path + "/" + entry.name;
+            if (entry.isDirectory) {
+                // Files another account's job set aside are its to put back.
+                if (path != floor || entry.name != kSetAsideFolder)
+                    pending.emplace_back(std::move(entryPath), Child(folder, entry.name));
+                continue;
+            }
+            if (path == floor && entry.name.compare(0, 15, ".morvane-probe-") == 0)
+                continue;  // another job's probe of the layout, there for a moment
+            SmbDeletedFile file;
+            file.name = ShownName(entry.name);
+            file.path = std::move(entryPath);
+            file.floor = floor;
+            file.user = user;
+            // A shared bin does not say who deleted a file; its owner does, where
+            // the server tells it.
+            std::string owner;
+            if (ownersGiven_ && user == 0) {
+                if (session.Owner(file.path, owner) == SUCCESSFUL)
+                    file.user = userNumber(owner);
+                else if (session.Failure())
+                    return session.Failure();
+                else
+                    ownersGiven_ = false;
+            }
+            file.size = entry.size;
+            file.fileId = entry.fileId;
+            file.writeTime = entry.writeTime;
+            file.writeTimeNanoseconds = entry.writeTimeNanoseconds;
+            file.deleted = PackedLocalTime(writeTime ? entry.writeTime : entry.accessTime, LocalNow());
+            folders[folder].files.push_back(files.size());
+            files.push_back(std::move(file));
         }
-        file.size = entry.size;
-        file.fileId = entry.fileId;
-        file.writeTime = entry.writeTime;
-        file.writeTimeNanoseconds = entry.writeTimeNanoseconds;
-        file.deleted = PackedLocalTime(writeTime ? entry.writeTime : entry.accessTime, LocalNow());
-        folders[folder].files.push_back(files.size());
-        files.push_back(std::move(file));
+        // The subfolders in the server's order.
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
     }
     return SUCCESSFUL;
 }
 
 NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
-                            const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
+                            Writes writes, const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
                             const SmbPutBackNote& putBack)
 {
     folders.assign(1, SmbFolder{});
     names_.Clear();
     files.clear();
     base_.clear();
+    rest_.clear();
     ownBin_.clear();
+    layoutKnown_ = true;  // nothing to purge in a share without a bin
     ownersGiven_ = false;
     std::string repository = settings.repository;
     if (repository.empty()) {
@@ -114,26 +124,26 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
         base.pop_back();
     const std::string rest = mark == std::string::npos ? std::string() : root.substr(mark + 2);
     SmbBinLayout layout;
+    base_ = base;
+    rest_ = rest;
+    userMark_ = mark != std::string::npos;
     if (mark == std::string::npos || user.empty()) {
-        if (NWCCODE code = FindBinLayout(session, base, user, layout))
+        if (NWCCODE code = (writes.probe ? FindBinLayout : JudgeBinLayout)(session, base, user, layout))
             return code;
-        // A "%U" in the settings stands, whatever the probe could tell.
-        layout.perUser = layout.perUser || mark != std::string::npos;
+        layout.perUser = layout.perUser || userMark_;  // a "%U" in the settings stands
+        layoutKnown_ = writes.probe;
     } else {
         layout = {true, user};
+        layoutKnown_ = true;
     }
-    base_ = base;
     if (!layout.perUser) {
         ownBin_ = base;
         ownersGiven_ = true;
-        return ReadTree(session, base, 0, base, 0, settings.deletionTimeIsWriteTime, unreadable, userNumber);
+        return ReadTree(session, base, base, 0, settings.deletionTimeIsWriteTime, unreadable, userNumber);
     }
-    if (!layout.ownFolder.empty()) {
-        ownBin_ = base + "/" + layout.ownFolder + rest;
-        auto told = [&putBack](const std::string& placed) { putBack(placed, SUCCESSFUL); };
-        if (NWCCODE code = PutBackLeftovers(session, ownBin_, base, told, putBack))
+    if (!layout.ownFolder.empty())
+        if (NWCCODE code = TakeOwnFolder(session, layout.ownFolder, writes.putBack ? putBack : SmbPutBackNote()))
             return code;
-    }
 
     // A per-user repository: the part before %U holds a folder per user.
     std::vector<SmbFileInfo> users;
@@ -148,11 +158,43 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
         if (!entry.isDirectory)
             continue;
         const std::string userRoot = base + "/" + entry.name + rest;
-        if (NWCCODE code = ReadTree(session, userRoot, 0, userRoot, userNumber(entry.name),
+        if (NWCCODE code = ReadTree(session, userRoot, userRoot, userNumber(entry.name),
                                     settings.deletionTimeIsWriteTime, unreadable, userNumber))
             return code;
     }
     return SUCCESSFUL;
+}
+
+NWCCODE SmbShareIndex::TakeOwnFolder(SmbSession& session, const std::string& folder, const SmbPutBackNote& putBack)
+{
+    ownBin_ = base_ + "/" + folder + rest_;
+    if (!putBack)
+        return SUCCESSFUL;
+    auto told = [&putBack](const std::string& placed) { putBack(placed, SUCCESSFUL); };
+    return PutBackLeftovers(session, ownBin_, base_, told, putBack);
+}
+
+NWCCODE SmbShareIndex::ProbeLayout(SmbSession& session, const SmbPutBackNote& putBack)
+{
+    SmbBinLayout layout;
+    if (NWCCODE code = FindBinLayout(session, base_, session.User(), layout))
+        return code;
+    layoutKnown_ = true;
+    // A delete in a shared bin is final; a per-user bin's own folder is where
+    // the probe went. Unknown (the probe could not be made, the user's name
+    // is not known): every delete is checked for a copy the module kept.
+    if (!layout.perUser && !userMark_) {
+        ownBin_ = base_;
+        return SUCCESSFUL;
+    }
+    if (layout.ownFolder.empty()) {
+        if (ownBin_ == base_)
+            ownBin_.clear();
+        return SUCCESSFUL;
+    }
+    if (ownBin_ == base_ + "/" + layout.ownFolder + rest_)
+        return SUCCESSFUL;
+    return TakeOwnFolder(session, layout.ownFolder, putBack);
 }
 
 size_t SmbShareIndex::AddFolder(const std::vector<std::string>& parts)

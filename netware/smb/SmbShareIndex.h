@@ -48,12 +48,23 @@ class SmbShareIndex {
 public:
     // Reads the share's repository through the session. Fails only when the
     // server failed; a share without a repository is an empty tree.
-    // The layout of a bin without "%U" is found from the server; files a
-    // lost connection left set aside in the account's own bin are put back
-    // first.
+    // What it may write on the server:
+    struct Writes {
+        // Files a lost connection left set aside in the account's own bin
+        // are put back first.
+        bool putBack = false;
+        // The layout of a bin without "%U" is found with a probe file (see
+        // SmbBinLayout.h); without it, it is judged from the bin's folders.
+        bool probe = false;
+    };
     NWCCODE Read(SmbSession& session, const std::string& share, const SmbRepositorySettings& settings,
-                 const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
+                 Writes writes, const SmbUserNumber& userNumber, const SmbUnreadableFolder& unreadable,
                  const SmbPutBackNote& putBack);
+    // Whether the own bin is known for certain; when not, ProbeLayout finds
+    // it before the first purge, by what the server does with a probe file
+    // (and puts back what was left set aside in it).
+    bool LayoutKnown() const { return layoutKnown_; }
+    NWCCODE ProbeLayout(SmbSession& session, const SmbPutBackNote& putBack);
 
     // The subfolder of a folder that a shown name names: the exact name, else
     // the one subfolder that matches it without case.
@@ -78,12 +89,19 @@ public:
 private:
     FolderNames names_;
     std::string base_;
+    bool userMark_ = false;  // the settings name the repository with "%U"
+    std::string rest_;       // the part after "%U"
     std::string ownBin_;
+    bool layoutKnown_ = false;
     bool ownersGiven_ = false;  // the server gives files' owners (shared bins only)
     size_t Child(size_t folder, const std::string& name);
-    NWCCODE ReadTree(SmbSession& session, const std::string& path, size_t folder, const std::string& floor,
-                     std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable,
-                     const SmbUserNumber& userNumber);
+    // Sets ownBin_ to the own folder of a per-user bin and puts back what
+    // was left set aside in it (putBack not empty).
+    NWCCODE TakeOwnFolder(SmbSession& session, const std::string& folder, const SmbPutBackNote& putBack);
+    // Reads the files below root (a user's folder, or the shared bin) into
+    // the tree from its top.
+    NWCCODE ReadTree(SmbSession& session, const std::string& root, const std::string& floor, std::uint32_t user,
+                     bool writeTime, const SmbUnreadableFolder& unreadable, const SmbUserNumber& userNumber);
 };
 
 // The repository's folder in a share when none is configured: the first of

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/prctl.h>
@@ -278,4 +279,10 @@ void WriteFile(const fs::path& path, const std::string& text, unsigned mode)
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
     chmod(path.c_str(), mode);
+}
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -71,5 +71,7 @@ void SetAccessDaysAgo(const std::filesystem::path& path, int daysAgo);
 // The files and folders below a folder, as paths relative to it, sorted;
 // folders end with "/".
 std::vector<std::string> TreeOf(const std::filesystem::path& folder);
+// What a file holds; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
 // Writes a file with the given mode.
 void WriteFile(const std::filesystem::path& path, const std::string& text, unsigned mode = 0600);

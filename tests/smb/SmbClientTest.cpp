@@ -30,8 +30,10 @@ protected:
         settings.host = "127.0.0.1";
         settings.port = server_->Port();
         settings.credentialsFile = credentials;
-        return std::make_unique<SmbClient>(std::vector<SmbServerSettings>{settings}, std::move(prompt),
-                                           std::move(clock));
+        auto client = std::make_unique<SmbClient>(std::vector<SmbServerSettings>{settings}, std::move(prompt),
+                                                  std::move(clock));
+        client->JobStarting(true);
+        return client;
     }
     std::unique_ptr<SmbClient> Alice() { return Client(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword)); }
 
@@ -46,8 +48,11 @@ protected:
         std::map<std::string, Listed> listed;
         Listed at{0xFFFFFFFFu, 0, 0};
         NWDELETED_INFO record{};
-        while (client.NextDeletedFile(conn, dirHandle, at.iter, at.volume, at.base, record) == 0)
+        order.clear();
+        while (client.NextDeletedFile(conn, dirHandle, at.iter, at.volume, at.base, record) == 0) {
             listed[record.name] = at;
+            order.push_back(record.name);
+        }
         return listed;
     }
     NWCCODE Purge(SmbClient& client, const std::map<std::string, Listed>& listed, const std::string& name)
@@ -65,6 +70,7 @@ protected:
 
     NWCONN_HANDLE conn = 0;
     NWDIR_HANDLE dirHandle = 0;
+    std::vector<std::string> order;  // the names List found, in its order
 };
 
 TEST_F(SmbClientTest, AFileReplacedOrChangedSinceTheListingIsKept)
@@ -142,20 +148,30 @@ TEST_F(SmbClientTest, ARefusedLoginIsAskedAgainUntilCancelledAndAgainInTheNextJo
 }
 
 // Another user's file is set aside in the admin's own bin and deleted from
-// there; the server dies (or hangs) in between. Nothing is lost: the purge
-// says where the file lies, the rest of the server's files are not tried, one
-// report counts them, and the next job puts the file back where it was.
+// there, alone or (from the second of a quick row of purges on) with the rest
+// of its folder; the server dies (or hangs) in between. Nothing is lost: the
+// purge says where the file lies, the rest of the server's files are not
+// tried, one report counts them and says where the rest of a folder set aside
+// lies, and the next job puts everything back where it was.
 TEST_F(SmbClientTest, AServerKilledOrStoppedBetweenSettingAsideAndDeletingLosesNothing)
 {
     const fs::path bin = server_->ShareFolder("users") / ".recycle";
-    for (const int signal : {SIGKILL, SIGSTOP}) {
-        SCOPED_TRACE(signal == SIGKILL ? "killed" : "stopped");
+    const std::string aside = "\\\\FS1\\users\\.recycle\\morvane-alice\\.morvane-purge\\morvane-bob\\proj";
+    struct Case {
+        int signal;
+        size_t purgedBefore;  // purges that go through before the server is lost
+    };
+    for (const Case c : {Case{SIGKILL, 0}, Case{SIGSTOP, 0}, Case{SIGKILL, 1}}) {
+        SCOPED_TRACE(std::string(c.signal == SIGKILL ? "killed" : "stopped") + " after " +
+                     std::to_string(c.purgedBefore));
         server_->ClearShares();
-        for (const char* name : {"a.tmp", "b.tmp", "c.tmp"})
+        for (const char* name : {"a.tmp", "b.tmp", "c.tmp", "d.tmp"})
             server_->Recycle(SambaServer::kBob, "users", "proj", name, name);
         std::vector<std::string> notes;
         const ResultNoteSink previousSink =
             SetResultNoteSink([&notes](const std::string& line) { notes.push_back(line); });
+        std::string lost;
+        std::vector<std::string> purgeOrder;
         {
             MessageBoxRecorder boxes;
             TakeSkippedWorkLines();
@@ -164,26 +180,40 @@ TEST_F(SmbClientTest, AServerKilledOrStoppedBetweenSettingAsideAndDeletingLosesN
             NWClientBackend* previous = SetClientBackend(client.get());
             Open(*client, "USERS:proj");
             const auto listed = List(*client);
-            ASSERT_EQ(listed.size(), 3u);
-            client->SetAsideHook([signal] { server_->Signal(signal); });
-            EXPECT_EQ(Purge(*client, listed, "a.tmp"), SMB_ERR_LOST_MID_PURGE);
-            EXPECT_NE(NWErrorText(SMB_ERR_LOST_MID_PURGE)
-                          .find("lies at \\\\FS1\\users\\.recycle\\morvane-alice\\.morvane-purge\\morvane-bob\\"
-                                "proj\\a.tmp until the next job puts it back"),
+            ASSERT_EQ(listed.size(), 4u);
+            purgeOrder = order;
+            size_t setAside = 0;
+            client->SetAsideHook([&] {
+                if (setAside++ == c.purgedBefore)
+                    server_->Signal(c.signal);
+            });
+            for (size_t i = 0; i < c.purgedBefore; ++i)
+                EXPECT_EQ(Purge(*client, listed, order[i]), SUCCESSFUL);
+            lost = order[c.purgedBefore];
+            EXPECT_EQ(Purge(*client, listed, lost), SMB_ERR_LOST_MID_PURGE);
+            EXPECT_NE(NWErrorText(SMB_ERR_LOST_MID_PURGE).find("lies at " + aside + "\\" + lost +
+                                                              " until the next job puts it back"),
                       std::string::npos)
                 << NWErrorText(SMB_ERR_LOST_MID_PURGE);
-            EXPECT_EQ(Purge(*client, listed, "b.tmp"), SMB_ERR_SERVER_SKIPPED);
-            EXPECT_EQ(Purge(*client, listed, "c.tmp"), SMB_ERR_SERVER_SKIPPED);
+            for (size_t i = c.purgedBefore + 1; i < order.size(); ++i)
+                EXPECT_EQ(Purge(*client, listed, order[i]), SMB_ERR_SERVER_SKIPPED);
             client->ReleaseDirHandle(conn, dirHandle);
             EXPECT_TRUE(boxes.Texts().empty());
             client->JobFinished();
             ASSERT_EQ(boxes.Texts().size(), 1u);
             EXPECT_NE(boxes.Texts()[0].find("\\\\FS1: 0x8810"), std::string::npos) << boxes.Texts()[0];
-            EXPECT_NE(boxes.Texts()[0].find("3 selected files not purged"), std::string::npos) << boxes.Texts()[0];
+            EXPECT_NE(boxes.Texts()[0].find(std::to_string(4 - c.purgedBefore) + " selected files not purged"),
+                      std::string::npos)
+                << boxes.Texts()[0];
+            // The rest of a folder set aside whole is said to lie there too.
+            EXPECT_EQ(boxes.Texts()[0].find("; the rest of \\\\FS1\\users\\.recycle\\morvane-bob\\proj lies at " +
+                                            aside + " until the next job puts it back") != std::string::npos,
+                      c.purgedBefore > 0)
+                << boxes.Texts()[0];
             EXPECT_EQ(TakeSkippedWorkLines(), boxes.Texts());
             SetClientBackend(previous);
         }
-        if (signal == SIGSTOP)
+        if (c.signal == SIGSTOP)
             server_->Signal(SIGCONT);
         else
             ASSERT_TRUE(server_->Restart());
@@ -195,16 +225,134 @@ TEST_F(SmbClientTest, AServerKilledOrStoppedBetweenSettingAsideAndDeletingLosesN
         SetResultNoteSink(previousSink);
         // A hung server may still carry out the delete it was sent once it
         // goes on: then the file is purged, as the message allowed for.
-        const bool deletedLate = !fs::exists(bin / SambaServer::kBob / "proj" / "a.tmp");
-        EXPECT_TRUE(signal == SIGSTOP || !deletedLate);
-        EXPECT_EQ(again.size(), deletedLate ? 2u : 3u);
-        EXPECT_EQ(notes.size(), deletedLate ? 0u : 1u);
-        if (!deletedLate) {
-            EXPECT_EQ(notes[0], "Put back: \\\\FS1\\users\\.recycle\\morvane-bob\\proj\\a.tmp (set aside by an "
-                                "earlier purge that lost the connection)");
-        }
+        const bool deletedLate = !fs::exists(bin / SambaServer::kBob / "proj" / lost);
+        EXPECT_TRUE(c.signal == SIGSTOP || !deletedLate);
+        EXPECT_EQ(again.size(), 4 - c.purgedBefore - deletedLate);
+        // Only what was moved is put back, and said so.
+        std::vector<std::string> expected;
+        for (size_t i = c.purgedBefore; i < (c.purgedBefore ? purgeOrder.size() : c.purgedBefore + 1); ++i)
+            if (!(deletedLate && purgeOrder[i] == lost))
+                expected.push_back("Put back: \\\\FS1\\users\\.recycle\\morvane-bob\\proj\\" + purgeOrder[i] +
+                                   " (set aside by an earlier purge that lost the connection)");
+        std::sort(notes.begin(), notes.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(notes, expected);
         EXPECT_FALSE(fs::exists(bin / SambaServer::kAlice / ".morvane-purge"));
         EXPECT_EQ(next->ReleaseDirHandle(conn, dirHandle), 0);
+    }
+}
+
+// Purges of a folder's files one right after the other move the rest of the
+// folder into the admin's own bin in one rename; what was not purged goes
+// back with it, beside (never over) what the owner deleted meanwhile. Purges
+// with a pause between them (a question to the user) move one file at a time.
+TEST_F(SmbClientTest, AQuickRowOfPurgesSetsTheFolderAsideWholeAndPutsBackTheRest)
+{
+    const fs::path bin = server_->ShareFolder("users") / ".recycle";
+    const fs::path bobs = bin / SambaServer::kBob / "proj";
+    const fs::path aside = bin / SambaServer::kAlice / ".morvane-purge" / SambaServer::kBob / "proj";
+    for (const bool quick : {true, false}) {
+        SCOPED_TRACE(quick ? "quick" : "with pauses");
+        server_->ClearShares();
+        for (const char* name : {"a.tmp", "b.tmp", "c.tmp", "d.tmp"})
+            server_->Recycle(SambaServer::kBob, "users", "proj", name, name);
+        auto now = std::chrono::steady_clock::now();
+        const auto client = Client(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword), {},
+                                   [&now] { return now; });
+        Open(*client, "USERS:proj");
+        const auto listed = List(*client);
+        ASSERT_EQ(listed.size(), 4u);
+        const std::string kept = order[2];
+        std::vector<std::vector<std::string>> seenAside;
+        client->SetAsideHook([&] {
+            seenAside.push_back(TreeOf(aside));
+            // The owner deletes another file of the kept one's name meanwhile.
+            if (fs::exists(aside / kept) && !fs::exists(bobs / kept))
+                server_->Recycle(SambaServer::kBob, "users", "proj", kept, "deleted meanwhile");
+        });
+        for (const std::string& name : {order[0], order[1], order[3]}) {
+            if (!quick)
+                now += std::chrono::seconds(2);
+            EXPECT_EQ(Purge(*client, listed, name), SUCCESSFUL) << name;
+        }
+        EXPECT_EQ(client->ReleaseDirHandle(conn, dirHandle), 0);
+        client->JobFinished();
+
+        if (quick) {
+            ASSERT_EQ(seenAside.size(), 2u);  // the first file alone, then the rest of the folder
+            std::vector<std::string> rest{order[1], order[2], order[3]};
+            std::sort(rest.begin(), rest.end());
+            EXPECT_EQ(seenAside[1], rest);
+            const std::string numbered = kept.substr(0, 1) + " (put back 1).tmp";
+            EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"morvane-alice/", "morvane-bob/", "morvane-bob/proj/",
+                                                             "morvane-bob/proj/" + std::min(kept, numbered),
+                                                             "morvane-bob/proj/" + std::max(kept, numbered)}));
+            EXPECT_EQ(ReadText(bobs / numbered), kept);
+            EXPECT_EQ(ReadText(bobs / kept), "deleted meanwhile");
+        } else {
+            ASSERT_EQ(seenAside.size(), 3u);
+            for (const auto& seen : seenAside)
+                EXPECT_EQ(seen.size(), 1u);
+            EXPECT_EQ(TreeOf(bin), (std::vector<std::string>{"morvane-alice/", "morvane-bob/", "morvane-bob/proj/",
+                                                             "morvane-bob/proj/" + kept}));
+        }
+    }
+}
+
+// Every folder below the shares with its modification time: a file made or
+// removed anywhere in it changes one.
+std::map<std::string, fs::file_time_type> FolderTimes(const fs::path& shares)
+{
+    std::map<std::string, fs::file_time_type> times;
+    for (const auto& entry : fs::recursive_directory_iterator(shares))
+        if (entry.is_directory())
+            times[entry.path().string()] = entry.last_write_time();
+    return times;
+}
+
+// The bins' layouts are judged from their folders when no repository is
+// named: a job that only lists writes nothing on the server, not even a probe
+// file. The first purge makes sure of the layout.
+TEST_F(SmbClientTest, AJobThatOnlyListsWritesNothingOnTheServer)
+{
+    server_->Recycle(SambaServer::kBob, "users", "p", "his.tmp", "per user");
+    server_->Recycle(SambaServer::kAlice, "users", "q", "hers.tmp", "her own folder names the layout");
+    server_->Recycle(SambaServer::kBob, "team", "p", "shared.tmp", "shared");
+    server_->Recycle(SambaServer::kBob, "nas", "p", "flat.tmp", "flat");
+    const fs::path shares = server_->ShareFolder("users").parent_path();
+    const auto before = FolderTimes(shares);
+    const auto client = Alice();
+    client->JobStarting(false);
+    ASSERT_EQ(client->NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), 0);
+    for (const char* path : {"USERS:p", "TEAM:p", "NAS:"}) {
+        SCOPED_TRACE(path);
+        ASSERT_EQ(client->NWAllocTemporaryDirectoryHandle(conn, 0, path, dirHandle, nullptr), 0);
+        EXPECT_EQ(List(*client).size(), 1u);
+        EXPECT_EQ(client->ReleaseDirHandle(conn, dirHandle), 0);
+    }
+    client->JobFinished();
+    EXPECT_EQ(FolderTimes(shares), before);
+}
+
+// Nested folders of both users' bins merge into one tree, each folder with
+// exactly its own files.
+TEST_F(SmbClientTest, NestedFoldersEachListTheirOwnFiles)
+{
+    server_->Recycle(SambaServer::kBob, "users", "x", "top.tmp", "1");
+    server_->Recycle(SambaServer::kBob, "users", "x/y", "mid.tmp", "2");
+    server_->Recycle(SambaServer::kBob, "users", "x/y/z", "deeper.tmp", "4");
+    server_->Recycle(SambaServer::kAlice, "users", "x/y/z", "deep.tmp", "3");  // an administrator writes anywhere
+    const auto client = Alice();
+    ASSERT_EQ(client->NWCCOpenConnByRef(ConnectionTable::RefOf(1), 1, 0, conn), 0);
+    const std::vector<std::pair<const char*, std::vector<std::string>>> folders{
+        {"USERS:x", {"top.tmp"}}, {"USERS:x\\y", {"mid.tmp"}}, {"USERS:x\\y\\z", {"deep.tmp", "deeper.tmp"}}};
+    for (const auto& [path, names] : folders) {
+        SCOPED_TRACE(path);
+        ASSERT_EQ(client->NWAllocTemporaryDirectoryHandle(conn, 0, path, dirHandle, nullptr), 0);
+        List(*client);
+        std::sort(order.begin(), order.end());
+        EXPECT_EQ(order, names);
+        EXPECT_EQ(client->ReleaseDirHandle(conn, dirHandle), 0);
     }
 }
 
