@@ -236,7 +236,7 @@ void WindowsBinIndex::ReadDrive(const std::string& mountPoint, const WindowsBinE
             if (drive.binFolder.empty()) {
                 drive.binFolder = folder;
                 drives.push_back(drive);
-                folders.directories.push_back({volume, {}, {}});
+                folders.directories.push_back({volume, 0, {}, {}});
                 folders.volumes.push_back({volume, mountPoint, folders.directories.size() - 1});
             }
             if (DIR* dir = fdopendir(binFd)) {

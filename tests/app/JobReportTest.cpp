@@ -69,8 +69,9 @@ TEST(JobReportTest, WrittenCompleteOrNotAtAll)
     report.Finish({});
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
-    if (geteuid() == 0)
+    if (geteuid() == 0) {
         EXPECT_EQ(status.st_mode & 0777, 0600u) << "root's report names other users' files";
+    }
     std::ifstream in(path);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_NE(text.find("\"outcome\":\"failed\",\"reason\":\"0x898A (refused)\",\"code\":35210,\"code_hex\":\"0x898A\"}\n"
