@@ -27,6 +27,17 @@ std::optional<std::size_t> NextUnpurged(const List& list, nuint32 iterHandle, Is
     return static_cast<std::size_t>(*next);
 }
 
+// The entry a purge's iteration handle names, when that entry is one of the
+// folder's ascending list and a file name was given; nullopt otherwise.
+template <typename List>
+std::optional<std::size_t> ListedInFolder(const List& list, nuint32 iterHandle, const char* fileName)
+{
+    const auto item = static_cast<std::size_t>(iterHandle) - 1;
+    if (iterHandle == 0 || !fileName || !std::binary_search(list.begin(), list.end(), item))
+        return std::nullopt;
+    return item;
+}
+
 struct DeletedRecordValues {
     std::size_t number = 0;  // the entry's index in the back end's own list
     nuint32 parent = 0;      // its folder

@@ -481,9 +481,10 @@ NWCCODE SmbClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle
     SmbServer& server = servers_[place->server];
     SmbShareIndex& index = server.shares[place->share].index;
     const auto& list = index.folders[place->folder].files;
-    const size_t wanted = static_cast<size_t>(iterHandle) - 1;
-    if (iterHandle == 0 || !fileName || !std::binary_search(list.begin(), list.end(), wanted))
+    const auto listed = ListedInFolder(list, iterHandle, fileName);
+    if (!listed)
         return SMB_ERR_NO_SUCH_DELETED_FILE;
+    const size_t wanted = *listed;
     SmbDeletedFile& file = index.files[wanted];
     if (file.purged || !IsListedName(file.name, fileName))
         return SMB_ERR_NO_SUCH_DELETED_FILE;

@@ -288,10 +288,10 @@ NWCCODE FolderTreeClient::NWPurgeDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE di
         return ERR_BAD_DIRECTORY_HANDLE;
     if (volumeNumber != held->volumeNumber || directoryBase != held->directory)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
-    const auto& list = Tree().directories[held->directory].entries;
-    const size_t item = static_cast<size_t>(iterHandle) - 1;
-    if (iterHandle == 0 || !std::binary_search(list.begin(), list.end(), item) || !fileName)
+    const auto listed = ListedInFolder(Tree().directories[held->directory].entries, iterHandle, fileName);
+    if (!listed)
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
+    const size_t item = *listed;
     if (IsPurged(item) || !IsListedName(ListedName(item), fileName))
         return TRASH_ERR_NO_SUCH_DELETED_FILE;
     if (beforePurge_)
