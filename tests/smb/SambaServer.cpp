@@ -8,11 +8,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <netinet/in.h>
+#include <net/if.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -67,7 +71,7 @@ std::string SambaServer::Unavailable()
     return {};
 }
 
-SambaServer::SambaServer() { Start(); }
+SambaServer::SambaServer(int port) : port_(port) { Start(); }
 
 SambaServer::~SambaServer()
 {
@@ -92,7 +96,8 @@ void SambaServer::Start()
         fs::permissions(ShareFolder(share), fs::perms(01777));
     }
     fs::permissions(base_ / "shares", fs::perms(0755));
-    port_ = UnusedPort();
+    if (port_ == 0)
+        port_ = UnusedPort();
     const std::string b = base_.string();
     std::ofstream(base_ / "smb.conf")
         << "[global]\n"
@@ -255,6 +260,22 @@ int UnusedPort()
         port = ntohs(address.sin_port);
     close(s);
     return port;
+}
+
+bool EnterPrivateNetwork()
+{
+    if (unshare(CLONE_NEWNET) != 0)
+        return false;
+    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (s < 0)
+        return false;
+    ifreq loopback{};
+    std::strncpy(loopback.ifr_name, "lo", IFNAMSIZ - 1);
+    bool up = ioctl(s, SIOCGIFFLAGS, &loopback) == 0;
+    loopback.ifr_flags |= IFF_UP;
+    up = up && ioctl(s, SIOCSIFFLAGS, &loopback) == 0;
+    close(s);
+    return up;
 }
 
 void SetAccessDaysAgo(const fs::path& path, int daysAgo)

@@ -22,7 +22,8 @@ public:
     // when it can.
     static std::string Unavailable();
 
-    SambaServer();
+    // On the given port of 127.0.0.1; 0 takes a free one.
+    explicit SambaServer(int port = 0);
     ~SambaServer();
     SambaServer(const SambaServer&) = delete;
     SambaServer& operator=(const SambaServer&) = delete;
@@ -65,6 +66,12 @@ private:
 
 // A port on 127.0.0.1 that nothing listened on a moment ago.
 int UnusedPort();
+// Moves the calling thread, and the processes it starts from now on, into a
+// network of their own with only the loopback, up. There the standard SMB port
+// is free for a test server: libsmbclient asks for files' owners over a second
+// connection to port 445 whatever port the first one took. False when the
+// system refuses (not root).
+bool EnterPrivateNetwork();
 // Sets a file's access time (the deletion time a recycle bin keeps) to
 // daysAgo days before now.
 void SetAccessDaysAgo(const std::filesystem::path& path, int daysAgo);

@@ -334,6 +334,31 @@ TEST_F(SmbClientTest, AJobThatOnlyListsWritesNothingOnTheServer)
     EXPECT_EQ(FolderTimes(shares), before);
 }
 
+// A per-user bin where the admin has no folder of its own, named in no
+// settings and only listed (no probe written): the folders' owners tell the
+// layout, and each file its deleting user.
+using SmbClientOwnersTest = WithOwners<SmbClientTest>;
+TEST_F(SmbClientOwnersTest, APerUserBinIsToldByItsFoldersOwners)
+{
+    server_->Recycle(SambaServer::kBob, "users", "p", "his.tmp", "per user");
+    const auto client = Alice();
+    client->JobStarting(false);
+    Open(*client, "USERS:p");
+    NWDSContextHandle context;
+    ASSERT_EQ(client->ContextCreate(context), 0);
+    nuint32 iter = 0xFFFFFFFFu, base = 0;
+    nuint8 volume = 0;
+    NWDELETED_INFO record{};
+    std::vector<std::string> files;
+    while (client->NextDeletedFile(conn, dirHandle, iter, volume, base, record) == 0) {
+        char user[256] = {};
+        EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, record.deletorID, user), 0);
+        files.push_back(std::string(record.name) + " by " + user);
+    }
+    EXPECT_EQ(files, std::vector<std::string>{"his.tmp by morvane-bob"});
+    EXPECT_FALSE(fs::exists(server_->ShareFolder("users") / ".recycle" / SambaServer::kAlice));
+}
+
 // Nested folders of both users' bins merge into one tree, each folder with
 // exactly its own files.
 TEST_F(SmbClientTest, NestedFoldersEachListTheirOwnFiles)

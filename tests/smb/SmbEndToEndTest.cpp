@@ -132,6 +132,29 @@ TEST_F(SmbEndToEndTest, AndPurgesOnlyFilesMatchingEveryConditionInASharedReposit
     EXPECT_NE(run.log.find("by [n/a] ]"), std::string::npos) << run.log;
 }
 
+// Where the server gives files' owners, a shared repository's files show
+// who deleted them (an admin user of a share works there as root).
+using SmbOwnersEndToEndTest = WithOwners<SmbEndToEndTest>;
+TEST_F(SmbOwnersEndToEndTest, ASharedRepositoryShowsEachFilesOwnerAsItsDeletingUser)
+{
+    const SambaServer& s = *server_;
+    s.Recycle(SambaServer::kBob, "team", "x", "his.tmp", "purged");
+    s.Recycle(SambaServer::kBob, "team", "x", "his.doc", "kept");
+    s.Recycle(SambaServer::kAlice, "team", "x", "hers.doc", "kept");
+    const RunResult run =
+        Run(ServersFile(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword)), {"\\\\FS1\\TEAM\\x"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    for (const auto& [line, user] : {std::pair{"+ his.tmp", SambaServer::kBob}, std::pair{"- his.doc", SambaServer::kBob},
+                                     std::pair{"- hers.doc", "root"}}) {
+        const size_t at = run.log.find(line);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << run.log;
+        EXPECT_EQ(run.log.substr(run.log.find(" by ", at), run.log.find(" ]", at) - run.log.find(" by ", at)),
+                  std::string(" by ") + user)
+            << run.log;
+    }
+    EXPECT_EQ(TreeOf(s.ShareFolder("team") / ".recycle"), (std::vector<std::string>{"x/", "x/hers.doc", "x/his.doc"}));
+}
+
 // Five large recycled files (sparse), deleted a day apart, across both users'
 // folders: the budget conditions order them by access time over the whole
 // share, keep the newest and purge the oldest beyond the budget.

@@ -55,3 +55,23 @@ protected:
     QTemporaryDir dir_;
     std::filesystem::path base_;
 };
+
+// A suite that reads files' owners. libsmbclient asks for them over a second
+// connection to port 445, so the suite's server runs there, in a network of
+// the test's own where that port is free.
+template <class Base>
+class WithOwners : public Base {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (SambaServer::Unavailable().empty() && EnterPrivateNetwork())
+            Base::server_ = std::make_unique<SambaServer>(445);
+    }
+
+    void SetUp() override
+    {
+        if (SambaServer::Unavailable().empty() && !Base::server_)
+            GTEST_SKIP() << "no network of the test's own for a server on port 445";
+        Base::SetUp();
+    }
+};
