@@ -12,8 +12,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <netinet/in.h>
 #include <net/if.h>
+#include <netinet/in.h>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/ioctl.h>
