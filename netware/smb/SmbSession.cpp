@@ -322,22 +322,34 @@ NWCCODE SmbSession::PutNewFile(const std::string& path, const std::string& text)
     return Finish(written == static_cast<ssize_t>(text.size()) ? 0 : -1);
 }
 
-NWCCODE SmbSession::Owner(const std::string& path, std::string& name)
+NWCCODE SmbSession::OwnerAttribute(const std::string& path, const char* attribute, std::string& value)
 {
     if (NWCCODE code = Connect())
         return code;
     SMBCCTX* c = context_->context;
-    char value[512] = {};
-    const int result = smbc_getFunctionGetxattr(c)(c, Url(path).c_str(), "system.nt_sec_desc.owner+", value,
-                                                   sizeof value - 1);
-    if (result < 0) {
+    char text[512] = {};
+    if (smbc_getFunctionGetxattr(c)(c, Url(path).c_str(), attribute, text, sizeof text - 1) < 0) {
         // A server (or a port) that gives no security descriptor is no failure of the server.
         return errno == ENODATA || errno == ENOTSUP || errno == EINVAL ? SMB_ERR_IO_FAILURE : Finish(-1);
     }
-    name = value;
+    value = text;
+    return SUCCESSFUL;
+}
+
+NWCCODE SmbSession::Owner(const std::string& path, std::string& name)
+{
+    if (NWCCODE code = OwnerAttribute(path, "system.nt_sec_desc.owner+", name))
+        return code;
     if (const auto slash = name.rfind('\\'); slash != std::string::npos)
         name.erase(0, slash + 1);
     return name.empty() || name.compare(0, 2, "S-") == 0 ? SMB_ERR_IO_FAILURE : SUCCESSFUL;
+}
+
+NWCCODE SmbSession::OwnerSid(const std::string& path, std::string& sid)
+{
+    if (NWCCODE code = OwnerAttribute(path, "system.nt_sec_desc.owner", sid))
+        return code;
+    return sid.compare(0, 2, "S-") == 0 ? SUCCESSFUL : SMB_ERR_IO_FAILURE;
 }
 
 NWCCODE SmbSession::RemoveFolder(const std::string& path)

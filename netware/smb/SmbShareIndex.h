@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,12 @@ private:
     std::string ownBin_;
     bool layoutKnown_ = false;
     bool ownersGiven_ = false;  // the server gives files' owners (shared bins only)
+    std::map<std::string, std::uint32_t> ownerNumbers_;  // user numbers by security id
     size_t Child(size_t folder, const std::string& name);
+    // The user number of a shared bin's file from its owner; 0 where the
+    // server has no name for it. Stops asking where the server gives no owners.
+    NWCCODE OwnerOf(SmbSession& session, const std::string& path, const SmbUserNumber& userNumber,
+                    std::uint32_t& user);
     // Sets ownBin_ to the own folder of a per-user bin and puts back what
     // was left set aside in it (putBack not empty).
     NWCCODE TakeOwnFolder(SmbSession& session, const std::string& folder, const SmbPutBackNote& putBack);
