@@ -12,7 +12,9 @@
 #   3. `smbclient`, per folder: the old files fill every second folder, so one
 #      `del folder\*` per such folder (the other user's folders first moved
 #      whole into the admin's own bin, one rename each);
-#   4. the limit without the network: `find -atime +30 -delete` on the server.
+#   4. SmbFloor: the requests of 3 through libsmbclient, with nothing around
+#      them: what any program on libsmbclient pays at least;
+#   5. the limit without the network: `find -atime +30 -delete` on the server.
 # Also the listing alone: morvane over the same 10,000 files with nothing
 # older than its limit (files listed per second). Deleting through a share
 # with a recycle bin only moves a file into the deleting account's own bin
@@ -150,20 +152,32 @@ for run in $(seq "${SMB_BENCH_RUNS:-3}"); do
   kept | diff -q - "$work/left-morvane" >/dev/null ||
     { echo "morvane and smbclient per folder disagree on what is left" >&2; exit 1; }
 
+
+  fresh
+  # The same folders through libsmbclient alone (SmbFloor's commands).
+  (cd "$work/share" && find .recycle -mindepth 3 -maxdepth 3 -type d -name 'd*' | sort |
+    awk -v own=".recycle/$admin/" '{ n = substr($0, length($0) - 2) + 0; if (n % 2) next
+      if (index($0, own) == 1) print "del " $0
+      else { t = own ".bench-" n; print "rename " $0 " " t; print "del " t; print "rmdir " t } }') > "$work/floordels"
+  timed libsmbclient-floor "$bin/SmbFloor" smb://127.0.0.1/users "$admin" pw "$port" < "$work/floordels" > /dev/null
+  [ "$(left_old)" -eq 0 ] || { echo "SmbFloor left $(left_old) old files" >&2; exit 1; }
+  kept | diff -q - "$work/left-morvane" >/dev/null ||
+    { echo "morvane and SmbFloor disagree on what is left" >&2; exit 1; }
   fresh
   timed find find "$work/share/.recycle" -type f -atime +30 -delete
 done
 
 echo "files: $files in 100 folders of 2 users (half older than 30 days), median of ${SMB_BENCH_RUNS:-3} rounds"
 echo "                           wall    processor (user + system)"
-for tool in morvane smbclient smbclient-dir find listing; do
+for tool in morvane smbclient smbclient-dir libsmbclient-floor find listing; do
   printf '%-26s %6.2f s %6.2f s\n' "$tool" "$(median "$tool" 2)" "$(median "$tool" 3)"
 done
 echo "morvane peak memory: $(median morvane 4) kB"
 awk -v m="$(median morvane 2)" -v s="$(median smbclient 2)" -v d="$(median smbclient-dir 2)" \
-    -v f="$(median find 2)" -v l="$(median listing 2)" -v n="$files" 'BEGIN {
+    -v f="$(median find 2)" -v l="$(median listing 2)" -v n="$files" -v b="$(median libsmbclient-floor 2)" 'BEGIN {
   printf "morvane / smbclient per file: %.2f wall (target <= 0.8)\n", m / s
   printf "morvane / smbclient per folder: %.2f wall (target <= 1.2)\n", m / d
+  printf "libsmbclient floor / smbclient per folder: %.2f wall; morvane / that floor: %.2f\n", b / d, m / b
   printf "morvane / find -delete: %.1f wall\n", m / f
   printf "listing: %.0f files per second (the whole run, start-up included)\n", n / l }'
 echo "each round (tool, wall s, processor s, peak kB):"
