@@ -206,24 +206,28 @@ NWCCODE SmbClient::ReadIndex(SmbServer& server, Share& share)
         ~Reading() { share.reading = false, --busy; }
     } reading(share, busy_);
     const SmbServerSettings& settings = server.session->Settings();
-    auto userNumber = [&server](const std::string& user) {
-        for (size_t i = 0; i < server.users.size(); ++i)
-            if (server.users[i] == user)
-                return static_cast<std::uint32_t>(i + 1);
-        server.users.push_back(user);
-        return static_cast<std::uint32_t>(server.users.size());
-    };
     // A folder the account may not read is skipped, and said once.
     auto unreadable = [this, &server](const std::string& path, NWCCODE code) {
         ReportSkippedWork(code, "Reading " + ShownPath(server, path));
     };
     share.paths.Clear();
     const NWCCODE code = share.index.Read(*server.session, share.name, settings.ShareSettings(share.name), writes_,
-                                          userNumber, unreadable, PutBackNote(server));
+                                          UserNumber(server), unreadable, PutBackNote(server));
     if (code)
         return Reported(server, code);
     share.read = true;
     return SUCCESSFUL;
+}
+
+SmbUserNumber SmbClient::UserNumber(SmbServer& server)
+{
+    return [&server](const std::string& user) {
+        for (size_t i = 0; i < server.users.size(); ++i)
+            if (server.users[i] == user)
+                return static_cast<std::uint32_t>(i + 1);
+        server.users.push_back(user);
+        return static_cast<std::uint32_t>(server.users.size());
+    };
 }
 
 NWCCODE SmbClient::Resolve(NWCONN_HANDLE conn, const char* path, Place& place)
@@ -455,14 +459,21 @@ NWCCODE SmbClient::NextDeletedFile(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, n
     const Place* place = dirHandles_.Find(conn, dirHandle);
     if (!place)
         return ERR_BAD_DIRECTORY_HANDLE;
-    const SmbServer& server = servers_[place->server];
-    const SmbShareIndex& index = server.shares[place->share].index;
+    SmbServer& server = servers_[place->server];
+    SmbShareIndex& index = server.shares[place->share].index;
     const auto& list = index.folders[place->folder].files;
 
     const auto next = NextUnpurged(list, iterHandle, [&index](size_t file) { return index.files[file].purged; });
     if (!next)
         return ERR_NO_FILES_FOUND;
-    const SmbDeletedFile& file = index.files[*next];
+    SmbDeletedFile& file = index.files[*next];
+    // A server lost meanwhile is said once; the listing goes on from what was
+    // read, the user unknown.
+    if (file.ownerPending) {
+        const CallStamp stamp{*this};
+        if (NWCCODE code = index.ResolveOwner(*server.session, file, UserNumber(server)))
+            Reported(server, code);
+    }
     FillDeletedRecord({*next, static_cast<nuint32>(place->folder), 0, file.name, file.size, file.deleted, file.user},
                       entryInfo, iterHandle);
     volumeNumber = static_cast<nuint8>(place->share);

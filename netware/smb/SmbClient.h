@@ -190,6 +190,8 @@ private:
     NWCCODE ReadShares(SmbServer& server, bool report = true);
     NWCCODE FindShare(SmbServer& server, const std::string& name, size_t& share);
     NWCCODE ReadIndex(SmbServer& server, Share& share);
+    // The number of a server's user by name (1-based), given out on first sight.
+    static SmbUserNumber UserNumber(SmbServer& server);
     NWCCODE Resolve(NWCONN_HANDLE conn, const char* path, Place& place);
     // A path the bin holds no folder for: an empty folder when the share has
     // it, else SMB_ERR_NO_SUCH_FOLDER, reported once per job by name.

@@ -49,9 +49,16 @@ NWCCODE SmbShareIndex::OwnerOf(SmbSession& session, const std::string& path, con
     return SUCCESSFUL;
 }
 
+NWCCODE SmbShareIndex::ResolveOwner(SmbSession& session, SmbDeletedFile& file, const SmbUserNumber& userNumber)
+{
+    if (!file.ownerPending)
+        return SUCCESSFUL;
+    file.ownerPending = false;
+    return ownersGiven_ ? OwnerOf(session, file.path, userNumber, file.user) : SUCCESSFUL;
+}
+
 NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& root, const std::string& floor,
-                                std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable,
-                                const SmbUserNumber& userNumber)
+                                std::uint32_t user, bool writeTime, const SmbUnreadableFolder& unreadable)
 {
     // Folder by folder, depth first, without recursion: a bin of any depth
     // costs no stack. Each pending folder with its place in the tree.
@@ -88,10 +95,7 @@ NWCCODE SmbShareIndex::ReadTree(SmbSession& session, const std::string& root, co
             file.user = user;
             // A shared bin does not say who deleted a file; its owner does, where
             // the server tells it.
-            if (ownersGiven_ && user == 0) {
-                if (NWCCODE code = OwnerOf(session, file.path, userNumber, file.user))
-                    return code;
-            }
+            file.ownerPending = ownersGiven_ && user == 0;
             file.size = entry.size;
             file.fileId = entry.fileId;
             file.writeTime = entry.writeTime;
@@ -157,7 +161,7 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
     if (!layout.perUser) {
         ownBin_ = base;
         ownersGiven_ = true;
-        return ReadTree(session, base, base, 0, settings.deletionTimeIsWriteTime, unreadable, userNumber);
+        return ReadTree(session, base, base, 0, settings.deletionTimeIsWriteTime, unreadable);
     }
     if (!layout.ownFolder.empty())
         if (NWCCODE code = TakeOwnFolder(session, layout.ownFolder, writes.putBack ? putBack : SmbPutBackNote()))
@@ -176,8 +180,8 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
         if (!entry.isDirectory)
             continue;
         const std::string userRoot = base + "/" + entry.name + rest;
-        if (NWCCODE code = ReadTree(session, userRoot, userRoot, userNumber(entry.name),
-                                    settings.deletionTimeIsWriteTime, unreadable, userNumber))
+        if (NWCCODE code =
+                ReadTree(session, userRoot, userRoot, userNumber(entry.name), settings.deletionTimeIsWriteTime, unreadable))
             return code;
     }
     return SUCCESSFUL;

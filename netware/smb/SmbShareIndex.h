@@ -27,6 +27,7 @@ struct SmbDeletedFile {
     long writeTimeNanoseconds = 0;
     nuint32 deleted = 0;        // packed deletion date-time
     bool purged = false;
+    bool ownerPending = false;  // a shared bin's file: its owner is asked for when it is first listed
 };
 
 struct SmbFolder {
@@ -67,6 +68,12 @@ public:
     bool LayoutKnown() const { return layoutKnown_; }
     NWCCODE ProbeLayout(SmbSession& session, const SmbPutBackNote& putBack);
 
+    // A shared bin's file learns its deleting user from its owner when it is
+    // first listed: asking costs a request per file, so only the files a job
+    // reaches ask, and a large folder does not hold the window up while it is
+    // read. Fails only when the server failed; the user is then unknown.
+    NWCCODE ResolveOwner(SmbSession& session, SmbDeletedFile& file, const SmbUserNumber& userNumber);
+
     // The subfolder of a folder that a shown name names: the exact name, else
     // the one subfolder that matches it without case.
     NameLookup FindChild(size_t parent, std::string_view shownName, size_t& child) const;
@@ -97,8 +104,8 @@ private:
     bool ownersGiven_ = false;  // the server gives files' owners (shared bins only)
     std::map<std::string, std::uint32_t> ownerNumbers_;  // user numbers by security id
     size_t Child(size_t folder, const std::string& name);
-    // The user number of a shared bin's file from its owner; 0 where the
-    // server has no name for it. Stops asking where the server gives no owners.
+    // The user number of a file from its owner; 0 where the server has no
+    // name for it. Stops asking where the server gives no owners.
     NWCCODE OwnerOf(SmbSession& session, const std::string& path, const SmbUserNumber& userNumber,
                     std::uint32_t& user);
     // Sets ownBin_ to the own folder of a per-user bin and puts back what
@@ -107,7 +114,7 @@ private:
     // Reads the files below root (a user's folder, or the shared bin) into
     // the tree from its top.
     NWCCODE ReadTree(SmbSession& session, const std::string& root, const std::string& floor, std::uint32_t user,
-                     bool writeTime, const SmbUnreadableFolder& unreadable, const SmbUserNumber& userNumber);
+                     bool writeTime, const SmbUnreadableFolder& unreadable);
 };
 
 // The repository's folder in a share when none is configured: the first of

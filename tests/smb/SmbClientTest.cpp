@@ -359,6 +359,34 @@ TEST_F(SmbClientOwnersTest, APerUserBinIsToldByItsFoldersOwners)
     EXPECT_FALSE(fs::exists(server_->ShareFolder("users") / ".recycle" / SambaServer::kAlice));
 }
 
+// A shared bin's owners are asked for as its files are listed. A server lost
+// by then ends the asking: the files are listed from what was read, their
+// users unknown (the job's next request to the server says it is lost).
+TEST_F(SmbClientOwnersTest, AServerLostWhileOwnersAreAskedListsTheFilesAsRead)
+{
+    for (const char* name : {"a.tmp", "b.tmp", "c.tmp"})
+        server_->Recycle(SambaServer::kBob, "team", "x", name, name);
+    const auto client = Alice();
+    client->JobStarting(false);
+    Open(*client, "TEAM:x");
+    server_->Signal(SIGKILL);
+    NWDSContextHandle context;
+    ASSERT_EQ(client->ContextCreate(context), 0);
+    nuint32 iter = 0xFFFFFFFFu, base = 0;
+    nuint8 volume = 0;
+    NWDELETED_INFO record{};
+    std::vector<std::string> files;
+    while (client->NextDeletedFile(conn, dirHandle, iter, volume, base, record) == 0) {
+        char user[256] = {};
+        EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, record.deletorID, user), ERR_NO_SUCH_OBJECT);
+        files.push_back(record.name);
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"a.tmp", "b.tmp", "c.tmp"}));
+    client->ReleaseDirHandle(conn, dirHandle);
+    ASSERT_TRUE(server_->Restart());
+}
+
 // Nested folders of both users' bins merge into one tree, each folder with
 // exactly its own files.
 TEST_F(SmbClientTest, NestedFoldersEachListTheirOwnFiles)
