@@ -57,15 +57,22 @@ std::string SetAsidePath(const std::string& ownBin, const std::string& base, con
 
 NWCCODE MakeParents(SmbSession& session, const std::string& path, const std::string& floor)
 {
-    const std::string parent = Parent(path);
-    if (parent.size() <= floor.size())
-        return SUCCESSFUL;
-    for (size_t slash = parent.find('/', floor.size() + 1);; slash = parent.find('/', slash + 1)) {
-        if (NWCCODE code = session.MakeFolder(parent.substr(0, slash)))
+    // The deepest first: where the folders above it are there, as they are
+    // for every folder after a job's first, one request makes it.
+    std::vector<std::string> missing;
+    for (std::string folder = Parent(path); folder.size() > floor.size(); folder = Parent(folder)) {
+        const NWCCODE code = session.MakeFolder(folder);
+        if (code == SUCCESSFUL)
+            break;
+        if (code != SMB_ERR_NO_SUCH_DELETED_FILE)
             return code;
-        if (slash == std::string::npos)
-            return SUCCESSFUL;
+        missing.push_back(folder);
     }
+    // Then the missing ones above it, downwards; the deepest again last.
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
+        if (NWCCODE code = session.MakeFolder(*folder))
+            return code;
+    return SUCCESSFUL;
 }
 
 NWCCODE PutBack(SmbSession& session, const std::string& from, const std::string& to, std::string& placed)
