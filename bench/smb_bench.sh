@@ -180,5 +180,8 @@ awk -v m="$(median morvane 2)" -v s="$(median smbclient 2)" -v d="$(median smbcl
   printf "libsmbclient floor / smbclient per folder: %.2f wall; morvane / that floor: %.2f\n", b / d, m / b
   printf "morvane / find -delete: %.1f wall\n", m / f
   printf "listing: %.0f files per second (the whole run, start-up included)\n", n / l }'
+echo "paired by round (median of each round's own ratio): morvane / smbclient per folder" \
+  "$(paired morvane smbclient-dir), libsmbclient floor / smbclient per folder $(paired libsmbclient-floor smbclient-dir)," \
+  "morvane / libsmbclient floor $(paired morvane libsmbclient-floor)"
 echo "each round (tool, wall s, processor s, peak kB):"
 cat "$work/times"
