@@ -61,6 +61,26 @@ protected:
         return client.NWPurgeDeletedFile(conn, dirHandle, at.iter, at.volume, at.base, name.c_str());
     }
 
+    // The open directory handle's files as "name by user", sorted; "name by ?"
+    // where the user is not known.
+    std::vector<std::string> FilesAndUsers(SmbClient& client)
+    {
+        NWDSContextHandle context = 0;
+        EXPECT_EQ(client.ContextCreate(context), 0);
+        nuint32 iter = 0xFFFFFFFFu, base = 0;
+        nuint8 volume = 0;
+        NWDELETED_INFO record{};
+        std::vector<std::string> files;
+        while (client.NextDeletedFile(conn, dirHandle, iter, volume, base, record) == 0) {
+            char user[256] = {};
+            const bool known = client.ObjectIdToNameByClient(context, conn, record.deletorID, user) == 0;
+            files.push_back(std::string(record.name) + " by " + (known ? user : "?"));
+        }
+        client.ContextFree(context);
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
     // Opens the first server and a directory handle on the path.
     void Open(SmbClient& client, const char* path)
     {
@@ -344,18 +364,7 @@ TEST_F(SmbClientOwnersTest, APerUserBinIsToldByItsFoldersOwners)
     const auto client = Alice();
     client->JobStarting(false);
     Open(*client, "USERS:p");
-    NWDSContextHandle context;
-    ASSERT_EQ(client->ContextCreate(context), 0);
-    nuint32 iter = 0xFFFFFFFFu, base = 0;
-    nuint8 volume = 0;
-    NWDELETED_INFO record{};
-    std::vector<std::string> files;
-    while (client->NextDeletedFile(conn, dirHandle, iter, volume, base, record) == 0) {
-        char user[256] = {};
-        EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, record.deletorID, user), 0);
-        files.push_back(std::string(record.name) + " by " + user);
-    }
-    EXPECT_EQ(files, std::vector<std::string>{"his.tmp by morvane-bob"});
+    EXPECT_EQ(FilesAndUsers(*client), std::vector<std::string>{"his.tmp by morvane-bob"});
     EXPECT_FALSE(fs::exists(server_->ShareFolder("users") / ".recycle" / SambaServer::kAlice));
 }
 
@@ -370,19 +379,7 @@ TEST_F(SmbClientOwnersTest, AServerLostWhileOwnersAreAskedListsTheFilesAsRead)
     client->JobStarting(false);
     Open(*client, "TEAM:x");
     server_->Signal(SIGKILL);
-    NWDSContextHandle context;
-    ASSERT_EQ(client->ContextCreate(context), 0);
-    nuint32 iter = 0xFFFFFFFFu, base = 0;
-    nuint8 volume = 0;
-    NWDELETED_INFO record{};
-    std::vector<std::string> files;
-    while (client->NextDeletedFile(conn, dirHandle, iter, volume, base, record) == 0) {
-        char user[256] = {};
-        EXPECT_EQ(client->ObjectIdToNameByClient(context, conn, record.deletorID, user), ERR_NO_SUCH_OBJECT);
-        files.push_back(record.name);
-    }
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"a.tmp", "b.tmp", "c.tmp"}));
+    EXPECT_EQ(FilesAndUsers(*client), (std::vector<std::string>{"a.tmp by ?", "b.tmp by ?", "c.tmp by ?"}));
     client->ReleaseDirHandle(conn, dirHandle);
     ASSERT_TRUE(server_->Restart());
 }
