@@ -12,6 +12,7 @@
 #include "app/StartPathCoverage.h"
 #include "netware/D_NW.h"
 #include "netware/NWClientBackend.h"
+#include "netware/ShownName.h"
 #include "util/D_Util.h"
 #include "util/MessageBox.h"
 #include "util/QtText.h"
@@ -110,8 +111,10 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
     // recursion mark also reaches the directories one level below it).
     const std::vector<int> coverers = CoveringStartPaths(StartPathPlaces(*CheckListBoxQ));
     ScannedDirectories scanned(NameRule());  // each directory scanned, and the start path that listed it
+    // A start path as the list and the log show it: one typed or read from
+    // the settings file may hold control characters, which are escaped.
     const auto startPathText = [this](int index) {
-        return StdStr(CheckListBoxQ->itemText(index)) + IfStr(CheckListBoxQ->isChecked(index), " (sub)", "");
+        return ShownText(StdStr(CheckListBoxQ->itemText(index))) + IfStr(CheckListBoxQ->isChecked(index), " (sub)", "");
     };
     for (int i = 0; i < count; ++i) {
         if (Job.RunState == RunState::Abort)
@@ -128,7 +131,8 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
             const NWCCODE split =
                 SplitNetWarePath(shortPath, Job.ConnHandle, Job.ServerName, Job.VolumeName, Job.DirPath);
 
-            ListBoxResults->addLine(Format2("%s under %s", title, entry) + IfStr(recursive, " (sub)", ""));
+            const std::string shownEntry = ShownText(entry);
+            ListBoxResults->addLine(Format2("%s under %s", title, shownEntry) + IfStr(recursive, " (sub)", ""));
             ListBoxResults->addLine("");
             WriteSkippedWorkLines(Job);  // what resolving the paths met
 
@@ -139,7 +143,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                 // would scan (and purge in) the wrong place: say so instead.
                 const std::string why = "Path not resolved: SplitNetWarePath returned error " + NWErrorText(split);
                 ListBoxResults->addLine("     " + why);
-                SkipWork(Job, entry + ": " + why);
+                SkipWork(Job, shownEntry + ": " + why);
             } else {
                 Job.TreeName.clear();
                 ConnTreeName(Job.ConnHandle, Job.TreeName);
@@ -166,7 +170,7 @@ void TMainForm::DoTheJob(const std::string& title, nuint8 walkMode)
                     Job.Outcomes.FoldersNotScanned += notSearched;
                     SkipWork(Job,
                              std::to_string(notSearched) + (notSearched == 1 ? " folder" : " folders") + " below " +
-                                 entry + " could not be searched",
+                                 shownEntry + " could not be searched",
                              notSearched);
                 }
             }

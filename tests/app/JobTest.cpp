@@ -194,6 +194,20 @@ TEST_F(JobTest, UnresolvablePathIsReportedInItsBlockAndNotWalked)
     EXPECT_EQ(Job.SkippedCount, 2) << "each unresolved start path is skipped work";
 }
 
+// A start path read from a settings file may hold control characters: the
+// heading shows them escaped, and no line of the list is forged.
+TEST_F(JobTest, AStartPathsControlCharactersAreEscapedInItsHeading)
+{
+    OpenForm();
+    AddStartPath("\\\\SRV1\\VOL1\\NO\x1B[2J\nWHERE", true);
+    form->BitBtnPurgeSelectedClick(nullptr);
+    const Lines lines = Results();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Deleted Files  under \\\\SRV1\\VOL1\\NO%1B[2J%0AWHERE (sub)");
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find_first_of("\x1B\n"), std::string::npos) << line;
+}
+
 // What the job could not do is counted where it is reported, whatever the
 // messages say: an unreadable directory, each refused purge, a start path
 // whose directory is missing. The next job counts from 0 again.
