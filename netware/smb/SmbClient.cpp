@@ -573,13 +573,8 @@ NWCCODE SmbClient::PurgeSetAside(SmbServer& server, const Share& share, const Sm
     const SmbShareIndex& index = share.index;
     const std::string& own = index.OwnBin();
     target = SetAsidePath(own, index.Base(), file.path);
-    NWCCODE code = session.Rename(file.path, target);
-    if (code == SMB_ERR_NO_SUCH_DELETED_FILE) {
-        // The own bin, or the folders in it, are made when needed.
-        code = MakeParents(session, target, index.Base());
-        if (code == SUCCESSFUL)
-            code = session.Rename(file.path, target);
-    }
+    // The own bin, or the folders in it, are made when needed.
+    NWCCODE code = RenameMakingParents(session, file.path, target, index.Base());
     if (code)
         return code;
     server.setAsideIn.emplace_back(ParentOf(target), own);
@@ -639,9 +634,7 @@ bool SmbClient::SetAsideFolder(SmbServer& server, const Place& place, size_t pos
     SmbFileInfo there;
     NWCCODE code = session.Stat(aside, there);
     if (code == SMB_ERR_NO_SUCH_DELETED_FILE) {
-        code = session.Rename(folder, aside);
-        if (code == SMB_ERR_NO_SUCH_DELETED_FILE && MakeParents(session, aside, index.Base()) == SUCCESSFUL)
-            code = session.Rename(folder, aside);
+        code = RenameMakingParents(session, folder, aside, index.Base());
     } else if (code == SUCCESSFUL) {
         code = SMB_ERR_IO_FAILURE;  // taken
     }
@@ -768,8 +761,9 @@ void SmbClient::RemoveLeftEmpty(SmbServer& server, bool jobDone)
     // Deepest first, each folder once; a folder that still holds anything is
     // refused by the server and ends the climb from it.
     auto& folders = server.purgedFrom;
-    std::sort(folders.begin(), folders.end(),
-              [](const auto& a, const auto& b) { return a.first.size() != b.first.size() ? a.first.size() > b.first.size() : a.first < b.first; });
+    std::sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) {
+        return a.first.size() != b.first.size() ? a.first.size() > b.first.size() : a.first < b.first;
+    });
     folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     for (const auto& [start, floor] : folders) {
         if (server.session->Failure())

@@ -75,6 +75,17 @@ NWCCODE MakeParents(SmbSession& session, const std::string& path, const std::str
     return SUCCESSFUL;
 }
 
+NWCCODE RenameMakingParents(SmbSession& session, const std::string& from, const std::string& to,
+                            const std::string& floor)
+{
+    const NWCCODE code = session.Rename(from, to);
+    if (code != SMB_ERR_NO_SUCH_DELETED_FILE)
+        return code;
+    if (NWCCODE made = MakeParents(session, to, floor))
+        return made;
+    return session.Rename(from, to);
+}
+
 NWCCODE PutBack(SmbSession& session, const std::string& from, const std::string& to, std::string& placed)
 {
     // libsmbclient's rename replaces a file of the new name: the name is

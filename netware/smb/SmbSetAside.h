@@ -23,6 +23,11 @@ std::string SetAsidePath(const std::string& ownBin, const std::string& base, con
 // Makes the folders between floor (which exists) and the file at path.
 NWCCODE MakeParents(SmbSession& session, const std::string& path, const std::string& floor);
 
+// Renames from to to, making the folders between floor and to when the
+// first try finds them missing; a failure to make them is the answer.
+NWCCODE RenameMakingParents(SmbSession& session, const std::string& from, const std::string& to,
+                            const std::string& floor);
+
 // Moves the file at from back to to, never over anything: when the name is
 // taken it gets " (put back N)" before its extension. placed: where it went.
 NWCCODE PutBack(SmbSession& session, const std::string& from, const std::string& to, std::string& placed);

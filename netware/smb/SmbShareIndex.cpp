@@ -34,7 +34,7 @@ NWCCODE SmbShareIndex::OwnerOf(SmbSession& session, const std::string& path, con
     // a name up anew at every call, which takes three times as long.
     std::string sid;
     if (session.OwnerSid(path, sid) != SUCCESSFUL) {
-        ownersGiven_ = false;  // not asked again in this read, unless the server was lost
+        ownersGiven_ = false;  // the rest of this read asks no more (a lost server would fail them all)
         return session.Failure();
     }
     auto known = ownerNumbers_.find(sid);
@@ -180,8 +180,8 @@ NWCCODE SmbShareIndex::Read(SmbSession& session, const std::string& share, const
         if (!entry.isDirectory)
             continue;
         const std::string userRoot = base + "/" + entry.name + rest;
-        if (NWCCODE code =
-                ReadTree(session, userRoot, userRoot, userNumber(entry.name), settings.deletionTimeIsWriteTime, unreadable))
+        if (NWCCODE code = ReadTree(session, userRoot, userRoot, userNumber(entry.name),
+                                    settings.deletionTimeIsWriteTime, unreadable))
             return code;
     }
     return SUCCESSFUL;

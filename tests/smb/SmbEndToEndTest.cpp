@@ -144,8 +144,8 @@ TEST_F(SmbOwnersEndToEndTest, ASharedRepositoryShowsEachFilesOwnerAsItsDeletingU
     const RunResult run =
         Run(ServersFile(Credentials(SambaServer::kAlice, SambaServer::kAlicePassword)), {"\\\\FS1\\TEAM\\x"});
     EXPECT_EQ(run.exitCode, 0) << run.errors;
-    for (const auto& [line, user] : {std::pair{"+ his.tmp", SambaServer::kBob}, std::pair{"- his.doc", SambaServer::kBob},
-                                     std::pair{"- hers.doc", "root"}}) {
+    for (const auto& [line, user] : {std::pair{"+ his.tmp", SambaServer::kBob},
+                                     std::pair{"- his.doc", SambaServer::kBob}, std::pair{"- hers.doc", "root"}}) {
         const size_t at = run.log.find(line);
         ASSERT_NE(at, std::string::npos) << line << "\n" << run.log;
         EXPECT_EQ(run.log.substr(run.log.find(" by ", at), run.log.find(" ]", at) - run.log.find(" by ", at)),
