@@ -9,6 +9,7 @@
 
 #include "netware/D_NW.h"
 #include "netware/NWClientBackend.h"
+#include "netware/ShownName.h"
 #include "util/DecimalDigits.h"
 #include "util/MessageBox.h"
 
@@ -80,7 +81,8 @@ void ReportNWError(nuint32 code, const std::string& operation, const std::string
 {
     if (code == 0 || ToldByBackend(code))
         return;
-    MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code) + " for " + place);
+    // The place may come from a typed start path: its control characters are shown escaped.
+    MessageBoxOK(MsgDlgType::Error, operation + " returned error " + NWErrorText(code) + " for " + ShownText(place));
 }
 
 namespace {

@@ -195,7 +195,8 @@ TEST_F(JobTest, UnresolvablePathIsReportedInItsBlockAndNotWalked)
 }
 
 // A start path read from a settings file may hold control characters: the
-// heading shows them escaped, and no line of the list is forged.
+// heading and the error box show them escaped, and no line of the list is
+// forged.
 TEST_F(JobTest, AStartPathsControlCharactersAreEscapedInItsHeading)
 {
     OpenForm();
@@ -206,6 +207,9 @@ TEST_F(JobTest, AStartPathsControlCharactersAreEscapedInItsHeading)
     EXPECT_EQ(lines[0], "Deleted Files  under \\\\SRV1\\VOL1\\NO%1B[2J%0AWHERE (sub)");
     for (const std::string& line : lines)
         EXPECT_EQ(line.find_first_of("\x1B\n"), std::string::npos) << line;
+    // The search's error box names the path the same way.
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_NE(boxes.Texts()[0].find("NO%1B[2J%0AWHERE"), std::string::npos) << boxes.Texts()[0];
 }
 
 // What the job could not do is counted where it is reported, whatever the
